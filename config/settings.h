@@ -1,0 +1,37 @@
+// The settings key under HKEY_CURRENT_USER and its "DesktopN" subkeys.
+#pragma once
+
+#include "engine/app_state.h"
+
+namespace q {
+
+enum SaveFlags : unsigned {
+    RestoreStartupWallpaper = 1,
+    SaveDesktopSet = 2,
+    SaveFloatingPosition = 4,
+    // The save after the shown desktop was deleted: the values in force belong to the deleted
+    // desktop, so no record takes them.
+    WithoutCapture = 8,
+};
+
+// Stored values are bounded to what the program can use: "Desktop" 2..8, "Display" 1..3
+// (anything else is the default 1), "RowsFloating" 1..8, "TopMost" keeps only WS_EX_TOPMOST.
+std::int32_t BoundDesktopCount(std::int32_t stored);
+std::int32_t BoundDisplayMode(std::int32_t stored);
+std::int32_t BoundRowsFloating(std::int32_t stored);
+std::uint32_t BoundTopMost(std::uint32_t stored);
+
+// Start-up's choice of settings: LoadSettings when the key opens for reading, otherwise
+// the first-run defaults (titles from `defaultWord`) and their save. True when loaded.
+bool LoadOrCreateSettings(AppState &app);
+// Reads the open settings key into AppState and the desktop records, then puts desktop 1's
+// wallpaper in force.
+void LoadSettings(AppState &app, Hkey key);
+void SaveSettings(AppState &app, unsigned flags);
+// Commands 600 to 602 store the display mode, and nothing else writes it.
+void WriteDisplayMode(AppState &app);
+
+// "Desktop" followed by the digit of desktop n (1..8).
+void DesktopKeyName(int n, char (&name)[9]);
+
+} // namespace q

@@ -1,0 +1,64 @@
+#include "config/wallpaper.h"
+
+#include <cstring>
+
+#include "config/registry_io.h"
+#include "engine/names.h"
+
+namespace q {
+
+Hkey OpenDesktopValues(AppState &app, Dword access) {
+    Hkey key = nullptr;
+    if (app.Sys->registry.RegOpenKeyExA(HkeyCurrentUser(), names::DesktopValuesKey, access, &key) !=
+        ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+void CloseDesktopValues(AppState &app, Hkey key) {
+    if (key != nullptr) app.Sys->registry.RegCloseKey(key);
+}
+
+void CaptureWallpaper(AppState &app, Hkey key, DesktopRecord &record) {
+    RegistryPort &reg = app.Sys->registry;
+    ReadText(reg, key, names::ValueWallpaper, record.Wallpaper, sizeof record.Wallpaper);
+    ReadText(reg, key, names::ValuePattern, record.Pattern, sizeof record.Pattern);
+    ReadText(reg, key, names::ValueTileWallpaper, record.TileWallpaper, sizeof record.TileWallpaper);
+    ReadText(reg, key, names::ValueWallpaperStyle, record.WallpaperStyle, sizeof record.WallpaperStyle);
+}
+
+void ApplyWallpaper(AppState &app, Hkey key, const DesktopRecord &record,
+                    const DesktopRecord *compared) {
+    RegistryPort &reg = app.Sys->registry;
+    WindowPort &win = app.Sys->window;
+    WriteText(reg, key, names::ValueTileWallpaper, record.TileWallpaper, sizeof record.TileWallpaper);
+    WriteText(reg, key, names::ValueWallpaperStyle, record.WallpaperStyle, sizeof record.WallpaperStyle);
+    // SystemParametersInfoA takes a writable text; hand it a copy of the field.
+    char text[WallpaperTextSize];
+    if (compared == nullptr || std::strcmp(record.Wallpaper, compared->Wallpaper) != 0) {
+        std::memcpy(text, record.Wallpaper, sizeof text);
+        win.SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, text, SPIF_SENDWININICHANGE);
+        WriteText(reg, key, names::ValueWallpaper, record.Wallpaper, sizeof record.Wallpaper);
+    }
+    if (compared == nullptr || std::strcmp(record.Pattern, compared->Pattern) != 0) {
+        std::memcpy(text, record.Pattern, sizeof text);
+        win.SystemParametersInfoA(SPI_SETDESKPATTERN, 0, text, SPIF_SENDWININICHANGE);
+        WriteText(reg, key, names::ValuePattern, record.Pattern, sizeof record.Pattern);
+    }
+}
+
+void CaptureStartupWallpaper(AppState &app) {
+    Hkey key = OpenDesktopValues(app, KEY_QUERY_VALUE);
+    CaptureWallpaper(app, key, app.Record(1));
+    CloseDesktopValues(app, key);
+    for (int n = 2; n <= StartupWallpaperIndex; ++n) app.Desktops.Records[n] = app.Record(1);
+}
+
+void ExchangeWallpaper(AppState &app, int left, int entered) {
+    Hkey key = OpenDesktopValues(app, KEY_QUERY_VALUE | KEY_SET_VALUE);
+    CaptureWallpaper(app, key, app.Record(left));
+    ApplyWallpaper(app, key, app.Record(entered), &app.Record(left));
+    CloseDesktopValues(app, key);
+}
+
+} // namespace q

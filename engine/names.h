@@ -1,0 +1,35 @@
+// Names that are never translated: window classes, registry keys and values, fixed texts.
+#pragma once
+
+namespace q::names {
+
+constexpr const char MainClass[] = "Quillane";
+constexpr const char FloatingClass[] = "QuillaneFloating";
+constexpr const char BitmapClass[] = "BitmapBackground";
+constexpr const char WindowTitle[] = "Quillane v2.0";
+constexpr const char MainIconTip[] = "Quillane";
+constexpr const char UninstallArgument[] = "uninstall";
+
+// The settings key; start-up's language read and the uninstall mode spell it in capitals,
+// which names the same key.
+constexpr const char SettingsKey[] = "Software\\Halvern\\Quillane";
+constexpr const char SettingsKeyUpper[] = "SOFTWARE\\Halvern\\Quillane";
+constexpr const char DesktopValuesKey[] = "Control Panel\\desktop";
+
+constexpr const char ValueLanguage[] = "Language";
+constexpr const char ValueDesktop[] = "Desktop";
+constexpr const char ValueWallpaperFlag[] = "Wallpaper";
+constexpr const char ValueDisplay[] = "Display";
+constexpr const char ValueRowsFloating[] = "RowsFloating";
+constexpr const char ValueFloatingX[] = "FloatingX";
+constexpr const char ValueFloatingY[] = "FloatingY";
+constexpr const char ValueTopMost[] = "TopMost";
+
+constexpr const char ValueWallpaper[] = "Wallpaper";
+constexpr const char ValuePattern[] = "Pattern";
+constexpr const char ValueTileWallpaper[] = "TileWallpaper";
+constexpr const char ValueWallpaperStyle[] = "WallpaperStyle";
+constexpr const char ValueDesktopTitle[] = "DesktopTitle";
+constexpr const char ValueHotKey[] = "HotKey";
+
+} // namespace q::names

@@ -1,0 +1,211 @@
+#include "engine/window_table.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace q {
+
+namespace {
+void *HeapAllocate(std::size_t bytes) { return std::malloc(bytes); }
+void HeapRelease(void *block) { std::free(block); }
+} // namespace
+
+Allocator DefaultAllocator() { return Allocator{HeapAllocate, HeapRelease}; }
+
+bool CreateWindowTable(AppState &app, std::int32_t capacity) {
+    app.Windows = WindowTable{};
+    auto *entries = static_cast<WindowEntry *>(
+        app.Memory.Allocate(sizeof(WindowEntry) * static_cast<std::size_t>(capacity)));
+    if (entries == nullptr) return false;
+    app.Windows.Entries = entries;
+    app.Windows.Capacity = capacity;
+    return true;
+}
+
+void FreeWindowTable(AppState &app) {
+    if (app.Windows.Entries != nullptr) app.Memory.Release(app.Windows.Entries);
+    app.Windows = WindowTable{};
+}
+
+WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
+    WindowTable &table = app.Windows;
+    if (table.Count == table.Capacity) {
+        std::int32_t capacity = table.Capacity + WindowTableStep;
+        auto *grown = static_cast<WindowEntry *>(
+            app.Memory.Allocate(sizeof(WindowEntry) * static_cast<std::size_t>(capacity)));
+        if (grown == nullptr) return nullptr; // the old table stays whole
+        if (table.Count > 0)
+            std::memcpy(grown, table.Entries, sizeof(WindowEntry) * static_cast<std::size_t>(table.Count));
+        if (table.Entries != nullptr) app.Memory.Release(table.Entries);
+        table.Entries = grown;
+        table.Capacity = capacity;
+    }
+    WindowEntry &entry = table.Entries[table.Count++];
+    entry.Window = window;
+    entry.Desktop = app.CurrentDesktop();
+    entry.ZRank = 0; // not ranked until its desktop is next captured
+    entry.WindowAbove = nullptr;
+    entry.Sticky = window == app.FloatingWindow && window != nullptr ? 1 : 0;
+    entry.Minimized = (style & WS_MINIMIZE) != 0 ? 1 : 0;
+    entry.Popup = style & WS_POPUP;
+    return &entry;
+}
+
+WindowEntry *FindWindowEntry(AppState &app, Hwnd window) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
+        if (app.Windows.Entries[i].Window == window) return &app.Windows.Entries[i];
+    return nullptr;
+}
+
+WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
+    WindowEntry *entry = FindWindowEntry(app, window);
+    if (entry == nullptr) return AddWindowEntry(app, style, window);
+    if ((style & WS_MINIMIZE) == 0) {
+        // Restored by the user or its program while this desktop is shown: it belongs here now.
+        entry->Desktop = app.CurrentDesktop();
+        entry->Minimized = 0;
+    } else if (entry->Desktop == app.CurrentDesktop()) {
+        entry->Minimized = 1;
+    }
+    return nullptr;
+}
+
+void PurgeWindowTable(AppState &app) {
+    WindowTable &table = app.Windows;
+    std::int32_t i = 0;
+    while (i < table.Count) {
+        if (app.Sys->window.IsWindow(table.Entries[i].Window)) {
+            ++i;
+        } else {
+            --table.Count;
+            table.Entries[i] = table.Entries[table.Count];
+        }
+    }
+}
+
+bool IsTrackedClass(const char *className) {
+    return std::strcmp(className, "Shell_TrayWnd") != 0 && std::strcmp(className, "Progman") != 0 &&
+           std::strcmp(className, "tooltips_class32") != 0;
+}
+
+namespace {
+// Reads the style and class of an enumerated window; false when the window is not tracked.
+bool FilterWindow(AppState &app, Hwnd window, std::uint32_t &style) {
+    style = static_cast<std::uint32_t>(app.Sys->window.GetWindowLongA(window, GWL_STYLE));
+    char className[64] = {};
+    app.Sys->window.GetClassNameA(window, className, sizeof className);
+    className[sizeof className - 1] = '\0';
+    return IsTrackedClass(className);
+}
+} // namespace
+
+bool EnumAddProc(Hwnd window, void *context) {
+    auto &app = *static_cast<AppState *>(context);
+    std::uint32_t style = 0;
+    if (FilterWindow(app, window, style)) AddWindowEntry(app, style, window);
+    return true;
+}
+
+bool EnumRefreshProc(Hwnd window, void *context) {
+    auto &app = *static_cast<AppState *>(context);
+    std::uint32_t style = 0;
+    if (FilterWindow(app, window, style)) RefreshWindowEntry(app, style, window);
+    return true;
+}
+
+void UpdateWindowTable(AppState &app) {
+    PurgeWindowTable(app);
+    app.Sys->window.EnumWindows(EnumRefreshProc, &app);
+}
+
+void CaptureZOrder(AppState &app, int desktop) {
+    WindowPort &win = app.Sys->window;
+    std::int32_t rank = 1;
+    Hwnd above = nullptr;
+    for (Hwnd w = win.GetTopWindow(nullptr); w != nullptr; w = win.GetWindow(w, GW_HWNDNEXT)) {
+        auto style = static_cast<std::uint32_t>(win.GetWindowLongA(w, GWL_STYLE));
+        if ((style & WS_CHILD) == 0) {
+            WindowEntry *entry = FindWindowEntry(app, w);
+            if (entry != nullptr && entry->Desktop == desktop) {
+                entry->ZRank = rank++;
+                entry->WindowAbove = above;
+            }
+        }
+        above = w;
+    }
+}
+
+void SortByZRank(std::int32_t count, RankedWindow *items) {
+    // Bubble passes: stable, and the lists are short.
+    bool swapped = true;
+    while (swapped) {
+        swapped = false;
+        for (std::int32_t i = 0; i + 1 < count; ++i) {
+            if (items[i].Rank < items[i + 1].Rank) {
+                RankedWindow t = items[i];
+                items[i] = items[i + 1];
+                items[i + 1] = t;
+                swapped = true;
+            }
+        }
+    }
+}
+
+void ParkWindow(AppState &app, Hwnd window) {
+    app.Sys->window.ShowWindow(window, SW_MINIMIZE);
+    app.Sys->window.SetWindowPos(window, nullptr, 3000, 3000, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void MinimizeAnimation(AppState &app, Animation step) {
+    AnimationInfo info{sizeof(AnimationInfo), 0};
+    if (step == Animation::Off) {
+        app.Sys->window.SystemParametersInfoA(SPI_GETANIMATION, sizeof info, &info, 0);
+        app.SavedMinAnimate = info.iMinAnimate;
+        info.iMinAnimate = 0;
+    } else {
+        info.iMinAnimate = app.SavedMinAnimate;
+    }
+    app.Sys->window.SystemParametersInfoA(SPI_SETANIMATION, sizeof info, &info, SPIF_SENDCHANGE);
+}
+
+RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
+    RestoreList list;
+    const WindowTable &table = app.Windows;
+    std::int32_t count = 0;
+    for (std::int32_t i = 0; i < table.Count; ++i)
+        if (take(app, table.Entries[i], desktop)) ++count;
+    if (count == 0) {
+        list.Sorted = true;
+        return list;
+    }
+    list.Items = static_cast<RankedWindow *>(
+        app.Memory.Allocate(sizeof(RankedWindow) * static_cast<std::size_t>(count)));
+    if (list.Items == nullptr) return list; // restored unsorted, see RestoreWindows
+    for (std::int32_t i = 0; i < table.Count && list.Count < count; ++i) {
+        const WindowEntry &entry = table.Entries[i];
+        if (take(app, entry, desktop)) list.Items[list.Count++] = RankedWindow{entry.Window, entry.ZRank};
+    }
+    SortByZRank(list.Count, list.Items);
+    list.Sorted = true;
+    return list;
+}
+
+void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int desktop) {
+    if (list.Sorted) {
+        for (std::int32_t i = 0; i < list.Count; ++i)
+            app.Sys->window.ShowWindow(list.Items[i].Window, SW_RESTORE);
+        return;
+    }
+    // No memory for the sorted list: the windows still come back, in table order.
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry &entry = app.Windows.Entries[i];
+        if (take(app, entry, desktop)) app.Sys->window.ShowWindow(entry.Window, SW_RESTORE);
+    }
+}
+
+void FreeRestoreList(AppState &app, RestoreList &list) {
+    if (list.Items != nullptr) app.Memory.Release(list.Items);
+    list = RestoreList{};
+}
+
+} // namespace q

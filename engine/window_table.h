@@ -1,0 +1,49 @@
+// The tracked top-level windows and the small window operations the desktop engine shares.
+#pragma once
+
+#include "engine/app_state.h"
+
+namespace q {
+
+// Allocates the table with room for `capacity` entries; false (and an empty table) when the
+// memory cannot be had, in which case the first AddWindowEntry tries again.
+bool CreateWindowTable(AppState &app, std::int32_t capacity = WindowTableStep);
+void FreeWindowTable(AppState &app);
+
+// Appends an entry for `window` on the current desktop. Growing a full table by 64 entries
+// may fail: the table is then left exactly as it was and nullptr is returned.
+WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window);
+// Updates a known window from its style; adds an unknown one. Returns the new entry, or
+// nullptr when the window was already known (or could not be added).
+WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window);
+WindowEntry *FindWindowEntry(AppState &app, Hwnd window);
+void PurgeWindowTable(AppState &app);
+void UpdateWindowTable(AppState &app);
+
+// EnumWindows callbacks: the shared filter, then add or refresh. Both always continue.
+bool EnumAddProc(Hwnd window, void *app);
+bool EnumRefreshProc(Hwnd window, void *app);
+// The filter on its own: false for the taskbar, the desktop window and tool tips.
+bool IsTrackedClass(const char *className);
+
+void CaptureZOrder(AppState &app, int desktop);
+void SortByZRank(std::int32_t count, RankedWindow *items);
+void ParkWindow(AppState &app, Hwnd window);
+
+enum class Animation { Off, Back };
+void MinimizeAnimation(AppState &app, Animation step);
+
+// Restores the collected windows: ShowWindow(SW_RESTORE) bottom first. `count` windows that
+// satisfy `take` are collected from the table; when no memory can be had for the sorted list,
+// the same windows are restored in table order instead, so none is left minimised.
+using EntryTest = bool (*)(AppState &app, const WindowEntry &entry, int desktop);
+struct RestoreList {
+    RankedWindow *Items = nullptr;
+    std::int32_t Count = 0;
+    bool Sorted = false;
+};
+RestoreList CollectWindows(AppState &app, EntryTest take, int desktop);
+void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int desktop);
+void FreeRestoreList(AppState &app, RestoreList &list);
+
+} // namespace q

@@ -1,0 +1,137 @@
+// The system as the core sees it. Each operation is one Win32 call with the arguments the
+// program uses; platform/win32 forwards them to the real API and tests/sim implements them
+// on an in-memory machine. The core never includes <windows.h>.
+#pragma once
+
+#include "platform/wintypes.h"
+
+namespace q {
+
+// Laid out like NOTIFYICONDATAA's first fields; the Win32 layer copies it into the real record
+// (cbSize 88) and the icon handle is whatever LoadIconA gave.
+struct NotifyIconData {
+    Hwnd hWnd = nullptr;
+    Uint uID = 0;
+    Uint uFlags = 0;
+    Uint uCallbackMessage = 0;
+    Hicon hIcon = nullptr;
+    char szTip[64] = {};
+};
+
+// The fields of MENUITEMINFOA the program uses.
+struct MenuItemInfo {
+    Uint fMask = 0;
+    Uint fType = 0;
+    Uint fState = 0;
+    Uint wID = 0;
+    Hmenu hSubMenu = nullptr;
+    char *dwTypeData = nullptr;
+    Uint cch = 0;
+};
+
+using EnumWindowsProc = bool (*)(Hwnd window, void *context);
+
+struct WindowPort {
+    virtual ~WindowPort() = default;
+    virtual void EnumWindows(EnumWindowsProc proc, void *context) = 0;
+    virtual std::int32_t GetWindowLongA(Hwnd window, int index) = 0;
+    virtual int GetClassNameA(Hwnd window, char *buffer, int size) = 0;
+    virtual int GetWindowTextA(Hwnd window, char *buffer, int size) = 0;
+    virtual bool SetWindowTextA(Hwnd window, const char *text) = 0;
+    virtual bool IsWindow(Hwnd window) = 0;
+    virtual bool IsWindowVisible(Hwnd window) = 0;
+    virtual bool IsIconic(Hwnd window) = 0;
+    virtual bool ShowWindow(Hwnd window, int command) = 0;
+    virtual bool SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy,
+                              Uint flags) = 0;
+    virtual bool GetWindowRect(Hwnd window, Rect *rect) = 0;
+    virtual Hwnd GetTopWindow(Hwnd parent) = 0;
+    virtual Hwnd GetWindow(Hwnd window, Uint relation) = 0;
+    virtual bool SetForegroundWindow(Hwnd window) = 0;
+    virtual Hwnd SetActiveWindow(Hwnd window) = 0;
+    virtual bool DestroyWindow(Hwnd window) = 0;
+    virtual bool EnableWindow(Hwnd window, bool enable) = 0;
+    virtual bool GetCursorPos(Point *point) = 0;
+    virtual bool SystemParametersInfoA(Uint action, Uint param, void *data, Uint winIni) = 0;
+};
+
+struct MessagePort {
+    virtual ~MessagePort() = default;
+    virtual Lresult SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) = 0;
+    virtual bool PostMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) = 0;
+    virtual void PostQuitMessage(int exitCode) = 0;
+    virtual int MessageBoxA(Hwnd owner, const char *text, const char *caption, Uint type) = 0;
+};
+
+struct RegistryPort {
+    virtual ~RegistryPort() = default;
+    virtual std::int32_t RegOpenKeyExA(Hkey parent, const char *path, Dword access,
+                                       Hkey *result) = 0;
+    virtual std::int32_t RegCreateKeyExA(Hkey parent, const char *path, Dword access,
+                                         Hkey *result) = 0;
+    virtual std::int32_t RegQueryValueExA(Hkey key, const char *name, Dword *type, void *data,
+                                          Dword *size) = 0;
+    virtual std::int32_t RegSetValueExA(Hkey key, const char *name, Dword type, const void *data,
+                                        Dword size) = 0;
+    virtual std::int32_t RegDeleteKeyA(Hkey parent, const char *path) = 0;
+    virtual std::int32_t RegDeleteValueA(Hkey key, const char *name) = 0;
+    virtual std::int32_t RegCloseKey(Hkey key) = 0;
+};
+
+struct ShellPort {
+    virtual ~ShellPort() = default;
+    virtual bool Shell_NotifyIconA(Dword message, const NotifyIconData *data) = 0;
+    virtual bool RegisterHotKey(Hwnd window, int id, Uint modifiers, Uint key) = 0;
+    virtual bool UnregisterHotKey(Hwnd window, int id) = 0;
+};
+
+// Resources of the program's own module (the instance handle is implied).
+struct ResourcePort {
+    virtual ~ResourcePort() = default;
+    virtual int LoadStringA(Uint id, char *buffer, int size) = 0;
+    virtual Hicon LoadIconA(int id) = 0;
+    virtual Hmenu LoadMenuA(int id) = 0;
+    virtual Uint GetUserDefaultLCID() = 0;
+};
+
+struct MenuPort {
+    virtual ~MenuPort() = default;
+    virtual Hmenu GetSubMenu(Hmenu menu, int position) = 0;
+    virtual Hmenu CreatePopupMenu() = 0;
+    virtual bool AppendMenuA(Hmenu menu, Uint flags, std::uintptr_t id, const char *text) = 0;
+    virtual bool RemoveMenu(Hmenu menu, Uint item, Uint flags) = 0;
+    virtual bool GetMenuItemInfoA(Hmenu menu, Uint item, bool byPosition, MenuItemInfo *info) = 0;
+    virtual bool SetMenuItemInfoA(Hmenu menu, Uint item, bool byPosition,
+                                  const MenuItemInfo *info) = 0;
+    virtual bool InsertMenuItemA(Hmenu menu, Uint item, bool byPosition,
+                                 const MenuItemInfo *info) = 0;
+    virtual bool TrackPopupMenuEx(Hmenu menu, Uint flags, int x, int y, Hwnd owner) = 0;
+    virtual bool DestroyMenu(Hmenu menu) = 0;
+};
+
+// A dialog's behaviour: the Win32 dialog procedure hands every message to it.
+struct DialogHandler {
+    virtual ~DialogHandler() = default;
+    virtual std::intptr_t DialogMessage(Hwnd dialog, Uint message, Wparam wParam,
+                                        Lparam lParam) = 0;
+};
+
+struct DialogPort {
+    virtual ~DialogPort() = default;
+    // Runs the dialog template `resource` modally; returns what EndDialog was given.
+    virtual std::intptr_t DialogBoxParamA(int resource, Hwnd owner, DialogHandler *handler) = 0;
+    virtual bool EndDialog(Hwnd dialog, std::intptr_t result) = 0;
+    virtual Hwnd GetDlgItem(Hwnd dialog, int id) = 0;
+};
+
+struct Platform {
+    WindowPort &window;
+    MessagePort &message;
+    RegistryPort &registry;
+    ShellPort &shell;
+    ResourcePort &resource;
+    MenuPort &menu;
+    DialogPort &dialog;
+};
+
+} // namespace q

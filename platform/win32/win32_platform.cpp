@@ -1,0 +1,218 @@
+// Every port operation is the Win32 call of the same name, with the core's records copied
+// into the system's where their layouts differ.
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstddef>
+#include <cstring>
+
+namespace q {
+
+namespace {
+
+struct EnumContext {
+    EnumWindowsProc proc;
+    void *context;
+};
+
+BOOL CALLBACK EnumTrampoline(HWND window, LPARAM lParam) {
+    auto *context = reinterpret_cast<EnumContext *>(lParam);
+    return context->proc(window, context->context) ? TRUE : FALSE;
+}
+
+// The older, shorter MENUITEMINFOA that every version of the system accepts.
+constexpr UINT MenuItemInfoSize = offsetof(MENUITEMINFOA, hbmpItem);
+
+MENUITEMINFOA ToSystem(const MenuItemInfo &info) {
+    MENUITEMINFOA out;
+    std::memset(&out, 0, sizeof out);
+    out.cbSize = MenuItemInfoSize;
+    out.fMask = info.fMask;
+    out.fType = info.fType;
+    out.fState = info.fState;
+    out.wID = info.wID;
+    out.hSubMenu = info.hSubMenu;
+    out.dwTypeData = info.dwTypeData;
+    out.cch = info.cch;
+    return out;
+}
+
+INT_PTR CALLBACK DialogTrampoline(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto *handler = reinterpret_cast<DialogHandler *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (message == WM_INITDIALOG) {
+        handler = reinterpret_cast<DialogHandler *>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(handler));
+    }
+    if (handler == nullptr) return FALSE;
+    return handler->DialogMessage(dialog, message, wParam, lParam);
+}
+
+} // namespace
+
+class Win32Platform final : public WindowPort,
+                            public MessagePort,
+                            public RegistryPort,
+                            public ShellPort,
+                            public ResourcePort,
+                            public MenuPort,
+                            public DialogPort {
+  public:
+    Win32Platform() : ports_{*this, *this, *this, *this, *this, *this, *this} {}
+    Platform &Ports() { return ports_; }
+
+    // Windows.
+    void EnumWindows(EnumWindowsProc proc, void *context) override {
+        EnumContext c{proc, context};
+        ::EnumWindows(EnumTrampoline, reinterpret_cast<LPARAM>(&c));
+    }
+    std::int32_t GetWindowLongA(Hwnd window, int index) override { return ::GetWindowLongA(window, index); }
+    int GetClassNameA(Hwnd window, char *buffer, int size) override {
+        return ::GetClassNameA(window, buffer, size);
+    }
+    int GetWindowTextA(Hwnd window, char *buffer, int size) override {
+        return ::GetWindowTextA(window, buffer, size);
+    }
+    bool SetWindowTextA(Hwnd window, const char *text) override { return ::SetWindowTextA(window, text) != 0; }
+    bool IsWindow(Hwnd window) override { return ::IsWindow(window) != 0; }
+    bool IsWindowVisible(Hwnd window) override { return ::IsWindowVisible(window) != 0; }
+    bool IsIconic(Hwnd window) override { return ::IsIconic(window) != 0; }
+    bool ShowWindow(Hwnd window, int command) override { return ::ShowWindow(window, command) != 0; }
+    bool SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy, Uint flags) override {
+        return ::SetWindowPos(window, insertAfter, x, y, cx, cy, flags) != 0;
+    }
+    bool GetWindowRect(Hwnd window, Rect *rect) override {
+        RECT r{};
+        BOOL ok = ::GetWindowRect(window, &r);
+        *rect = Rect{r.left, r.top, r.right, r.bottom};
+        return ok != 0;
+    }
+    Hwnd GetTopWindow(Hwnd parent) override { return ::GetTopWindow(parent); }
+    Hwnd GetWindow(Hwnd window, Uint relation) override { return ::GetWindow(window, relation); }
+    bool SetForegroundWindow(Hwnd window) override { return ::SetForegroundWindow(window) != 0; }
+    Hwnd SetActiveWindow(Hwnd window) override { return ::SetActiveWindow(window); }
+    bool DestroyWindow(Hwnd window) override { return ::DestroyWindow(window) != 0; }
+    bool EnableWindow(Hwnd window, bool enable) override { return ::EnableWindow(window, enable) != 0; }
+    bool GetCursorPos(Point *point) override {
+        POINT p{};
+        BOOL ok = ::GetCursorPos(&p);
+        *point = Point{p.x, p.y};
+        return ok != 0;
+    }
+    bool SystemParametersInfoA(Uint action, Uint param, void *data, Uint winIni) override {
+        return ::SystemParametersInfoA(action, param, data, winIni) != 0;
+    }
+
+    // Messages.
+    Lresult SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) override {
+        return ::SendMessageA(window, message, wParam, lParam);
+    }
+    bool PostMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) override {
+        return ::PostMessageA(window, message, wParam, lParam) != 0;
+    }
+    void PostQuitMessage(int exitCode) override { ::PostQuitMessage(exitCode); }
+    int MessageBoxA(Hwnd owner, const char *text, const char *caption, Uint type) override {
+        return ::MessageBoxA(owner, text, caption, type);
+    }
+
+    // Registry.
+    std::int32_t RegOpenKeyExA(Hkey parent, const char *path, Dword access, Hkey *result) override {
+        return ::RegOpenKeyExA(parent, path, 0, access, result);
+    }
+    std::int32_t RegCreateKeyExA(Hkey parent, const char *path, Dword access, Hkey *result) override {
+        DWORD disposition = 0;
+        return ::RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, result,
+                                 &disposition);
+    }
+    std::int32_t RegQueryValueExA(Hkey key, const char *name, Dword *type, void *data, Dword *size) override {
+        DWORD t = 0;
+        DWORD s = size != nullptr ? *size : 0;
+        LONG result = ::RegQueryValueExA(key, name, nullptr, &t, static_cast<BYTE *>(data),
+                                         size != nullptr ? &s : nullptr);
+        if (type != nullptr) *type = t;
+        if (size != nullptr) *size = s;
+        return result;
+    }
+    std::int32_t RegSetValueExA(Hkey key, const char *name, Dword type, const void *data, Dword size) override {
+        return ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size);
+    }
+    std::int32_t RegDeleteKeyA(Hkey parent, const char *path) override { return ::RegDeleteKeyA(parent, path); }
+    std::int32_t RegDeleteValueA(Hkey key, const char *name) override { return ::RegDeleteValueA(key, name); }
+    std::int32_t RegCloseKey(Hkey key) override { return ::RegCloseKey(key); }
+
+    // Shell and hot keys.
+    bool Shell_NotifyIconA(Dword message, const NotifyIconData *data) override {
+        NOTIFYICONDATAA record;
+        std::memset(&record, 0, sizeof record);
+        record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        record.hWnd = data->hWnd;
+        record.uID = data->uID;
+        record.uFlags = data->uFlags;
+        record.uCallbackMessage = data->uCallbackMessage;
+        record.hIcon = data->hIcon;
+        static_assert(sizeof record.szTip >= sizeof data->szTip, "tip fits");
+        std::memcpy(record.szTip, data->szTip, sizeof data->szTip);
+        return ::Shell_NotifyIconA(message, &record) != 0;
+    }
+    bool RegisterHotKey(Hwnd window, int id, Uint modifiers, Uint key) override {
+        return ::RegisterHotKey(window, id, modifiers, key) != 0;
+    }
+    bool UnregisterHotKey(Hwnd window, int id) override { return ::UnregisterHotKey(window, id) != 0; }
+
+    // Resources.
+    int LoadStringA(Uint id, char *buffer, int size) override {
+        return ::LoadStringA(::GetModuleHandleA(nullptr), id, buffer, size);
+    }
+    Hicon LoadIconA(int id) override { return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
+    Hmenu LoadMenuA(int id) override { return ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
+    Uint GetUserDefaultLCID() override { return ::GetUserDefaultLCID(); }
+
+    // Menus.
+    Hmenu GetSubMenu(Hmenu menu, int position) override { return ::GetSubMenu(menu, position); }
+    Hmenu CreatePopupMenu() override { return ::CreatePopupMenu(); }
+    bool AppendMenuA(Hmenu menu, Uint flags, std::uintptr_t id, const char *text) override {
+        return ::AppendMenuA(menu, flags, id, text) != 0;
+    }
+    bool RemoveMenu(Hmenu menu, Uint item, Uint flags) override { return ::RemoveMenu(menu, item, flags) != 0; }
+    bool GetMenuItemInfoA(Hmenu menu, Uint item, bool byPosition, MenuItemInfo *info) override {
+        MENUITEMINFOA out = ToSystem(*info);
+        BOOL ok = ::GetMenuItemInfoA(menu, item, byPosition, &out);
+        info->fType = out.fType;
+        info->fState = out.fState;
+        info->wID = out.wID;
+        info->hSubMenu = out.hSubMenu;
+        info->cch = out.cch;
+        return ok != 0;
+    }
+    bool SetMenuItemInfoA(Hmenu menu, Uint item, bool byPosition, const MenuItemInfo *info) override {
+        MENUITEMINFOA in = ToSystem(*info);
+        return ::SetMenuItemInfoA(menu, item, byPosition, &in) != 0;
+    }
+    bool InsertMenuItemA(Hmenu menu, Uint item, bool byPosition, const MenuItemInfo *info) override {
+        MENUITEMINFOA in = ToSystem(*info);
+        return ::InsertMenuItemA(menu, item, byPosition, &in) != 0;
+    }
+    bool TrackPopupMenuEx(Hmenu menu, Uint flags, int x, int y, Hwnd owner) override {
+        return ::TrackPopupMenuEx(menu, flags, x, y, owner, nullptr) != 0;
+    }
+    bool DestroyMenu(Hmenu menu) override { return ::DestroyMenu(menu) != 0; }
+
+    // Dialogs: the handler travels as the creation parameter and is kept in the dialog.
+    std::intptr_t DialogBoxParamA(int resource, Hwnd owner, DialogHandler *handler) override {
+        return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resource), owner,
+                                 DialogTrampoline, reinterpret_cast<LPARAM>(handler));
+    }
+    bool EndDialog(Hwnd dialog, std::intptr_t result) override { return ::EndDialog(dialog, result) != 0; }
+    Hwnd GetDlgItem(Hwnd dialog, int id) override { return ::GetDlgItem(dialog, id); }
+
+  private:
+    Platform ports_;
+};
+
+Platform &Win32Ports() {
+    static Win32Platform platform;
+    return platform.Ports();
+}
+
+} // namespace q
