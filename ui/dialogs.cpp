@@ -1,0 +1,204 @@
+#include "ui/dialogs.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "config/settings.h"
+#include "engine/hotkeys.h"
+#include "ui/icons.h"
+#include "ui/texts.h"
+
+namespace q {
+
+namespace {
+
+// The name of the set modifiers in the order Shift, Ctrl, Alt, then the key, joined by "+".
+void JoinHotKey(Uint modifiers, const char *key, char (&text)[32]) {
+    text[0] = '\0';
+    if ((modifiers & MOD_SHIFT) != 0) std::strcat(text, "Shift+");
+    if ((modifiers & MOD_CONTROL) != 0) std::strcat(text, "Ctrl+");
+    if ((modifiers & MOD_ALT) != 0) std::strcat(text, "Alt+");
+    std::strncat(text, key, sizeof text - std::strlen(text) - 1);
+}
+
+// Fills a template's "%s" (captions, the current hot key label) with `value`.
+void FillTemplate(AppState &app, Hwnd window, int templateSize, const char *value) {
+    char pattern[96] = {};
+    char text[96 + 64];
+    app.Sys->window.GetWindowTextA(window, pattern, templateSize);
+    pattern[sizeof pattern - 1] = '\0';
+    // Our templates hold exactly one "%s"; a template without one is shown as it is.
+    const char *mark = std::strstr(pattern, "%s");
+    if (mark == nullptr) return;
+    std::snprintf(text, sizeof text, "%.*s%s%s", static_cast<int>(mark - pattern), pattern, value, mark + 2);
+    app.Sys->window.SetWindowTextA(window, text);
+}
+
+void SetDialogIcon(AppState &app, Hwnd dialog) {
+    app.Sys->message.SendMessageA(app.Sys->dialog.GetDlgItem(dialog, IdIcon), STM_SETIMAGE, IMAGE_ICON,
+                                  reinterpret_cast<Lparam>(app.Sys->resource.LoadIconA(1)));
+}
+
+bool IsChecked(AppState &app, Hwnd dialog, int id) {
+    return app.Sys->message.SendMessageA(app.Sys->dialog.GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) ==
+           static_cast<Lresult>(BST_CHECKED);
+}
+
+void SetChecked(AppState &app, Hwnd dialog, int id, bool checked) {
+    app.Sys->message.SendMessageA(app.Sys->dialog.GetDlgItem(dialog, id), BM_SETCHECK,
+                                  checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void EnableKeyChoice(AppState &app, Hwnd dialog, bool enable) {
+    for (int id = IdShift; id <= IdKeyList; ++id)
+        app.Sys->window.EnableWindow(app.Sys->dialog.GetDlgItem(dialog, id), enable);
+}
+
+// Runs a dialog of desktop n with CurrentDesktop naming it and DialogOpen set.
+void RunEditDialog(AppState &app, int n, int resource, DialogHandler &handler) {
+    const int shown = app.CurrentDesktop();
+    app.Desktops.CurrentDesktop = n;
+    app.DialogOpen = 1;
+    app.Sys->dialog.DialogBoxParamA(resource + app.LanguageBase, nullptr, &handler);
+    app.DialogOpen = 0;
+    if (resource == RenameDialogId) RetitleDesktopIcon(app, n);
+    app.Desktops.CurrentDesktop = shown;
+}
+
+} // namespace
+
+void HotKeyText(AppState &app, std::uint32_t value, char (&text)[32]) {
+    char key[16];
+    if ((value & 0xFFFF) == 0)
+        LoadText(app, 6, key, sizeof key);
+    else
+        std::snprintf(key, sizeof key, "F%d", static_cast<int>(value & 0xFFFF) - 111);
+    JoinHotKey(value >> 16, key, text);
+}
+
+std::intptr_t RenameDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam) {
+    DesktopRecord &record = app_.Record(app_.CurrentDesktop());
+    if (message == WM_INITDIALOG) {
+        FillTemplate(app_, dialog, 64, record.DesktopTitle);
+        SetDialogIcon(app_, dialog);
+        Hwnd edit = app_.Sys->dialog.GetDlgItem(dialog, IdTitleEdit);
+        app_.Sys->message.SendMessageA(edit, EM_LIMITTEXT, TitleMaxLength, 0);
+        app_.Sys->window.SetWindowTextA(edit, record.DesktopTitle);
+        return 1;
+    }
+    if (message != WM_COMMAND) return 0;
+    if (wParam == IDOK) {
+        char title[TitleSize] = {};
+        app_.Sys->window.GetWindowTextA(app_.Sys->dialog.GetDlgItem(dialog, IdTitleEdit), title, sizeof title);
+        title[sizeof title - 1] = '\0';
+        std::memcpy(record.DesktopTitle, title, sizeof title);
+        SaveSettings(app_, SaveDesktopSet);
+        app_.Sys->dialog.EndDialog(dialog, 1);
+    } else if (wParam == IDCANCEL) {
+        app_.Sys->dialog.EndDialog(dialog, 1);
+    }
+    return 1;
+}
+
+std::intptr_t HotKeyDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam) {
+    const std::uint32_t stored = app_.Record(app_.CurrentDesktop()).HotKey;
+    if (message == WM_INITDIALOG) {
+        FillTemplate(app_, dialog, 64, app_.Record(app_.CurrentDesktop()).DesktopTitle);
+        SetDialogIcon(app_, dialog);
+        char current[32];
+        HotKeyText(app_, stored, current);
+        FillTemplate(app_, app_.Sys->dialog.GetDlgItem(dialog, IdHotKeyLabel), 96, current);
+        Hwnd list = app_.Sys->dialog.GetDlgItem(dialog, IdKeyList);
+        app_.Sys->message.SendMessageA(list, LB_SETCOLUMNWIDTH, 40, 0);
+        for (int i = 1; i <= 24; ++i) {
+            char name[8];
+            std::snprintf(name, sizeof name, "F%d", i);
+            app_.Sys->message.SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<Lparam>(name));
+        }
+        Uint modifiers = stored >> 16;
+        Uint key = stored & 0xFFFF;
+        SetChecked(app_, dialog, IdShift, (modifiers & MOD_SHIFT) != 0);
+        SetChecked(app_, dialog, IdControl, (modifiers & MOD_CONTROL) != 0);
+        SetChecked(app_, dialog, IdAlt, (modifiers & MOD_ALT) != 0);
+        SetChecked(app_, dialog, IdNoHotKey, key == 0);
+        if (key == 0) EnableKeyChoice(app_, dialog, false);
+        // A stored key outside F1..F24 (written by something else) shows F1.
+        Wparam position = key >= VK_F1 && key <= VK_F24 ? key - VK_F1 : 0;
+        app_.Sys->message.SendMessageA(list, LB_SETCURSEL, position, 0);
+        return 1;
+    }
+    if (message != WM_COMMAND) return 0;
+    if (wParam == IdNoHotKey) {
+        EnableKeyChoice(app_, dialog, !IsChecked(app_, dialog, IdNoHotKey));
+    } else if (wParam == IDCANCEL) {
+        app_.Sys->dialog.EndDialog(dialog, 1);
+    } else if (wParam == IDOK) {
+        OnOk(dialog);
+    }
+    return 1;
+}
+
+void HotKeyDialog::OnOk(Hwnd dialog) {
+    const int n = app_.CurrentDesktop();
+    DesktopRecord &record = app_.Record(n);
+    if (record.HotKey != 0) app_.Sys->shell.UnregisterHotKey(app_.MainWindow, n);
+    if (IsChecked(app_, dialog, IdNoHotKey)) {
+        record.HotKey = 0;
+    } else {
+        Uint modifiers = (IsChecked(app_, dialog, IdShift) ? MOD_SHIFT : 0) |
+                         (IsChecked(app_, dialog, IdControl) ? MOD_CONTROL : 0) |
+                         (IsChecked(app_, dialog, IdAlt) ? MOD_ALT : 0);
+        Lresult selected = app_.Sys->message.SendMessageA(app_.Sys->dialog.GetDlgItem(dialog, IdKeyList),
+                                                          LB_GETCURSEL, 0, 0);
+        if (selected < 0 || selected > 23) selected = 0;
+        Uint key = VK_F1 + static_cast<Uint>(selected);
+        if (!app_.Sys->shell.RegisterHotKey(app_.MainWindow, n, modifiers, key)) {
+            char pattern[128];
+            char keyText[32];
+            char text[128 + 32];
+            LoadText(app_, 5, pattern, sizeof pattern);
+            HotKeyText(app_, modifiers << 16 | key, keyText);
+            std::snprintf(text, sizeof text, pattern, keyText);
+            app_.Sys->message.MessageBoxA(dialog, text, "Information", MB_ICONWARNING);
+            // The former key was released above; give it back so it keeps working.
+            RegisterDesktopHotKey(app_, n);
+            return;
+        }
+        record.HotKey = modifiers << 16 | key;
+    }
+    SaveSettings(app_, SaveDesktopSet);
+    app_.Sys->dialog.EndDialog(dialog, 1);
+}
+
+std::intptr_t AboutBox::DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam) {
+    if (message == WM_INITDIALOG) {
+        app_.AboutWindow = dialog;
+        SetDialogIcon(app_, dialog);
+        return 1;
+    }
+    if (message != WM_COMMAND) return 0;
+    if (wParam == IDOK || wParam == IDCANCEL) {
+        app_.Sys->dialog.EndDialog(dialog, 1);
+        app_.AboutOpen = 0;
+    }
+    return 1;
+}
+
+void RunRenameDialog(AppState &app, int n) {
+    RenameDialog dialog(app);
+    RunEditDialog(app, n, RenameDialogId, dialog);
+}
+
+void RunHotKeyDialog(AppState &app, int n) {
+    HotKeyDialog dialog(app);
+    RunEditDialog(app, n, HotKeyDialogId, dialog);
+}
+
+void RunAboutBox(AppState &app) {
+    AboutBox box(app);
+    app.Sys->dialog.DialogBoxParamA(AboutDialogId + app.LanguageBase, app.MainWindow, &box);
+    app.AboutOpen = 0;
+    app.AboutWindow = nullptr;
+}
+
+} // namespace q

@@ -1,0 +1,145 @@
+#include "ui/icons.h"
+
+#include <cstring>
+
+#include "config/settings.h"
+#include "engine/hotkeys.h"
+#include "engine/names.h"
+
+namespace q {
+
+namespace {
+
+NotifyIconData Icon(AppState &app, Uint id, Uint flags) {
+    NotifyIconData data;
+    data.hWnd = app.MainWindow;
+    data.uID = id;
+    data.uFlags = flags;
+    return data;
+}
+
+void SetTip(NotifyIconData &data, const char *text) {
+    std::strncpy(data.szTip, text, sizeof data.szTip - 1);
+    data.szTip[sizeof data.szTip - 1] = '\0';
+}
+
+void Notify(AppState &app, Dword message, const NotifyIconData &data) {
+    app.Sys->shell.Shell_NotifyIconA(message, &data);
+}
+
+void AddDesktopIconWithPicture(AppState &app, int n, int picture) {
+    NotifyIconData data = Icon(app, static_cast<Uint>(n), NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    data.uCallbackMessage = UM_DESKTOP(n);
+    data.hIcon = app.Sys->resource.LoadIconA(picture);
+    SetTip(data, app.Record(n).DesktopTitle);
+    Notify(app, NIM_ADD, data);
+}
+
+void AddEveryDesktopIcon(AppState &app) {
+    for (int n = 1; n <= app.DesktopCount(); ++n)
+        AddDesktopIconWithPicture(app, n, n == app.CurrentDesktop() ? IconCurrent : IconOther);
+}
+
+void AddMainIcon(AppState &app) {
+    NotifyIconData data = Icon(app, MainIconId, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    data.uCallbackMessage = UM_DESKTOP(app.CurrentDesktop());
+    data.hIcon = app.Sys->resource.LoadIconA(IconCurrent);
+    SetTip(data, names::MainIconTip);
+    Notify(app, NIM_ADD, data);
+}
+
+void SetPicture(AppState &app, int n, int picture) {
+    NotifyIconData data = Icon(app, static_cast<Uint>(n), NIF_ICON);
+    data.hIcon = app.Sys->resource.LoadIconA(picture);
+    Notify(app, NIM_MODIFY, data);
+}
+
+void PointMainIconAt(AppState &app, int n) {
+    NotifyIconData data = Icon(app, MainIconId, NIF_MESSAGE);
+    data.uCallbackMessage = UM_DESKTOP(n);
+    Notify(app, NIM_MODIFY, data);
+}
+
+void RemoveIcon(AppState &app, Uint id) { Notify(app, NIM_DELETE, Icon(app, id, 0)); }
+
+} // namespace
+
+void AddStartupIcons(AppState &app) {
+    if (app.DisplayMode == 1) {
+        AddEveryDesktopIcon(app);
+    } else {
+        AddMainIcon(app);
+        if (app.DisplayMode == 3) app.Sys->window.ShowWindow(app.FloatingWindow, SW_SHOW);
+    }
+}
+
+void SwitchIcons(AppState &app, int left, int entered) {
+    if (app.DisplayMode == 1) {
+        SetPicture(app, entered, IconCurrent);
+        SetPicture(app, left, IconOther);
+    } else {
+        PointMainIconAt(app, entered);
+    }
+}
+
+void AddDesktopIcon(AppState &app, int n) {
+    if (app.DisplayMode == 1) AddDesktopIconWithPicture(app, n, IconOther);
+}
+
+void RetitleDesktopIcon(AppState &app, int n) {
+    if (app.DisplayMode != 1) return;
+    NotifyIconData data = Icon(app, static_cast<Uint>(n), NIF_TIP);
+    SetTip(data, app.Record(n).DesktopTitle);
+    Notify(app, NIM_MODIFY, data);
+}
+
+void RenumberDesktopIcon(AppState &app, int n) {
+    if (app.DisplayMode != 1) return;
+    NotifyIconData data = Icon(app, static_cast<Uint>(n), NIF_MESSAGE | NIF_TIP);
+    data.uCallbackMessage = UM_DESKTOP(n);
+    SetTip(data, app.Record(n).DesktopTitle);
+    Notify(app, NIM_MODIFY, data);
+}
+
+void RemoveDesktopIcon(AppState &app, int n) {
+    if (app.DisplayMode == 1) RemoveIcon(app, static_cast<Uint>(n));
+}
+
+void MarkCurrentDesktopIcon(AppState &app) {
+    if (app.DisplayMode == 1)
+        SetPicture(app, app.CurrentDesktop(), IconCurrent);
+    else
+        PointMainIconAt(app, app.CurrentDesktop());
+}
+
+void SetDisplayMode(AppState &app, int mode) {
+    if (mode == 1) {
+        if (app.DisplayMode != 1) {
+            RemoveIcon(app, MainIconId);
+            AddEveryDesktopIcon(app);
+        }
+        app.Sys->window.ShowWindow(app.FloatingWindow, SW_HIDE);
+    } else {
+        if (app.DisplayMode == 1) {
+            for (int n = 1; n <= app.DesktopCount(); ++n) RemoveIcon(app, static_cast<Uint>(n));
+            AddMainIcon(app);
+        }
+        app.Sys->window.ShowWindow(app.FloatingWindow, mode == 3 ? SW_SHOW : SW_HIDE);
+    }
+    app.DisplayMode = mode;
+    WriteDisplayMode(app);
+}
+
+void RemoveIconsAndHotKeys(AppState &app) {
+    if (app.DisplayMode == 1) {
+        for (int n = 1; n <= app.DesktopCount(); ++n) {
+            RemoveIcon(app, static_cast<Uint>(n));
+            UnregisterDesktopHotKey(app, n);
+        }
+    } else {
+        RemoveIcon(app, MainIconId);
+        for (int n = 1; n <= app.DesktopCount(); ++n) UnregisterDesktopHotKey(app, n);
+    }
+}
+
+} // namespace q

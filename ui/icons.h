@@ -1,0 +1,30 @@
+// The notification icons: one per desktop (display mode 1) or one for the program (2 and 3).
+#pragma once
+
+#include "engine/app_state.h"
+
+namespace q {
+
+constexpr int IconCurrent = 10; // the program's picture
+constexpr int IconOther = 11;   // the same in greys
+constexpr Uint MainIconId = 0;
+
+// WM_CREATE: the icons of the display mode, and the floating window shown in mode 3.
+void AddStartupIcons(AppState &app);
+// Before a switch from `left` to `entered`.
+void SwitchIcons(AppState &app, int left, int entered);
+// A desktop was created: its icon in mode 1.
+void AddDesktopIcon(AppState &app, int n);
+// After a rename: the tip of desktop n's icon in mode 1.
+void RetitleDesktopIcon(AppState &app, int n);
+// While records move down in a deletion: icon n takes record n's callback and title.
+void RenumberDesktopIcon(AppState &app, int n);
+void RemoveDesktopIcon(AppState &app, int n);
+// After a deletion: the shown desktop's icon (mode 1) or the main icon's callback.
+void MarkCurrentDesktopIcon(AppState &app);
+// Commands 600, 601, 602: the icons and floating window of `mode`, then "Display" stored.
+void SetDisplayMode(AppState &app, int mode);
+// WM_CLOSE: every icon removed, each desktop's hot key released.
+void RemoveIconsAndHotKeys(AppState &app);
+
+} // namespace q

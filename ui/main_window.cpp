@@ -1,0 +1,142 @@
+#include "ui/main_window.h"
+
+#include "config/settings.h"
+#include "engine/desktops.h"
+#include "engine/hotkeys.h"
+#include "engine/moves.h"
+#include "engine/switching.h"
+#include "ui/command_menu.h"
+#include "ui/dialogs.h"
+#include "ui/icons.h"
+
+namespace q {
+
+namespace {
+
+void OnCreate(AppState &app, Hwnd window) {
+    app.MainWindow = window;
+    AddStartupIcons(app);
+    RegisterAllHotKeys(app);
+    app.Sys->message.PostMessageA(app.FloatingWindow, UM_INITSYSMENU, 0, 0);
+}
+
+void OnDesktopMessage(AppState &app, int n, Lparam mouse) {
+    if (app.DialogOpen != 0) return;
+    // Any program can post these numbers; only existing desktops are answered.
+    if (n < 1 || n > app.DesktopCount()) return;
+    if (mouse == WM_LBUTTONDOWN) {
+        if (n != app.CurrentDesktop()) SwitchDesktop(app, n);
+    } else if (mouse == WM_RBUTTONDOWN) {
+        ShowCommandMenu(app, n);
+    }
+}
+
+void OnClose(AppState &app) {
+    app.Sys->message.SendMessageA(app.MainWindow, UM_DESKTOP(1), 0, WM_LBUTTONDOWN);
+    RemoveIconsAndHotKeys(app);
+    app.Sys->window.DestroyWindow(app.MainWindow);
+}
+
+void ToggleOneBackground(AppState &app) {
+    app.OwnWallpapers = app.OwnWallpapers == 0 ? 1 : 0;
+    SaveSettings(app, RestoreStartupWallpaper | SaveDesktopSet);
+}
+
+void DesktopCommand(AppState &app, Uint id) {
+    int n = static_cast<int>((id - 400) / 10) + 1;
+    Uint op = (id - 400) % 10;
+    if (n > app.DesktopCount()) return;
+    switch (op) {
+    case 0:
+        app.Sys->message.SendMessageA(app.MainWindow, UM_DESKTOP(n), 0, WM_LBUTTONDOWN);
+        break;
+    case 1:
+        RunRenameDialog(app, n);
+        break;
+    case 2:
+        DeleteDesktop(app, n);
+        break;
+    case 3:
+        RunHotKeyDialog(app, n);
+        break;
+    default:
+        break; // no menu produces the other units
+    }
+}
+
+void OnCommand(AppState &app, Wparam wParam) {
+    Uint id = LoWord(wParam);
+    if (id >= 1024) {
+        WindowCommand(app, id);
+        return;
+    }
+    if (id >= 400 && id <= 473) {
+        DesktopCommand(app, id);
+        return;
+    }
+    switch (id) {
+    case 101:
+        OpenAboutBox(app);
+        break;
+    case 102:
+        ConfirmQuit(app);
+        break;
+    case 110:
+        CreateDesktop(app);
+        break;
+    case 112:
+        DeleteCurrentDesktop(app);
+        break;
+    case 120:
+        ToggleOneBackground(app);
+        break;
+    case 600:
+    case 601:
+    case 602:
+        SetDisplayMode(app, static_cast<int>(id) - 599);
+        break;
+    default:
+        break; // produced by no menu of ours
+    }
+}
+
+} // namespace
+
+Lresult MainWindowMessage(AppState &app, Hwnd window, Uint message, Wparam wParam, Lparam lParam,
+                          bool &handled) {
+    handled = true;
+    if (message > WM_USER && message <= WM_USER + MaxDesktops) {
+        OnDesktopMessage(app, static_cast<int>(message - WM_USER), lParam);
+        return 0;
+    }
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(app, window);
+        return 0;
+    case WM_HOTKEY:
+        OnHotKey(app, wParam);
+        return 0;
+    case WM_COMMAND:
+        OnCommand(app, wParam);
+        return 0;
+    case UM_SETSTICKY:
+        SetSticky(app, reinterpret_cast<Hwnd>(wParam), lParam);
+        return 0;
+    case UM_MOVETODESKTOP:
+        MoveToDesktop(app, reinterpret_cast<Hwnd>(wParam), lParam);
+        return 0;
+    case WM_CLOSE:
+        OnClose(app);
+        return 0;
+    case WM_DESTROY:
+        app.Sys->message.PostQuitMessage(0);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return 1;
+    default:
+        handled = false;
+        return 0;
+    }
+}
+
+} // namespace q

@@ -1,0 +1,38 @@
+#include "ui/texts.h"
+
+#include <cstdio>
+
+#include "config/registry_io.h"
+#include "engine/names.h"
+
+namespace q {
+
+int LoadText(AppState &app, Uint id, char *buffer, int size) {
+    buffer[0] = '\0';
+    int length = app.Sys->resource.LoadStringA(id + static_cast<Uint>(app.LanguageBase), buffer, size);
+    buffer[size - 1] = '\0';
+    return length;
+}
+
+std::int32_t ChooseLanguage(AppState &app) {
+    RegistryPort &reg = app.Sys->registry;
+    Hkey key = nullptr;
+    std::int32_t stored = -1;
+    if (reg.RegOpenKeyExA(HkeyCurrentUser(), names::SettingsKeyUpper, KEY_READ, &key) == ERROR_SUCCESS) {
+        std::int32_t value = 0;
+        if (ReadNumber(reg, key, names::ValueLanguage, value)) stored = value;
+        reg.RegCloseKey(key);
+    }
+    // Only the two languages the executable holds; anything else would make every text fail.
+    if (stored == 0 || stored == 100) return stored;
+    Uint primary = app.Sys->resource.GetUserDefaultLCID() & 0x3FF;
+    return primary == LANG_FRENCH ? 0 : 100;
+}
+
+void DefaultTitle(AppState &app, int n, char (&title)[TitleSize]) {
+    char word[28];
+    LoadText(app, 1, word, sizeof word);
+    std::snprintf(title, sizeof title, "%s %d", word, n);
+}
+
+} // namespace q
