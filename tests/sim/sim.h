@@ -1,0 +1,473 @@
+// A small in-memory Windows for the unit tests. It implements every port of platform/ports.h
+// and keeps the state a user could see (windows with their stacking order, the registry, the
+// notification icons, hot keys, menus, dialogs), so tests drive the real core and then look at
+// the machine. Where the program relies on a Windows rule, the machine follows it; where Wine
+// and this machine disagree, Wine is right.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ports.h"
+
+namespace q {
+
+// Messages, codes and handles the machine understands beyond those the core's header declares.
+namespace sim {
+constexpr Uint WM_GETTEXT = 0x000D;
+constexpr Uint WM_GETTEXTLENGTH = 0x000E;
+constexpr Uint WM_SETFONT = 0x0030;
+constexpr Uint STM_GETIMAGE = 0x0173;
+constexpr Uint LB_GETTEXT = 0x0189;
+constexpr Uint LB_GETTEXTLEN = 0x018A;
+constexpr Uint LB_GETCOUNT = 0x018B;
+constexpr Uint EN_CHANGE = 0x0300;
+constexpr Uint GW_HWNDFIRST = 0;
+constexpr Uint GW_HWNDLAST = 1;
+constexpr Uint GW_HWNDPREV = 3;
+constexpr Uint GW_OWNER = 4;
+constexpr Uint GW_CHILD = 5;
+constexpr int GWL_ID = -12;
+constexpr int SW_SHOWNOACTIVATE = 4;
+constexpr int SW_SHOWMINNOACTIVE = 7;
+constexpr int SW_SHOWNA = 8;
+constexpr Uint SIZE_RESTORED = 0;
+constexpr Uint SIZE_MINIMIZED = 1;
+constexpr Uint TPM_RETURNCMD = 0x0100;
+constexpr Uint MF_DISABLED = 0x0002;
+inline Hwnd HWND_TOP() {
+    return nullptr;
+}
+inline Hwnd HWND_BOTTOM() {
+    return reinterpret_cast<Hwnd>(std::intptr_t{1});
+}
+inline Hwnd HWND_TOPMOST() {
+    return reinterpret_cast<Hwnd>(std::intptr_t{-1});
+}
+inline Hwnd HWND_NOTOPMOST() {
+    return reinterpret_cast<Hwnd>(std::intptr_t{-2});
+}
+constexpr Dword KEY_CREATE_SUB_KEY = 0x0004;
+constexpr Dword DELETE_ACCESS = 0x00010000;
+constexpr std::int32_t ERROR_INVALID_HANDLE = 6;
+constexpr std::int32_t ERROR_INVALID_PARAMETER = 87;
+constexpr std::int32_t ERROR_BAD_PATHNAME = 161;
+constexpr std::int32_t ERROR_KEY_DELETED = 1018;
+// Where Windows puts a minimised window (the "hidden" arrangement of 95 and NT 4 onwards).
+constexpr std::int32_t IconicX = -32000;
+constexpr std::int32_t IconicY = -32000;
+} // namespace sim
+
+class SimMachine;
+
+using SimWindowProc = std::function<Lresult(Hwnd, Uint, Wparam, Lparam)>;
+// A scripted user in front of a modal dialog: types, ticks, selects, clicks, then returns.
+using SimDialogScript = std::function<void(SimMachine &, Hwnd dialog)>;
+// Chooses from an open popup menu: the command identifier, or 0 to dismiss it.
+using SimMenuChooser = std::function<Uint(SimMachine &, Hmenu menu)>;
+struct SimMessageBox;
+// Answers an open message box: an IDxxx value, or 0 to fall back to the queued/default answer.
+using SimMessageBoxHook = std::function<int(SimMachine &, const SimMessageBox &)>;
+
+struct SimMessage {
+    Hwnd window;
+    Uint message;
+    Wparam wParam;
+    Lparam lParam;
+    bool posted;
+};
+
+struct SimMessageBox {
+    Hwnd owner;
+    std::string text;
+    std::string caption;
+    Uint type;
+    Hwnd window; // the box's own window while it is open
+    int answer;
+};
+
+// One SystemParametersInfoA call. `text` is the wallpaper or pattern text; `value` the
+// iMinAnimate of an animation call.
+struct SimParameterCall {
+    Uint action;
+    Uint param;
+    std::string text;
+    std::int32_t value;
+    Uint winIni;
+    bool result;
+};
+
+struct SimValue {
+    Dword type = 0;
+    std::vector<std::uint8_t> data;
+    // The bytes up to the first zero (or all of them).
+    std::string Text() const;
+    // The stored bytes as a little-endian number; only as many bytes as were stored.
+    std::uint32_t Number() const;
+};
+
+struct SimRegistryCall {
+    std::string operation; // "open", "create", "query", "set", "deletekey", "deletevalue", "close"
+    std::string path;      // "HKCU\Software\..." as the keys were named when created
+    std::string name;      // value name, or the sub-path that was asked for
+    std::int32_t result;
+};
+
+struct SimIcon {
+    Hwnd window;
+    Uint id;
+    Uint callbackMessage;
+    Hicon icon;
+    std::string tip;
+};
+
+struct SimNotifyCall {
+    Dword message;
+    NotifyIconData data;
+    bool result;
+};
+
+struct SimHotKey {
+    Hwnd window; // nullptr when another program holds it
+    int id;
+    Uint modifiers;
+    Uint key;
+    bool foreign;
+};
+
+// A menu as it stood at one moment. Describe() writes one line per item, nested items indented
+// by two blanks: "-" for a separator; otherwise the markers "[x] " (checked), "(grey) "
+// (greyed or disabled) and "<b>" (default item) in that order, the text, then " =id" for a
+// command or " >" for a pop-up, whose items follow.
+struct SimMenuItem {
+    Uint type = 0;
+    Uint state = 0;
+    Uint id = 0;
+    std::string text;
+    bool popup = false;
+    std::vector<SimMenuItem> items;
+
+    bool Separator() const { return (type & MFT_SEPARATOR) != 0; }
+    bool Checked() const { return (state & MFS_CHECKED) != 0; }
+    bool Greyed() const { return (state & MFS_GRAYED) != 0; }
+    bool Default() const { return (state & MFS_DEFAULT) != 0; }
+};
+
+struct SimMenuSnapshot {
+    std::vector<SimMenuItem> items;
+
+    std::string Describe() const;
+    // Follows item texts through nested pop-ups; nullptr when a step is missing.
+    const SimMenuItem *Find(const std::vector<std::string> &textPath) const;
+    // The command identifier at the end of a text path; 0 when there is none.
+    Uint CommandAt(const std::vector<std::string> &textPath) const;
+    // The first item, depth first, with this command identifier.
+    const SimMenuItem *FindCommand(Uint id) const;
+    // Texts of the items at top level ("-" for separators).
+    std::vector<std::string> Texts() const;
+};
+
+struct SimTrackedMenu {
+    Hmenu menu;
+    Uint flags;
+    int x, y;
+    Hwnd owner;
+    bool ownerWasForeground;
+    SimMenuSnapshot shown;
+    Uint chosen;  // posted as WM_COMMAND (0: dismissed)
+    Uint refused; // what the script asked for when it was not a selectable command
+};
+
+struct SimDialogRun {
+    int resource;
+    Hwnd owner;
+    Hwnd dialog;
+    std::string caption; // after WM_INITDIALOG
+    std::intptr_t result;
+    bool cancelledByMachine; // the script left it open, so the machine pressed Esc
+};
+
+class SimMachine : public WindowPort,
+                   public MessagePort,
+                   public RegistryPort,
+                   public ShellPort,
+                   public ResourcePort,
+                   public MenuPort,
+                   public DialogPort {
+  public:
+    SimMachine();
+    ~SimMachine() override;
+    SimMachine(const SimMachine &) = delete;
+    SimMachine &operator=(const SimMachine &) = delete;
+
+    Platform &Ports() { return platform_; }
+    // The call logs below (messages, registryCalls, parameterCalls, notifyCalls); benchmarks
+    // that run many operations switch them off.
+    bool recordCalls = true;
+
+    // ---- Windows: test side ----
+    // A top-level window (or a WS_CHILD one that the z-order walk reports too), placed on top
+    // of the stacking order; with WS_VISIBLE (and not WS_MINIMIZE) it becomes active.
+    Hwnd CreateWindow(const std::string &className, const std::string &title,
+                      std::uint32_t style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, std::uint32_t exStyle = 0,
+                      Rect rect = {100, 100, 500, 400});
+    void SetWindowProc(Hwnd window, SimWindowProc proc);
+    // Top-level windows, top to bottom; `visibleOnly` drops hidden ones.
+    std::vector<Hwnd> ZOrder(bool visibleOnly = false) const;
+    Hwnd Active() const { return active_; }
+    bool IsMinimized(Hwnd window) const;
+    bool IsVisible(Hwnd window) const;
+    bool IsWindowEnabled(Hwnd window) const;
+    Rect Position(Hwnd window) const;       // current rectangle
+    Rect NormalPosition(Hwnd window) const; // where SW_RESTORE puts it
+    std::string WindowText(Hwnd window) const;
+    std::string ClassName(Hwnd window) const;
+    void SetCursor(Point point) { cursor_ = point; }
+    // What the screen shows; set by SPI_SETDESKWALLPAPER / SPI_SETDESKPATTERN.
+    const std::string &ShownWallpaper() const { return shownWallpaper_; }
+    const std::string &ShownPattern() const { return shownPattern_; }
+    std::int32_t MinAnimate() const { return minAnimate_; }
+    void SetMinAnimate(std::int32_t value) { minAnimate_ = value; }
+    Rect workArea = {0, 0, 1024, 748};
+    std::vector<SimParameterCall> parameterCalls;
+
+    // ---- Messages: test side ----
+    // Dispatches posted messages until the queue is empty, those posted meanwhile included.
+    // Gives up (false, PumpOverflowed) after `limit` messages.
+    bool PumpMessages(int limit = 10000);
+    bool PumpOverflowed() const { return pumpOverflow_; }
+    std::size_t QueuedMessages() const { return queue_.size(); }
+    bool QuitPosted() const { return quitPosted_; }
+    int QuitCode() const { return quitCode_; }
+    std::vector<SimMessage> messages; // every SendMessageA and PostMessageA
+    std::size_t CountMessages(Hwnd window, Uint message) const;
+    // What DefWindowProcA does for the few messages that matter here (texts, WM_CLOSE destroys,
+    // WM_QUERYENDSESSION agrees); window procedures set by tests call it for what they leave.
+    Lresult DefWindowProc(Hwnd window, Uint message, Wparam wParam, Lparam lParam);
+
+    // Message boxes: the hook, if set, answers first; then the queue; then the default
+    // (IDOK for a box with an OK button only).
+    void AnswerMessageBox(int answer) { boxAnswers_.push_back(answer); }
+    int defaultMessageBoxAnswer = IDYES;
+    SimMessageBoxHook messageBoxHook;
+    std::vector<SimMessageBox> messageBoxes;
+
+    // ---- Registry: test side ----
+    bool KeyExists(Hkey root, const std::string &path) const;
+    std::vector<std::string> SubKeys(Hkey root, const std::string &path) const;
+    std::vector<std::string> ValueNames(Hkey root, const std::string &path) const;
+    std::optional<SimValue> Value(Hkey root, const std::string &path, const std::string &name) const;
+    // Creates the key path as needed.
+    void SetValue(Hkey root, const std::string &path, const std::string &name, Dword type,
+                  std::vector<std::uint8_t> data);
+    // REG_SZ: the text and its zero, padded with zeros to `size` bytes when size is larger.
+    void SetText(Hkey root, const std::string &path, const std::string &name, const std::string &text,
+                 std::size_t size = 0);
+    void SetNumber(Hkey root, const std::string &path, const std::string &name, std::uint32_t value,
+                   Dword size = 4);
+    void CreateKey(Hkey root, const std::string &path);
+    // Like a user without rights there: opening or creating with write access, writing,
+    // deleting under this key fail with ERROR_ACCESS_DENIED.
+    void DenyWrites(Hkey root, const std::string &path);
+    std::size_t OpenKeyCount() const { return openKeys_.size(); }
+    std::vector<SimRegistryCall> registryCalls;
+    std::size_t CountRegistryCalls(const std::string &operation, const std::string &pathPart = "") const;
+
+    // ---- Shell: test side ----
+    const std::vector<SimIcon> &NotifyIcons() const { return icons_; }
+    const SimIcon *NotifyIcon(Hwnd window, Uint id) const;
+    std::vector<SimNotifyCall> notifyCalls;
+    // Clicks an icon as the taskbar reports it: mouse move, button down, button up, posted
+    // with the icon's callback message, then pumped. False when there is no such icon.
+    bool ClickNotifyIcon(Hwnd window, Uint id, bool rightButton = false);
+    // Another program takes a combination.
+    void HoldHotKeyElsewhere(Uint modifiers, Uint key);
+    std::optional<SimHotKey> HotKeyHolder(Uint modifiers, Uint key) const;
+    const std::vector<SimHotKey> &HotKeys() const { return hotKeys_; }
+    // Posts WM_HOTKEY to the holder (if it is one of this machine's windows) and pumps.
+    bool PressHotKey(Uint modifiers, Uint key);
+
+    // ---- Resources: test side ----
+    static int IconId(Hicon icon); // -1 for anything LoadIconA did not make
+    void SetUserDefaultLCID(Uint lcid) { lcid_ = lcid; }
+
+    // ---- Menus: test side ----
+    SimMenuSnapshot Snapshot(Hmenu menu) const;
+    bool IsMenu(Hmenu menu) const;
+    std::size_t LiveMenuCount() const;
+    std::size_t MenusMade() const { return menusMade_; }
+    // The chooser, if set, picks; otherwise the next queued choice; otherwise nothing.
+    SimMenuChooser menuChooser;
+    void ChooseMenuCommand(Uint id) { menuChoices_.push_back(id); }
+    std::vector<SimTrackedMenu> trackedMenus;
+
+    // ---- Dialogs: test side ----
+    // Scripts are used one per dialog opening, in order; with none queued the default runs.
+    void ScriptDialog(SimDialogScript script) { dialogScripts_.push_back(std::move(script)); }
+    SimDialogScript defaultDialogScript;
+    std::vector<SimDialogRun> dialogRuns;
+    // A user's actions on a control of an open dialog. All fail on a disabled control.
+    bool Click(Hwnd dialog, int id);                         // button or check box
+    bool Type(Hwnd dialog, int id, const std::string &text); // replaces an edit's text
+    bool SelectListItem(Hwnd dialog, int id, int index);
+    bool CloseDialog(Hwnd dialog); // the close box
+    std::string ControlText(Hwnd dialog, int id) const;
+    bool IsChecked(Hwnd dialog, int id) const;
+    std::vector<std::string> ListItems(Hwnd dialog, int id) const;
+    int ListSelection(Hwnd dialog, int id) const;
+    int ListColumnWidth(Hwnd dialog, int id) const;
+    Hicon ControlImage(Hwnd dialog, int id) const;
+    std::size_t TextLimit(Hwnd dialog, int id) const;
+
+    // ---- WindowPort ----
+    void EnumWindows(EnumWindowsProc proc, void *context) override;
+    std::int32_t GetWindowLongA(Hwnd window, int index) override;
+    int GetClassNameA(Hwnd window, char *buffer, int size) override;
+    int GetWindowTextA(Hwnd window, char *buffer, int size) override;
+    bool SetWindowTextA(Hwnd window, const char *text) override;
+    bool IsWindow(Hwnd window) override;
+    bool IsWindowVisible(Hwnd window) override;
+    bool IsIconic(Hwnd window) override;
+    bool ShowWindow(Hwnd window, int command) override;
+    bool SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy, Uint flags) override;
+    bool GetWindowRect(Hwnd window, Rect *rect) override;
+    Hwnd GetTopWindow(Hwnd parent) override;
+    Hwnd GetWindow(Hwnd window, Uint relation) override;
+    bool SetForegroundWindow(Hwnd window) override;
+    Hwnd SetActiveWindow(Hwnd window) override;
+    bool DestroyWindow(Hwnd window) override;
+    bool EnableWindow(Hwnd window, bool enable) override;
+    bool GetCursorPos(Point *point) override;
+    bool SystemParametersInfoA(Uint action, Uint param, void *data, Uint winIni) override;
+
+    // ---- MessagePort ----
+    Lresult SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) override;
+    bool PostMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) override;
+    void PostQuitMessage(int exitCode) override;
+    int MessageBoxA(Hwnd owner, const char *text, const char *caption, Uint type) override;
+
+    // ---- RegistryPort ----
+    std::int32_t RegOpenKeyExA(Hkey parent, const char *path, Dword access, Hkey *result) override;
+    std::int32_t RegCreateKeyExA(Hkey parent, const char *path, Dword access, Hkey *result) override;
+    std::int32_t RegQueryValueExA(Hkey key, const char *name, Dword *type, void *data, Dword *size) override;
+    std::int32_t RegSetValueExA(Hkey key, const char *name, Dword type, const void *data,
+                                Dword size) override;
+    std::int32_t RegDeleteKeyA(Hkey parent, const char *path) override;
+    std::int32_t RegDeleteValueA(Hkey key, const char *name) override;
+    std::int32_t RegCloseKey(Hkey key) override;
+
+    // ---- ShellPort ----
+    bool Shell_NotifyIconA(Dword message, const NotifyIconData *data) override;
+    bool RegisterHotKey(Hwnd window, int id, Uint modifiers, Uint key) override;
+    bool UnregisterHotKey(Hwnd window, int id) override;
+
+    // ---- ResourcePort ----
+    int LoadStringA(Uint id, char *buffer, int size) override;
+    Hicon LoadIconA(int id) override;
+    Hmenu LoadMenuA(int id) override;
+    Uint GetUserDefaultLCID() override { return lcid_; }
+
+    // ---- MenuPort ----
+    Hmenu GetSubMenu(Hmenu menu, int position) override;
+    Hmenu CreatePopupMenu() override;
+    bool AppendMenuA(Hmenu menu, Uint flags, std::uintptr_t id, const char *text) override;
+    bool RemoveMenu(Hmenu menu, Uint item, Uint flags) override;
+    bool GetMenuItemInfoA(Hmenu menu, Uint item, bool byPosition, MenuItemInfo *info) override;
+    bool SetMenuItemInfoA(Hmenu menu, Uint item, bool byPosition, const MenuItemInfo *info) override;
+    bool InsertMenuItemA(Hmenu menu, Uint item, bool byPosition, const MenuItemInfo *info) override;
+    bool TrackPopupMenuEx(Hmenu menu, Uint flags, int x, int y, Hwnd owner) override;
+    bool DestroyMenu(Hmenu menu) override;
+
+    // ---- DialogPort ----
+    std::intptr_t DialogBoxParamA(int resource, Hwnd owner, DialogHandler *handler) override;
+    bool EndDialog(Hwnd dialog, std::intptr_t result) override;
+    Hwnd GetDlgItem(Hwnd dialog, int id) override;
+
+    // Internal records, defined in sim.cpp.
+    struct Window;
+    struct Key;
+    struct Menu;
+    struct MenuEntry;
+    struct DialogState;
+
+  private:
+    Platform platform_;
+
+    // Windows.
+    std::map<Hwnd, std::unique_ptr<Window>> windows_; // destroyed ones stay, marked
+    std::vector<Hwnd> zorder_;                        // top-level, top to bottom
+    Hwnd active_ = nullptr;
+    std::uintptr_t nextWindow_ = 0;
+    Point cursor_ = {512, 384};
+    std::int32_t minAnimate_ = 1;
+    std::string shownWallpaper_;
+    std::string shownPattern_;
+
+    Window *Find(Hwnd window) const;
+    Window *FindControl(Hwnd dialog, int id) const;
+    Hwnd MakeWindow(const std::string &className, const std::string &title, std::uint32_t style,
+                    std::uint32_t exStyle, Rect rect, Hwnd parent, Hwnd owner);
+    void PlaceOnTop(Hwnd window);
+    void PlaceAtBottom(Hwnd window);
+    void PlaceAfter(Hwnd window, Hwnd after);
+    void Activate(Hwnd window);
+    void ActivateNext(Hwnd leaving);
+    void MoveTo(Window &w, Rect rect);
+    Lresult Deliver(Hwnd window, Uint message, Wparam wParam, Lparam lParam);
+    Lresult ControlMessage(Window &w, Uint message, Wparam wParam, Lparam lParam);
+    Window *UsableControl(Hwnd dialog, int id) const;
+
+    // Messages.
+    std::deque<SimMessage> queue_;
+    bool quitPosted_ = false;
+    int quitCode_ = 0;
+    bool pumpOverflow_ = false;
+    std::deque<int> boxAnswers_;
+
+    // Registry.
+    std::shared_ptr<Key> currentUser_;
+    std::shared_ptr<Key> localMachine_;
+    struct OpenKey {
+        std::shared_ptr<Key> key;
+        Dword access;
+    };
+    std::map<Hkey, OpenKey> openKeys_;
+    std::uintptr_t nextKey_ = 0;
+    std::vector<std::string> deniedPaths_; // lower case, with the root prefix
+    std::int32_t Resolve(Hkey handle, std::shared_ptr<Key> &key, Dword &access) const;
+    std::shared_ptr<Key> Walk(Hkey root, const std::string &path) const;
+    std::int32_t OpenKey(bool create, Hkey parent, const char *path, Dword access, Hkey *result);
+    std::shared_ptr<Key> WalkOrMake(Hkey root, const std::string &path);
+    bool Denied(const Key &key) const;
+    bool DeniedPath(const std::string &path) const;
+    Hkey HandOut(std::shared_ptr<Key> key, Dword access);
+    void LogRegistry(const char *operation, const std::string &path, const char *name, std::int32_t result);
+
+    // Shell.
+    std::vector<SimIcon> icons_;
+    std::vector<SimHotKey> hotKeys_;
+
+    // Resources.
+    Uint lcid_ = 0x0409;
+
+    // Menus.
+    std::map<Hmenu, std::unique_ptr<Menu>> menus_; // live menus only
+    std::uintptr_t nextMenu_ = 0;
+    std::size_t menusMade_ = 0;
+    std::deque<Uint> menuChoices_;
+    Menu *FindMenu(Hmenu menu) const;
+    Hmenu MakeMenu();
+    bool Locate(Hmenu menu, Uint item, bool byPosition, Hmenu &owner, std::size_t &index) const;
+    void SnapshotInto(const Menu &menu, std::vector<SimMenuItem> &items, int depth) const;
+
+    // Dialogs.
+    std::deque<SimDialogScript> dialogScripts_;
+};
+
+} // namespace q
