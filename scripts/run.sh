@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds quillane.exe (i686) and runs it under Wine on a virtual desktop with a taskbar, so
+# that its notification icons show, next to a few ordinary windows to switch between.
+# On the user's display when there is one; otherwise under Xvfb, saving a screenshot to
+# quillane.png (or the file named by QUILLANE_SCREENSHOT) and stopping after it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+source scripts/deps.sh
+quillane_ensure_packages
+
+cmake --preset mingw-i686 >/dev/null
+cmake --build build/i686 -j "$(nproc)"
+exe="$root/build/i686/app/quillane.exe"
+
+source scripts/wine-session.sh
+
+start_windows() {
+  wine notepad </dev/null >/dev/null 2>&1 &
+  wine winemine </dev/null >/dev/null 2>&1 &
+  wine regedit </dev/null >/dev/null 2>&1 &
+}
+
+if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
+  # A prefix of its own, kept between runs, so settings survive like on Windows.
+  export QUILLANE_WINE_DIR=${QUILLANE_WINE_DIR:-$HOME/.cache/quillane-wine}
+  mkdir -p "$QUILLANE_WINE_DIR"
+  WS_DIR=$QUILLANE_WINE_DIR
+  ws_export_wine_env
+  ws_boot_template
+  export WINEPREFIX="$WS_DIR/template"
+  start_windows
+  echo "Quillane runs in the Wine desktop window; quit it from its notification icon's menu."
+  wine "$exe"
+  wineserver -k || true
+else
+  wine_session_start
+  new_prefix run
+  start_windows
+  wine "$exe" </dev/null >/dev/null 2>&1 &
+  for _ in $(seq 1 50); do
+    # The main window exists once start-up is done.
+    wine_run 10 "$root/build/i686/tests/wine/find_window.exe" Quillane
+    [[ $WINE_RC == 0 ]] && break
+    sleep 0.2
+  done
+  sleep 2
+  shot=${QUILLANE_SCREENSHOT:-$root/quillane.png}
+  wine_screenshot "$shot"
+  echo "No display: Quillane ran under Xvfb; screenshot saved to $shot"
+fi
