@@ -1,0 +1,83 @@
+// quillane.exe: start-up, the window classes, the message loop.
+#include "app/startup.h"
+#include "engine/names.h"
+#include "engine/window_table.h"
+#include "platform/win32/win32_platform.h"
+#include "ui/main_window.h"
+#include "ui/texts.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace {
+
+q::AppState app;
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    bool handled = false;
+    LRESULT result = q::MainWindowMessage(app, window, message, wParam, lParam, handled);
+    return handled ? result : DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK FloatingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The main window keeps the floating window informed; its buttons are laid out elsewhere.
+    if (message >= WM_USER + 1 && message <= WM_USER + 4) return 0;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK BitmapBackgroundProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RegisterClass(HINSTANCE instance, const char *name, WNDPROC procedure, HICON icon) {
+    WNDCLASSA wc{};
+    wc.style = 0;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    InitCommonControls();
+    app.Sys = &q::Win32Ports();
+    const bool uninstall = q::IsUninstallArgument(q::ArgumentText(GetCommandLineA()));
+
+    HWND running = FindWindowA(q::names::MainClass, nullptr);
+    if (running != nullptr) {
+        if (!uninstall) {
+            PostMessageA(running, WM_COMMAND, 101, 0);
+            return 1;
+        }
+        PostMessageA(running, WM_CLOSE, 0, 0);
+    }
+
+    app.LanguageBase = q::ChooseLanguage(app);
+    if (uninstall) return 0;
+
+    if (!q::InitialiseDesktops(app)) return 2;
+
+    RegisterClass(instance, q::names::MainClass, MainWindowProc, LoadIconA(nullptr, IDI_APPLICATION));
+    RegisterClass(instance, q::names::BitmapClass, BitmapBackgroundProc, nullptr);
+    RegisterClass(instance, q::names::FloatingClass, FloatingWindowProc, LoadIconA(instance, MAKEINTRESOURCEA(1)));
+
+    app.FloatingWindow = CreateWindowExA(app.TopMost | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE, q::names::FloatingClass,
+                                         q::names::WindowTitle, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+                                         app.FloatingX, app.FloatingY, 200, 70, nullptr, nullptr, instance,
+                                         nullptr);
+    app.MainWindow = CreateWindowExA(0, q::names::MainClass, q::names::WindowTitle, WS_OVERLAPPEDWINDOW, 100, 100,
+                                     240, 168, nullptr, nullptr, instance, nullptr);
+
+    MSG message{};
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    q::FreeWindowTable(app);
+    return static_cast<int>(message.wParam);
+}

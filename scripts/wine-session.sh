@@ -1,0 +1,247 @@
+# Wine test sessions: one Xvfb screen, one booted 32-bit prefix template per run, and a fresh
+# copy of the template per scenario. Source it from bash:
+#
+#   . scripts/wine-session.sh
+#   wine_session_start              # Xvfb + template; installs the cleanup trap
+#   new_prefix engine               # copy of the template, its own persistent wineserver
+#   wine_run 60 build/i686/tests/wine/engine_test.exe
+#   echo "rc=$WINE_RC"; cat "$WINE_OUT"
+#   wine_start build/i686/app/quillane.exe; ...; wine_wait 10
+#   wine_screenshot engine.png
+#   end_prefix                      # optional: wineserver of this prefix down now
+#
+# Everything lives in a temporary directory, or in QUILLANE_WINE_DIR when given (kept then,
+# and a template booted there earlier by the same Wine is reused). Works as root, with no
+# standard input and under set -euo pipefail.
+
+# Every process of the prefix runs on the virtual desktop "shell" with its taskbar: windows of
+# all processes see each other, hot keys clash, notification icons show. A crash prints its
+# backtrace instead of opening a dialog that would wait for a click forever.
+ws_session_reg() {
+    cat <<'EOF'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="shell"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"shell"="1024x768"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+EOF
+}
+
+WS_DIR=${WS_DIR:-}
+WS_XVFB_PID=${WS_XVFB_PID:-}
+WS_PREFIXES=()
+WS_KEEP_DIR=0
+WINE_OUT=${WINE_OUT:-}
+WINE_ERR=${WINE_ERR:-}
+WINE_RC=${WINE_RC:-}
+WINE_PID=${WINE_PID:-}
+
+ws_log() { printf 'wine-session: %s\n' "$*" >&2; }
+
+ws_now() { date +%s.%N; }
+ws_elapsed() { awk -v a="$1" -v b="$(ws_now)" 'BEGIN { printf "%.1f", b - a }'; }
+
+# The environment every Wine command of the session runs with.
+ws_export_wine_env() {
+    export WINEARCH=win32
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+}
+
+ws_start_xvfb() {
+    local fdfile="$WS_DIR/xvfb.display" i display=""
+    : >"$fdfile"
+    # -displayfd lets the server pick a free display itself: no race with other sessions.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+        3>"$fdfile" </dev/null >"$WS_DIR/xvfb.log" 2>&1 &
+    WS_XVFB_PID=$!
+    for ((i = 0; i < 200; i++)); do
+        display=$(tr -dc '0-9' <"$fdfile")
+        [[ -n $display ]] && break
+        kill -0 "$WS_XVFB_PID" 2>/dev/null || break
+        sleep 0.05
+    done
+    if [[ -z $display ]]; then
+        ws_log "Xvfb did not start:"; cat "$WS_DIR/xvfb.log" >&2
+        return 1
+    fi
+    export DISPLAY=":$display"
+    for ((i = 0; i < 200; i++)); do
+        xdpyinfo >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+    if ! xdpyinfo >/dev/null 2>&1; then
+        ws_log "Xvfb on $DISPLAY does not answer"
+        return 1
+    fi
+    # Without this XKB keeps Ctrl+Alt+Fn for console switching and no F-key hot key reaches Wine.
+    setxkbmap -option srvrkeys:none
+}
+
+ws_template_stamp() {
+    { wine --version 2>/dev/null; ws_session_reg; } | md5sum | cut -d' ' -f1
+}
+
+ws_boot_template() {
+    local template="$WS_DIR/template" stamp started
+    stamp=$(ws_template_stamp)
+    if [[ -f $template/.quillane-template && $(cat "$template/.quillane-template") == "$stamp" ]]; then
+        ws_log "reusing prefix template $template"
+        return 0
+    fi
+    rm -rf "$template"
+    started=$(ws_now)
+    (
+        export WINEPREFIX="$template"
+        wineboot -u </dev/null >"$WS_DIR/wineboot.log" 2>&1
+        ws_session_reg >"$template/drive_c/quillane-session.reg"
+        wine regedit /S 'C:\quillane-session.reg' </dev/null >>"$WS_DIR/wineboot.log" 2>&1
+        rm -f "$template/drive_c/quillane-session.reg"
+        # The registry reaches the files on disk only when the server ends.
+        wineserver -w
+    ) || { ws_log "prefix boot failed:"; cat "$WS_DIR/wineboot.log" >&2; return 1; }
+    if ! grep -q '"Desktop"="shell"' "$template/user.reg"; then
+        ws_log "the virtual desktop setting did not reach $template/user.reg"
+        return 1
+    fi
+    echo "$stamp" >"$template/.quillane-template"
+    ws_log "prefix template booted in $(ws_elapsed "$started") s"
+}
+
+# wine_session_start: Xvfb on a free display, the prefix template, the cleanup trap.
+wine_session_start() {
+    local tool
+    for tool in Xvfb xdpyinfo setxkbmap wine wineboot wineserver import; do
+        command -v "$tool" >/dev/null || { ws_log "missing tool: $tool"; return 1; }
+    done
+    if [[ -n ${QUILLANE_WINE_DIR:-} ]]; then
+        mkdir -p "$QUILLANE_WINE_DIR"
+        WS_DIR=$(cd "$QUILLANE_WINE_DIR" && pwd)
+        WS_KEEP_DIR=1
+    else
+        WS_DIR=$(mktemp -d "${TMPDIR:-/tmp}/quillane-wine.XXXXXX")
+        WS_KEEP_DIR=0
+    fi
+    mkdir -p "$WS_DIR/prefixes" "$WS_DIR/out"
+    trap wine_session_stop EXIT
+    trap 'wine_session_stop; trap - INT; kill -INT $$' INT
+    trap 'wine_session_stop; trap - TERM; kill -TERM $$' TERM
+    ws_export_wine_env
+    ws_start_xvfb || return 1
+    ws_boot_template || return 1
+}
+
+# new_prefix NAME: a copy of the template for one scenario, made the current WINEPREFIX, with
+# a persistent wineserver so that program starts stay warm and the desktop stays up between them.
+new_prefix() {
+    local name=${1:?new_prefix NAME}
+    local prefix="$WS_DIR/prefixes/$name"
+    if [[ -e $prefix ]]; then
+        WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+        rm -rf "$prefix"
+    fi
+    cp -a "$WS_DIR/template" "$prefix"
+    export WINEPREFIX="$prefix"
+    WS_PREFIX_NAME=$name
+    WS_PREFIXES+=("$prefix")
+    wineserver -p </dev/null >/dev/null 2>&1
+}
+
+# end_prefix: ends every process of the current prefix and waits for its server to go.
+end_prefix() {
+    [[ -n ${WINEPREFIX:-} && -d $WINEPREFIX ]] || return 0
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    wineserver -w </dev/null >/dev/null 2>&1 || true
+}
+
+# wine_run SECONDS PROGRAM [ARGS...]: runs a Windows program in the current prefix, stdout to
+# $WINE_OUT and stderr to $WINE_ERR (carriage returns removed), exit code in $WINE_RC (124
+# when it ran out of time). Returns 0 so that set -e callers can inspect the result.
+wine_run() {
+    local seconds=${1:?wine_run SECONDS PROGRAM [ARGS...]}
+    shift
+    local program=${1:?wine_run SECONDS PROGRAM [ARGS...]}
+    shift
+    local base="$WS_DIR/out/${WS_PREFIX_NAME:-run}.$(basename "$program" .exe)"
+    WINE_OUT="$base.out"
+    WINE_ERR="$base.err"
+    WINE_RC=0
+    timeout --kill-after=5 "$seconds" wine "$program" "$@" \
+        </dev/null >"$WINE_OUT.raw" 2>"$WINE_ERR.raw" || WINE_RC=$?
+    tr -d '\r' <"$WINE_OUT.raw" >"$WINE_OUT"
+    tr -d '\r' <"$WINE_ERR.raw" >"$WINE_ERR"
+    rm -f "$WINE_OUT.raw" "$WINE_ERR.raw"
+    return 0
+}
+
+# wine_start PROGRAM [ARGS...]: starts a Windows program in the background (a program that
+# runs until told to stop); its process id in $WINE_PID, its output in $WINE_OUT / $WINE_ERR.
+wine_start() {
+    local program=${1:?wine_start PROGRAM [ARGS...]}
+    shift
+    local base="$WS_DIR/out/${WS_PREFIX_NAME:-run}.$(basename "$program" .exe)"
+    WINE_OUT="$base.out"
+    WINE_ERR="$base.err"
+    wine "$program" "$@" </dev/null >"$WINE_OUT" 2>"$WINE_ERR" &
+    WINE_PID=$!
+}
+
+# wine_wait SECONDS [PID]: waits for a program of wine_start to end, polling; $WINE_RC is its
+# exit code, or 124 when it was still running (it is killed then). Carriage returns are
+# removed from its output.
+wine_wait() {
+    local seconds=${1:?wine_wait SECONDS [PID]} pid=${2:-$WINE_PID} deadline
+    deadline=$(awk -v now="$(ws_now)" -v s="$seconds" 'BEGIN { printf "%.2f", now + s }')
+    while kill -0 "$pid" 2>/dev/null; do
+        if awk -v now="$(ws_now)" -v d="$deadline" 'BEGIN { exit !(now >= d) }'; then
+            kill "$pid" 2>/dev/null || true
+            wait "$pid" 2>/dev/null || true
+            WINE_RC=124
+            return 0
+        fi
+        sleep 0.05
+    done
+    WINE_RC=0
+    wait "$pid" 2>/dev/null || WINE_RC=$?
+    [[ -f $WINE_OUT ]] && sed -i 's/\r$//' "$WINE_OUT"
+    [[ -f $WINE_ERR ]] && sed -i 's/\r$//' "$WINE_ERR"
+    return 0
+}
+
+# wine_screenshot FILE: the whole Xvfb screen, the Wine virtual desktop included.
+wine_screenshot() {
+    import -display "$DISPLAY" -window root "${1:?wine_screenshot FILE}"
+}
+
+# wine_session_stop: every prefix's server down, then Xvfb; safe to call twice.
+wine_session_stop() {
+    local prefix
+    for prefix in "${WS_PREFIXES[@]}"; do
+        [[ -d $prefix ]] || continue
+        WINEPREFIX="$prefix" wineserver -k </dev/null >/dev/null 2>&1 || true
+    done
+    for prefix in "${WS_PREFIXES[@]}"; do
+        [[ -d $prefix ]] || continue
+        WINEPREFIX="$prefix" timeout 20 wineserver -w </dev/null >/dev/null 2>&1 || true
+    done
+    WS_PREFIXES=()
+    # Interrupted while the template was booting.
+    if [[ -n $WS_DIR && -d $WS_DIR/template && ! -f $WS_DIR/template/.quillane-template ]]; then
+        WINEPREFIX="$WS_DIR/template" wineserver -k </dev/null >/dev/null 2>&1 || true
+    fi
+    if [[ -n $WS_XVFB_PID ]]; then
+        kill "$WS_XVFB_PID" 2>/dev/null || true
+        wait "$WS_XVFB_PID" 2>/dev/null || true
+        WS_XVFB_PID=""
+    fi
+    if [[ $WS_KEEP_DIR == 0 && -n $WS_DIR && -d $WS_DIR ]]; then
+        rm -rf "$WS_DIR"
+        WS_DIR=""
+    fi
+    trap - EXIT INT TERM
+}

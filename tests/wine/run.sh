@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# Runs the Wine scenarios: every *_test.exe of the build, each in a fresh copy of the prefix
+# template, then the scenarios listed below. Prints every program's output and ends with
+# "N passed, N failed"; exits non-zero on any failure.
+#
+#   tests/wine/run.sh [BUILD_DIR] [NAME...]
+#
+# BUILD_DIR defaults to build/i686; NAMEs keep only the scenarios whose name contains one of
+# them. QUILLANE_WINE_DIR keeps the session directory (and reuses its booted template);
+# QUILLANE_WINE_TIMEOUT bounds each test program (seconds, default 120).
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD=$ROOT/build/i686
+if [[ $# -gt 0 && -d $1 ]]; then
+    BUILD=$(cd "$1" && pwd)
+    shift
+fi
+FILTERS=("$@")
+PROGRAM_TIMEOUT=${QUILLANE_WINE_TIMEOUT:-120}
+
+# shellcheck source=scripts/wine-session.sh
+. "$ROOT/scripts/wine-session.sh"
+
+# ---------------------------------------------------------------------------------------------
+# Counting
+
+TOTAL_PASSED=0
+TOTAL_FAILED=0
+SCENARIO_PASSED=0
+SCENARIO_FAILED=0
+
+pass() { SCENARIO_PASSED=$((SCENARIO_PASSED + 1)); }
+fail() {
+    SCENARIO_FAILED=$((SCENARIO_FAILED + 1))
+    printf '  FAIL %s\n' "$*"
+}
+# expect DESCRIPTION COMMAND...: passes when the command succeeds.
+expect() {
+    local description=$1
+    shift
+    if "$@"; then pass; else fail "$description"; fi
+}
+# expect_eq ACTUAL EXPECTED DESCRIPTION
+expect_eq() {
+    if [[ $1 == "$2" ]]; then pass; else fail "$3: got '$1', expected '$2'"; fi
+}
+
+# run_test_program EXE [SECONDS]: runs a test program built on tests/wine/harness.h in the
+# current prefix, shows its output and adds the counts of its closing line.
+run_test_program() {
+    local exe=$1 seconds=${2:-$PROGRAM_TIMEOUT} last passed failed
+    wine_run "$seconds" "$exe"
+    cat "$WINE_OUT"
+    if [[ -s $WINE_ERR ]]; then
+        echo "  --- stderr ---"
+        sed 's/^/  /' "$WINE_ERR"
+    fi
+    last=$(tail -n 1 "$WINE_OUT")
+    if [[ $last =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+        passed=${BASH_REMATCH[1]}
+        failed=${BASH_REMATCH[2]}
+        SCENARIO_PASSED=$((SCENARIO_PASSED + passed))
+        SCENARIO_FAILED=$((SCENARIO_FAILED + failed))
+        if [[ $WINE_RC != 0 && $failed == 0 ]]; then fail "$(basename "$exe") exited with $WINE_RC"; fi
+    elif [[ $WINE_RC == 124 || $WINE_RC == 137 ]]; then
+        fail "$(basename "$exe") did not finish within $seconds s"
+    else
+        fail "$(basename "$exe") ended without its closing line (exit code $WINE_RC)"
+    fi
+}
+
+# ---------------------------------------------------------------------------------------------
+# Scenarios: each runs in its own prefix. add_scenario NAME FUNCTION [ARGUMENT]; the function
+# reports through pass/fail/expect/expect_eq or run_test_program.
+
+SCENARIO_NAMES=()
+SCENARIO_FUNCTIONS=()
+SCENARIO_ARGUMENTS=()
+
+add_scenario() {
+    SCENARIO_NAMES+=("$1")
+    SCENARIO_FUNCTIONS+=("$2")
+    SCENARIO_ARGUMENTS+=("${3:-}")
+}
+
+shopt -s nullglob
+PROGRAMS=("$BUILD"/tests/wine/*_test.exe)
+shopt -u nullglob
+if [[ ${#PROGRAMS[@]} == 0 ]]; then
+    echo "no test programs in $BUILD/tests/wine: build them first" >&2
+    echo "  (cmake --preset mingw-i686 && cmake --build build/i686)" >&2
+    exit 2
+fi
+for exe in "${PROGRAMS[@]}"; do
+    add_scenario "$(basename "$exe" .exe)" run_test_program "$exe"
+done
+
+# Scenarios that drive quillane.exe itself live in tests/wine/scenarios/*.sh: each file
+# defines its scenario functions and registers them with add_scenario.
+for file in "$ROOT"/tests/wine/scenarios/*.sh; do
+    # shellcheck source=/dev/null
+    . "$file"
+done
+
+# ---------------------------------------------------------------------------------------------
+
+selected() {
+    local name=$1 filter
+    [[ ${#FILTERS[@]} == 0 ]] && return 0
+    for filter in "${FILTERS[@]}"; do
+        [[ $name == *"$filter"* ]] && return 0
+    done
+    return 1
+}
+
+started=$(ws_now)
+wine_session_start
+echo "Wine session on $DISPLAY, ready in $(ws_elapsed "$started") s"
+
+SHOTS=$BUILD/tests/wine/screenshots
+SUMMARY=()
+for i in "${!SCENARIO_NAMES[@]}"; do
+    name=${SCENARIO_NAMES[$i]}
+    selected "$name" || continue
+    echo
+    echo "=== $name"
+    scenario_started=$(ws_now)
+    SCENARIO_PASSED=0
+    SCENARIO_FAILED=0
+    new_prefix "$name"
+    "${SCENARIO_FUNCTIONS[$i]}" ${SCENARIO_ARGUMENTS[$i]:+"${SCENARIO_ARGUMENTS[$i]}"} ||
+        fail "scenario $name stopped with exit code $?"
+    if [[ $SCENARIO_FAILED != 0 ]]; then
+        mkdir -p "$SHOTS"
+        wine_screenshot "$SHOTS/$name.png" 2>/dev/null && echo "  screen at the end: $SHOTS/$name.png"
+    fi
+    end_prefix
+    TOTAL_PASSED=$((TOTAL_PASSED + SCENARIO_PASSED))
+    TOTAL_FAILED=$((TOTAL_FAILED + SCENARIO_FAILED))
+    SUMMARY+=("$(printf '%-24s %4d passed, %d failed  (%s s)' "$name" "$SCENARIO_PASSED" "$SCENARIO_FAILED" \
+        "$(ws_elapsed "$scenario_started")")")
+done
+
+wine_session_stop
+echo
+printf '%s\n' "${SUMMARY[@]}"
+echo "$TOTAL_PASSED passed, $TOTAL_FAILED failed"
+[[ $TOTAL_FAILED == 0 ]]
