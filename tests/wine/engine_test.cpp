@@ -539,12 +539,12 @@ SCENARIO("settings are written with the registry types and sizes of the settings
 SCENARIO("the floating window's position and top-most state reach the settings") {
     wt::DeleteTree(HKEY_CURRENT_USER, SettingsKey);
     Desk d;
-    wt::WindowSpec spec;
-    spec.kind = Kind::Tool;
-    spec.title = "floating";
-    spec.rect = Box(-40, 333, 150, 60);
-    spec.extraExStyle = WS_EX_TOPMOST;
-    d.app.FloatingWindow = wt::MakeWindow(spec);
+    wt::WindowShape shape;
+    shape.kind = Kind::Tool;
+    shape.title = "floating";
+    shape.rect = Box(-40, 333, 150, 60);
+    shape.extraExStyle = WS_EX_TOPMOST;
+    d.app.FloatingWindow = wt::MakeWindow(shape);
     d.made.push_back(d.app.FloatingWindow);
     REQUIRE(d.app.FloatingWindow != nullptr);
     d.Start(2);

@@ -315,7 +315,7 @@ inline void RegisterTestClass(const char *className) {
     RegisterClassA(&wc);
 }
 
-struct WindowSpec {
+struct WindowShape {
     Kind kind = Kind::Overlapped;
     const char *title = "test window";
     RECT rect = {100, 100, 400, 300};
@@ -325,11 +325,11 @@ struct WindowSpec {
 
 // Creates a top-level window of the given kind; visible kinds are shown and activated, like a
 // program's main window at its start. The window logs its messages (LogOf).
-inline HWND MakeWindow(const WindowSpec &spec) {
-    RegisterTestClass(spec.className);
+inline HWND MakeWindow(const WindowShape &shape) {
+    RegisterTestClass(shape.className);
     DWORD style = WS_OVERLAPPEDWINDOW;
-    DWORD exStyle = spec.extraExStyle;
-    switch (spec.kind) {
+    DWORD exStyle = shape.extraExStyle;
+    switch (shape.kind) {
     case Kind::Overlapped:
     case Kind::Hidden:
         break;
@@ -343,11 +343,11 @@ inline HWND MakeWindow(const WindowSpec &spec) {
     }
     auto *log = new WindowLog; // lives as long as the program: windows outlive scenarios
     Logs().push_back(log);
-    HWND window = CreateWindowExA(exStyle, spec.className, spec.title, style, spec.rect.left, spec.rect.top,
-                                  spec.rect.right - spec.rect.left, spec.rect.bottom - spec.rect.top, nullptr,
+    HWND window = CreateWindowExA(exStyle, shape.className, shape.title, style, shape.rect.left, shape.rect.top,
+                                  shape.rect.right - shape.rect.left, shape.rect.bottom - shape.rect.top, nullptr,
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
     log->Window = window;
-    if (window != nullptr && spec.kind != Kind::Hidden) {
+    if (window != nullptr && shape.kind != Kind::Hidden) {
         ShowWindow(window, SW_SHOWNORMAL);
         UpdateWindow(window);
     }
@@ -355,11 +355,11 @@ inline HWND MakeWindow(const WindowSpec &spec) {
 }
 
 inline HWND MakeWindow(Kind kind, const char *title, RECT rect) {
-    WindowSpec spec;
-    spec.kind = kind;
-    spec.title = title;
-    spec.rect = rect;
-    return MakeWindow(spec);
+    WindowShape shape;
+    shape.kind = kind;
+    shape.title = title;
+    shape.rect = rect;
+    return MakeWindow(shape);
 }
 
 inline RECT WindowRect(HWND window) {
