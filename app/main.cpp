@@ -60,7 +60,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     app.LanguageBase = q::ChooseLanguage(app);
     if (uninstall) return 0;
 
-    if (!q::InitialiseDesktops(app)) return 2;
+    q::InitialiseDesktops(app);
 
     RegisterClass(instance, q::names::MainClass, MainWindowProc, LoadIconA(nullptr, IDI_APPLICATION));
     RegisterClass(instance, q::names::BitmapClass, BitmapBackgroundProc, nullptr);
@@ -72,6 +72,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                          nullptr);
     app.MainWindow = CreateWindowExA(0, q::names::MainClass, q::names::WindowTitle, WS_OVERLAPPEDWINDOW, 100, 100,
                                      240, 168, nullptr, nullptr, instance, nullptr);
+    if (app.MainWindow == nullptr) {
+        // Nothing could ever reach a program without its main window: end instead of waiting.
+        q::FreeWindowTable(app);
+        return 2;
+    }
 
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

@@ -31,12 +31,12 @@ bool IsUninstallArgument(const char *argumentText) {
     return std::strcmp(argumentText, names::UninstallArgument) == 0;
 }
 
-bool InitialiseDesktops(AppState &app) {
-    if (!CreateWindowTable(app)) return false;
+void InitialiseDesktops(AppState &app) {
+    // Without memory for the table the program still runs: the first window added tries again.
+    CreateWindowTable(app);
     app.Sys->window.EnumWindows(EnumAddProc, &app);
     CaptureStartupWallpaper(app);
     LoadOrCreateSettings(app);
-    return true;
 }
 
 } // namespace q

@@ -14,7 +14,6 @@ bool IsUninstallArgument(const char *argumentText);
 
 // Start-up once the language is chosen: the window table and its first enumeration, the
 // wallpaper in force captured into every record, and the settings loaded or first written.
-// False when the window table cannot be allocated.
-bool InitialiseDesktops(AppState &app);
+void InitialiseDesktops(AppState &app);
 
 } // namespace q
