@@ -60,11 +60,7 @@ void ReshowCurrentDesktop(AppState &app) {
     PurgeWindowTable(app);
     CaptureZOrder(app, d);
     MinimizeAnimation(app, Animation::Off);
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
-        if (MergedPopup(app, app.Windows.Entries[i], d)) ParkWindow(app, app.Windows.Entries[i].Window);
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
-        if (MergedOverlapped(app, app.Windows.Entries[i], d))
-            app.Sys->window.ShowWindow(app.Windows.Entries[i].Window, SW_MINIMIZE);
+    HideWindows(app, MergedPopup, MergedOverlapped, d);
     RestoreList list = CollectWindows(app, MergedToRestore, d);
     SaveSettings(app, SaveDesktopSet | WithoutCapture);
     if (app.OwnWallpapers != 0) {

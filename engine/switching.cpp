@@ -47,11 +47,7 @@ void SwitchDesktop(AppState &app, int n) {
     CaptureZOrder(app, c);
     MinimizeAnimation(app, Animation::Off);
 
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
-        if (TakePopupToHide(app, app.Windows.Entries[i], c)) ParkWindow(app, app.Windows.Entries[i].Window);
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
-        if (TakeWindowToHide(app, app.Windows.Entries[i], c))
-            app.Sys->window.ShowWindow(app.Windows.Entries[i].Window, SW_MINIMIZE);
+    HideWindows(app, TakePopupToHide, TakeWindowToHide, c);
 
     RestoreList list = CollectWindows(app, TakeWindowToRestore, n);
     if (app.OwnWallpapers != 0) ExchangeWallpaper(app, c, n);

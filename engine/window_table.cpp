@@ -168,6 +168,14 @@ void MinimizeAnimation(AppState &app, Animation step) {
     app.Sys->window.SystemParametersInfoA(SPI_SETANIMATION, sizeof info, &info, SPIF_SENDCHANGE);
 }
 
+void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
+        if (park(app, app.Windows.Entries[i], desktop)) ParkWindow(app, app.Windows.Entries[i].Window);
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
+        if (minimize(app, app.Windows.Entries[i], desktop))
+            app.Sys->window.ShowWindow(app.Windows.Entries[i].Window, SW_MINIMIZE);
+}
+
 RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
     RestoreList list;
     const WindowTable &table = app.Windows;

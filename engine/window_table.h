@@ -33,6 +33,11 @@ void ParkWindow(AppState &app, Hwnd window);
 enum class Animation { Off, Back };
 void MinimizeAnimation(AppState &app, Animation step);
 
+// The two hiding passes of a switch or re-show: first every entry passing `park` is parked,
+// then every entry passing `minimize` is minimised.
+using EntryTest = bool (*)(AppState &app, const WindowEntry &entry, int desktop);
+void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop);
+
 // Restores the collected windows: ShowWindow(SW_RESTORE) bottom first. `count` windows that
 // satisfy `take` are collected from the table; when no memory can be had for the sorted list,
 // the same windows are restored in table order instead, so none is left minimised.
