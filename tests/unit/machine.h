@@ -1,0 +1,106 @@
+// A running program on the simulated machine: start-up as quillane.exe does it, with the
+// floating window and the main window created and the core answering the main window.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+#include "engine/window_table.h"
+#include "tests/sim/sim.h"
+#include "ui/main_window.h"
+#include "ui/texts.h"
+
+namespace q::test {
+
+// Where the program keeps its settings, and the system's wallpaper values.
+inline constexpr char SettingsPath[] = "Software\\Halvern\\Quillane";
+inline constexpr char WallpaperValuesPath[] = "Control Panel\\desktop";
+inline std::string DesktopPath(int n) {
+    return std::string(SettingsPath) + "\\Desktop" + std::to_string(n);
+}
+
+// Code page 1252 (the executable's French texts) to UTF-8, so tests can spell texts plainly.
+inline std::string Utf8(const std::string &text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+struct Machine {
+    SimMachine sim;
+    AppState app;
+    // Sees every message of the main window before the program does.
+    std::function<void(Uint message)> spy;
+
+    Machine() { app.Sys = &sim.Ports(); }
+    ~Machine() { FreeWindowTable(app); }
+    Machine(const Machine &) = delete;
+    Machine &operator=(const Machine &) = delete;
+
+    // Start-up from the language choice to WM_CREATE of the main window.
+    void Start() {
+        app.LanguageBase = ChooseLanguage(app);
+        InitialiseDesktops(app);
+        app.FloatingWindow =
+            sim.CreateWindow("QuillaneFloating", "Quillane v2.0", WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+                             app.TopMost | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE,
+                             Rect{app.FloatingX, app.FloatingY, app.FloatingX + 200, app.FloatingY + 70});
+        Hwnd main =
+            sim.CreateWindow("Quillane", "Quillane v2.0", WS_OVERLAPPEDWINDOW, 0, Rect{100, 100, 340, 268});
+        sim.SetWindowProc(main, [this](Hwnd w, Uint m, Wparam wp, Lparam lp) {
+            if (spy) spy(m);
+            bool handled = false;
+            Lresult r = MainWindowMessage(app, w, m, wp, lp, handled);
+            return handled ? r : sim.DefWindowProc(w, m, wp, lp);
+        });
+        app.MainWindow = main;
+        sim.SendMessageA(main, WM_CREATE, 0, 0);
+        sim.PumpMessages();
+    }
+
+    // What an earlier run left in the registry: one desktop per title, and "Display" unless 0.
+    void StoreDesktops(const std::vector<std::string> &titles, int displayMode = 0) {
+        sim.SetNumber(HkeyCurrentUser(), SettingsPath, "Desktop", static_cast<std::uint32_t>(titles.size()));
+        if (displayMode != 0)
+            sim.SetNumber(HkeyCurrentUser(), SettingsPath, "Display",
+                          static_cast<std::uint32_t>(displayMode));
+        for (std::size_t i = 0; i < titles.size(); ++i)
+            sim.SetText(HkeyCurrentUser(), DesktopPath(static_cast<int>(i) + 1), "DesktopTitle", titles[i],
+                        TitleSize);
+    }
+    void StoreHotKey(int n, std::uint32_t value) {
+        sim.SetNumber(HkeyCurrentUser(), DesktopPath(n), "HotKey", value);
+    }
+
+    Lresult Send(Uint message, Wparam wParam = 0, Lparam lParam = 0) {
+        Lresult r = sim.SendMessageA(app.MainWindow, message, wParam, lParam);
+        sim.PumpMessages();
+        return r;
+    }
+    // A left click on desktop n's notification icon, or a hot key, as the main window sees it.
+    void Show(int n) { Send(UM_DESKTOP(n), 0, WM_LBUTTONDOWN); }
+    void Command(Uint id) { Send(WM_COMMAND, id, 0); }
+    // A right click reported as desktop n's: the menu as it was shown, empty when none opened.
+    SimMenuSnapshot OpenMenu(int n) {
+        const std::size_t before = sim.trackedMenus.size();
+        Send(UM_DESKTOP(n), 0, WM_RBUTTONDOWN);
+        return sim.trackedMenus.size() > before ? sim.trackedMenus[before].shown : SimMenuSnapshot{};
+    }
+    int Current() const { return app.CurrentDesktop(); }
+
+    Hwnd Window(const char *title, std::uint32_t style = WS_OVERLAPPEDWINDOW | WS_VISIBLE) {
+        return sim.CreateWindow("TestWindow", title, style);
+    }
+};
+
+} // namespace q::test
