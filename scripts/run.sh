@@ -38,12 +38,9 @@ else
   new_prefix run
   start_windows
   wine "$exe" </dev/null >/dev/null 2>&1 &
-  for _ in $(seq 1 50); do
-    # The main window exists once start-up is done.
-    wine_run 10 "$root/build/i686/tests/wine/find_window.exe" Quillane
-    [[ $WINE_RC == 0 ]] && break
-    sleep 0.2
-  done
+  # The main window exists once start-up is done and the icons are in the taskbar.
+  wine_run 30 "$root/build/i686/tests/wine/driver.exe" wait-window Quillane 20
+  [[ $WINE_RC == 0 ]] || echo "Quillane's main window did not appear" >&2
   sleep 2
   shot=${QUILLANE_SCREENSHOT:-$root/quillane.png}
   wine_screenshot "$shot"

@@ -1,0 +1,405 @@
+// driver.exe: the scripted scenarios' hands and eyes inside the Wine session. One subcommand per
+// run: wait for windows, make ordinary windows to switch, read their states and the z-order,
+// read and seed the registry, post or send messages, hold a hot key.
+//
+//   wait-window CLASS [SECONDS]       found: prints the handle; 1 on timeout (default 10 s)
+//   wait-title TITLE [SECONDS]        the same by title; prints the handle and the class
+//   gone-window CLASS [SECONDS]       0 once no window of the class exists
+//   count CLASS                       the number of top-level windows of the class
+//   windows PREFIX N                  N overlapped windows PREFIX1..PREFIXN; "ready"; message loop
+//   state TITLE...                    "TITLE iconic= visible= foreground= z=" per title
+//   wait-iconic 0|1 SECONDS TITLE...  0 once every titled window's iconic state is the given one
+//   reg-get KEY VALUE                 "type=N size=N data=HEX" (+ text="..." for REG_SZ)
+//   reg-keys KEY / reg-values KEY     the names, one per line
+//   reg-set-dword KEY VALUE N [SIZE]  / reg-set-sz KEY VALUE TEXT [SIZE]
+//   reg-delete-key KEY                the key and its subkeys
+//   post / send CLASS MSG WPARAM LPARAM
+//   hold-hotkey MODS VK               "held" or "refused", then "hotkey ID" per press; loop
+//   visible CLASS                     0 when the window exists and is visible
+//   foreground                        title="..." class="..." of the foreground window
+//
+// Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Out(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void Out(const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+    std::fflush(stdout);
+}
+
+int Usage() {
+    std::fprintf(stderr, "driver.exe: bad arguments (see tests/wine/driver.cpp)\n");
+    return 2;
+}
+
+unsigned long Number(const char *text) {
+    bool negative = *text == '-';
+    if (negative) ++text;
+    unsigned long value = (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ? std::strtoul(text + 2, nullptr, 16)
+                                                                                 : std::strtoul(text, nullptr, 10);
+    return negative ? 0UL - value : value;
+}
+
+DWORD Seconds(int argc, char **argv, int index, DWORD fallback) {
+    if (index >= argc) return fallback * 1000;
+    return static_cast<DWORD>(std::atof(argv[index]) * 1000.0);
+}
+
+// Polls until the condition holds or the time is up.
+template <typename Condition> bool Within(DWORD milliseconds, Condition condition) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= milliseconds) return false;
+        Sleep(50);
+    }
+}
+
+std::string ClassOf(HWND window) {
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string TitleOf(HWND window) {
+    char title[256] = "";
+    GetWindowTextA(window, title, sizeof title);
+    return title;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Registry
+
+struct KeyPath {
+    HKEY root = nullptr;
+    const char *path = "";
+};
+
+bool ParseKey(const char *text, KeyPath &key) {
+    static const struct {
+        const char *prefix;
+        HKEY root;
+    } roots[] = {{"HKCU", HKEY_CURRENT_USER},
+                 {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+                 {"HKLM", HKEY_LOCAL_MACHINE},
+                 {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE}};
+    for (const auto &r : roots) {
+        size_t n = std::strlen(r.prefix);
+        if (_strnicmp(text, r.prefix, n) == 0 && (text[n] == '\\' || text[n] == '\0')) {
+            key.root = r.root;
+            key.path = text[n] == '\\' ? text + n + 1 : text + n;
+            return true;
+        }
+    }
+    return false;
+}
+
+HKEY OpenKey(const char *text, REGSAM access) {
+    KeyPath key;
+    if (!ParseKey(text, key)) return nullptr;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(key.root, key.path, 0, access, &opened) != ERROR_SUCCESS) return nullptr;
+    return opened;
+}
+
+HKEY CreateKey(const char *text) {
+    KeyPath key;
+    if (!ParseKey(text, key)) return nullptr;
+    HKEY created = nullptr;
+    if (RegCreateKeyExA(key.root, key.path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &created,
+                        nullptr) != ERROR_SUCCESS)
+        return nullptr;
+    return created;
+}
+
+int RegGet(const char *keyText, const char *name) {
+    HKEY key = OpenKey(keyText, KEY_QUERY_VALUE);
+    if (key == nullptr) return 1;
+    std::vector<BYTE> data(65536, 0);
+    DWORD type = 0, size = static_cast<DWORD>(data.size());
+    LONG status = RegQueryValueExA(key, name, nullptr, &type, data.data(), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return 1;
+    std::string hex;
+    for (DWORD i = 0; i < size; ++i) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02X", data[i]);
+        hex += pair;
+    }
+    Out("type=%lu size=%lu data=%s", type, size, hex.c_str());
+    if (type == REG_SZ || type == REG_EXPAND_SZ)
+        Out(" text=\"%.*s\"", static_cast<int>(strnlen(reinterpret_cast<char *>(data.data()), size)),
+            reinterpret_cast<char *>(data.data()));
+    Out("\n");
+    return 0;
+}
+
+int RegNames(const char *keyText, bool subkeys) {
+    HKEY key = OpenKey(keyText, KEY_READ);
+    if (key == nullptr) return 1;
+    for (DWORD i = 0;; ++i) {
+        char name[512];
+        DWORD length = sizeof name;
+        LONG status = subkeys ? RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr)
+                              : RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status != ERROR_SUCCESS) break;
+        Out("%s\n", name);
+    }
+    RegCloseKey(key);
+    return 0;
+}
+
+int RegSet(const char *keyText, const char *name, DWORD type, const BYTE *data, DWORD size) {
+    HKEY key = CreateKey(keyText);
+    if (key == nullptr) return 1;
+    LONG status = RegSetValueExA(key, name, 0, type, data, size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? 0 : 1;
+}
+
+LONG DeleteTree(HKEY root, const char *path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return ERROR_FILE_NOT_FOUND;
+    for (;;) {
+        char name[512];
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (DeleteTree(key, name) != ERROR_SUCCESS) break;
+    }
+    RegCloseKey(key);
+    return RegDeleteKeyA(root, path);
+}
+
+int RegDeleteKey(const char *keyText) {
+    KeyPath key;
+    if (!ParseKey(keyText, key)) return Usage();
+    return DeleteTree(key.root, key.path) == ERROR_SUCCESS ? 0 : 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Windows of our own
+
+int g_open = 0;
+UINT g_hotKeyId = 0;
+
+LRESULT CALLBACK DriverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_HOTKEY:
+        Out("hotkey %u\n", static_cast<unsigned>(wParam));
+        return 0;
+    case WM_DESTROY:
+        if (g_hotKeyId != 0) UnregisterHotKey(window, static_cast<int>(g_hotKeyId));
+        if (--g_open <= 0) PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+const char *DriverClass() {
+    static const char name[] = "QuillaneDriverWindow";
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DriverWindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        wc.lpszClassName = name;
+        RegisterClassA(&wc);
+        registered = true;
+    }
+    return name;
+}
+
+int Loop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+int MakeWindows(const char *prefix, int count) {
+    if (count < 1) return Usage();
+    for (int i = 1; i <= count; ++i) {
+        std::string title = prefix + std::to_string(i);
+        HWND window = CreateWindowExA(0, DriverClass(), title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                      40 + 30 * (i - 1), 40 + 30 * (i - 1), 300, 200, nullptr, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr);
+        if (window == nullptr) return 1;
+        ++g_open;
+        UpdateWindow(window);
+    }
+    Out("ready\n");
+    return Loop();
+}
+
+int HoldHotKey(UINT modifiers, UINT vk) {
+    HWND window = CreateWindowExA(0, DriverClass(), "QuillaneDriverHotKey", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (window == nullptr) return 1;
+    ++g_open;
+    if (RegisterHotKey(window, 1, modifiers, vk)) {
+        g_hotKeyId = 1;
+        Out("held\n");
+    } else {
+        Out("refused\n");
+    }
+    return Loop();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Other programs' windows
+
+// "TITLE iconic= visible= foreground= z=" with z the rank among the given titles, top first.
+int State(int count, char **titles) {
+    std::vector<HWND> windows;
+    bool missing = false;
+    for (int i = 0; i < count; ++i) {
+        HWND w = FindWindowA(nullptr, titles[i]);
+        if (w == nullptr) missing = true;
+        windows.push_back(w);
+    }
+    std::vector<int> rank(windows.size(), -1);
+    int next = 0;
+    for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT))
+        for (size_t i = 0; i < windows.size(); ++i)
+            if (windows[i] == w && rank[i] < 0) rank[i] = next++;
+    HWND foreground = GetForegroundWindow();
+    for (size_t i = 0; i < windows.size(); ++i) {
+        HWND w = windows[i];
+        if (w == nullptr) {
+            Out("%s missing\n", titles[i]);
+            continue;
+        }
+        Out("%s iconic=%d visible=%d foreground=%d z=%d\n", titles[i], IsIconic(w) ? 1 : 0,
+            IsWindowVisible(w) ? 1 : 0, w == foreground ? 1 : 0, rank[i]);
+    }
+    return missing ? 1 : 0;
+}
+
+struct ClassSearch {
+    const char *name;
+    int found;
+};
+
+BOOL CALLBACK CountClass(HWND w, LPARAM data) {
+    auto *search = reinterpret_cast<ClassSearch *>(data);
+    if (ClassOf(w) == search->name) ++search->found;
+    return TRUE;
+}
+
+int Count(const char *className) {
+    ClassSearch search{className, 0};
+    EnumWindows(CountClass, reinterpret_cast<LPARAM>(&search));
+    Out("%d\n", search.found);
+    return 0;
+}
+
+int WaitIconic(bool iconic, DWORD milliseconds, int count, char **titles) {
+    bool done = Within(milliseconds, [&] {
+        for (int i = 0; i < count; ++i) {
+            HWND w = FindWindowA(nullptr, titles[i]);
+            if (w == nullptr || (IsIconic(w) != FALSE) != iconic) return false;
+        }
+        return true;
+    });
+    return done ? 0 : 1;
+}
+
+int Message(bool send, const char *className, char **numbers) {
+    HWND w = FindWindowA(className, nullptr);
+    if (w == nullptr) {
+        Out("no window of class %s\n", className);
+        return 1;
+    }
+    UINT message = static_cast<UINT>(Number(numbers[0]));
+    WPARAM wParam = static_cast<WPARAM>(Number(numbers[1]));
+    LPARAM lParam = static_cast<LPARAM>(Number(numbers[2]));
+    if (!send) return PostMessageA(w, message, wParam, lParam) ? 0 : 1;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(w, message, wParam, lParam, SMTO_NORMAL, 5000, &result)) {
+        Out("timeout\n");
+        return 1;
+    }
+    Out("%ld\n", static_cast<long>(result));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 2) return Usage();
+    std::string command = argv[1];
+    auto args = [&](int least) { return argc >= 2 + least; };
+
+    if (command == "wait-window" && args(1)) {
+        HWND found = nullptr;
+        if (!Within(Seconds(argc, argv, 3, 10), [&] { return (found = FindWindowA(argv[2], nullptr)) != nullptr; }))
+            return 1;
+        Out("0x%08lX\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(found)));
+        return 0;
+    }
+    if (command == "wait-title" && args(1)) {
+        HWND found = nullptr;
+        if (!Within(Seconds(argc, argv, 3, 10), [&] { return (found = FindWindowA(nullptr, argv[2])) != nullptr; }))
+            return 1;
+        Out("0x%08lX %s\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(found)), ClassOf(found).c_str());
+        return 0;
+    }
+    if (command == "gone-window" && args(1))
+        return Within(Seconds(argc, argv, 3, 10), [&] { return FindWindowA(argv[2], nullptr) == nullptr; }) ? 0 : 1;
+    if (command == "count" && args(1)) return Count(argv[2]);
+    if (command == "windows" && args(2)) return MakeWindows(argv[2], std::atoi(argv[3]));
+    if (command == "state" && args(1)) return State(argc - 2, argv + 2);
+    if (command == "wait-iconic" && args(3))
+        return WaitIconic(Number(argv[2]) != 0, Seconds(argc, argv, 3, 10), argc - 4, argv + 4);
+    if (command == "reg-get" && args(2)) return RegGet(argv[2], argv[3]);
+    if (command == "reg-keys" && args(1)) return RegNames(argv[2], true);
+    if (command == "reg-values" && args(1)) return RegNames(argv[2], false);
+    if (command == "reg-set-dword" && args(3)) {
+        DWORD value = static_cast<DWORD>(Number(argv[4]));
+        DWORD size = argc > 5 ? static_cast<DWORD>(Number(argv[5])) : 4;
+        if (size > 4) return Usage();
+        return RegSet(argv[2], argv[3], REG_DWORD, reinterpret_cast<const BYTE *>(&value), size);
+    }
+    if (command == "reg-set-sz" && args(3)) {
+        size_t length = std::strlen(argv[4]) + 1;
+        size_t size = argc > 5 ? Number(argv[5]) : length;
+        std::vector<BYTE> data(size > length ? size : length, 0);
+        std::memcpy(data.data(), argv[4], length);
+        return RegSet(argv[2], argv[3], REG_SZ, data.data(), static_cast<DWORD>(size));
+    }
+    if (command == "reg-delete-key" && args(1)) return RegDeleteKey(argv[2]);
+    if ((command == "post" || command == "send") && args(4)) return Message(command == "send", argv[2], argv + 3);
+    if (command == "hold-hotkey" && args(2))
+        return HoldHotKey(static_cast<UINT>(Number(argv[2])), static_cast<UINT>(Number(argv[3])));
+    if (command == "visible" && args(1)) {
+        HWND w = FindWindowA(argv[2], nullptr);
+        return w != nullptr && IsWindowVisible(w) ? 0 : 1;
+    }
+    if (command == "foreground") {
+        HWND w = GetForegroundWindow();
+        if (w == nullptr) {
+            Out("none\n");
+            return 1;
+        }
+        Out("title=\"%s\" class=\"%s\"\n", TitleOf(w).c_str(), ClassOf(w).c_str());
+        return 0;
+    }
+    return Usage();
+}
