@@ -15,8 +15,15 @@ WindowEntry *EntryFor(AppState &app, Hwnd window) {
 
 } // namespace
 
+namespace {
+// The floating window is shown on every desktop and no switch restores it: never move it.
+bool Movable(AppState &app, Hwnd window) {
+    return window != app.FloatingWindow && app.Sys->window.IsWindow(window);
+}
+} // namespace
+
 void SetSticky(AppState &app, Hwnd window, Lparam lParam) {
-    if (!app.Sys->window.IsWindow(window)) return;
+    if (!Movable(app, window)) return;
     WindowEntry *entry = EntryFor(app, window);
     if (entry != nullptr) entry->Sticky = LoWord(static_cast<std::uintptr_t>(lParam)) != 0 ? 1 : 0;
 }
@@ -24,7 +31,7 @@ void SetSticky(AppState &app, Hwnd window, Lparam lParam) {
 void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     int d = LoWord(static_cast<std::uintptr_t>(lParam));
     if (d < 1 || d > app.DesktopCount()) return;
-    if (!app.Sys->window.IsWindow(window)) return;
+    if (!Movable(app, window)) return;
     WindowEntry *entry = EntryFor(app, window);
     if (entry == nullptr) return;
     entry->Desktop = d;

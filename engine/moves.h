@@ -8,7 +8,8 @@ namespace q {
 // UM_SETSTICKY: the low word of lParam non-zero makes the window sticky, 0 ends it.
 void SetSticky(AppState &app, Hwnd window, Lparam lParam);
 // UM_MOVETODESKTOP: the low word of lParam is the target desktop. A number outside
-// 1..DesktopCount, or a handle that is no window, is ignored (any program can post this).
+// 1..DesktopCount, a handle that is no window, or the floating window is ignored (any program
+// can post this; the floating window stays on every desktop).
 void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam);
 // The Applications commands, 1024 + 16 x entry index + target.
 void WindowCommand(AppState &app, Uint id);
