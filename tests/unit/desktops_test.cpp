@@ -14,12 +14,12 @@ namespace q {
 namespace {
 
 using test::Machine;
+using test::Minimisations;
+using test::Stacking;
 
-const std::string Settings = "Software\\Halvern\\Quillane";
-const std::string Live = "Control Panel\\desktop";
-std::string Sub(int n) {
-    return Settings + "\\Desktop" + std::to_string(n);
-}
+const std::string Settings = test::SettingsPath;
+const std::string Live = test::WallpaperValuesPath;
+std::string Sub(int n) { return test::DesktopPath(n); }
 constexpr Uint F1 = VK_F1, F2 = VK_F1 + 1, F3 = VK_F1 + 2, F4 = VK_F1 + 3;
 
 void StoreDesktops(SimMachine &sim, const std::vector<std::string> &titles,
@@ -46,19 +46,6 @@ int HotKeyId(const SimMachine &sim, Uint modifiers, Uint key) {
     return holder ? holder->id : 0;
 }
 
-std::vector<Hwnd> Stacking(const SimMachine &sim, std::vector<Hwnd> windows) {
-    std::vector<Hwnd> order;
-    for (Hwnd h : sim.ZOrder())
-        if (std::find(windows.begin(), windows.end(), h) != windows.end()) order.push_back(h);
-    return order;
-}
-
-std::size_t Minimisations(const SimMachine &sim, Hwnd window) {
-    return static_cast<std::size_t>(
-        std::count_if(sim.messages.begin(), sim.messages.end(), [&](const SimMessage &m) {
-            return m.window == window && m.message == WM_SIZE && m.wParam == sim::SIZE_MINIMIZED;
-        }));
-}
 
 Uint EntryIndex(const AppState &app, Hwnd window) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i)

@@ -2,6 +2,7 @@
 // floating window and the main window created and the core answering the main window.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -34,6 +35,22 @@ inline std::string Utf8(const std::string &text) {
         }
     }
     return out;
+}
+
+// The given windows in their stacking order, top first.
+inline std::vector<Hwnd> Stacking(const SimMachine &sim, std::vector<Hwnd> windows) {
+    std::vector<Hwnd> order;
+    for (Hwnd h : sim.ZOrder())
+        if (std::find(windows.begin(), windows.end(), h) != windows.end()) order.push_back(h);
+    return order;
+}
+
+// How often a window was minimised, as its own WM_SIZE messages tell.
+inline std::size_t Minimisations(const SimMachine &sim, Hwnd window) {
+    return static_cast<std::size_t>(
+        std::count_if(sim.messages.begin(), sim.messages.end(), [&](const SimMessage &m) {
+            return m.window == window && m.message == WM_SIZE && m.wParam == sim::SIZE_MINIMIZED;
+        }));
 }
 
 struct Machine {

@@ -17,11 +17,9 @@ namespace {
 
 using test::Machine;
 
-const std::string Settings = "Software\\Halvern\\Quillane";
-const std::string Live = "Control Panel\\desktop";
-std::string Sub(int n) {
-    return Settings + "\\Desktop" + std::to_string(n);
-}
+const std::string Settings = test::SettingsPath;
+const std::string Live = test::WallpaperValuesPath;
+std::string Sub(int n) { return test::DesktopPath(n); }
 
 // The user's background as the system keeps it.
 void SetLive(SimMachine &sim, const std::string &wallpaper, const std::string &pattern = "(None)",

@@ -15,21 +15,9 @@ namespace q {
 namespace {
 
 using test::Machine;
+using test::Minimisations;
+using test::Stacking;
 
-// The given windows in their stacking order, top first.
-std::vector<Hwnd> Stacking(const SimMachine &sim, std::vector<Hwnd> windows) {
-    std::vector<Hwnd> order;
-    for (Hwnd h : sim.ZOrder())
-        if (std::find(windows.begin(), windows.end(), h) != windows.end()) order.push_back(h);
-    return order;
-}
-
-std::size_t Minimisations(const SimMachine &sim, Hwnd window) {
-    return static_cast<std::size_t>(
-        std::count_if(sim.messages.begin(), sim.messages.end(), [&](const SimMessage &m) {
-            return m.window == window && m.message == WM_SIZE && m.wParam == sim::SIZE_MINIMIZED;
-        }));
-}
 
 bool SwitchAnnounced(const SimMachine &sim, Hwnd floating, int entered, int left) {
     return std::any_of(sim.messages.begin(), sim.messages.end(), [&](const SimMessage &m) {
