@@ -29,33 +29,34 @@ void RunHotKeyDialog(AppState &app, int n);
 // The About box, modal on the main window; clears AboutOpen when it closes.
 void RunAboutBox(AppState &app);
 
-// The dialogs' behaviour, exposed for the Win32 layer's tests.
-class RenameDialog : public DialogHandler {
+// The dialogs' behaviour; the Win32 dialog procedure hands them every message.
+class AppDialog : public DialogHandler {
   public:
-    explicit RenameDialog(AppState &app) : app_(app) {}
-    std::intptr_t DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam lParam) override;
+    explicit AppDialog(AppState &app) : app_(app) {}
 
-  private:
+  protected:
     AppState &app_;
 };
 
-class HotKeyDialog : public DialogHandler {
+class RenameDialog : public AppDialog {
   public:
-    explicit HotKeyDialog(AppState &app) : app_(app) {}
+    using AppDialog::AppDialog;
+    std::intptr_t DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam lParam) override;
+};
+
+class HotKeyDialog : public AppDialog {
+  public:
+    using AppDialog::AppDialog;
     std::intptr_t DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam lParam) override;
 
   private:
     void OnOk(Hwnd dialog);
-    AppState &app_;
 };
 
-class AboutBox : public DialogHandler {
+class AboutBox : public AppDialog {
   public:
-    explicit AboutBox(AppState &app) : app_(app) {}
+    using AppDialog::AppDialog;
     std::intptr_t DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam lParam) override;
-
-  private:
-    AppState &app_;
 };
 
 } // namespace q
