@@ -268,14 +268,18 @@ TEST(MainWindow, EndSessionQueryIsAgreedAndChangesNothing) {
     EXPECT_FALSE(m.sim.QuitPosted());
 }
 
-TEST(MainWindow, QuitAsksFirstAndOnlyYesSavesThenCloses) {
-    Machine m;
+// Started with "start.bmp" in force, then desktop 2 shown and given "mine.bmp" by the user.
+void StartOnDesktop2WithItsOwnWallpaper(Machine &m) {
     m.sim.SetText(HkeyCurrentUser(), WallpaperValuesPath, "Wallpaper", "start.bmp");
     m.StoreDesktops({"Home", "Work"});
     m.Start();
     m.Show(2);
-    // The user picks another wallpaper for desktop 2 meanwhile.
     m.sim.SetText(HkeyCurrentUser(), WallpaperValuesPath, "Wallpaper", "mine.bmp");
+}
+
+TEST(MainWindow, QuitAsksFirstAndOnlyYesSavesThenCloses) {
+    Machine m;
+    StartOnDesktop2WithItsOwnWallpaper(m);
 
     const std::size_t calls = m.sim.registryCalls.size();
     m.sim.AnswerMessageBox(IDNO);
@@ -310,11 +314,7 @@ TEST(MainWindow, QuitAsksFirstAndOnlyYesSavesThenCloses) {
 
 TEST(MainWindow, OneBackgroundToggleIsSavedAndStopsTheExchange) {
     Machine m;
-    m.sim.SetText(HkeyCurrentUser(), WallpaperValuesPath, "Wallpaper", "start.bmp");
-    m.StoreDesktops({"Home", "Work"});
-    m.Start();
-    m.Show(2);
-    m.sim.SetText(HkeyCurrentUser(), WallpaperValuesPath, "Wallpaper", "mine.bmp");
+    StartOnDesktop2WithItsOwnWallpaper(m);
 
     m.Command(120);
     std::optional<SimValue> flag = m.sim.Value(HkeyCurrentUser(), SettingsPath, "Wallpaper");
