@@ -1,5 +1,6 @@
 // quillane.exe: start-up, the window classes, the message loop.
 #include "app/startup.h"
+#include "app/uninstall.h"
 #include "engine/names.h"
 #include "engine/window_table.h"
 #include "platform/win32/win32_platform.h"
@@ -58,7 +59,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
 
     app.LanguageBase = q::ChooseLanguage(app);
-    if (uninstall) return 0;
+    if (uninstall) return q::RunUninstall(app);
 
     q::InitialiseDesktops(app);
 

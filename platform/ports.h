@@ -92,6 +92,11 @@ struct ResourcePort {
     virtual Hicon LoadIconA(int id) = 0;
     virtual Hmenu LoadMenuA(int id) = 0;
     virtual Uint GetUserDefaultLCID() = 0;
+    // System information for the uninstall mode's command line. The directory calls behave as
+    // the system's: the length copied, or the size needed (zero included) when it does not fit.
+    virtual Dword GetVersion() = 0;
+    virtual Uint GetWindowsDirectoryA(char *buffer, Uint size) = 0;
+    virtual Uint GetSystemDirectoryA(char *buffer, Uint size) = 0;
 };
 
 struct MenuPort {

@@ -167,6 +167,9 @@ class Win32Platform final : public WindowPort,
     Hicon LoadIconA(int id) override { return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
     Hmenu LoadMenuA(int id) override { return ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
     Uint GetUserDefaultLCID() override { return ::GetUserDefaultLCID(); }
+    Dword GetVersion() override { return ::GetVersion(); }
+    Uint GetWindowsDirectoryA(char *buffer, Uint size) override { return ::GetWindowsDirectoryA(buffer, size); }
+    Uint GetSystemDirectoryA(char *buffer, Uint size) override { return ::GetSystemDirectoryA(buffer, size); }
 
     // Menus.
     Hmenu GetSubMenu(Hmenu menu, int position) override { return ::GetSubMenu(menu, position); }

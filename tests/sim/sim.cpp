@@ -1729,4 +1729,21 @@ std::size_t SimMachine::TextLimit(Hwnd dialog, int id) const {
     return c != nullptr ? c->limit : 0;
 }
 
+// ---- System information ----
+
+// As the system: the whole text or nothing; too small a buffer gets the size it would need.
+static Uint CopyDirectory(const std::string &directory, char *buffer, Uint size) {
+    if (buffer == nullptr || directory.size() >= size) return static_cast<Uint>(directory.size() + 1);
+    std::memcpy(buffer, directory.c_str(), directory.size() + 1);
+    return static_cast<Uint>(directory.size());
+}
+
+Uint SimMachine::GetWindowsDirectoryA(char *buffer, Uint size) {
+    return CopyDirectory(windowsDirectory, buffer, size);
+}
+
+Uint SimMachine::GetSystemDirectoryA(char *buffer, Uint size) {
+    return CopyDirectory(systemDirectory, buffer, size);
+}
+
 } // namespace q

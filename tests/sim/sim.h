@@ -296,6 +296,11 @@ class SimMachine : public WindowPort,
     // ---- Resources: test side ----
     static int IconId(Hicon icon); // -1 for anything LoadIconA did not make
     void SetUserDefaultLCID(Uint lcid) { lcid_ = lcid; }
+    // What GetVersion answers (the high bit set on the Windows 95 family; NT 4 by default) and
+    // the two directories, which may be made longer than any buffer.
+    Dword version = 0x05650004;
+    std::string windowsDirectory = "C:\\WINNT";
+    std::string systemDirectory = "C:\\WINNT\\system32";
 
     // ---- Menus: test side ----
     SimMenuSnapshot Snapshot(Hmenu menu) const;
@@ -372,6 +377,9 @@ class SimMachine : public WindowPort,
     Hicon LoadIconA(int id) override;
     Hmenu LoadMenuA(int id) override;
     Uint GetUserDefaultLCID() override { return lcid_; }
+    Dword GetVersion() override { return version; }
+    Uint GetWindowsDirectoryA(char *buffer, Uint size) override;
+    Uint GetSystemDirectoryA(char *buffer, Uint size) override;
 
     // ---- MenuPort ----
     Hmenu GetSubMenu(Hmenu menu, int position) override;
