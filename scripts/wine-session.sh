@@ -48,7 +48,8 @@ ws_elapsed() { awk -v a="$1" -v b="$(ws_now)" 'BEGIN { printf "%.1f", b - a }'; 
 
 # The environment every Wine command of the session runs with.
 ws_export_wine_env() {
-    export WINEARCH=win32
+    # win64 where the kernel runs no 32-bit programs (test the x86_64 build there).
+    export WINEARCH=${QUILLANE_WINE_ARCH:-win32}
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 }
@@ -84,7 +85,7 @@ ws_start_xvfb() {
 }
 
 ws_template_stamp() {
-    { wine --version 2>/dev/null; ws_session_reg; } | md5sum | cut -d' ' -f1
+    { wine --version 2>/dev/null; echo "$WINEARCH"; ws_session_reg; } | md5sum | cut -d' ' -f1
 }
 
 ws_boot_template() {

@@ -950,6 +950,9 @@ std::int32_t SimMachine::RegSetValueExA(Hkey key, const char *name, Dword type, 
         auto &slot = k->values[Lower(valueName)];
         if (slot.first.empty()) slot.first = valueName;
         const auto *bytes = static_cast<const std::uint8_t *>(data);
+        // As Windows (and Wine): a string whose size leaves out the zero that follows it gets
+        // the zero counted. The system reads that byte past the given size, so does this.
+        if (type == REG_SZ && size > 0 && bytes[size - 1] != 0 && bytes[size] == 0) ++size;
         slot.second.type = type;
         slot.second.data.assign(bytes, bytes + (bytes != nullptr ? size : 0));
     }

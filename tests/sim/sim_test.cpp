@@ -369,6 +369,15 @@ TEST_F(SimRegistry, NamesCompareWithoutCaseAndValuesKeepTypeAndSize) {
               std::vector<std::string>{"Wallpaper"});
     EXPECT_EQ(sim.Value(HkeyCurrentUser(), "software\\halvern\\quillane", "wallpaper")->data.size(), 1u);
     EXPECT_EQ(sim.OpenKeyCount(), 0u);
+
+    // A string written without its zero gets it counted when a zero follows, as Wine shows.
+    key = Create("Software\\Strings");
+    const char text[] = "abcxyz";
+    EXPECT_EQ(reg.RegSetValueExA(key, "Whole", REG_SZ, text + 3, 3), ERROR_SUCCESS);
+    EXPECT_EQ(reg.RegSetValueExA(key, "Cut", REG_SZ, text, 3), ERROR_SUCCESS);
+    reg.RegCloseKey(key);
+    EXPECT_EQ(sim.Value(HkeyCurrentUser(), "Software\\Strings", "Whole")->data.size(), 4u);
+    EXPECT_EQ(sim.Value(HkeyCurrentUser(), "Software\\Strings", "Cut")->data.size(), 3u);
 }
 
 TEST_F(SimRegistry, ATooSmallBufferIsLeftUntouched) {
@@ -582,6 +591,16 @@ TEST(SimResources, StringsIconsAndLocale) {
     EXPECT_EQ(sim.GetUserDefaultLCID(), 0x0409u);
     sim.SetUserDefaultLCID(0x0C0C);
     EXPECT_EQ(sim.GetUserDefaultLCID(), 0x0C0Cu);
+
+    // Directories come whole or not at all; a short buffer learns the size it needs.
+    char directory[10];
+    std::memset(directory, 'x', sizeof directory);
+    sim.systemDirectory = "C:\\WINNT\\system32";
+    EXPECT_EQ(sim.GetSystemDirectoryA(directory, sizeof directory), 18u);
+    EXPECT_EQ(directory[0], 'x');
+    sim.windowsDirectory = "C:\\WINNT";
+    EXPECT_EQ(sim.GetWindowsDirectoryA(directory, sizeof directory), 8u);
+    EXPECT_STREQ(directory, "C:\\WINNT");
 }
 
 TEST(SimMenus, LoadedMenusAreFreshTreesThatDestroyWhole) {

@@ -140,10 +140,10 @@ TEST(Uninstall, RemovesSettingsAndAutostartAndPointsTheEntryAtTheSecondPhase) {
         EXPECT_EQ(m.sim.ValueNames(HkeyLocalMachine(), RunPath), std::vector<std::string>{"Other"});
         Dword size = 0;
         const std::string line = LineNT("C:\\WINNT\\system32");
-        EXPECT_EQ(m.Removal("UninstallString", size), line);
-        EXPECT_EQ(size, line.size());
-        EXPECT_EQ(m.Removal("DisplayName", size), "Quillane v2.0 - uninstall not complete");
-        EXPECT_EQ(size, 38u);
+        // Written without their zero, which the system then counts, as for every string.
+        EXPECT_EQ(m.Removal("UninstallString", size), line + '\0');
+        EXPECT_EQ(size, line.size() + 1);
+        EXPECT_EQ(m.Removal("DisplayName", size), std::string("Quillane v2.0 - uninstall not complete") + '\0');
         EXPECT_EQ(m.sim.OpenKeyCount(), 0u);
 
         // English as stored on a French system; the second run finds no stored language.
@@ -165,8 +165,8 @@ TEST(Uninstall, WindowsFamilyLineAndFrenchMessageWithoutSettings) {
     m.sim.messageBoxes.clear();
     EXPECT_EQ(m.Uninstall(), 0);
     Dword size = 0;
-    EXPECT_EQ(m.Removal("UninstallString", size), Line95("C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM"));
-    EXPECT_EQ(size, 110u);
+    EXPECT_EQ(m.Removal("UninstallString", size), Line95("C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM") + '\0');
+    EXPECT_EQ(size, 111u);
     ASSERT_EQ(m.sim.messageBoxes.size(), 1u);
     EXPECT_EQ(Utf8(m.sim.messageBoxes[0].text), FirstPartFrench);
 }
@@ -188,7 +188,7 @@ TEST(Uninstall, WhatCannotBeWrittenIsLeftAsItWas) {
     tooLong.sim.systemDirectory = Directory(200);
     tooLong.Uninstall();
     EXPECT_EQ(tooLong.Removal("UninstallString", size), std::string(InstalledCommand) + '\0');
-    EXPECT_EQ(tooLong.Removal("DisplayName", size), "Quillane v2.0 - uninstall not complete");
+    EXPECT_EQ(tooLong.Removal("DisplayName", size), std::string("Quillane v2.0 - uninstall not complete") + '\0');
 }
 
 } // namespace
