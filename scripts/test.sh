@@ -17,4 +17,20 @@ for preset in mingw-i686 mingw-x86_64; do
   cmake --build "build/${preset#mingw-}" -j "$jobs"
 done
 
+# The download for Windows users: exactly the program, its installation file and the readme,
+# the first two as the build made them.
+cmake --build build/i686 --target package >/dev/null
+python3 - build/i686 <<'EOF'
+import pathlib, sys, zipfile
+build = pathlib.Path(sys.argv[1])
+package = zipfile.ZipFile(build / "quillane-2.0-win32.zip")
+names = sorted(package.namelist())
+if names != ["install.txt", "quillane.exe", "quillane.inf"]:
+    sys.exit(f"quillane-2.0-win32.zip holds {names}")
+for name in ["quillane.exe", "quillane.inf"]:
+    if package.read(name) != (build / "app" / name).read_bytes():
+        sys.exit(f"{name} in quillane-2.0-win32.zip is not the one built")
+print("quillane-2.0-win32.zip: " + ", ".join(names))
+EOF
+
 tests/wine/run.sh build/i686

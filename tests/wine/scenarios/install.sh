@@ -31,12 +31,12 @@ in_snapshot() {
     (cd "$WINEPREFIX/drive_c/windows" && find . -type f | sort)
 }
 
-# in_uninstall NAME LOCALE...: "quillane.exe uninstall" from the installed folder; waits for
-# its message box, keeps the box's lines in $IN_BOX, answers OK; its exit code in $WINE_RC.
+# in_uninstall NAME PROGRAM ARGUMENT: the uninstall mode on a French system; waits for its
+# message box, keeps the box's lines in $IN_BOX, answers OK; its exit code in $WINE_RC.
 in_uninstall() {
     local name=$1 pid
     shift
-    env "$@" wine "$IN_EXE" uninstall </dev/null >"$WS_DIR/out/$WS_PREFIX_NAME.$name.out" 2>&1 &
+    LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 wine "$@" </dev/null >"$WS_DIR/out/$WS_PREFIX_NAME.$name.out" 2>&1 &
     pid=$!
     if wine_run 30 "$BUILD/tests/wine/probe.exe" window 'Quillane v2.0' 20 && [[ $WINE_RC == 0 ]]; then
         IN_BOX=$(cat "$WINE_OUT")
@@ -86,18 +86,25 @@ in_scenario_install_remove() {
     PG_QUILLANE=$!
     expect "the installed program starts" pg_drv wait-window Quillane 20
     expect_eq "$(pg_value "$PG_SETTINGS\\Desktop1" DesktopTitle | cut -d' ' -f3)" 'text="Bureau' "first run in French"
-    pg_drv reg-set-dword "$PG_SETTINGS" Language 100
+    expect "stored language English" pg_drv reg-set-dword "$PG_SETTINGS" Language 100
 
-    # First phase while it runs: the running instance is closed and the message is English.
-    in_uninstall first LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
+    # First phase while it runs, by the installed removal command ("program" uninstall): the
+    # running instance is closed and the message is English.
+    line=$(pg_value "$IN_REMOVAL" UninstallString | sed 's/^.* text="//; s/"$//')
+    program=${line#\"}
+    program=${program%%\"*}
+    in_uninstall first "$program" "${line##*\" }"
     expect_eq "$WINE_RC" 0 "first phase: exit code"
     wine_wait 20 "$PG_QUILLANE"
     expect_eq "$WINE_RC" 0 "the running instance ends with 0"
     expect "first phase: message in the stored language" grep -qF "text=\"$IN_ENGLISH\"" <<<"$IN_BOX"
     in_check_first_phase "first phase"
 
-    # Again, with no settings left: the same entries, the message in the locale's language.
-    in_uninstall again LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
+    # Again, with no settings left and the entry as installed: the same entries, the message in
+    # the locale's language.
+    expect "entry named as installed" pg_drv reg-set-sz "$IN_REMOVAL" DisplayName "Quillane v2.0"
+    expect "entry's command as installed" pg_drv reg-set-sz "$IN_REMOVAL" UninstallString "$line"
+    in_uninstall again "$IN_EXE" uninstall
     expect_eq "$WINE_RC" 0 "second run: exit code"
     expect "second run: message in French" env LC_ALL=C grep -q "text=\"$IN_FRENCH_START" <<<"$IN_BOX"
     in_check_first_phase "second run"
