@@ -29,17 +29,41 @@ void DesktopKeyName(int n, char (&name)[9]) {
     name[7] = static_cast<char>('1' + (n - 1));
 }
 
+namespace {
+
+// Reads of one load: a value of another type than the program writes, or one too long for its
+// field, counts as missing; anything the registry would not say marks the settings unreadable.
+struct SettingsReader {
+    AppState &app;
+    RegistryPort &reg;
+
+    bool Taken(Stored found) {
+        if (found == Stored::Unreadable) app.SettingsUnreadable = 1;
+        return found == Stored::Taken;
+    }
+    bool Number(Hkey key, const char *name, std::int32_t &value, Dword size = 4) {
+        return Taken(ReadDword(reg, key, name, value, size));
+    }
+    bool Text(Hkey key, const char *name, char *field, Dword size) {
+        return Taken(ReadText(reg, key, name, field, size));
+    }
+};
+
+} // namespace
+
 void LoadSettings(AppState &app, Hkey key) {
     RegistryPort &reg = app.Sys->registry;
-    std::int32_t count = app.Desktops.DesktopCount;
-    if (ReadNumber(reg, key, names::ValueDesktop, count)) app.Desktops.DesktopCount = BoundDesktopCount(count);
-    ReadByte(reg, key, names::ValueWallpaperFlag, app.OwnWallpapers);
+    SettingsReader read{app, reg};
     std::int32_t number = 0;
-    if (ReadNumber(reg, key, names::ValueDisplay, number)) app.DisplayMode = BoundDisplayMode(number);
-    if (ReadNumber(reg, key, names::ValueRowsFloating, number)) app.RowsFloating = BoundRowsFloating(number);
-    ReadNumber(reg, key, names::ValueFloatingX, app.FloatingX);
-    ReadNumber(reg, key, names::ValueFloatingY, app.FloatingY);
-    if (ReadNumber(reg, key, names::ValueTopMost, number))
+    if (read.Number(key, names::ValueDesktop, number)) app.Desktops.DesktopCount = BoundDesktopCount(number);
+    // One byte, although of type REG_DWORD: as it has always been written.
+    if (read.Number(key, names::ValueWallpaperFlag, number, 1))
+        app.OwnWallpapers = static_cast<std::uint8_t>(number);
+    if (read.Number(key, names::ValueDisplay, number)) app.DisplayMode = BoundDisplayMode(number);
+    if (read.Number(key, names::ValueRowsFloating, number)) app.RowsFloating = BoundRowsFloating(number);
+    read.Number(key, names::ValueFloatingX, app.FloatingX);
+    read.Number(key, names::ValueFloatingY, app.FloatingY);
+    if (read.Number(key, names::ValueTopMost, number))
         app.TopMost = BoundTopMost(static_cast<std::uint32_t>(number));
 
     for (int n = 1; n <= app.DesktopCount(); ++n) {
@@ -47,32 +71,46 @@ void LoadSettings(AppState &app, Hkey key) {
         char name[9];
         DesktopKeyName(n, name);
         Hkey desktop = nullptr;
-        if (reg.RegOpenKeyExA(key, name, KEY_QUERY_VALUE, &desktop) != ERROR_SUCCESS) desktop = nullptr;
-        ReadText(reg, desktop, names::ValueWallpaper, record.Wallpaper, sizeof record.Wallpaper);
-        ReadText(reg, desktop, names::ValuePattern, record.Pattern, sizeof record.Pattern);
-        ReadText(reg, desktop, names::ValueTileWallpaper, record.TileWallpaper, sizeof record.TileWallpaper);
-        ReadText(reg, desktop, names::ValueWallpaperStyle, record.WallpaperStyle, sizeof record.WallpaperStyle);
-        ReadText(reg, desktop, names::ValueDesktopTitle, record.DesktopTitle, sizeof record.DesktopTitle);
+        const std::int32_t opened = reg.RegOpenKeyExA(key, name, KEY_QUERY_VALUE, &desktop);
+        if (opened != ERROR_SUCCESS) {
+            desktop = nullptr;
+            if (opened != ERROR_FILE_NOT_FOUND) app.SettingsUnreadable = 1;
+        }
+        read.Text(desktop, names::ValueWallpaper, record.Wallpaper, sizeof record.Wallpaper);
+        read.Text(desktop, names::ValuePattern, record.Pattern, sizeof record.Pattern);
+        read.Text(desktop, names::ValueTileWallpaper, record.TileWallpaper, sizeof record.TileWallpaper);
+        read.Text(desktop, names::ValueWallpaperStyle, record.WallpaperStyle, sizeof record.WallpaperStyle);
+        read.Text(desktop, names::ValueDesktopTitle, record.DesktopTitle, sizeof record.DesktopTitle);
         std::int32_t hotKey = 0;
-        record.HotKey = ReadNumber(reg, desktop, names::ValueHotKey, hotKey) ? static_cast<std::uint32_t>(hotKey) : 0;
+        record.HotKey =
+            read.Number(desktop, names::ValueHotKey, hotKey) ? static_cast<std::uint32_t>(hotKey) : 0;
         if (desktop != nullptr) reg.RegCloseKey(desktop);
     }
     reg.RegCloseKey(key);
 
-    Hkey values = OpenDesktopValues(app, KEY_SET_VALUE);
+    // Opened for querying too: the apply looks at each live value before it replaces it.
+    Hkey values = OpenDesktopValues(app, KEY_QUERY_VALUE | KEY_SET_VALUE);
     ApplyWallpaper(app, values, app.Record(1), nullptr);
     CloseDesktopValues(app, values);
 }
 
 bool LoadOrCreateSettings(AppState &app) {
     Hkey key = nullptr;
-    if (app.Sys->registry.RegOpenKeyExA(HkeyCurrentUser(), names::SettingsKey, KEY_READ, &key) == ERROR_SUCCESS) {
+    const std::int32_t opened =
+        app.Sys->registry.RegOpenKeyExA(HkeyCurrentUser(), names::SettingsKey, KEY_READ, &key);
+    if (opened == ERROR_SUCCESS) {
         LoadSettings(app, key);
         return true;
     }
     app.Desktops.DesktopCount = MinDesktops;
     DefaultTitle(app, 1, app.Record(1).DesktopTitle);
     DefaultTitle(app, 2, app.Record(2).DesktopTitle);
+    // Settings that exist but cannot be read are the user's all the same: a first-run save
+    // would put two default desktops in their place.
+    if (opened != ERROR_FILE_NOT_FOUND) {
+        app.SettingsUnreadable = 1;
+        return false;
+    }
     SaveSettings(app, RestoreStartupWallpaper | SaveDesktopSet);
     return false;
 }
@@ -86,8 +124,10 @@ void SaveDesktop(RegistryPort &reg, Hkey settings, int n, const DesktopRecord &r
     if (reg.RegCreateKeyExA(settings, name, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
     WriteText(reg, key, names::ValueWallpaper, record.Wallpaper, sizeof record.Wallpaper);
     WriteText(reg, key, names::ValuePattern, record.Pattern, sizeof record.Pattern);
-    WriteText(reg, key, names::ValueTileWallpaper, record.TileWallpaper, sizeof record.TileWallpaper);
-    WriteText(reg, key, names::ValueWallpaperStyle, record.WallpaperStyle, sizeof record.WallpaperStyle);
+    WriteShortText(reg, key, names::ValueTileWallpaper, record.TileWallpaper, sizeof record.TileWallpaper,
+                   StoredStyleSize);
+    WriteShortText(reg, key, names::ValueWallpaperStyle, record.WallpaperStyle, sizeof record.WallpaperStyle,
+                   StoredStyleSize);
     WriteText(reg, key, names::ValueDesktopTitle, record.DesktopTitle, sizeof record.DesktopTitle);
     WriteNumber(reg, key, names::ValueHotKey, record.HotKey);
     reg.RegCloseKey(key);
@@ -111,12 +151,19 @@ void SaveSettings(AppState &app, unsigned flags) {
         }
     }
 
+    if (app.SettingsUnreadable != 0) return;
     Hkey key = nullptr;
     if (reg.RegCreateKeyExA(HkeyCurrentUser(), names::SettingsKey, KEY_WRITE, &key) != ERROR_SUCCESS) return;
     if ((flags & SaveDesktopSet) != 0) {
+        // In an order that a cut at any write leaves loadable with every desktop: the subkeys
+        // first, so that a larger "Desktop" never names one not yet written; the surplus
+        // subkeys last, once a smaller "Desktop" no longer names them. Renumbered subkeys are
+        // rewritten upwards: each desktop moving down stays whole one place higher until its
+        // own subkey is rewritten.
+        for (int n = 1; n <= app.DesktopCount(); ++n)
+            SaveDesktop(reg, key, n, app.Record(n));
         WriteNumber(reg, key, names::ValueDesktop, static_cast<std::uint32_t>(app.DesktopCount()));
         WriteNumber(reg, key, names::ValueWallpaperFlag, app.OwnWallpapers, 1);
-        for (int n = 1; n <= app.DesktopCount(); ++n) SaveDesktop(reg, key, n, app.Record(n));
         for (int n = app.DesktopCount() + 1; n <= MaxDesktops; ++n) {
             char name[9];
             DesktopKeyName(n, name);
@@ -139,6 +186,7 @@ void SaveSettings(AppState &app, unsigned flags) {
 }
 
 void WriteDisplayMode(AppState &app) {
+    if (app.SettingsUnreadable != 0) return;
     RegistryPort &reg = app.Sys->registry;
     Hkey key = nullptr;
     if (reg.RegCreateKeyExA(HkeyCurrentUser(), names::SettingsKey, KEY_WRITE, &key) != ERROR_SUCCESS) return;

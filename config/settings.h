@@ -21,12 +21,15 @@ std::int32_t BoundDisplayMode(std::int32_t stored);
 std::int32_t BoundRowsFloating(std::int32_t stored);
 std::uint32_t BoundTopMost(std::uint32_t stored);
 
-// Start-up's choice of settings: LoadSettings when the key opens for reading, otherwise
-// the first-run defaults (titles from `defaultWord`) and their save. True when loaded.
+// Start-up's choice of settings: LoadSettings when the key opens for reading; the first-run
+// defaults and their save when there is no key; the same defaults, never saved, when the key
+// exists but cannot be read (SettingsUnreadable). True when loaded.
 bool LoadOrCreateSettings(AppState &app);
 // Reads the open settings key into AppState and the desktop records, then puts desktop 1's
-// wallpaper in force.
+// wallpaper in force. A value of another type than the program writes counts as missing; a
+// part that exists but cannot be read sets SettingsUnreadable.
 void LoadSettings(AppState &app, Hkey key);
+// Writes nothing to the settings key while SettingsUnreadable is set.
 void SaveSettings(AppState &app, unsigned flags);
 // Commands 600 to 602 store the display mode, and nothing else writes it.
 void WriteDisplayMode(AppState &app);

@@ -27,20 +27,39 @@ void CaptureWallpaper(AppState &app, Hkey key, DesktopRecord &record) {
     ReadText(reg, key, names::ValueWallpaperStyle, record.WallpaperStyle, sizeof record.WallpaperStyle);
 }
 
+namespace {
+
+// A live value that is there but that no record can hold (too long, or not a text) is the
+// user's own and stays: putting ours over it would lose it for good.
+bool Replaceable(RegistryPort &reg, Hkey key, const char *name, Dword size) {
+    char scratch[WallpaperTextSize];
+    const Stored found = ReadText(reg, key, name, scratch, size);
+    return found == Stored::Taken || found == Stored::Missing;
+}
+
+void ApplyStyle(RegistryPort &reg, Hkey key, const char *name, const char *field) {
+    if (Replaceable(reg, key, name, StyleTextSize))
+        WriteShortText(reg, key, name, field, StyleTextSize, StoredStyleSize);
+}
+
+} // namespace
+
 void ApplyWallpaper(AppState &app, Hkey key, const DesktopRecord &record,
                     const DesktopRecord *compared) {
     RegistryPort &reg = app.Sys->registry;
     WindowPort &win = app.Sys->window;
-    WriteText(reg, key, names::ValueTileWallpaper, record.TileWallpaper, sizeof record.TileWallpaper);
-    WriteText(reg, key, names::ValueWallpaperStyle, record.WallpaperStyle, sizeof record.WallpaperStyle);
+    ApplyStyle(reg, key, names::ValueTileWallpaper, record.TileWallpaper);
+    ApplyStyle(reg, key, names::ValueWallpaperStyle, record.WallpaperStyle);
     // SystemParametersInfoA takes a writable text; hand it a copy of the field.
     char text[WallpaperTextSize];
-    if (compared == nullptr || std::strcmp(record.Wallpaper, compared->Wallpaper) != 0) {
+    if ((compared == nullptr || std::strcmp(record.Wallpaper, compared->Wallpaper) != 0) &&
+        Replaceable(reg, key, names::ValueWallpaper, sizeof record.Wallpaper)) {
         std::memcpy(text, record.Wallpaper, sizeof text);
         win.SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, text, SPIF_SENDWININICHANGE);
         WriteText(reg, key, names::ValueWallpaper, record.Wallpaper, sizeof record.Wallpaper);
     }
-    if (compared == nullptr || std::strcmp(record.Pattern, compared->Pattern) != 0) {
+    if ((compared == nullptr || std::strcmp(record.Pattern, compared->Pattern) != 0) &&
+        Replaceable(reg, key, names::ValuePattern, sizeof record.Pattern)) {
         std::memcpy(text, record.Pattern, sizeof text);
         win.SystemParametersInfoA(SPI_SETDESKPATTERN, 0, text, SPIF_SENDWININICHANGE);
         WriteText(reg, key, names::ValuePattern, record.Pattern, sizeof record.Pattern);

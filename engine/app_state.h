@@ -13,7 +13,7 @@ constexpr int MinDesktops = 2;
 constexpr int TitleSize = 33;     // 32 characters and the terminating zero
 constexpr int TitleMaxLength = 32;
 constexpr int WallpaperTextSize = 260;
-constexpr int StyleTextSize = 2;
+constexpr int StyleTextSize = 16; // "TileWallpaper", "WallpaperStyle": one or two digits today
 
 struct DesktopRecord {
     char Pattern[WallpaperTextSize];
@@ -90,6 +90,10 @@ struct AppState {
     std::int32_t FloatingX = 3000;
     std::int32_t FloatingY = 3000;
     std::uint32_t TopMost = 8;
+
+    // Stored settings exist but could not be read (access denied, a broken hive): the run
+    // works on defaults in memory and never writes them over what is stored.
+    std::uint8_t SettingsUnreadable = 0;
 
     // Remembered by MinimizeAnimation(off) for MinimizeAnimation(back).
     std::int32_t SavedMinAnimate = 0;

@@ -870,6 +870,7 @@ std::int32_t SimMachine::OpenKey(bool create, Hkey parent, const char *path, Dwo
     if (result != nullptr) *result = nullptr;
     if (status == ERROR_SUCCESS && !SplitPath(path, parts)) status = sim::ERROR_BAD_PATHNAME;
     const std::string where = key ? key->path : "?";
+    if (status == ERROR_SUCCESS && create) status = CountWrite();
     std::size_t found = 0;
     for (; status == ERROR_SUCCESS && found < parts.size(); ++found) {
         auto it = key->subkeys.find(Lower(parts[found]));
@@ -896,6 +897,7 @@ std::int32_t SimMachine::OpenKey(bool create, Hkey parent, const char *path, Dwo
     }
     const Dword rights = Rights(access);
     if (status == ERROR_SUCCESS && (rights & WriteRights) && Denied(*key)) status = ERROR_ACCESS_DENIED;
+    if (status == ERROR_SUCCESS) status = ReadFailure(key->path, rights);
     if (status == ERROR_SUCCESS) *result = HandOut(key, rights);
     LogRegistry(create ? "create" : "open", status == ERROR_SUCCESS ? key->path : where, path, status);
     return status;
@@ -946,6 +948,7 @@ std::int32_t SimMachine::RegSetValueExA(Hkey key, const char *name, Dword type, 
     const std::string valueName = name != nullptr ? name : "";
     if (status == ERROR_SUCCESS && (!(access & KEY_SET_VALUE) || Denied(*k))) status = ERROR_ACCESS_DENIED;
     if (status == ERROR_SUCCESS && data == nullptr && size > 0) status = sim::ERROR_INVALID_PARAMETER;
+    if (status == ERROR_SUCCESS) status = CountWrite();
     if (status == ERROR_SUCCESS) {
         auto &slot = k->values[Lower(valueName)];
         if (slot.first.empty()) slot.first = valueName;
@@ -968,6 +971,7 @@ std::int32_t SimMachine::RegDeleteKeyA(Hkey parent, const char *path) {
     std::string where = key ? key->path : "?";
     if (status == ERROR_SUCCESS && (path == nullptr || *path == '\0')) status = sim::ERROR_INVALID_PARAMETER;
     if (status == ERROR_SUCCESS && !SplitPath(path, parts)) status = sim::ERROR_BAD_PATHNAME;
+    if (status == ERROR_SUCCESS) status = CountWrite();
     std::shared_ptr<Key> holder;
     for (std::size_t i = 0; status == ERROR_SUCCESS && i < parts.size(); ++i) {
         auto it = key->subkeys.find(Lower(parts[i]));
@@ -995,6 +999,7 @@ std::int32_t SimMachine::RegDeleteValueA(Hkey key, const char *name) {
     std::int32_t status = Resolve(key, k, access);
     const std::string valueName = name != nullptr ? name : "";
     if (status == ERROR_SUCCESS && (!(access & KEY_SET_VALUE) || Denied(*k))) status = ERROR_ACCESS_DENIED;
+    if (status == ERROR_SUCCESS) status = CountWrite();
     if (status == ERROR_SUCCESS && k->values.erase(Lower(valueName)) == 0) status = ERROR_FILE_NOT_FOUND;
     LogRegistry("deletevalue", k ? k->path : "?", valueName.c_str(), status);
     return status;
@@ -1078,6 +1083,25 @@ void SimMachine::SetNumber(Hkey root, const std::string &path, const std::string
 void SimMachine::DenyWrites(Hkey root, const std::string &path) {
     std::string prefix = root == HkeyLocalMachine() ? "hklm" : "hkcu";
     deniedPaths_.push_back(path.empty() ? prefix : prefix + "\\" + Lower(path));
+}
+
+std::int32_t SimMachine::CountWrite() {
+    ++registryWrites;
+    return writeLimit_ && registryWrites > *writeLimit_ ? sim::ERROR_REGISTRY_IO_FAILED : ERROR_SUCCESS;
+}
+
+void SimMachine::FailReads(Hkey root, const std::string &path, std::int32_t error) {
+    std::string prefix = root == HkeyLocalMachine() ? "hklm" : "hkcu";
+    readFailures_.emplace_back(path.empty() ? prefix : prefix + "\\" + Lower(path), error);
+}
+
+std::int32_t SimMachine::ReadFailure(const std::string &keyPath, Dword rights) const {
+    constexpr Dword ReadRights = KEY_QUERY_VALUE | 0x0008 | 0x0010; // value, enumerate, notify
+    if (!(rights & ReadRights)) return ERROR_SUCCESS;
+    const std::string path = Lower(keyPath);
+    for (const auto &[failing, error] : readFailures_)
+        if (path == failing || path.compare(0, failing.size() + 1, failing + "\\") == 0) return error;
+    return ERROR_SUCCESS;
 }
 
 std::size_t SimMachine::CountRegistryCalls(const std::string &operation, const std::string &pathPart) const {

@@ -59,6 +59,8 @@ constexpr std::int32_t ERROR_INVALID_HANDLE = 6;
 constexpr std::int32_t ERROR_INVALID_PARAMETER = 87;
 constexpr std::int32_t ERROR_BAD_PATHNAME = 161;
 constexpr std::int32_t ERROR_KEY_DELETED = 1018;
+constexpr std::int32_t ERROR_BADDB = 1009;
+constexpr std::int32_t ERROR_REGISTRY_IO_FAILED = 1016;
 // Where Windows puts a minimised window (the "hidden" arrangement of 95 and NT 4 onwards).
 constexpr std::int32_t IconicX = -32000;
 constexpr std::int32_t IconicY = -32000;
@@ -476,6 +478,27 @@ class SimMachine : public WindowPort,
 
     // Dialogs.
     std::deque<SimDialogScript> dialogScripts_;
+
+  public:
+    // ---- Registry faults ----
+    // Every call that may change the registry (RegCreateKeyExA, RegSetValueExA, RegDeleteKeyA,
+    // RegDeleteValueA) counts in registryWrites. After CutRegistryWrites(k) the calls past the
+    // k-th fail with ERROR_REGISTRY_IO_FAILED and change nothing, as if the program had been
+    // killed (or the machine switched off) just before that write; ResumeRegistryWrites ends it.
+    std::size_t registryWrites = 0;
+    void CutRegistryWrites(std::size_t allowed) { writeLimit_ = registryWrites + allowed; }
+    void ResumeRegistryWrites() { writeLimit_.reset(); }
+    // Opening the key (or one below it) with any read right fails with `error`: a key whose
+    // security denies reading (ERROR_ACCESS_DENIED) while writing is still allowed, or a broken
+    // hive (ERROR_BADDB).
+    void FailReads(Hkey root, const std::string &path, std::int32_t error);
+
+  private:
+    std::optional<std::size_t> writeLimit_;
+    std::vector<std::pair<std::string, std::int32_t>> readFailures_; // lower-case path, error
+    // The write's status: ERROR_SUCCESS when it may go ahead.
+    std::int32_t CountWrite();
+    std::int32_t ReadFailure(const std::string &keyPath, Dword rights) const;
 };
 
 } // namespace q

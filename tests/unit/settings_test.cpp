@@ -252,19 +252,20 @@ TEST(Settings, TextsThatDoNotFitTheirFieldAreNotTaken) {
     SetLive(m.sim, "C:\\live.bmp", "(None)", "0", "2");
     m.sim.SetNumber(HkeyCurrentUser(), Settings, "Desktop", 2);
     m.sim.SetValue(HkeyCurrentUser(), Sub(1), "DesktopTitle", REG_SZ, std::vector<std::uint8_t>(33, 'X'));
-    m.sim.SetValue(HkeyCurrentUser(), Sub(1), "TileWallpaper", REG_SZ, {'1', '0'});
+    m.sim.SetValue(HkeyCurrentUser(), Sub(1), "TileWallpaper", REG_SZ,
+                   std::vector<std::uint8_t>(StyleTextSize, '1'));
     m.sim.SetText(HkeyCurrentUser(), Sub(1), "Wallpaper", std::string(260, 'w'));
     m.sim.SetText(HkeyCurrentUser(), Sub(1), "Pattern", "0 0 0 0 0 0 0 0");
     const std::string whole = "A title of exactly 32 characters";
     m.sim.SetText(HkeyCurrentUser(), Sub(2), "DesktopTitle", whole);
-    m.sim.SetText(HkeyCurrentUser(), Sub(2), "WallpaperStyle", "1");
+    m.sim.SetText(HkeyCurrentUser(), Sub(2), "WallpaperStyle", "10");
     m.Start();
     EXPECT_STREQ(m.app.Record(1).DesktopTitle, "");
     EXPECT_STREQ(m.app.Record(1).TileWallpaper, "0");
     EXPECT_STREQ(m.app.Record(1).Wallpaper, "C:\\live.bmp");
     EXPECT_STREQ(m.app.Record(1).Pattern, "0 0 0 0 0 0 0 0");
     EXPECT_EQ(m.app.Record(2).DesktopTitle, whole);
-    EXPECT_STREQ(m.app.Record(2).WallpaperStyle, "1");
+    EXPECT_STREQ(m.app.Record(2).WallpaperStyle, "10");
 }
 
 TEST(Settings, FloatingWindowValuesAreWrittenOnlyOnceTheWindowExists) {
@@ -403,17 +404,271 @@ TEST(Wallpaper, WithOneBackgroundForAllSwitchesLeaveTheSystemValuesAlone) {
     EXPECT_TRUE(WallpaperCalls(m.sim).empty());
 }
 
-TEST(Wallpaper, SystemValueTooLongForItsFieldIsNotTaken) {
+TEST(Wallpaper, StylesOfTwoDigitsFollowTheirDesktop) {
     Machine m;
-    SetLive(m.sim, "C:\\start.bmp", "(None)", "0", "2");
+    SetLive(m.sim, "C:\\start.bmp", "(None)", "0", "10");
     m.Start();
-    std::strcpy(m.app.Record(2).WallpaperStyle, "0");
-    SetLive(m.sim, std::string(300, 'w'), "(None)", "0", "10");
+    EXPECT_TRUE(Stored(m.sim, Sub(1), "WallpaperStyle", REG_SZ, 3));
+    EXPECT_EQ(Text(m.sim, Sub(1), "WallpaperStyle"), "10");
+    EXPECT_TRUE(Stored(m.sim, Sub(1), "TileWallpaper", REG_SZ, 2)); // one digit: as always
+    EXPECT_EQ(Text(m.sim, Live, "WallpaperStyle"), "10");
+
     m.Show(2);
-    EXPECT_STREQ(m.app.Record(1).Wallpaper, "C:\\start.bmp");
-    EXPECT_STREQ(m.app.Record(1).WallpaperStyle, "2");
+    m.sim.SetText(HkeyCurrentUser(), Live, "WallpaperStyle", "22"); // chosen on desktop 2
     m.Show(1);
-    EXPECT_EQ(Text(m.sim, Live, "WallpaperStyle"), "2");
+    EXPECT_EQ(Text(m.sim, Live, "WallpaperStyle"), "10");
+    EXPECT_TRUE(Stored(m.sim, Live, "WallpaperStyle", REG_SZ, 3));
+    m.Show(2);
+    EXPECT_EQ(Text(m.sim, Live, "WallpaperStyle"), "22");
+    m.sim.SetText(HkeyCurrentUser(), Live, "WallpaperStyle", "6");
+    m.Command(110); // saves desktop 2's "6", and desktop 3 starts with it
+    AppState again;
+    LoadAgain(m.sim, again);
+    EXPECT_STREQ(again.Record(1).WallpaperStyle, "10");
+    EXPECT_STREQ(again.Record(2).WallpaperStyle, "6");
+    EXPECT_STREQ(again.Record(3).WallpaperStyle, "6");
+}
+
+TEST(Wallpaper, ALiveValueNoFieldHoldsIsNeverWrittenOver) {
+    const std::string longPath = "C:\\" + std::string(300, 'w') + ".bmp";
+    const std::string longStyle(StyleTextSize, '7');
+    Machine m;
+    SetLive(m.sim, longPath, "(None)", "0", longStyle);
+    StoreBackgrounds(m.sim);
+    m.Start(); // desktop 1's stored background would replace both
+    EXPECT_EQ(Text(m.sim, Live, "Wallpaper"), longPath);
+    EXPECT_EQ(Text(m.sim, Live, "WallpaperStyle"), longStyle);
+    EXPECT_EQ(Text(m.sim, Live, "TileWallpaper"), "0"); // fits: desktop 1's own is put in force
+    m.Show(3);
+    m.Show(1);
+    m.Command(102); // quit: the start-up background where it differs
+    EXPECT_EQ(Text(m.sim, Live, "Wallpaper"), longPath);
+    EXPECT_EQ(Text(m.sim, Live, "WallpaperStyle"), longStyle);
+    for (const SimParameterCall &call : WallpaperCalls(m.sim))
+        EXPECT_NE(call.action, SPI_SETDESKWALLPAPER);
+    EXPECT_STREQ(m.app.Record(1).Wallpaper, "C:\\one.bmp"); // not taken either
+
+    // Values of a type the system does not use for them are left alone too.
+    Machine other;
+    SetLive(other.sim, "C:\\start.bmp");
+    other.sim.SetNumber(HkeyCurrentUser(), Live, "TileWallpaper", 1);
+    other.Start();
+    EXPECT_EQ(other.sim.Value(HkeyCurrentUser(), Live, "TileWallpaper")->type, REG_DWORD);
+}
+
+// ---- Saves cut short ----
+
+// One desktop as a later run loads it.
+struct Loaded {
+    std::string wallpaper, pattern, tile, style, title;
+    std::uint32_t hotKey;
+    bool operator==(const Loaded &o) const {
+        return wallpaper == o.wallpaper && pattern == o.pattern && tile == o.tile && style == o.style &&
+               title == o.title && hotKey == o.hotKey;
+    }
+};
+std::vector<Loaded> DesktopSet(AppState &app) {
+    std::vector<Loaded> set;
+    for (int n = 1; n <= app.DesktopCount(); ++n) {
+        const DesktopRecord &r = app.Record(n);
+        set.push_back({r.Wallpaper, r.Pattern, r.TileWallpaper, r.WallpaperStyle, r.DesktopTitle, r.HotKey});
+    }
+    return set;
+}
+
+// `count` desktops that differ in every stored value; desktop 1's background is in force.
+void StoreDistinctDesktops(Machine &m, int count) {
+    const char *styles[] = {"0", "2", "6", "1", "0", "2", "6", "1"};
+    for (int n = 1; n <= count; ++n) {
+        const std::string digit = std::to_string(n);
+        m.sim.SetText(HkeyCurrentUser(), Sub(n), "Wallpaper", "C:\\wall" + digit + ".bmp", 260);
+        m.sim.SetText(HkeyCurrentUser(), Sub(n), "Pattern", digit + " 0 0 0 0 0 0 0", 260);
+        m.sim.SetText(HkeyCurrentUser(), Sub(n), "TileWallpaper", n % 2 == 0 ? "1" : "0", 2);
+        m.sim.SetText(HkeyCurrentUser(), Sub(n), "WallpaperStyle", styles[n - 1], 2);
+        m.sim.SetText(HkeyCurrentUser(), Sub(n), "DesktopTitle", "Title " + digit, 33);
+        m.sim.SetNumber(HkeyCurrentUser(), Sub(n), "HotKey", MOD_ALT << 16 | (VK_F1 + n - 1));
+    }
+    m.sim.SetNumber(HkeyCurrentUser(), Settings, "Desktop", static_cast<std::uint32_t>(count));
+    SetLive(m.sim, "C:\\wall1.bmp", "1 0 0 0 0 0 0 0", "0", "0");
+}
+
+// `part` in order inside `whole`.
+bool InOrder(const std::vector<Loaded> &part, const std::vector<Loaded> &whole) {
+    std::size_t i = 0;
+    for (const Loaded &d : whole)
+        if (i < part.size() && d == part[i]) ++i;
+    return i == part.size();
+}
+
+struct CutFigures {
+    std::size_t writes = 0;  // registry writes of the whole operation, each one a cut point
+    std::size_t neither = 0; // cuts after which the next run loads neither the old nor the new set
+    std::size_t lost = 0;    // cuts after which a desktop of the new set is not loaded whole, or a
+                             // desktop appears that is neither the new set's nor an extra one
+};
+
+// Runs `change` on `stored` distinct desktops, killed before each of its registry writes in
+// turn, and loads what each cut leaves in a second run.
+CutFigures CutEveryWrite(int stored, int shown, Uint command) {
+    auto prepare = [&](Machine &m) {
+        StoreDistinctDesktops(m, stored);
+        m.Start();
+        if (shown != 1) m.Show(shown);
+    };
+    CutFigures figures;
+    std::vector<Loaded> before, after;
+    {
+        Machine m;
+        prepare(m);
+        before = DesktopSet(m.app);
+        const std::size_t start = m.sim.registryWrites;
+        m.Command(command);
+        figures.writes = m.sim.registryWrites - start;
+        after = DesktopSet(m.app);
+    }
+    for (std::size_t cut = 0; cut < figures.writes; ++cut) {
+        Machine m;
+        prepare(m);
+        m.sim.CutRegistryWrites(cut);
+        m.Command(command);
+        m.sim.ResumeRegistryWrites();
+        AppState again;
+        LoadAgain(m.sim, again);
+        const std::vector<Loaded> loaded = DesktopSet(again);
+        if (loaded == before || loaded == after) continue;
+        ++figures.neither;
+        // What a shrinking save may leave: the new set whole and in order, and at most the one
+        // desktop more that the old count still names.
+        if (!InOrder(after, loaded) || loaded.size() > std::max(before.size(), after.size())) ++figures.lost;
+    }
+    return figures;
+}
+
+TEST(Settings, ASaveCutShortAtAnyWriteLosesNoDesktop) {
+    // Growing: the new subkey is written whole before "Desktop" names it.
+    CutFigures created = CutEveryWrite(3, 1, 110);
+    EXPECT_EQ(created.neither, 0u) << created.writes << " cuts of a creation 3 -> 4";
+    EXPECT_EQ(created.lost, 0u);
+
+    // Shrinking by the last desktop: "Desktop" shrinks before the subkey goes.
+    CutFigures last = CutEveryWrite(4, 4, 112);
+    EXPECT_EQ(last.neither, 0u) << last.writes << " cuts of a deletion of desktop 4 of 4";
+    EXPECT_EQ(last.lost, 0u);
+
+    // Renumbering: desktops 3 and 4 move down while "Desktop" still says 4, so until it says 3
+    // one desktop too many is loaded (a copy of a neighbour, or the deleted one partly
+    // overwritten), never one too few. No order of single writes can do better: with 4 slots
+    // and one count, any first write either shrinks the count (losing desktop 4) or changes a
+    // slot that the old count still shows.
+    CutFigures middle = CutEveryWrite(4, 2, 112);
+    EXPECT_EQ(middle.lost, 0u) << middle.writes << " cuts of a deletion of desktop 2 of 4, " << middle.neither
+                               << " neither old nor new";
+    EXPECT_LE(middle.neither, 2u * 7u + 1u); // the two rewritten subkeys and the count
+}
+
+// ---- Settings that cannot be read ----
+
+// Every value of the settings key and its subkeys, as "path\\name type:bytes".
+std::vector<std::string> SettingsSnapshot(const SimMachine &sim) {
+    std::vector<std::string> lines;
+    std::vector<std::string> paths{Settings};
+    for (const std::string &sub : sim.SubKeys(HkeyCurrentUser(), Settings))
+        paths.push_back(Settings + "\\" + sub);
+    for (const std::string &path : paths)
+        for (const std::string &name : sim.ValueNames(HkeyCurrentUser(), path)) {
+            auto value = sim.Value(HkeyCurrentUser(), path, name);
+            lines.push_back(path + "\\" + name + " " + std::to_string(value->type) + ":" +
+                            std::string(value->data.begin(), value->data.end()));
+        }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+TEST(Settings, SettingsThatCannotBeReadAreNeverOverwritten) {
+    struct Case {
+        std::string path; // where reading fails
+        std::int32_t error;
+        int loadedCount; // desktops of the run
+    } cases[] = {
+        {Settings, ERROR_ACCESS_DENIED, 2}, // its security denies reading, not writing
+        {Settings, sim::ERROR_BADDB, 2},    // a broken hive
+        {Sub(3), ERROR_ACCESS_DENIED, 4},   // one desktop's subkey
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path + " " + std::to_string(c.error));
+        Machine m;
+        StoreDistinctDesktops(m, 4);
+        m.sim.SetNumber(HkeyCurrentUser(), Settings, "Display", 2);
+        const std::vector<std::string> stored = SettingsSnapshot(m.sim);
+        m.sim.FailReads(HkeyCurrentUser(), c.path, c.error);
+        m.Start();
+        EXPECT_EQ(m.app.SettingsUnreadable, 1);
+        EXPECT_EQ(m.app.DesktopCount(), c.loadedCount);
+        if (c.loadedCount == 2) { // the first run's desktops, in memory only
+            EXPECT_STREQ(m.app.Record(1).DesktopTitle, "Desktop 1");
+            EXPECT_STREQ(m.app.Record(2).DesktopTitle, "Desktop 2");
+        } else {
+            EXPECT_STREQ(m.app.Record(2).DesktopTitle, "Title 2");
+            EXPECT_STREQ(m.app.Record(3).DesktopTitle, "");
+        }
+        // Every kind of save the user can cause.
+        m.Command(110);
+        m.Command(601);
+        m.Command(120);
+        m.Show(2);
+        m.Command(112);
+        m.sim.SetWindowPos(m.app.FloatingWindow, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SaveSettings(m.app, SaveFloatingPosition);
+        m.Command(102);
+        EXPECT_EQ(SettingsSnapshot(m.sim), stored);
+        EXPECT_EQ(m.sim.CountRegistryCalls("set", "Quillane") +
+                      m.sim.CountRegistryCalls("deletekey", "Quillane"),
+                  0u);
+    }
+
+    // A key that is simply not there is a first run, and saved.
+    Machine m;
+    m.sim.FailReads(HkeyCurrentUser(), Sub(1), ERROR_ACCESS_DENIED);
+    m.Start();
+    EXPECT_EQ(m.app.SettingsUnreadable, 0);
+    EXPECT_EQ(Number(m.sim, Settings, "Desktop"), 2u);
+}
+
+TEST(Settings, ValuesOfAnotherTypeThanWrittenAreMissing) {
+    auto bytes = [](const std::string &text) { return std::vector<std::uint8_t>(text.begin(), text.end()); };
+    Machine m;
+    SetLive(m.sim, "C:\\live.bmp", "(None)", "0", "2");
+    m.sim.SetValue(HkeyCurrentUser(), Settings, "Desktop", REG_SZ, bytes(std::string("5\0", 2)));
+    m.sim.SetValue(HkeyCurrentUser(), Settings, "Wallpaper", REG_BINARY, {0});
+    m.sim.SetValue(HkeyCurrentUser(), Settings, "Display", REG_BINARY, {3, 0, 0, 0});
+    m.sim.SetValue(HkeyCurrentUser(), Settings, "RowsFloating", REG_SZ, bytes(std::string("3\0", 2)));
+    m.sim.SetValue(HkeyCurrentUser(), Settings, "FloatingX", REG_BINARY, {10, 0, 0, 0});
+    m.sim.SetValue(HkeyCurrentUser(), Settings, "TopMost", REG_SZ, {0, 0, 0, 0});
+    m.sim.SetValue(HkeyCurrentUser(), Settings, "Language", REG_BINARY, {0, 0, 0, 0}); // any type
+    m.sim.SetValue(HkeyCurrentUser(), Sub(1), "DesktopTitle", REG_BINARY, bytes(std::string("Raw\0", 4)));
+    m.sim.SetValue(HkeyCurrentUser(), Sub(1), "HotKey", REG_SZ, {0x70, 0, 0, 0});
+    m.sim.SetValue(HkeyCurrentUser(), Sub(1), "Wallpaper", 2 /* REG_EXPAND_SZ */, bytes("C:\\x.bmp"));
+    m.sim.SetText(HkeyCurrentUser(), Sub(2), "DesktopTitle", "Two");
+    m.sim.SetNumber(HkeyCurrentUser(), Sub(2), "HotKey", 0x70);
+    m.Start();
+    EXPECT_EQ(m.app.SettingsUnreadable, 0);
+    EXPECT_EQ(m.app.LanguageBase, 0);
+    EXPECT_EQ(m.app.DesktopCount(), 2);
+    EXPECT_EQ(m.app.OwnWallpapers, 1);
+    EXPECT_EQ(m.app.DisplayMode, 1);
+    EXPECT_EQ(m.app.RowsFloating, 1);
+    EXPECT_EQ(m.app.FloatingX, 3000);
+    EXPECT_EQ(m.app.TopMost, 8u);
+    EXPECT_STREQ(m.app.Record(1).DesktopTitle, "");
+    EXPECT_EQ(m.app.Record(1).HotKey, 0u);
+    EXPECT_STREQ(m.app.Record(1).Wallpaper, "C:\\live.bmp");
+    EXPECT_STREQ(m.app.Record(2).DesktopTitle, "Two");
+    EXPECT_EQ(m.app.Record(2).HotKey, 0x70u);
+    // The next save stores them as the program writes them.
+    m.Command(110);
+    EXPECT_TRUE(Stored(m.sim, Settings, "Desktop", REG_DWORD, 4));
+    EXPECT_TRUE(Stored(m.sim, Settings, "Wallpaper", REG_DWORD, 1));
+    EXPECT_TRUE(Stored(m.sim, Sub(1), "DesktopTitle", REG_SZ, 33));
 }
 
 } // namespace

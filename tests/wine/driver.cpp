@@ -17,6 +17,10 @@
 //   hold-hotkey MODS VK               "held" or "refused", then "hotkey ID" per press; loop
 //   visible CLASS                     0 when the window exists and is visible
 //   foreground                        title="..." class="..." of the foreground window
+//   reg-dump KEY                      "SUBPATH\NAME type=N size=N data=HEX" for every value below
+//   reg-deny-read KEY / reg-allow-read KEY
+//                                     a DACL letting everyone do anything but (or and) read
+//                                     the key; prints "read=N", the error of a KEY_READ open
 //
 // Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
 #include <windows.h>
@@ -186,6 +190,79 @@ int RegDeleteKey(const char *keyText) {
     KeyPath key;
     if (!ParseKey(keyText, key)) return Usage();
     return DeleteTree(key.root, key.path) == ERROR_SUCCESS ? 0 : 1;
+}
+
+void DumpKey(HKEY key, const std::string &prefix) {
+    for (DWORD i = 0;; ++i) {
+        char name[512];
+        DWORD length = sizeof name;
+        std::vector<BYTE> data(65536, 0);
+        DWORD type = 0, size = static_cast<DWORD>(data.size());
+        if (RegEnumValueA(key, i, name, &length, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+        std::string hex;
+        for (DWORD b = 0; b < size; ++b) {
+            char pair[3];
+            std::snprintf(pair, sizeof pair, "%02X", data[b]);
+            hex += pair;
+        }
+        Out("%s%s type=%lu size=%lu data=%s\n", prefix.c_str(), name, type, size, hex.c_str());
+    }
+    for (DWORD i = 0;; ++i) {
+        char name[512];
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        HKEY sub = nullptr;
+        if (RegOpenKeyExA(key, name, 0, KEY_READ, &sub) != ERROR_SUCCESS) {
+            Out("%s%s\\ unreadable\n", prefix.c_str(), name);
+            continue;
+        }
+        DumpKey(sub, prefix + name + "\\");
+        RegCloseKey(sub);
+    }
+}
+
+int RegDump(const char *keyText) {
+    HKEY key = OpenKey(keyText, KEY_READ);
+    if (key == nullptr) return 1;
+    DumpKey(key, "");
+    RegCloseKey(key);
+    return 0;
+}
+
+// Everyone may do anything with the key; with `denyRead`, except query, enumerate and notify,
+// which a deny ACE ahead of the allow ACE takes away (writing stays allowed).
+int RegReadAccess(const char *keyText, bool denyRead) {
+    HKEY key = OpenKey(keyText, WRITE_DAC);
+    if (key == nullptr) return 1;
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) {
+        RegCloseKey(key);
+        return 1;
+    }
+    const DWORD aclSize = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(everyone));
+    std::vector<BYTE> aclBuffer(aclSize, 0);
+    PACL acl = reinterpret_cast<PACL>(aclBuffer.data());
+    bool built =
+        InitializeAcl(acl, aclSize, ACL_REVISION) &&
+        (!denyRead || AddAccessDeniedAce(acl, ACL_REVISION,
+                                         KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY, everyone)) &&
+        AddAccessAllowedAce(acl, ACL_REVISION, KEY_ALL_ACCESS, everyone);
+    SECURITY_DESCRIPTOR descriptor;
+    LONG status = ERROR_INVALID_PARAMETER;
+    if (built && InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+        SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE))
+        status = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
+    RegCloseKey(key);
+    FreeSid(everyone);
+    if (status != ERROR_SUCCESS) return 1;
+    KeyPath path;
+    ParseKey(keyText, path);
+    HKEY reading = nullptr;
+    LONG read = RegOpenKeyExA(path.root, path.path, 0, KEY_READ, &reading);
+    if (read == ERROR_SUCCESS) RegCloseKey(reading);
+    Out("read=%ld\n", static_cast<long>(read));
+    return 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -401,5 +478,8 @@ int main(int argc, char **argv) {
         Out("title=\"%s\" class=\"%s\"\n", TitleOf(w).c_str(), ClassOf(w).c_str());
         return 0;
     }
+    if (command == "reg-dump" && args(1)) return RegDump(argv[2]);
+    if ((command == "reg-deny-read" || command == "reg-allow-read") && args(1))
+        return RegReadAccess(argv[2], command == "reg-deny-read");
     return Usage();
 }
