@@ -470,3 +470,14 @@ add_scenario menus-move-window mn_scenario_move_window
 add_scenario menus-rename mn_scenario_rename
 add_scenario menus-hotkey mn_scenario_hotkey
 add_scenario menus-quit mn_scenario_quit
+
+# Every text of every dialog, in both languages, fits its control with the dialog's own font:
+# the Hot key label with the longest key, the No Hot Key box, a 32-character title of wide
+# letters typed into the Rename box, the About box's lines and links.
+mn_scenario_texts() {
+    mn_drv text-fit "$(winepath -w "$BUILD/app/quillane.exe")"
+    expect_eq "$WINE_RC" 0 "every dialog text fits"
+    grep -a 'DOES NOT FIT\|missing' "$WINE_OUT" | sed 's/^/  /' || true
+}
+
+add_scenario menus-texts mn_scenario_texts
