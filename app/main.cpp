@@ -9,6 +9,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/bitmap_background.h"
+
 namespace {
 
 q::AppState app;
@@ -26,6 +28,10 @@ LRESULT CALLBACK FloatingWindowProc(HWND window, UINT message, WPARAM wParam, LP
 }
 
 LRESULT CALLBACK BitmapBackgroundProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PaintBitmapBackground(window);
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

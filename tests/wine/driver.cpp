@@ -53,9 +53,8 @@ int Usage() {
 unsigned long Number(const char *text) {
     bool negative = *text == '-';
     if (negative) ++text;
-    unsigned long value = (text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-                              ? std::strtoul(text + 2, nullptr, 16)
-                              : std::strtoul(text, nullptr, 10);
+    unsigned long value = (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ? std::strtoul(text + 2, nullptr, 16)
+                                                                                 : std::strtoul(text, nullptr, 10);
     return negative ? 0UL - value : value;
 }
 
@@ -125,8 +124,8 @@ HKEY CreateKey(const char *text) {
     KeyPath key;
     if (!ParseKey(text, key)) return nullptr;
     HKEY created = nullptr;
-    if (RegCreateKeyExA(key.root, key.path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &created, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(key.root, key.path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &created,
+                        nullptr) != ERROR_SUCCESS)
         return nullptr;
     return created;
 }
@@ -256,8 +255,8 @@ int MakeWindows(const char *prefix, int count) {
 }
 
 int HoldHotKey(UINT modifiers, UINT vk) {
-    HWND window = CreateWindowExA(0, DriverClass(), "QuillaneDriverHotKey", WS_OVERLAPPED, 0, 0, 100, 100,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(0, DriverClass(), "QuillaneDriverHotKey", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     if (window == nullptr) return 1;
     ++g_open;
     if (RegisterHotKey(window, 1, modifiers, vk)) {
@@ -513,9 +512,13 @@ int About(const char *caption) {
     RECT work{}, frame{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     GetWindowRect(box, &frame);
-    Out(" iconic=%d gap=%ld,%ld\n", IsIconic(box) ? 1 : 0, work.right - frame.right,
-        work.bottom - frame.bottom);
-    if (IsIconic(box)) return 0;
+    if (IsIconic(box)) {
+        Out(" iconic=1\n");
+        return 0;
+    }
+    Out(" iconic=0 gap=%ld,%ld\n", work.right - frame.right, work.bottom - frame.bottom);
+    Out("frame x=%ld y=%ld w=%ld h=%ld\n", frame.left, frame.top, frame.right - frame.left,
+        frame.bottom - frame.top);
     HWND strip = GetDlgItem(box, 120);
     if (strip != nullptr) {
         RECT r{};
@@ -525,8 +528,10 @@ int About(const char *caption) {
             r.right - r.left, r.bottom - r.top);
         GetWindowRect(strip, &r);
         HDC screen = GetDC(nullptr);
-        Out("strip top=%s bottom=%s\n", Pixel(screen, r.left + 20, r.top + 4).c_str(),
-            Pixel(screen, r.left + 20, r.bottom - 5).c_str());
+        // Clear of the drawing on it, and of the dialog's lower edge where the font makes the
+        // box lower than the strip.
+        Out("strip top=%s lower=%s\n", Pixel(screen, r.left + 20, r.top + 4).c_str(),
+            Pixel(screen, r.left + 3, r.top + 150).c_str());
         ReleaseDC(nullptr, screen);
     }
     for (int id : {500, 501}) {
@@ -548,25 +553,20 @@ int main(int argc, char **argv) {
 
     if (command == "wait-window" && args(1)) {
         HWND found = nullptr;
-        if (!Within(Seconds(argc, argv, 3, 10),
-                    [&] { return (found = FindWindowA(argv[2], nullptr)) != nullptr; }))
+        if (!Within(Seconds(argc, argv, 3, 10), [&] { return (found = FindWindowA(argv[2], nullptr)) != nullptr; }))
             return 1;
         Out("0x%08lX\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(found)));
         return 0;
     }
     if (command == "wait-title" && args(1)) {
         HWND found = nullptr;
-        if (!Within(Seconds(argc, argv, 3, 10),
-                    [&] { return (found = FindWindowA(nullptr, argv[2])) != nullptr; }))
+        if (!Within(Seconds(argc, argv, 3, 10), [&] { return (found = FindWindowA(nullptr, argv[2])) != nullptr; }))
             return 1;
-        Out("0x%08lX %s\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(found)),
-            ClassOf(found).c_str());
+        Out("0x%08lX %s\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(found)), ClassOf(found).c_str());
         return 0;
     }
     if (command == "gone-window" && args(1))
-        return Within(Seconds(argc, argv, 3, 10), [&] { return FindWindowA(argv[2], nullptr) == nullptr; })
-                   ? 0
-                   : 1;
+        return Within(Seconds(argc, argv, 3, 10), [&] { return FindWindowA(argv[2], nullptr) == nullptr; }) ? 0 : 1;
     if (command == "count" && args(1)) return Count(argv[2]);
     if (command == "windows" && args(2)) return MakeWindows(argv[2], std::atoi(argv[3]));
     if (command == "state" && args(1)) return State(argc - 2, argv + 2);
@@ -589,8 +589,7 @@ int main(int argc, char **argv) {
         return RegSet(argv[2], argv[3], REG_SZ, data.data(), static_cast<DWORD>(size));
     }
     if (command == "reg-delete-key" && args(1)) return RegDeleteKey(argv[2]);
-    if ((command == "post" || command == "send") && args(4))
-        return Message(command == "send", argv[2], argv + 3);
+    if ((command == "post" || command == "send") && args(4)) return Message(command == "send", argv[2], argv + 3);
     if (command == "hold-hotkey" && args(2))
         return HoldHotKey(static_cast<UINT>(Number(argv[2])), static_cast<UINT>(Number(argv[3])));
     if (command == "visible" && args(1)) {
