@@ -401,6 +401,17 @@ void SimMachine::MoveTo(Window &w, Rect rect) {
     bool moved = rect.left != w.current.left || rect.top != w.current.top;
     bool sized = rect.right - rect.left != w.current.right - w.current.left ||
                  rect.bottom - rect.top != w.current.bottom - w.current.top;
+    // Child windows keep their place in their parent: their screen rectangles follow it.
+    const std::int32_t dx = rect.left - w.current.left, dy = rect.top - w.current.top;
+    std::vector<Hwnd> children = w.children;
+    while (moved && !children.empty()) {
+        Window *c = Find(children.back());
+        children.pop_back();
+        if (c == nullptr) continue;
+        for (Rect *r : {&c->current, &c->normal})
+            *r = Rect{r->left + dx, r->top + dy, r->right + dx, r->bottom + dy};
+        children.insert(children.end(), c->children.begin(), c->children.end());
+    }
     w.current = rect;
     bool minimized = w.Minimized();
     if (sized)
