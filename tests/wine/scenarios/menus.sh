@@ -357,6 +357,16 @@ mn_scenario_rename() {
         "Cancel keeps the title"
     expect_eq "$(mn_value "$MN_SETTINGS\\Desktop1" DesktopTitle)" "type=1 size=33 text=\"${long:0:32}\"" \
         "desktop 1 keeps its title"
+
+    # 32 of the widest letters are typed whole (more than the box shows at once).
+    expect "menu on icon 2 again" mn_open_menu 1
+    mn_keys Down Right r
+    expect "Rename dialog of desktop 2 again" mn_dialog "Rename the desktop"
+    mn_type "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"
+    mn_keys Return
+    expect "OK closes the dialog" mn_gone "Rename the desktop"
+    expect_eq "$(mn_wait_value "$MN_SETTINGS\\Desktop2" DesktopTitle "type=1 size=33 text=\"$(printf 'W%.0s' {1..32})\"")" \
+        "type=1 size=33 text=\"$(printf 'W%.0s' {1..32})\"" "32 wide letters saved"
     mn_stop
 }
 
