@@ -189,7 +189,8 @@ void AboutBox::OnInitDialog(Hwnd dialog) {
     sys.message.SendMessageA(sys.dialog.GetDlgItem(dialog, IdAboutName), WM_SETFONT,
                              reinterpret_cast<Wparam>(AboutFont), 0);
     linkProcedure_ = sys.window.SubclassWindow(sys.dialog.GetDlgItem(dialog, IdEmailLink), this);
-    sys.window.SubclassWindow(sys.dialog.GetDlgItem(dialog, IdWebLink), this);
+    const std::intptr_t webProcedure = sys.window.SubclassWindow(sys.dialog.GetDlgItem(dialog, IdWebLink), this);
+    if (linkProcedure_ == 0) linkProcedure_ = webProcedure; // never hand a link's messages to nothing
     SetDialogIcon(app_, dialog);
     sys.window.CreateWindowExA(0, names::BitmapClass, "", WS_CHILD | WS_VISIBLE, 10, 50, 40, 190, dialog,
                                IdPictureStrip);
