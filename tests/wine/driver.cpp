@@ -23,6 +23,7 @@
 //   show TITLE N                      ShowWindow(N) on the window with that exact caption
 //   about TITLE                       the About box: how many, iconic, its gap to the work
 //                                     area's lower right, the picture strip and the links
+//   cursor                            cursor=HANDLE of the cursor on the screen
 //
 // Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
 #include <windows.h>
@@ -544,6 +545,15 @@ int About(const char *caption) {
     return 0;
 }
 
+// The cursor shown now, as a handle: the same handle means the same shape.
+int Cursor() {
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetCursorInfo(&info)) return 1;
+    Out("cursor=0x%lX\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(info.hCursor)));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -609,5 +619,6 @@ int main(int argc, char **argv) {
     if (command == "note" && args(2)) return Note(argv[2], argv[3]);
     if (command == "show" && args(2)) return Show(argv[2], static_cast<int>(Number(argv[3])));
     if (command == "about" && args(1)) return About(argv[2]);
+    if (command == "cursor") return Cursor();
     return Usage();
 }

@@ -514,6 +514,17 @@ mn_second_start() {
     wine_run 30 "$BUILD/app/quillane.exe"
     expect_eq "$WINE_RC" 1 "a second start ends with 1"
 }
+# mn_wait_cursor ==|!= CURSOR: polls the cursor's handle until it is (or is not) CURSOR (3 s);
+# prints what it read last.
+mn_wait_cursor() {
+    local i cursor
+    for ((i = 0; i < 12; i++)); do
+        cursor=$(mn_drv cursor && cat "$WINE_OUT")
+        if [[ $1 == "==" ]]; then [[ $cursor == "$2" ]] && break; else [[ $cursor != "$2" ]] && break; fi
+        sleep 0.25
+    done
+    printf '%s\n' "$cursor"
+}
 # mn_wait_file FILE TEXT: polls until FILE holds the line TEXT (10 s).
 mn_wait_file() {
     local i
@@ -564,7 +575,17 @@ mn_scenario_about() {
     expect_eq "$(mn_wait_about "count=1 iconic=0 gap=0,0")" "count=1 iconic=0 gap=0,0" \
         "the next request restores it, in its place"
 
+    # The pointing hand over a link only: beside it, over the "e-mail :" label, another cursor.
     read -r x y < <(mn_about_line "link id=500" | sed 's/.* x=\([0-9]*\) y=\([0-9]*\)/\1 \2/')
+    local label_x=$(($(mn_about_line frame | sed 's/frame x=\([0-9]*\) .*/\1/') + 70)) arrow hand
+    xdotool mousemove "$label_x" "$y"
+    sleep 0.3
+    arrow=$(mn_drv cursor && cat "$WINE_OUT")
+    xdotool mousemove "$x" "$y"
+    hand=$(mn_wait_cursor != "$arrow")
+    expect "another cursor over the link" test -n "$hand" -a "$hand" != "$arrow"
+    xdotool mousemove "$label_x" "$y"
+    expect_eq "$(mn_wait_cursor == "$arrow")" "$arrow" "the usual cursor again beside the link"
     xdotool mousemove "$x" "$y" click 1
     expect "e-mail link opens a mailto: address" mn_wait_file "$links" "mailto:author@quillane.example"
     read -r x y < <(mn_about_line "link id=501" | sed 's/.* x=\([0-9]*\) y=\([0-9]*\)/\1 \2/')
