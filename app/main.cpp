@@ -10,6 +10,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/bitmap_background.h"
+
 namespace {
 
 q::AppState app;
@@ -27,6 +29,10 @@ LRESULT CALLBACK FloatingWindowProc(HWND window, UINT message, WPARAM wParam, LP
 }
 
 LRESULT CALLBACK BitmapBackgroundProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PaintBitmapBackground(window);
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

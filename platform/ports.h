@@ -31,6 +31,13 @@ struct MenuItemInfo {
 
 using EnumWindowsProc = bool (*)(Hwnd window, void *context);
 
+// A window procedure of the core's, put in place of a window's own (subclassing): the platform
+// hands it every message of that window.
+struct WindowHandler {
+    virtual ~WindowHandler() = default;
+    virtual Lresult WindowMessage(Hwnd window, Uint message, Wparam wParam, Lparam lParam) = 0;
+};
+
 struct WindowPort {
     virtual ~WindowPort() = default;
     virtual void EnumWindows(EnumWindowsProc proc, void *context) = 0;
@@ -53,6 +60,15 @@ struct WindowPort {
     virtual bool EnableWindow(Hwnd window, bool enable) = 0;
     virtual bool GetCursorPos(Point *point) = 0;
     virtual bool SystemParametersInfoA(Uint action, Uint param, void *data, Uint winIni) = 0;
+    // SetWindowLongPtrA(GWLP_WNDPROC): from now on `handler` gets the window's messages.
+    // Returns the window's former procedure, for CallWindowProcA.
+    virtual std::intptr_t SubclassWindow(Hwnd window, WindowHandler *handler) = 0;
+    virtual Lresult CallWindowProcA(std::intptr_t procedure, Hwnd window, Uint message, Wparam wParam,
+                                    Lparam lParam) = 0;
+    virtual Hcursor SetCursor(Hcursor cursor) = 0;
+    // A child window of one of the program's own classes (the instance is implied).
+    virtual Hwnd CreateWindowExA(Dword exStyle, const char *className, const char *title, Dword style, int x,
+                                 int y, int width, int height, Hwnd parent, int id) = 0;
 };
 
 struct MessagePort {
@@ -83,6 +99,10 @@ struct ShellPort {
     virtual bool Shell_NotifyIconA(Dword message, const NotifyIconData *data) = 0;
     virtual bool RegisterHotKey(Hwnd window, int id, Uint modifiers, Uint key) = 0;
     virtual bool UnregisterHotKey(Hwnd window, int id) = 0;
+    // Opens a document or address with the program the user chose for it; above
+    // ShellExecuteSucceeded on success.
+    virtual std::intptr_t ShellExecuteA(Hwnd owner, const char *operation, const char *file,
+                                        const char *parameters, const char *directory, int show) = 0;
 };
 
 // Resources of the program's own module (the instance handle is implied).
@@ -97,6 +117,11 @@ struct ResourcePort {
     virtual Dword GetVersion() = 0;
     virtual Uint GetWindowsDirectoryA(char *buffer, Uint size) = 0;
     virtual Uint GetSystemDirectoryA(char *buffer, Uint size) = 0;
+    virtual Hcursor LoadCursorA(int id) = 0;
+    // CreateFontA with the given height, weight and face; every other field is its default
+    // (not italic, underlined or struck out, DEFAULT_CHARSET, default precisions and quality).
+    virtual Hfont CreateFontA(int height, int weight, const char *face) = 0;
+    virtual bool DeleteObject(Hfont font) = 0;
 };
 
 struct MenuPort {
@@ -127,6 +152,8 @@ struct DialogPort {
     virtual std::intptr_t DialogBoxParamA(int resource, Hwnd owner, DialogHandler *handler) = 0;
     virtual bool EndDialog(Hwnd dialog, std::intptr_t result) = 0;
     virtual Hwnd GetDlgItem(Hwnd dialog, int id) = 0;
+    // Dialog units of `dialog` to pixels.
+    virtual bool MapDialogRect(Hwnd dialog, Rect *rect) = 0;
 };
 
 struct Platform {

@@ -10,6 +10,7 @@ struct HWND__;
 struct HKEY__;
 struct HMENU__;
 struct HICON__;
+struct HFONT__;
 
 namespace q {
 
@@ -17,6 +18,8 @@ using Hwnd = HWND__ *;
 using Hkey = HKEY__ *;
 using Hmenu = HMENU__ *;
 using Hicon = HICON__ *;
+using Hcursor = Hicon; // HCURSOR is HICON
+using Hfont = HFONT__ *;
 
 using Uint = std::uint32_t;
 using Dword = std::uint32_t;
@@ -184,5 +187,12 @@ constexpr Uint BN_CLICKED = 0;
 
 // Locale.
 constexpr Uint LANG_FRENCH = 0x0C;
+
+// The About box: its bold line, its links and its picture strip.
+constexpr Uint WM_SETCURSOR = 0x0020;
+constexpr Uint WM_SETFONT = 0x0030;
+constexpr int FW_BOLD = 700;
+constexpr Uint STN_CLICKED = 0;
+constexpr std::intptr_t ShellExecuteSucceeded = 32; // ShellExecuteA's results above it
 
 } // namespace q

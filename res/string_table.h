@@ -29,7 +29,7 @@ enum class DialogControlKind {
     Icon,      // static, SS_ICON
     Label,     // static text
     Link,      // static text, centred, sunken, SS_NOTIFY
-    Edit,      // bordered edit, no automatic horizontal scrolling
+    Edit,      // bordered edit, scrolling sideways
     DefButton, // default push button
     Button,    // push button
     Check,     // automatic check box

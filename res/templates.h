@@ -80,17 +80,22 @@
     C(Link, 501, Q_DLG_##L##_ABOUT_WEB, 68, 112, 112, 10) \
     C(Link, 500, Q_DLG_##L##_ABOUT_EMAIL, 68, 102, 112, 10)
 
+/*
+ * Label 500 is wide enough for "... Shift+Ctrl+Alt+F24" on its first line; box 105 sits below
+ * Alt, level with the buttons, wide enough for "No Hot Key". Both with some room to spare
+ * for fonts a little wider than the one measured.
+ */
 #define Q_HOTKEY_CX 250
 #define Q_HOTKEY_CY 94
 #define Q_DIALOG_HOTKEY(L, C) \
     C(Icon, 50, "", 7, 7, 21, 20) \
-    C(Label, 500, Q_DLG_##L##_HOTKEY_CURRENT, 34, 7, 130, 18) \
+    C(Label, 500, Q_DLG_##L##_HOTKEY_CURRENT, 34, 7, 156, 18) \
     C(Check, 101, Q_DLG_##L##_HOTKEY_SHIFT, 34, 30, 36, 10) \
     C(Check, 102, Q_DLG_##L##_HOTKEY_CONTROL, 34, 42, 40, 10) \
     C(Check, 103, Q_DLG_##L##_HOTKEY_ALT, 34, 54, 24, 10) \
     C(List, 104, "", 76, 30, 164, 44) \
     C(DefButton, 1, Q_DLG_##L##_OK, 110, 72, 60, 14) \
     C(Button, 2, Q_DLG_##L##_CANCEL, 180, 72, 60, 14) \
-    C(Check, 105, Q_DLG_##L##_HOTKEY_NONE, 34, 68, 36, 10)
+    C(Check, 105, Q_DLG_##L##_HOTKEY_NONE, 34, 74, 54, 10)
 
 #endif

@@ -37,8 +37,9 @@
 #define Q_TEXT_CTRL "Ctrl"
 #define Q_TEXT_ALT "Alt"
 #define Q_TEXT_FUNCTION_KEY "F%d"
-#define Q_TEXT_EMAIL "quillane@halvern.example"
-#define Q_TEXT_WEB "http://www.halvern.example/quillane"
+/* On a domain kept for examples; short enough for the About box's 112-unit links. */
+#define Q_TEXT_EMAIL "author@quillane.example"
+#define Q_TEXT_WEB "http://quillane.example/"
 #define Q_TEXT_MAILTO "mailto:"
 
 /* ---- String table ---- */

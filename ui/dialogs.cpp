@@ -1,10 +1,13 @@
 #include "ui/dialogs.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "config/settings.h"
 #include "engine/hotkeys.h"
+#include "engine/names.h"
+#include "res/texts.h"
 #include "ui/icons.h"
 #include "ui/texts.h"
 
@@ -170,18 +173,61 @@ void HotKeyDialog::OnOk(Hwnd dialog) {
     app_.Sys->dialog.EndDialog(dialog, 1);
 }
 
+Point AboutPlacement(const Rect &workArea, const Rect &box) {
+    const std::int32_t width = box.right - box.left;
+    const std::int32_t height = box.bottom - box.top;
+    return Point{std::max(workArea.left, workArea.right - width), std::max(workArea.top, workArea.bottom - height)};
+}
+
+void AboutBox::OnInitDialog(Hwnd dialog) {
+    Platform &sys = *app_.Sys;
+    app_.AboutWindow = dialog;
+    // Bold and one line of the dialog's own font high, so that it matches the lines below it.
+    Rect line{0, 0, 0, 8};
+    sys.dialog.MapDialogRect(dialog, &line);
+    AboutFont = sys.resource.CreateFontA(line.bottom, FW_BOLD, "MS Sans Serif");
+    sys.message.SendMessageA(sys.dialog.GetDlgItem(dialog, IdAboutName), WM_SETFONT,
+                             reinterpret_cast<Wparam>(AboutFont), 0);
+    linkProcedure_ = sys.window.SubclassWindow(sys.dialog.GetDlgItem(dialog, IdEmailLink), this);
+    const std::intptr_t webProcedure = sys.window.SubclassWindow(sys.dialog.GetDlgItem(dialog, IdWebLink), this);
+    if (linkProcedure_ == 0) linkProcedure_ = webProcedure; // never hand a link's messages to nothing
+    SetDialogIcon(app_, dialog);
+    sys.window.CreateWindowExA(0, names::BitmapClass, "", WS_CHILD | WS_VISIBLE, 10, 50, 40, 190, dialog,
+                               IdPictureStrip);
+    Rect work{};
+    Rect box{};
+    sys.window.SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    sys.window.GetWindowRect(dialog, &box);
+    const Point corner = AboutPlacement(work, box);
+    sys.window.SetWindowPos(dialog, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
 std::intptr_t AboutBox::DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam) {
     if (message == WM_INITDIALOG) {
-        app_.AboutWindow = dialog;
-        SetDialogIcon(app_, dialog);
+        OnInitDialog(dialog);
         return 1;
     }
     if (message != WM_COMMAND) return 0;
     if (wParam == IDOK || wParam == IDCANCEL) {
+        // The font goes once the box is gone (RunAboutBox): the name line is drawn with it
+        // until then.
         app_.Sys->dialog.EndDialog(dialog, 1);
         app_.AboutOpen = 0;
+    } else if (HiWord(wParam) == STN_CLICKED && LoWord(wParam) == IdEmailLink) {
+        app_.Sys->shell.ShellExecuteA(dialog, "open", Q_TEXT_MAILTO Q_TEXT_EMAIL, nullptr, nullptr, SW_SHOW);
+    } else if (HiWord(wParam) == STN_CLICKED && LoWord(wParam) == IdWebLink) {
+        app_.Sys->shell.ShellExecuteA(dialog, "open", Q_TEXT_WEB, nullptr, nullptr, SW_SHOW);
     }
+    // Whatever the link opened (or failed to), the box stays as it is.
     return 1;
+}
+
+Lresult AboutBox::LinkStaticProc(Hwnd link, Uint message, Wparam wParam, Lparam lParam) {
+    if (message == WM_SETCURSOR) {
+        app_.Sys->window.SetCursor(app_.Sys->resource.LoadCursorA(CursorPointingHand));
+        return 1;
+    }
+    return app_.Sys->window.CallWindowProcA(linkProcedure_, link, message, wParam, lParam);
 }
 
 void RunRenameDialog(AppState &app, int n) {
@@ -197,6 +243,8 @@ void RunHotKeyDialog(AppState &app, int n) {
 void RunAboutBox(AppState &app) {
     AboutBox box(app);
     app.Sys->dialog.DialogBoxParamA(AboutDialogId + app.LanguageBase, app.MainWindow, &box);
+    // However the box ended (OK, Esc, its close box, or destroyed with the main window).
+    if (box.AboutFont != nullptr) app.Sys->resource.DeleteObject(box.AboutFont);
     app.AboutOpen = 0;
     app.AboutWindow = nullptr;
 }

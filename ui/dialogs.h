@@ -18,6 +18,11 @@ constexpr int IdControl = 102;
 constexpr int IdAlt = 103;
 constexpr int IdKeyList = 104;
 constexpr int IdNoHotKey = 105;
+constexpr int IdAboutName = 100;
+constexpr int IdEmailLink = 500;
+constexpr int IdWebLink = 501;
+constexpr int IdPictureStrip = 120;
+constexpr int CursorPointingHand = 1;
 
 // "Shift+Ctrl+Alt+F24" and the like; "[None]" / "[Aucun]" for 0. Modifier bits beyond the
 // three the program uses are not shown.
@@ -28,6 +33,9 @@ void RunRenameDialog(AppState &app, int n);
 void RunHotKeyDialog(AppState &app, int n);
 // The About box, modal on the main window; clears AboutOpen when it closes.
 void RunAboutBox(AppState &app);
+// Where the About box goes: its lower right corner on the work area's. A box larger than the
+// work area keeps its top left corner (and so its caption) inside it instead.
+Point AboutPlacement(const Rect &workArea, const Rect &box);
 
 // The dialogs' behaviour; the Win32 dialog procedure hands them every message.
 class AppDialog : public DialogHandler {
@@ -53,10 +61,22 @@ class HotKeyDialog : public AppDialog {
     void OnOk(Hwnd dialog);
 };
 
-class AboutBox : public AppDialog {
+// The About box and its two links, whose procedure it replaces (LinkStaticProc).
+class AboutBox : public AppDialog, public WindowHandler {
   public:
     using AppDialog::AppDialog;
     std::intptr_t DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam lParam) override;
+    Lresult WindowMessage(Hwnd window, Uint message, Wparam wParam, Lparam lParam) override {
+        return LinkStaticProc(window, message, wParam, lParam);
+    }
+    Lresult LinkStaticProc(Hwnd link, Uint message, Wparam wParam, Lparam lParam);
+    // The bold font of the name line; lives as long as the box.
+    Hfont AboutFont = nullptr;
+
+  private:
+    void OnInitDialog(Hwnd dialog);
+    // What the link controls did before (both are static controls).
+    std::intptr_t linkProcedure_ = 0;
 };
 
 } // namespace q

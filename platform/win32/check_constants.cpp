@@ -32,7 +32,8 @@
     X(BM_GETCHECK) X(BM_SETCHECK) X(BST_UNCHECKED) X(BST_CHECKED) \
     X(STM_SETIMAGE) X(IMAGE_ICON) X(LB_ADDSTRING) X(LB_SETCURSEL) \
     X(LB_GETCURSEL) X(LB_SETCOLUMNWIDTH) X(LB_ERR) X(BN_CLICKED) \
-    X(LANG_FRENCH)
+    X(LANG_FRENCH) X(WM_SETCURSOR) X(WM_SETFONT) X(FW_BOLD) \
+    X(STN_CLICKED)
 
 #define Q_TAKE_OURS(name) constexpr std::uint32_t ours_##name = static_cast<std::uint32_t>(q::name);
 Q_WIN32_CONSTANTS(Q_TAKE_OURS)
@@ -53,6 +54,8 @@ static_assert(std::is_same<q::Hwnd, HWND>::value, "window handles pass through u
 static_assert(std::is_same<q::Hkey, HKEY>::value, "registry handles pass through unchanged");
 static_assert(std::is_same<q::Hmenu, HMENU>::value, "menu handles pass through unchanged");
 static_assert(std::is_same<q::Hicon, HICON>::value, "icon handles pass through unchanged");
+static_assert(std::is_same<q::Hcursor, HCURSOR>::value, "cursor handles pass through unchanged");
+static_assert(std::is_same<q::Hfont, HFONT>::value, "font handles pass through unchanged");
 static_assert(sizeof(q::Wparam) == sizeof(WPARAM) && sizeof(q::Lparam) == sizeof(LPARAM) &&
                   sizeof(q::Lresult) == sizeof(LRESULT),
               "message parameters are pointer-sized");

@@ -49,6 +49,13 @@ INT_PTR CALLBACK DialogTrampoline(HWND dialog, UINT message, WPARAM wParam, LPAR
     return handler->DialogMessage(dialog, message, wParam, lParam);
 }
 
+// A subclassed window's messages go to the core's handler, kept in the window's user data.
+LRESULT CALLBACK WindowTrampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto *handler = reinterpret_cast<WindowHandler *>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (handler == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    return handler->WindowMessage(window, message, wParam, lParam);
+}
+
 } // namespace
 
 class Win32Platform final : public WindowPort,
@@ -102,6 +109,21 @@ class Win32Platform final : public WindowPort,
     }
     bool SystemParametersInfoA(Uint action, Uint param, void *data, Uint winIni) override {
         return ::SystemParametersInfoA(action, param, data, winIni) != 0;
+    }
+    std::intptr_t SubclassWindow(Hwnd window, WindowHandler *handler) override {
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(handler));
+        return ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowTrampoline));
+    }
+    Lresult CallWindowProcA(std::intptr_t procedure, Hwnd window, Uint message, Wparam wParam,
+                            Lparam lParam) override {
+        return ::CallWindowProcA(reinterpret_cast<WNDPROC>(procedure), window, message, wParam, lParam);
+    }
+    Hcursor SetCursor(Hcursor cursor) override { return ::SetCursor(cursor); }
+    Hwnd CreateWindowExA(Dword exStyle, const char *className, const char *title, Dword style, int x, int y,
+                         int width, int height, Hwnd parent, int id) override {
+        return ::CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
+                                 nullptr);
     }
 
     // Messages.
@@ -159,6 +181,10 @@ class Win32Platform final : public WindowPort,
         return ::RegisterHotKey(window, id, modifiers, key) != 0;
     }
     bool UnregisterHotKey(Hwnd window, int id) override { return ::UnregisterHotKey(window, id) != 0; }
+    std::intptr_t ShellExecuteA(Hwnd owner, const char *operation, const char *file, const char *parameters,
+                                const char *directory, int show) override {
+        return reinterpret_cast<std::intptr_t>(::ShellExecuteA(owner, operation, file, parameters, directory, show));
+    }
 
     // Resources.
     int LoadStringA(Uint id, char *buffer, int size) override {
@@ -170,6 +196,12 @@ class Win32Platform final : public WindowPort,
     Dword GetVersion() override { return ::GetVersion(); }
     Uint GetWindowsDirectoryA(char *buffer, Uint size) override { return ::GetWindowsDirectoryA(buffer, size); }
     Uint GetSystemDirectoryA(char *buffer, Uint size) override { return ::GetSystemDirectoryA(buffer, size); }
+    Hcursor LoadCursorA(int id) override { return ::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
+    Hfont CreateFontA(int height, int weight, const char *face) override {
+        return ::CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+    }
+    bool DeleteObject(Hfont font) override { return ::DeleteObject(font) != 0; }
 
     // Menus.
     Hmenu GetSubMenu(Hmenu menu, int position) override { return ::GetSubMenu(menu, position); }
@@ -208,6 +240,12 @@ class Win32Platform final : public WindowPort,
     }
     bool EndDialog(Hwnd dialog, std::intptr_t result) override { return ::EndDialog(dialog, result) != 0; }
     Hwnd GetDlgItem(Hwnd dialog, int id) override { return ::GetDlgItem(dialog, id); }
+    bool MapDialogRect(Hwnd dialog, Rect *rect) override {
+        RECT r{rect->left, rect->top, rect->right, rect->bottom};
+        BOOL ok = ::MapDialogRect(dialog, &r);
+        *rect = Rect{r.left, r.top, r.right, r.bottom};
+        return ok != 0;
+    }
 
   private:
     Platform ports_;

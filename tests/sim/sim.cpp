@@ -14,6 +14,12 @@ constexpr std::uintptr_t WindowBase = 0x10000;
 constexpr std::uintptr_t MenuBase = 0x10000000;
 constexpr std::uintptr_t KeyBase = 0x20000000;
 constexpr std::uintptr_t IconBase = 0x30000000;
+constexpr std::uintptr_t CursorBase = 0x38000000;
+constexpr std::uintptr_t FontBase = 0x40000000;
+// What SubclassWindow hands back for a window still on its own procedure.
+constexpr std::intptr_t OwnProcedure = 0x7000;
+// The cursor resources the executable holds.
+constexpr int CursorResources[] = {1};
 constexpr std::int32_t IconicWidth = 160;
 constexpr std::int32_t IconicHeight = 28;
 constexpr std::size_t DefaultEditLimit = 0x7FFFFFFE;
@@ -118,6 +124,8 @@ struct SimMachine::Window {
     int selection = -1;
     int columnWidth = 0;
     Hicon image = nullptr;
+    Hfont font = nullptr;
+    WindowHandler *subclass = nullptr; // the core's procedure in place of the window's own
 
     bool Visible() const { return (style & WS_VISIBLE) != 0; }
     bool Minimized() const { return (style & WS_MINIMIZE) != 0; }
@@ -393,6 +401,17 @@ void SimMachine::MoveTo(Window &w, Rect rect) {
     bool moved = rect.left != w.current.left || rect.top != w.current.top;
     bool sized = rect.right - rect.left != w.current.right - w.current.left ||
                  rect.bottom - rect.top != w.current.bottom - w.current.top;
+    // Child windows keep their place in their parent: their screen rectangles follow it.
+    const std::int32_t dx = rect.left - w.current.left, dy = rect.top - w.current.top;
+    std::vector<Hwnd> children = w.children;
+    while (moved && !children.empty()) {
+        Window *c = Find(children.back());
+        children.pop_back();
+        if (c == nullptr) continue;
+        for (Rect *r : {&c->current, &c->normal})
+            *r = Rect{r->left + dx, r->top + dy, r->right + dx, r->bottom + dy};
+        children.insert(children.end(), c->children.begin(), c->children.end());
+    }
     w.current = rect;
     bool minimized = w.Minimized();
     if (sized)
@@ -700,6 +719,13 @@ Lresult SimMachine::DefWindowProc(Hwnd window, Uint message, Wparam wParam, Lpar
 }
 
 Lresult SimMachine::Deliver(Hwnd window, Uint message, Wparam wParam, Lparam lParam) {
+    Window *w = Find(window);
+    if (w == nullptr) return 0;
+    if (w->subclass != nullptr) return w->subclass->WindowMessage(window, message, wParam, lParam);
+    return DeliverToOwnProcedure(window, message, wParam, lParam);
+}
+
+Lresult SimMachine::DeliverToOwnProcedure(Hwnd window, Uint message, Wparam wParam, Lparam lParam) {
     Window *w = Find(window);
     if (w == nullptr) return 0;
     if (w->kind == Window::Kind::Dialog) {
@@ -1484,13 +1510,20 @@ SimMachine::Window *SimMachine::FindControl(Hwnd dialog, int id) const {
     return nullptr;
 }
 
+// Dialog units to pixels for 8-point MS Sans Serif (base units 6 x 13).
+static int DialogUnitsX(int units) {
+    return units * 6 / 4;
+}
+static int DialogUnitsY(int units) {
+    return units * 13 / 8;
+}
+
 std::intptr_t SimMachine::DialogBoxParamA(int resource, Hwnd owner, DialogHandler *handler) {
     const DialogTemplateData *t = DialogTemplate(resource);
     if (t == nullptr || handler == nullptr || (owner != nullptr && Find(owner) == nullptr)) return -1;
 
-    // Dialog units to pixels for 8-point MS Sans Serif (base units 6 x 13).
-    auto dx = [](int units) { return units * 6 / 4; };
-    auto dy = [](int units) { return units * 13 / 8; };
+    auto dx = DialogUnitsX;
+    auto dy = DialogUnitsY;
     const int width = dx(t->cx) + 6;
     const int height = dy(t->cy) + 25;
     const int left = (workArea.left + workArea.right - width) / 2;
@@ -1636,6 +1669,9 @@ Lresult SimMachine::ControlMessage(Window &w, Uint message, Wparam wParam, Lpara
     }
     case sim::STM_GETIMAGE:
         return reinterpret_cast<Lresult>(w.image);
+    case sim::WM_SETFONT:
+        w.font = reinterpret_cast<Hfont>(wParam);
+        return 0;
     default:
         break;
     }
@@ -1771,6 +1807,89 @@ Uint SimMachine::GetWindowsDirectoryA(char *buffer, Uint size) {
 
 Uint SimMachine::GetSystemDirectoryA(char *buffer, Uint size) {
     return CopyDirectory(systemDirectory, buffer, size);
+}
+
+// ---- Fonts, cursors, subclassing, the shell ----
+
+bool SimMachine::MapDialogRect(Hwnd dialog, Rect *rect) {
+    Window *d = Find(dialog);
+    if (d == nullptr || d->kind != Window::Kind::Dialog || rect == nullptr) return false;
+    *rect = Rect{DialogUnitsX(rect->left), DialogUnitsY(rect->top), DialogUnitsX(rect->right),
+                 DialogUnitsY(rect->bottom)};
+    return true;
+}
+
+std::intptr_t SimMachine::SubclassWindow(Hwnd window, WindowHandler *handler) {
+    Window *w = Find(window);
+    if (w == nullptr || handler == nullptr) return 0;
+    std::intptr_t previous =
+        w->subclass != nullptr ? reinterpret_cast<std::intptr_t>(w->subclass) : OwnProcedure;
+    w->subclass = handler;
+    return previous;
+}
+
+Lresult SimMachine::CallWindowProcA(std::intptr_t procedure, Hwnd window, Uint message, Wparam wParam,
+                                    Lparam lParam) {
+    if (procedure == OwnProcedure) return DeliverToOwnProcedure(window, message, wParam, lParam);
+    if (procedure == 0) return 0;
+    return reinterpret_cast<WindowHandler *>(procedure)->WindowMessage(window, message, wParam, lParam);
+}
+
+Hcursor SimMachine::SetCursor(Hcursor cursor) {
+    Hcursor previous = cursorShape_;
+    cursorShape_ = cursor;
+    return previous;
+}
+
+Hwnd SimMachine::CreateWindowExA(Dword exStyle, const char *className, const char *title, Dword style, int x,
+                                 int y, int width, int height, Hwnd parent, int id) {
+    Window *p = Find(parent);
+    if (p == nullptr || !(style & WS_CHILD)) return nullptr;
+    const Rect r = {p->current.left + x, p->current.top + y, p->current.left + x + width,
+                    p->current.top + y + height};
+    Hwnd child = MakeWindow(className != nullptr ? className : "", title != nullptr ? title : "", style,
+                            exStyle, r, parent, nullptr);
+    Find(child)->id = id;
+    return child;
+}
+
+std::intptr_t SimMachine::ShellExecuteA(Hwnd owner, const char *operation, const char *file, const char *,
+                                        const char *, int show) {
+    shellExecutes.push_back(
+        {owner, operation != nullptr ? operation : "", file != nullptr ? file : "", show});
+    return shellExecuteResult;
+}
+
+Hcursor SimMachine::LoadCursorA(int id) {
+    if (std::find(std::begin(CursorResources), std::end(CursorResources), id) == std::end(CursorResources))
+        return nullptr;
+    return reinterpret_cast<Hcursor>(CursorBase + 4 * static_cast<std::uintptr_t>(id));
+}
+
+int SimMachine::CursorId(Hcursor cursor) {
+    auto value = reinterpret_cast<std::uintptr_t>(cursor);
+    if (value < CursorBase || value >= CursorBase + 4 * 0x10000 || value % 4 != 0) return -1;
+    return static_cast<int>((value - CursorBase) / 4);
+}
+
+Hfont SimMachine::CreateFontA(int height, int weight, const char *face) {
+    Hfont font = reinterpret_cast<Hfont>(FontBase + 4 * ++nextFont_);
+    fonts_[font] = SimFont{height, weight, face != nullptr ? face : ""};
+    return font;
+}
+
+bool SimMachine::DeleteObject(Hfont font) {
+    return fonts_.erase(font) != 0;
+}
+
+const SimFont *SimMachine::Font(Hfont font) const {
+    auto it = fonts_.find(font);
+    return it != fonts_.end() ? &it->second : nullptr;
+}
+
+Hfont SimMachine::ControlFont(Hwnd dialog, int id) const {
+    Window *c = FindControl(dialog, id);
+    return c != nullptr ? c->font : nullptr;
 }
 
 } // namespace q

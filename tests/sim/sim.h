@@ -186,6 +186,19 @@ struct SimTrackedMenu {
     Uint refused; // what the script asked for when it was not a selectable command
 };
 
+struct SimFont {
+    int height;
+    int weight;
+    std::string face;
+};
+
+struct SimShellExecute {
+    Hwnd owner;
+    std::string operation;
+    std::string file;
+    int show;
+};
+
 struct SimDialogRun {
     int resource;
     Hwnd owner;
@@ -332,6 +345,16 @@ class SimMachine : public WindowPort,
     Hicon ControlImage(Hwnd dialog, int id) const;
     std::size_t TextLimit(Hwnd dialog, int id) const;
 
+    // ---- Fonts, cursors, the shell: test side ----
+    // Fonts made and not yet deleted; Font() is nullptr for a handle that is not one of them.
+    std::size_t LiveFonts() const { return fonts_.size(); }
+    const SimFont *Font(Hfont font) const;
+    Hfont ControlFont(Hwnd dialog, int id) const; // what WM_SETFONT gave it
+    Hcursor Cursor() const { return cursorShape_; }
+    static int CursorId(Hcursor cursor); // -1 for anything LoadCursorA did not make
+    std::vector<SimShellExecute> shellExecutes;
+    std::intptr_t shellExecuteResult = 42; // above 32: the program for it started
+
     // ---- WindowPort ----
     void EnumWindows(EnumWindowsProc proc, void *context) override;
     std::int32_t GetWindowLongA(Hwnd window, int index) override;
@@ -352,6 +375,12 @@ class SimMachine : public WindowPort,
     bool EnableWindow(Hwnd window, bool enable) override;
     bool GetCursorPos(Point *point) override;
     bool SystemParametersInfoA(Uint action, Uint param, void *data, Uint winIni) override;
+    std::intptr_t SubclassWindow(Hwnd window, WindowHandler *handler) override;
+    Lresult CallWindowProcA(std::intptr_t procedure, Hwnd window, Uint message, Wparam wParam,
+                            Lparam lParam) override;
+    Hcursor SetCursor(Hcursor cursor) override;
+    Hwnd CreateWindowExA(Dword exStyle, const char *className, const char *title, Dword style, int x, int y,
+                         int width, int height, Hwnd parent, int id) override;
 
     // ---- MessagePort ----
     Lresult SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) override;
@@ -373,6 +402,8 @@ class SimMachine : public WindowPort,
     bool Shell_NotifyIconA(Dword message, const NotifyIconData *data) override;
     bool RegisterHotKey(Hwnd window, int id, Uint modifiers, Uint key) override;
     bool UnregisterHotKey(Hwnd window, int id) override;
+    std::intptr_t ShellExecuteA(Hwnd owner, const char *operation, const char *file, const char *parameters,
+                                const char *directory, int show) override;
 
     // ---- ResourcePort ----
     int LoadStringA(Uint id, char *buffer, int size) override;
@@ -382,6 +413,9 @@ class SimMachine : public WindowPort,
     Dword GetVersion() override { return version; }
     Uint GetWindowsDirectoryA(char *buffer, Uint size) override;
     Uint GetSystemDirectoryA(char *buffer, Uint size) override;
+    Hcursor LoadCursorA(int id) override;
+    Hfont CreateFontA(int height, int weight, const char *face) override;
+    bool DeleteObject(Hfont font) override;
 
     // ---- MenuPort ----
     Hmenu GetSubMenu(Hmenu menu, int position) override;
@@ -398,6 +432,7 @@ class SimMachine : public WindowPort,
     std::intptr_t DialogBoxParamA(int resource, Hwnd owner, DialogHandler *handler) override;
     bool EndDialog(Hwnd dialog, std::intptr_t result) override;
     Hwnd GetDlgItem(Hwnd dialog, int id) override;
+    bool MapDialogRect(Hwnd dialog, Rect *rect) override;
 
     // Internal records, defined in sim.cpp.
     struct Window;
@@ -430,6 +465,7 @@ class SimMachine : public WindowPort,
     void ActivateNext(Hwnd leaving);
     void MoveTo(Window &w, Rect rect);
     Lresult Deliver(Hwnd window, Uint message, Wparam wParam, Lparam lParam);
+    Lresult DeliverToOwnProcedure(Hwnd window, Uint message, Wparam wParam, Lparam lParam);
     Lresult ControlMessage(Window &w, Uint message, Wparam wParam, Lparam lParam);
     Window *UsableControl(Hwnd dialog, int id) const;
 
@@ -499,6 +535,11 @@ class SimMachine : public WindowPort,
     // The write's status: ERROR_SUCCESS when it may go ahead.
     std::int32_t CountWrite();
     std::int32_t ReadFailure(const std::string &keyPath, Dword rights) const;
+
+    // Fonts and cursors.
+    std::map<Hfont, SimFont> fonts_;
+    std::uintptr_t nextFont_ = 0;
+    Hcursor cursorShape_ = nullptr;
 };
 
 } // namespace q

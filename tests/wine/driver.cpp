@@ -21,6 +21,13 @@
 //   reg-deny-read KEY / reg-allow-read KEY
 //                                     a DACL letting everyone do anything but (or and) read
 //                                     the key; prints "read=N", the error of a KEY_READ open
+//   text-fit EXE                      every text of EXE's dialogs, both languages, measured in
+//                                     its control with the dialog's own font; 0 when all fit
+//   note FILE TEXT                    appends TEXT and a line feed to FILE (a link handler)
+//   show TITLE N                      ShowWindow(N) on the window with that exact caption
+//   about TITLE                       the About box: how many, iconic, its gap to the work
+//                                     area's lower right, the picture strip and the links
+//   cursor                            cursor=HANDLE of the cursor on the screen
 //
 // Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
 #include <windows.h>
@@ -417,6 +424,213 @@ int Message(bool send, const char *className, char **numbers) {
     return 0;
 }
 
+// ---------------------------------------------------------------------------------------------
+// Dialog texts and the About box
+
+// The longest texts the program puts into its dialogs.
+constexpr char LongestHotKey[] = "Shift+Ctrl+Alt+F24";
+constexpr int TitleMaxLength = 32;
+// A check box's square and the gap before its text (13 + 4 pixels at 96 dpi), and a push
+// button's frame.
+constexpr int CheckBoxSpace = 17;
+constexpr int ButtonFrame = 4;
+
+INT_PTR CALLBACK QuietDialog(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG;
+}
+
+std::string Shown(const char *text) {
+    std::string out;
+    for (const char *p = text; *p != '\0'; ++p)
+        out += *p == '\n' ? std::string("\\n") : std::string(1, *p);
+    return out;
+}
+
+// What a control needs for its text with its font, as the control draws it.
+SIZE Needed(HWND control, const char *text, UINT flags, int width) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT r{0, 0, width, 0};
+    DrawTextA(dc, text, -1, &r, flags | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+bool FitControl(int dialogId, HWND control, HFONT bold) {
+    const int id = GetDlgCtrlID(control);
+    const std::string cls = ClassOf(control);
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    RECT client{};
+    GetClientRect(control, &client);
+    char text[512] = "";
+    GetWindowTextA(control, text, sizeof text);
+    const int base = dialogId % 100;
+    if (base == 3 && id == 500) {
+        // The current hot key label, filled with the longest key text.
+        std::string filled = text;
+        size_t mark = filled.find("%s");
+        if (mark != std::string::npos) filled.replace(mark, 2, LongestHotKey);
+        SetWindowTextA(control, filled.c_str());
+        std::snprintf(text, sizeof text, "%s", filled.c_str());
+    }
+    if (base == 2 && id == 100) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
+
+    SIZE need{0, 0};
+    int width = client.right, height = client.bottom;
+    if (_stricmp(cls.c_str(), "Edit") == 0) {
+        // Typed as a user would: an edit box without horizontal scrolling refuses what does
+        // not fit.
+        SetWindowTextA(control, "");
+        for (int i = 0; i < TitleMaxLength; ++i)
+            SendMessageA(control, WM_CHAR, 'W', 1);
+        int typed = GetWindowTextLengthA(control);
+        Out("dialog=%d control=%d typed=%d of %d W %s\n", dialogId, id, typed, TitleMaxLength,
+            typed == TitleMaxLength ? "fits" : "DOES NOT FIT");
+        return typed == TitleMaxLength;
+    }
+    if (_stricmp(cls.c_str(), "Static") == 0) {
+        if ((style & SS_TYPEMASK) == SS_ICON) return true;
+        need = Needed(control, text, DT_WORDBREAK | DT_EXPANDTABS, width);
+    } else if (_stricmp(cls.c_str(), "Button") == 0) {
+        const LONG type = style & BS_TYPEMASK;
+        width -= type == BS_AUTOCHECKBOX || type == BS_CHECKBOX ? CheckBoxSpace : ButtonFrame;
+        need = Needed(control, text, DT_SINGLELINE, width);
+    } else {
+        return true; // the key list holds F1 to F24 in 40-pixel columns
+    }
+    const bool fits = need.cx <= width && need.cy <= height;
+    Out("dialog=%d control=%d text=\"%s\" needs=%ldx%ld has=%dx%d %s\n", dialogId, id, Shown(text).c_str(),
+        need.cx, need.cy, width, height, fits ? "fits" : "DOES NOT FIT");
+    return fits;
+}
+
+int TextFit(const char *exe) {
+    HMODULE module = LoadLibraryExA(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (module == nullptr) return Usage();
+    bool all = true;
+    for (int dialogId : {1, 2, 3, 101, 102, 103}) {
+        HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(dialogId), MAKEINTRESOURCEA(5)); // RT_DIALOG
+        auto *dialogTemplate =
+            found != nullptr ? static_cast<const DLGTEMPLATE *>(LockResource(LoadResource(module, found)))
+                             : nullptr;
+        HWND dialog = dialogTemplate != nullptr
+                          ? CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialogTemplate, nullptr,
+                                                       QuietDialog, 0)
+                          : nullptr;
+        if (dialog == nullptr) {
+            Out("dialog=%d missing\n", dialogId);
+            all = false;
+            continue;
+        }
+        ShowWindow(dialog, SW_HIDE);
+        // The About box's name line, as the program makes it: bold, one line of the dialog high.
+        RECT line{0, 0, 0, 8};
+        MapDialogRect(dialog, &line);
+        HFONT bold = CreateFontA(line.bottom, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+        for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+            all = FitControl(dialogId, c, bold) && all;
+        DestroyWindow(dialog);
+        DeleteObject(bold);
+    }
+    FreeLibrary(module);
+    return all ? 0 : 1;
+}
+
+int Note(const char *file, const char *text) {
+    FILE *out = std::fopen(file, "a");
+    if (out == nullptr) return 1;
+    std::fprintf(out, "%s\n", text);
+    std::fclose(out);
+    return 0;
+}
+
+struct CaptionSearch {
+    const char *caption;
+    HWND found;
+    int count;
+};
+
+BOOL CALLBACK MatchCaption(HWND w, LPARAM data) {
+    auto *search = reinterpret_cast<CaptionSearch *>(data);
+    if (IsWindowVisible(w) && TitleOf(w) == search->caption) {
+        if (search->found == nullptr) search->found = w;
+        ++search->count;
+    }
+    return TRUE;
+}
+
+int Show(const char *caption, int command) {
+    CaptionSearch search{caption, nullptr, 0};
+    EnumWindows(MatchCaption, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr) return 1;
+    ShowWindow(search.found, command);
+    return 0;
+}
+
+// A screen pixel as RRGGBB.
+std::string Pixel(HDC screen, int x, int y) {
+    COLORREF c = GetPixel(screen, x, y);
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+    return text;
+}
+
+int About(const char *caption) {
+    CaptionSearch search{caption, nullptr, 0};
+    EnumWindows(MatchCaption, reinterpret_cast<LPARAM>(&search));
+    Out("count=%d", search.count);
+    if (search.found == nullptr) {
+        Out("\n");
+        return 1;
+    }
+    HWND box = search.found;
+    RECT work{}, frame{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(box, &frame);
+    if (IsIconic(box)) {
+        Out(" iconic=1\n");
+        return 0;
+    }
+    Out(" iconic=0 gap=%ld,%ld\n", work.right - frame.right, work.bottom - frame.bottom);
+    Out("frame x=%ld y=%ld w=%ld h=%ld\n", frame.left, frame.top, frame.right - frame.left,
+        frame.bottom - frame.top);
+    HWND strip = GetDlgItem(box, 120);
+    if (strip != nullptr) {
+        RECT r{};
+        GetWindowRect(strip, &r);
+        MapWindowPoints(nullptr, box, reinterpret_cast<POINT *>(&r), 2);
+        Out("strip class=%s at=%ld,%ld size=%ldx%ld\n", ClassOf(strip).c_str(), r.left, r.top,
+            r.right - r.left, r.bottom - r.top);
+        GetWindowRect(strip, &r);
+        HDC screen = GetDC(nullptr);
+        // Clear of the drawing on it, and of the dialog's lower edge where the font makes the
+        // box lower than the strip.
+        Out("strip top=%s lower=%s\n", Pixel(screen, r.left + 20, r.top + 4).c_str(),
+            Pixel(screen, r.left + 3, r.top + 150).c_str());
+        ReleaseDC(nullptr, screen);
+    }
+    for (int id : {500, 501}) {
+        RECT r{};
+        HWND link = GetDlgItem(box, id);
+        if (link == nullptr) continue;
+        GetWindowRect(link, &r);
+        Out("link id=%d x=%ld y=%ld\n", id, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+    return 0;
+}
+
+// The cursor shown now, as a handle: the same handle means the same shape.
+int Cursor() {
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetCursorInfo(&info)) return 1;
+    Out("cursor=0x%lX\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(info.hCursor)));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -481,5 +695,10 @@ int main(int argc, char **argv) {
     if (command == "reg-dump" && args(1)) return RegDump(argv[2]);
     if ((command == "reg-deny-read" || command == "reg-allow-read") && args(1))
         return RegReadAccess(argv[2], command == "reg-deny-read");
+    if (command == "text-fit" && args(1)) return TextFit(argv[2]);
+    if (command == "note" && args(2)) return Note(argv[2], argv[3]);
+    if (command == "show" && args(2)) return Show(argv[2], static_cast<int>(Number(argv[3])));
+    if (command == "about" && args(1)) return About(argv[2]);
+    if (command == "cursor") return Cursor();
     return Usage();
 }

@@ -357,6 +357,16 @@ mn_scenario_rename() {
         "Cancel keeps the title"
     expect_eq "$(mn_value "$MN_SETTINGS\\Desktop1" DesktopTitle)" "type=1 size=33 text=\"${long:0:32}\"" \
         "desktop 1 keeps its title"
+
+    # 32 of the widest letters are typed whole (more than the box shows at once).
+    expect "menu on icon 2 again" mn_open_menu 1
+    mn_keys Down Right r
+    expect "Rename dialog of desktop 2 again" mn_dialog "Rename the desktop"
+    mn_type "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"
+    mn_keys Return
+    expect "OK closes the dialog" mn_gone "Rename the desktop"
+    expect_eq "$(mn_wait_value "$MN_SETTINGS\\Desktop2" DesktopTitle "type=1 size=33 text=\"$(printf 'W%.0s' {1..32})\"")" \
+        "type=1 size=33 text=\"$(printf 'W%.0s' {1..32})\"" "32 wide letters saved"
     mn_stop
 }
 
@@ -470,3 +480,132 @@ add_scenario menus-move-window mn_scenario_move_window
 add_scenario menus-rename mn_scenario_rename
 add_scenario menus-hotkey mn_scenario_hotkey
 add_scenario menus-quit mn_scenario_quit
+
+# Every text of every dialog, in both languages, fits its control with the dialog's own font:
+# the Hot key label with the longest key, the No Hot Key box, a 32-character title of wide
+# letters typed into the Rename box, the About box's lines and links.
+mn_scenario_texts() {
+    mn_drv text-fit "$(winepath -w "$BUILD/app/quillane.exe")"
+    expect_eq "$WINE_RC" 0 "every dialog text fits"
+    grep -a 'DOES NOT FIT\|missing' "$WINE_OUT" | sed 's/^/  /' || true
+}
+
+# mn_about: what driver.exe sees of the About box, kept for mn_about_line (the callers run it
+# in a subshell); its first line printed.
+mn_about() {
+    mn_drv about "About ..."
+    cp "$WINE_OUT" "$WS_DIR/out/$WS_PREFIX_NAME.about.out"
+    head -1 "$WINE_OUT"
+}
+# mn_about_line WORD: the line of the last mn_about that starts with WORD.
+mn_about_line() { grep "^$1 " "$WS_DIR/out/$WS_PREFIX_NAME.about.out" | head -1; }
+# mn_wait_about EXPECTED: polls the About box's first line until it reads EXPECTED (10 s).
+mn_wait_about() {
+    local i line
+    for ((i = 0; i < 40; i++)); do
+        line=$(mn_about)
+        [[ $line == "$1" ]] && break
+        sleep 0.25
+    done
+    printf '%s\n' "$line"
+}
+# mn_second_start: quillane.exe started again; it hands over to the running one and ends with 1.
+mn_second_start() {
+    wine_run 30 "$BUILD/app/quillane.exe"
+    expect_eq "$WINE_RC" 1 "a second start ends with 1"
+}
+# mn_wait_cursor ==|!= CURSOR: polls the cursor's handle until it is (or is not) CURSOR (3 s);
+# prints what it read last.
+mn_wait_cursor() {
+    local i cursor
+    for ((i = 0; i < 12; i++)); do
+        cursor=$(mn_drv cursor && cat "$WINE_OUT")
+        if [[ $1 == "==" ]]; then [[ $cursor == "$2" ]] && break; else [[ $cursor != "$2" ]] && break; fi
+        sleep 0.25
+    done
+    printf '%s\n' "$cursor"
+}
+# mn_wait_file FILE TEXT: polls until FILE holds the line TEXT (10 s).
+mn_wait_file() {
+    local i
+    for ((i = 0; i < 40; i++)); do
+        tr -d '\r' <"$1" 2>/dev/null | grep -qxF "$2" && return 0
+        sleep 0.25
+    done
+    return 1
+}
+
+# About: a second start opens the box at the lower right of the work area, with its picture
+# strip and links; more requests only bring it forward, also from minimised; a click on a link
+# opens its address and leaves the box open; Esc closes it, the next request opens a new one,
+# and its close box closes that one.
+mn_scenario_about() {
+    local links="$WS_DIR/out/$WS_PREFIX_NAME.links.txt" handler scheme x y
+    # Addresses go to driver.exe, which notes them down, instead of a mail program or browser.
+    handler="\"$(winepath -w "$BUILD/tests/wine/driver.exe")\" note \"$(winepath -w "$links")\" \"%1\""
+    for scheme in mailto http; do
+        mn_drv reg-set-sz "HKLM\\Software\\Classes\\$scheme\\shell\\open\\command" "" "$handler"
+    done
+    expect "quillane.exe starts" mn_start
+    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons"
+
+    mn_second_start
+    expect "About box" mn_dialog "About ..."
+    expect_eq "$(mn_control 100 | sed 's/.* text=//')" '"Quillane v2.0"' "name and version"
+    expect_eq "$(mn_control 500 | sed 's/.* text=//')" '"author@quillane.example"' "e-mail link"
+    expect_eq "$(mn_control 501 | sed 's/.* text=//')" '"http://quillane.example/"' "web link"
+    expect_eq "$(mn_wait_about "count=1 iconic=0 gap=0,0")" "count=1 iconic=0 gap=0,0" \
+        "one box, its lower right corner on the work area's"
+    expect_eq "$(mn_about_line strip | head -1)" "strip class=BitmapBackground at=10,50 size=40x190" \
+        "picture strip window"
+    # Bitmap32's shades 0 and 18 (24-bit screen).
+    expect_eq "$(grep '^strip top=' "$WS_DIR/out/$WS_PREFIX_NAME.about.out")" "strip top=060A50 lower=1A7565" \
+        "picture strip painted"
+    read -r _ x y < <(mn_about_line frame | sed 's/frame x=\([0-9]*\) y=\([0-9]*\) .*/frame \1 \2/')
+    mkdir -p "$BUILD/tests/wine/screenshots"
+    wine_screenshot "$WS_DIR/out/about-screen.png"
+    convert "$WS_DIR/out/about-screen.png" -crop "$(mn_about_line frame | sed 's/.* w=\([0-9]*\) h=\([0-9]*\)/\1x\2/')+$x+$y" \
+        +repage -colors 256 "PNG8:$BUILD/tests/wine/screenshots/about.png" || true
+
+    mn_second_start
+    expect_eq "$(mn_about)" "count=1 iconic=0 gap=0,0" "a second request opens no second box"
+    mn_drv show "About ..." 6 # SW_MINIMIZE
+    expect_eq "$(mn_wait_about "count=1 iconic=1")" "count=1 iconic=1" "box minimised"
+    mn_second_start
+    expect_eq "$(mn_wait_about "count=1 iconic=0 gap=0,0")" "count=1 iconic=0 gap=0,0" \
+        "the next request restores it, in its place"
+
+    # The pointing hand over a link only: beside it, over the "e-mail :" label, another cursor.
+    read -r x y < <(mn_about_line "link id=500" | sed 's/.* x=\([0-9]*\) y=\([0-9]*\)/\1 \2/')
+    local label_x=$(($(mn_about_line frame | sed 's/frame x=\([0-9]*\) .*/\1/') + 70)) arrow hand
+    xdotool mousemove "$label_x" "$y"
+    sleep 0.3
+    arrow=$(mn_drv cursor && cat "$WINE_OUT")
+    xdotool mousemove "$x" "$y"
+    hand=$(mn_wait_cursor != "$arrow")
+    expect "another cursor over the link" test -n "$hand" -a "$hand" != "$arrow"
+    xdotool mousemove "$label_x" "$y"
+    expect_eq "$(mn_wait_cursor == "$arrow")" "$arrow" "the usual cursor again beside the link"
+    xdotool mousemove "$x" "$y" click 1
+    expect "e-mail link opens a mailto: address" mn_wait_file "$links" "mailto:author@quillane.example"
+    read -r x y < <(mn_about_line "link id=501" | sed 's/.* x=\([0-9]*\) y=\([0-9]*\)/\1 \2/')
+    xdotool mousemove "$x" "$y" click 1
+    expect "web link opens the page" mn_wait_file "$links" "http://quillane.example/"
+    expect_eq "$(mn_about)" "count=1 iconic=0 gap=0,0" "box still open after the clicks"
+
+    # The program that took the address had the focus: the user clicks on the box's caption.
+    read -r x y < <(mn_about_line frame | sed 's/frame x=\([0-9]*\) y=\([0-9]*\) .*/\1 \2/')
+    xdotool mousemove $((x + 60)) $((y + 8)) click 1
+    sleep 0.3
+    mn_keys Escape
+    expect "Esc closes the box" mn_gone "About ..."
+    mn_second_start
+    expect "a new box after the first closed" mn_dialog "About ..."
+    mn_drv post "#32770" 0x0112 0xF060 0 # WM_SYSCOMMAND SC_CLOSE: the close box
+    expect "the close box closes it" mn_gone "About ..."
+    expect "still running" kill -0 "$MN_PID"
+    mn_stop
+}
+
+add_scenario menus-texts mn_scenario_texts
+add_scenario menus-about mn_scenario_about
