@@ -185,4 +185,9 @@ constexpr Uint BN_CLICKED = 0;
 // Locale.
 constexpr Uint LANG_FRENCH = 0x0C;
 
+// SendMessageTimeoutA flags: do not run other senders' messages while waiting; give up at once
+// on a thread the system already knows as hung.
+constexpr Uint SMTO_BLOCK = 0x0001;
+constexpr Uint SMTO_ABORTIFHUNG = 0x0002;
+
 } // namespace q
