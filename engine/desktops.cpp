@@ -56,7 +56,14 @@ bool MergedPopup(AppState &app, const WindowEntry &e, int d) {
 bool MergedOverlapped(AppState &app, const WindowEntry &e, int d) {
     return e.Popup == 0 && MergedWindow(app, e, d);
 }
+// A sticky window is shown on every desktop and left as it is, unless it is minimised: made
+// sticky by another program while it was away with the successor desktop, it would otherwise be
+// a minimised window of the shown desktop once un-stuck, and the next refresh would take it for
+// one the user minimised.
 bool MergedToRestore(AppState &app, const WindowEntry &e, int d) {
+    if (e.Sticky != 0)
+        return e.Desktop == d && e.Window != app.FloatingWindow && !IsLeftBehind(app, e.Window) &&
+               app.Sys->window.IsIconic(e.Window);
     return e.Minimized == 0 && MergedWindow(app, e, d);
 }
 
@@ -94,7 +101,8 @@ void DeleteCurrentDesktop(AppState &app) {
     // The user may have minimised or restored windows while the box was open: the windows of
     // the deleted desktop are those of the screen now.
     RefreshWindowTable(app);
-    for (int i = current; i <= oldCount; ++i) UnregisterDesktopHotKey(app, i);
+    for (int i = current; i <= oldCount; ++i)
+        UnregisterDesktopHotKey(app, i);
     for (int i = current; i < oldCount; ++i) {
         app.Record(i) = app.Record(i + 1);
         RenumberDesktopIcon(app, i);

@@ -84,7 +84,9 @@ void OnCommand(AppState &app, Wparam wParam) {
     }
     switch (id) {
     case 101:
-        OpenAboutBox(app);
+        // Its modal loop inside a switch would let windows hang between the switch's check
+        // and its call.
+        if (app.Switching == 0) OpenAboutBox(app);
         break;
     case 102:
         if (!SwitchesHeld(app)) ConfirmQuit(app);
