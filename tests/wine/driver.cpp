@@ -17,8 +17,16 @@
 //   hold-hotkey MODS VK               "held" or "refused", then "hotkey ID" per press; loop
 //   visible CLASS                     0 when the window exists and is visible
 //   foreground                        title="..." class="..." of the foreground window
+//   hung-window TITLE                 a window of class QuillaneDriverHung made by a second
+//                                     thread, which stops pumping for good when the window gets
+//                                     WM_USER + 100; "ready"; runs until killed
+//   tray-delete CLASS ID...           NIM_DELETE of the class's window's notification icons
+//   taskbar-created CLASS             sends the registered "TaskbarCreated" to the window
+//   answer-cost PREFIX N ROUNDS       microseconds per SendMessageTimeoutA(WM_NULL) to the
+//                                     windows PREFIX1..PREFIXN, and per minimise + restore
 //
 // Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
+#include <shellapi.h>
 #include <windows.h>
 
 #include <cstdarg>
@@ -47,8 +55,9 @@ int Usage() {
 unsigned long Number(const char *text) {
     bool negative = *text == '-';
     if (negative) ++text;
-    unsigned long value = (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ? std::strtoul(text + 2, nullptr, 16)
-                                                                                 : std::strtoul(text, nullptr, 10);
+    unsigned long value = (text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+                              ? std::strtoul(text + 2, nullptr, 16)
+                              : std::strtoul(text, nullptr, 10);
     return negative ? 0UL - value : value;
 }
 
@@ -118,8 +127,8 @@ HKEY CreateKey(const char *text) {
     KeyPath key;
     if (!ParseKey(text, key)) return nullptr;
     HKEY created = nullptr;
-    if (RegCreateKeyExA(key.root, key.path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &created,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(key.root, key.path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &created, nullptr) != ERROR_SUCCESS)
         return nullptr;
     return created;
 }
@@ -249,8 +258,8 @@ int MakeWindows(const char *prefix, int count) {
 }
 
 int HoldHotKey(UINT modifiers, UINT vk) {
-    HWND window = CreateWindowExA(0, DriverClass(), "QuillaneDriverHotKey", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(0, DriverClass(), "QuillaneDriverHotKey", WS_OVERLAPPED, 0, 0, 100, 100,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (window == nullptr) return 1;
     ++g_open;
     if (RegisterHotKey(window, 1, modifiers, vk)) {
@@ -340,6 +349,101 @@ int Message(bool send, const char *className, char **numbers) {
     return 0;
 }
 
+// ---------------------------------------------------------------------------------------------
+// A program that stops answering
+
+constexpr UINT HangMessage = WM_USER + 100;
+
+LRESULT CALLBACK HungWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == HangMessage) Sleep(INFINITE); // this thread never pumps again
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+DWORD WINAPI HungThread(LPVOID title) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = HungWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = "QuillaneDriverHung";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(0, wc.lpszClassName, static_cast<const char *>(title),
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 300, 300, 200, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (window == nullptr) return 1;
+    UpdateWindow(window);
+    Out("ready\n");
+    return static_cast<DWORD>(Loop());
+}
+
+int HungWindow(const char *title) {
+    HANDLE thread = CreateThread(nullptr, 0, HungThread, const_cast<char *>(title), 0, nullptr);
+    if (thread == nullptr) return 1;
+    WaitForSingleObject(thread, INFINITE);
+    return 0;
+}
+
+int TrayDelete(const char *className, int count, char **ids) {
+    HWND w = FindWindowA(className, nullptr);
+    if (w == nullptr) return 1;
+    bool all = true;
+    for (int i = 0; i < count; ++i) {
+        NOTIFYICONDATAA data;
+        std::memset(&data, 0, sizeof data);
+        data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        data.hWnd = w;
+        data.uID = static_cast<UINT>(Number(ids[i]));
+        if (!Shell_NotifyIconA(NIM_DELETE, &data)) all = false;
+    }
+    return all ? 0 : 1;
+}
+
+int TaskbarCreated(const char *className) {
+    HWND w = FindWindowA(className, nullptr);
+    UINT message = RegisterWindowMessageA("TaskbarCreated");
+    if (w == nullptr || message == 0) return 1;
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(w, message, 0, 0, SMTO_NORMAL, 5000, &result) != 0 ? 0 : 1;
+}
+
+double Microseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to.QuadPart - from.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+// What the switch's check costs next to what it guards: WM_NULL with the switch's flags and
+// bound, and ShowWindow minimise + restore, to another program's windows.
+int AnswerCost(const char *prefix, int count, int rounds) {
+    std::vector<HWND> windows;
+    for (int i = 1; i <= count; ++i) {
+        HWND w = FindWindowA(nullptr, (prefix + std::to_string(i)).c_str());
+        if (w == nullptr) return 1;
+        windows.push_back(w);
+    }
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    for (int r = 0; r < rounds; ++r)
+        for (HWND w : windows) {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &result);
+        }
+    QueryPerformanceCounter(&end);
+    const double check = Microseconds(start, end) / (count * rounds);
+    QueryPerformanceCounter(&start);
+    for (int r = 0; r < rounds; ++r) {
+        for (HWND w : windows)
+            ShowWindow(w, SW_MINIMIZE);
+        for (HWND w : windows)
+            ShowWindow(w, SW_RESTORE);
+    }
+    QueryPerformanceCounter(&end);
+    const double move = Microseconds(start, end) / (count * rounds);
+    Out("check %.0f us per window, minimise + restore %.0f us per window (%d windows, %d rounds)\n", check,
+        move, count, rounds);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -349,20 +453,25 @@ int main(int argc, char **argv) {
 
     if (command == "wait-window" && args(1)) {
         HWND found = nullptr;
-        if (!Within(Seconds(argc, argv, 3, 10), [&] { return (found = FindWindowA(argv[2], nullptr)) != nullptr; }))
+        if (!Within(Seconds(argc, argv, 3, 10),
+                    [&] { return (found = FindWindowA(argv[2], nullptr)) != nullptr; }))
             return 1;
         Out("0x%08lX\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(found)));
         return 0;
     }
     if (command == "wait-title" && args(1)) {
         HWND found = nullptr;
-        if (!Within(Seconds(argc, argv, 3, 10), [&] { return (found = FindWindowA(nullptr, argv[2])) != nullptr; }))
+        if (!Within(Seconds(argc, argv, 3, 10),
+                    [&] { return (found = FindWindowA(nullptr, argv[2])) != nullptr; }))
             return 1;
-        Out("0x%08lX %s\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(found)), ClassOf(found).c_str());
+        Out("0x%08lX %s\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(found)),
+            ClassOf(found).c_str());
         return 0;
     }
     if (command == "gone-window" && args(1))
-        return Within(Seconds(argc, argv, 3, 10), [&] { return FindWindowA(argv[2], nullptr) == nullptr; }) ? 0 : 1;
+        return Within(Seconds(argc, argv, 3, 10), [&] { return FindWindowA(argv[2], nullptr) == nullptr; })
+                   ? 0
+                   : 1;
     if (command == "count" && args(1)) return Count(argv[2]);
     if (command == "windows" && args(2)) return MakeWindows(argv[2], std::atoi(argv[3]));
     if (command == "state" && args(1)) return State(argc - 2, argv + 2);
@@ -385,7 +494,8 @@ int main(int argc, char **argv) {
         return RegSet(argv[2], argv[3], REG_SZ, data.data(), static_cast<DWORD>(size));
     }
     if (command == "reg-delete-key" && args(1)) return RegDeleteKey(argv[2]);
-    if ((command == "post" || command == "send") && args(4)) return Message(command == "send", argv[2], argv + 3);
+    if ((command == "post" || command == "send") && args(4))
+        return Message(command == "send", argv[2], argv + 3);
     if (command == "hold-hotkey" && args(2))
         return HoldHotKey(static_cast<UINT>(Number(argv[2])), static_cast<UINT>(Number(argv[3])));
     if (command == "visible" && args(1)) {
@@ -401,5 +511,10 @@ int main(int argc, char **argv) {
         Out("title=\"%s\" class=\"%s\"\n", TitleOf(w).c_str(), ClassOf(w).c_str());
         return 0;
     }
+    if (command == "hung-window" && args(1)) return HungWindow(argv[2]);
+    if (command == "tray-delete" && args(2)) return TrayDelete(argv[2], argc - 3, argv + 3);
+    if (command == "taskbar-created" && args(1)) return TaskbarCreated(argv[2]);
+    if (command == "answer-cost" && args(3))
+        return AnswerCost(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     return Usage();
 }
