@@ -26,8 +26,9 @@
 //                                     windows PREFIX1..PREFIXN, and per minimise + restore
 //
 // Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -55,9 +56,8 @@ int Usage() {
 unsigned long Number(const char *text) {
     bool negative = *text == '-';
     if (negative) ++text;
-    unsigned long value = (text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-                              ? std::strtoul(text + 2, nullptr, 16)
-                              : std::strtoul(text, nullptr, 10);
+    unsigned long value = (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ? std::strtoul(text + 2, nullptr, 16)
+                                                                                 : std::strtoul(text, nullptr, 10);
     return negative ? 0UL - value : value;
 }
 
@@ -127,8 +127,8 @@ HKEY CreateKey(const char *text) {
     KeyPath key;
     if (!ParseKey(text, key)) return nullptr;
     HKEY created = nullptr;
-    if (RegCreateKeyExA(key.root, key.path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &created, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(key.root, key.path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &created,
+                        nullptr) != ERROR_SUCCESS)
         return nullptr;
     return created;
 }
@@ -258,8 +258,8 @@ int MakeWindows(const char *prefix, int count) {
 }
 
 int HoldHotKey(UINT modifiers, UINT vk) {
-    HWND window = CreateWindowExA(0, DriverClass(), "QuillaneDriverHotKey", WS_OVERLAPPED, 0, 0, 100, 100,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(0, DriverClass(), "QuillaneDriverHotKey", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     if (window == nullptr) return 1;
     ++g_open;
     if (RegisterHotKey(window, 1, modifiers, vk)) {
@@ -453,25 +453,20 @@ int main(int argc, char **argv) {
 
     if (command == "wait-window" && args(1)) {
         HWND found = nullptr;
-        if (!Within(Seconds(argc, argv, 3, 10),
-                    [&] { return (found = FindWindowA(argv[2], nullptr)) != nullptr; }))
+        if (!Within(Seconds(argc, argv, 3, 10), [&] { return (found = FindWindowA(argv[2], nullptr)) != nullptr; }))
             return 1;
         Out("0x%08lX\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(found)));
         return 0;
     }
     if (command == "wait-title" && args(1)) {
         HWND found = nullptr;
-        if (!Within(Seconds(argc, argv, 3, 10),
-                    [&] { return (found = FindWindowA(nullptr, argv[2])) != nullptr; }))
+        if (!Within(Seconds(argc, argv, 3, 10), [&] { return (found = FindWindowA(nullptr, argv[2])) != nullptr; }))
             return 1;
-        Out("0x%08lX %s\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(found)),
-            ClassOf(found).c_str());
+        Out("0x%08lX %s\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(found)), ClassOf(found).c_str());
         return 0;
     }
     if (command == "gone-window" && args(1))
-        return Within(Seconds(argc, argv, 3, 10), [&] { return FindWindowA(argv[2], nullptr) == nullptr; })
-                   ? 0
-                   : 1;
+        return Within(Seconds(argc, argv, 3, 10), [&] { return FindWindowA(argv[2], nullptr) == nullptr; }) ? 0 : 1;
     if (command == "count" && args(1)) return Count(argv[2]);
     if (command == "windows" && args(2)) return MakeWindows(argv[2], std::atoi(argv[3]));
     if (command == "state" && args(1)) return State(argc - 2, argv + 2);
@@ -494,8 +489,7 @@ int main(int argc, char **argv) {
         return RegSet(argv[2], argv[3], REG_SZ, data.data(), static_cast<DWORD>(size));
     }
     if (command == "reg-delete-key" && args(1)) return RegDeleteKey(argv[2]);
-    if ((command == "post" || command == "send") && args(4))
-        return Message(command == "send", argv[2], argv + 3);
+    if ((command == "post" || command == "send") && args(4)) return Message(command == "send", argv[2], argv + 3);
     if (command == "hold-hotkey" && args(2))
         return HoldHotKey(static_cast<UINT>(Number(argv[2])), static_cast<UINT>(Number(argv[3])));
     if (command == "visible" && args(1)) {
