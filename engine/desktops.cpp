@@ -101,8 +101,7 @@ void DeleteCurrentDesktop(AppState &app) {
     // The user may have minimised or restored windows while the box was open: the windows of
     // the deleted desktop are those of the screen now.
     RefreshWindowTable(app);
-    for (int i = current; i <= oldCount; ++i)
-        UnregisterDesktopHotKey(app, i);
+    for (int i = current; i <= oldCount; ++i) UnregisterDesktopHotKey(app, i);
     for (int i = current; i < oldCount; ++i) {
         app.Record(i) = app.Record(i + 1);
         RenumberDesktopIcon(app, i);
