@@ -247,7 +247,7 @@ TEST(Taskbar, IconsComeBackWhenTheTaskbarRestarts) {
 // optimised long run).
 TEST(RandomSequence, EveryEventKeepsTheDesktopsAndTheWindows) {
     const char *configured = std::getenv("QUILLANE_RANDOM_STEPS");
-    const long steps = configured != nullptr ? std::atol(configured) : 8000;
+    const long steps = configured != nullptr ? std::atol(configured) : 20000;
     RandomWorld world(20261209);
     for (long i = 0; i < steps; ++i)
         if (!world.Step()) break;
