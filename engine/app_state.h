@@ -68,6 +68,16 @@ struct WindowTable {
 
 constexpr std::int32_t WindowTableStep = 64;
 
+// A window whose thread did not answer when a switch came to it: left as it was, and kept on
+// its desktop until it answers again.
+struct HungWindow {
+    Hwnd Window;
+    std::int32_t Desktop;
+};
+constexpr int MaxHungWindows = 256;
+// Command identifiers travel in a 16-bit word: the Applications menu lists this many entries.
+constexpr int MenuWindowSlots = (0xFFFF - 1024 - MaxDesktops) / 16 + 1;
+
 enum class DisplayModes : std::int32_t { TaskBar = 1, Menu = 2, Floating = 3 };
 
 struct AppState {
@@ -97,6 +107,24 @@ struct AppState {
 
     // Remembered by MinimizeAnimation(off) for MinimizeAnimation(back).
     std::int32_t SavedMinAnimate = 0;
+
+    // Modal loops and calls into other threads' windows run our messages before they return;
+    // these say what is under way, so that nothing starts inside it (engine/guards.h).
+    std::uint8_t Switching = 0;    // a switch, or the deletion after its confirmation
+    std::uint8_t DeleteAsking = 0; // the delete confirmation is open
+    std::int32_t QuitAsking = 0;   // quit confirmations open
+    std::uint8_t MenuOpen = 0;
+    std::uint8_t Closed = 0;       // WM_CLOSE ran: the icons and hot keys are gone
+    // The shell's "TaskbarCreated" message, and whether it came while the icons could not be
+    // added (during a switch or a dialog): they are added when that ends.
+    Uint TaskbarCreated = 0;
+    std::uint8_t IconsLost = 0;
+    HungWindow Hung[MaxHungWindows] = {};
+    std::int32_t HungCount = 0;
+    // The handles the last Applications menu was built with, by table index: its commands
+    // name these windows whatever the table became since.
+    Hwnd MenuWindows[MenuWindowSlots] = {};
+    std::int32_t MenuWindowCount = 0;
 
     int CurrentDesktop() const { return Desktops.CurrentDesktop; }
     int DesktopCount() const { return Desktops.DesktopCount; }

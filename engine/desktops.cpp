@@ -4,7 +4,9 @@
 
 #include "config/settings.h"
 #include "config/wallpaper.h"
+#include "engine/guards.h"
 #include "engine/hotkeys.h"
+#include "engine/hung.h"
 #include "engine/window_table.h"
 #include "ui/icons.h"
 #include "ui/texts.h"
@@ -12,7 +14,7 @@
 namespace q {
 
 void CreateDesktop(AppState &app) {
-    if (app.DesktopCount() >= MaxDesktops) return;
+    if (ChangesHeld(app) || app.DesktopCount() >= MaxDesktops) return;
     int n = ++app.Desktops.DesktopCount;
     if (app.OwnWallpapers != 0) {
         Hkey values = OpenDesktopValues(app, KEY_QUERY_VALUE | KEY_SET_VALUE);
@@ -28,7 +30,8 @@ void CreateDesktop(AppState &app) {
 
 namespace {
 
-bool Confirmed(AppState &app) {
+// Asks about desktop d. Other messages run while the box is open (see DeleteAsking).
+bool Confirmed(AppState &app, int d) {
     // Sized for the longest result: the French question (about 50 characters) with a
     // 32-character title.
     char question[128];
@@ -36,12 +39,16 @@ bool Confirmed(AppState &app) {
     char caption[32];
     LoadText(app, 2, question, sizeof question);
     LoadText(app, 4, caption, sizeof caption);
-    std::snprintf(text, sizeof text, question, app.Record(app.CurrentDesktop()).DesktopTitle);
-    return app.Sys->message.MessageBoxA(nullptr, text, caption, MB_ICONQUESTION | MB_YESNO) == IDYES;
+    std::snprintf(text, sizeof text, question, app.Record(d).DesktopTitle);
+    app.DeleteAsking = 1;
+    const int answer = app.Sys->message.MessageBoxA(nullptr, text, caption, MB_ICONQUESTION | MB_YESNO);
+    app.DeleteAsking = 0;
+    return answer == IDYES;
 }
 
 bool MergedWindow(AppState &app, const WindowEntry &e, int d) {
-    return e.Desktop == d && e.Sticky == 0 && app.Sys->window.IsWindowVisible(e.Window);
+    return e.Desktop == d && e.Sticky == 0 && !IsLeftBehind(app, e.Window) &&
+           app.Sys->window.IsWindowVisible(e.Window);
 }
 bool MergedPopup(AppState &app, const WindowEntry &e, int d) {
     return e.Popup == WS_POPUP && MergedWindow(app, e, d);
@@ -49,7 +56,14 @@ bool MergedPopup(AppState &app, const WindowEntry &e, int d) {
 bool MergedOverlapped(AppState &app, const WindowEntry &e, int d) {
     return e.Popup == 0 && MergedWindow(app, e, d);
 }
+// A sticky window is shown on every desktop and left as it is, unless it is minimised: made
+// sticky by another program while it was away with the successor desktop, it would otherwise be
+// a minimised window of the shown desktop once un-stuck, and the next refresh would take it for
+// one the user minimised.
 bool MergedToRestore(AppState &app, const WindowEntry &e, int d) {
+    if (e.Sticky != 0)
+        return e.Desktop == d && e.Window != app.FloatingWindow && !IsLeftBehind(app, e.Window) &&
+               app.Sys->window.IsIconic(e.Window);
     return e.Minimized == 0 && MergedWindow(app, e, d);
 }
 
@@ -57,9 +71,9 @@ bool MergedToRestore(AppState &app, const WindowEntry &e, int d) {
 // would, without the icon and floating-window steps.
 void ReshowCurrentDesktop(AppState &app) {
     const int d = app.CurrentDesktop();
-    PurgeWindowTable(app);
     CaptureZOrder(app, d);
     MinimizeAnimation(app, Animation::Off);
+    AskWindows(app, d, d);
     HideWindows(app, MergedPopup, MergedOverlapped, d);
     RestoreList list = CollectWindows(app, MergedToRestore, d);
     SaveSettings(app, SaveDesktopSet | WithoutCapture);
@@ -76,10 +90,17 @@ void ReshowCurrentDesktop(AppState &app) {
 } // namespace
 
 void DeleteCurrentDesktop(AppState &app) {
-    if (app.DesktopCount() <= MinDesktops) return;
-    if (!Confirmed(app)) return;
+    if (ChangesHeld(app) || app.DesktopCount() <= MinDesktops) return;
+    // The desktop the question names is the one deleted. Nothing that switches or changes the
+    // desktops runs while the box is open, but the limits are checked again after the answer.
     const int current = app.CurrentDesktop();
+    if (!Confirmed(app, current)) return;
+    if (app.Closed != 0 || app.CurrentDesktop() != current || app.DesktopCount() <= MinDesktops) return;
     const int oldCount = app.DesktopCount();
+    app.Switching = 1;
+    // The user may have minimised or restored windows while the box was open: the windows of
+    // the deleted desktop are those of the screen now.
+    RefreshWindowTable(app);
     for (int i = current; i <= oldCount; ++i) UnregisterDesktopHotKey(app, i);
     for (int i = current; i < oldCount; ++i) {
         app.Record(i) = app.Record(i + 1);
@@ -93,10 +114,15 @@ void DeleteCurrentDesktop(AppState &app) {
     MarkCurrentDesktopIcon(app);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i)
         if (app.Windows.Entries[i].Desktop > app.CurrentDesktop()) --app.Windows.Entries[i].Desktop;
+    for (std::int32_t i = 0; i < app.HungCount; ++i)
+        if (app.Hung[i].Desktop > app.CurrentDesktop()) --app.Hung[i].Desktop;
     ReshowCurrentDesktop(app);
+    app.Switching = 0;
+    if (app.IconsLost != 0) AddIconsAgain(app);
 }
 
 void DeleteDesktop(AppState &app, int n) {
+    if (ChangesHeld(app) || n < 1 || n > app.DesktopCount()) return;
     MessagePort &msg = app.Sys->message;
     if (n == app.CurrentDesktop()) {
         msg.SendMessageA(app.MainWindow, WM_COMMAND, 112, 0);
@@ -105,6 +131,7 @@ void DeleteDesktop(AppState &app, int n) {
     const int shown = app.CurrentDesktop();
     const int countBefore = app.DesktopCount();
     msg.SendMessageA(app.MainWindow, UM_DESKTOP(n), 0, WM_LBUTTONDOWN);
+    if (app.CurrentDesktop() != n) return; // not shown: nothing is asked or deleted
     msg.SendMessageA(app.MainWindow, WM_COMMAND, 112, 0);
     bool deleted = app.DesktopCount() < countBefore;
     int back = deleted && shown > n ? shown - 1 : shown;

@@ -1,6 +1,9 @@
 #include "engine/moves.h"
 
+#include "engine/guards.h"
+#include "engine/hung.h"
 #include "engine/window_table.h"
+#include "ui/icons.h"
 
 namespace q {
 
@@ -13,42 +16,63 @@ WindowEntry *EntryFor(AppState &app, Hwnd window) {
     return AddWindowEntry(app, style, window);
 }
 
-} // namespace
-
-namespace {
-// The floating window is shown on every desktop and no switch restores it: never move it.
+// Any program can send these. Our own windows are never moved: the floating window is shown on
+// every desktop and no switch restores it, the main window stays hidden, and the About box
+// belongs to the desktop it opened on.
 bool Movable(AppState &app, Hwnd window) {
-    return window != app.FloatingWindow && app.Sys->window.IsWindow(window);
+    if (window == nullptr || window == app.FloatingWindow || window == app.MainWindow) return false;
+    if (app.AboutOpen != 0 && window == app.AboutWindow) return false;
+    return app.Sys->window.IsWindow(window);
 }
+
+void RemoveLeftBehind(AppState &app, Hwnd window) {
+    std::int32_t kept = 0;
+    for (std::int32_t i = 0; i < app.HungCount; ++i)
+        if (app.Hung[i].Window != window) app.Hung[kept++] = app.Hung[i];
+    app.HungCount = kept;
+}
+
 } // namespace
 
 void SetSticky(AppState &app, Hwnd window, Lparam lParam) {
-    if (!Movable(app, window)) return;
+    if (ChangesHeld(app) || !Movable(app, window)) return;
     WindowEntry *entry = EntryFor(app, window);
     if (entry != nullptr) entry->Sticky = LoWord(static_cast<std::uintptr_t>(lParam)) != 0 ? 1 : 0;
 }
 
 void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     int d = LoWord(static_cast<std::uintptr_t>(lParam));
-    if (d < 1 || d > app.DesktopCount()) return;
+    if (ChangesHeld(app) || d < 1 || d > app.DesktopCount()) return;
     if (!Movable(app, window)) return;
+    // A window whose thread does not answer would hold us in ShowWindow: it stays as it is.
+    if (!Answers(app, window)) return;
+    // The user may have minimised or restored windows since the last refresh: the window's
+    // "minimised by the user" flag must say what the screen shows now.
+    RefreshWindowTable(app);
     WindowEntry *entry = EntryFor(app, window);
     if (entry == nullptr) return;
+    RemoveLeftBehind(app, window);
     entry->Desktop = d;
     entry->Sticky = 0;
+    app.Switching = 1; // its thread may send us messages before ShowWindow returns
     if (d == app.CurrentDesktop())
         app.Sys->window.ShowWindow(window, SW_RESTORE);
     else
         ParkWindow(app, window);
+    app.Switching = 0;
+    if (app.IconsLost != 0) AddIconsAgain(app);
 }
 
 void WindowCommand(AppState &app, Uint id) {
     Uint index = (id - 1024) >> 4;
     Uint target = (id - 1024) & 15;
-    // The table may have changed since the menu was built; an index past its end names nothing.
-    if (index >= static_cast<Uint>(app.Windows.Count)) return;
+    if (ChangesHeld(app)) return;
+    // The command names the window the menu showed at that index, whatever the table became
+    // since; an index the menu did not have names nothing.
+    if (index >= static_cast<Uint>(app.MenuWindowCount)) return;
     if (target > static_cast<Uint>(app.DesktopCount())) return;
-    Hwnd window = app.Windows.Entries[index].Window;
+    Hwnd window = app.MenuWindows[index];
+    if (window == nullptr) return;
     MessagePort &msg = app.Sys->message;
     if (target == 0) {
         msg.SendMessageA(app.MainWindow, UM_MOVETODESKTOP, reinterpret_cast<Wparam>(window),

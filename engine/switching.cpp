@@ -1,6 +1,7 @@
 #include "engine/switching.h"
 
 #include "config/wallpaper.h"
+#include "engine/hung.h"
 #include "engine/window_table.h"
 #include "ui/icons.h"
 
@@ -8,22 +9,23 @@ namespace q {
 
 namespace {
 
-bool IsFloating(const AppState &app, const WindowEntry &entry) {
-    return entry.Window == app.FloatingWindow;
+// The floating window never takes part; a window whose thread does not answer is left as it is.
+bool Excluded(const AppState &app, const WindowEntry &entry) {
+    return entry.Window == app.FloatingWindow || IsLeftBehind(app, entry.Window);
 }
 
 // First hiding pass: the visible pop-ups of the desktop left, and every sticky window.
 bool TakePopupToHide(AppState &app, const WindowEntry &e, int left) {
     bool take = (e.Desktop == left && e.Popup == WS_POPUP && app.Sys->window.IsWindowVisible(e.Window)) ||
                 e.Sticky != 0;
-    return take && !IsFloating(app, e);
+    return take && !Excluded(app, e);
 }
 
 // Second hiding pass: the visible overlapped windows of the desktop left, and again the sticky ones.
 bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
     bool take = (e.Desktop == left && e.Popup == 0 && app.Sys->window.IsWindowVisible(e.Window)) ||
                 e.Sticky != 0;
-    return take && !IsFloating(app, e);
+    return take && !Excluded(app, e);
 }
 
 // Restored: the visible windows of the desktop entered that the user did not minimise, and
@@ -31,21 +33,25 @@ bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
 bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
     bool take = (e.Desktop == entered && e.Minimized == 0 && app.Sys->window.IsWindowVisible(e.Window)) ||
                 e.Sticky != 0;
-    return take && !IsFloating(app, e);
+    return take && !Excluded(app, e);
 }
 
 } // namespace
 
 void SwitchDesktop(AppState &app, int n) {
     const int c = app.CurrentDesktop();
+    // Other programs' messages arrive inside every call to their windows: none may start
+    // another switch or change the desktops before this one ends.
+    app.Switching = 1;
 
     SwitchIcons(app, c, n);
     app.Sys->message.SendMessageA(app.FloatingWindow, UM_DESKTOPSWITCH, static_cast<Wparam>(n),
                                   static_cast<Lparam>(c));
 
-    UpdateWindowTable(app);
+    RefreshWindowTable(app);
     CaptureZOrder(app, c);
     MinimizeAnimation(app, Animation::Off);
+    AskWindows(app, c, n);
 
     HideWindows(app, TakePopupToHide, TakeWindowToHide, c);
 
@@ -56,6 +62,8 @@ void SwitchDesktop(AppState &app, int n) {
     MinimizeAnimation(app, Animation::Back);
     FreeRestoreList(app, list);
     app.Desktops.CurrentDesktop = n;
+    app.Switching = 0;
+    if (app.IconsLost != 0) AddIconsAgain(app);
 }
 
 } // namespace q

@@ -77,6 +77,11 @@ struct MessagePort {
     virtual bool PostMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) = 0;
     virtual void PostQuitMessage(int exitCode) = 0;
     virtual int MessageBoxA(Hwnd owner, const char *text, const char *caption, Uint type) = 0;
+    // Non-zero when the window's thread answered within `timeout` ms; its result in *result.
+    virtual Lresult SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam, Lparam lParam, Uint flags,
+                                        Uint timeout, std::uintptr_t *result) = 0;
+    // The number of a message shared between programs by its name; 0 on failure.
+    virtual Uint RegisterWindowMessageA(const char *name) = 0;
 };
 
 struct RegistryPort {

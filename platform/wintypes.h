@@ -194,5 +194,9 @@ constexpr Uint WM_SETFONT = 0x0030;
 constexpr int FW_BOLD = 700;
 constexpr Uint STN_CLICKED = 0;
 constexpr std::intptr_t ShellExecuteSucceeded = 32; // ShellExecuteA's results above it
+// SendMessageTimeoutA flags: do not run other senders' messages while waiting; give up at once
+// on a thread the system already knows as hung.
+constexpr Uint SMTO_BLOCK = 0x0001;
+constexpr Uint SMTO_ABORTIFHUNG = 0x0002;
 
 } // namespace q

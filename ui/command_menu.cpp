@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "config/settings.h"
+#include "engine/hung.h"
 #include "engine/window_table.h"
 #include "ui/dialogs.h"
 #include "ui/texts.h"
@@ -36,6 +37,10 @@ void AddApplications(AppState &app, Hmenu applications) {
     menu.RemoveMenu(applications, 0, MF_BYPOSITION);
     std::int32_t count = app.Windows.Count;
     if (count > MaxListedWindowIndex + 1) count = MaxListedWindowIndex + 1;
+    static_assert(MaxListedWindowIndex + 1 <= MenuWindowSlots, "every listed index has its handle");
+    app.MenuWindowCount = 0;
+    for (std::int32_t i = 0; i < count; ++i) app.MenuWindows[i] = app.Windows.Entries[i].Window;
+    app.MenuWindowCount = count;
     for (std::int32_t i = 0; i < count; ++i) {
         const WindowEntry entry = app.Windows.Entries[i];
         if (!app.Sys->window.IsWindowVisible(entry.Window)) continue;
@@ -104,7 +109,7 @@ void ShowCommandMenu(AppState &app, int n) {
         SetState(app, display, CmdDisplayTaskBar + static_cast<Uint>(mode - 1),
                  mode == app.DisplayMode ? MFS_CHECKED : 0);
 
-    UpdateWindowTable(app);
+    RefreshWindowTable(app);
     AddApplications(app, applications);
 
     MenuItemInfo separator;
@@ -120,7 +125,11 @@ void ShowCommandMenu(AppState &app, int n) {
     Point cursor{};
     app.Sys->window.GetCursorPos(&cursor);
     app.Sys->window.SetForegroundWindow(app.MainWindow);
+    // One menu at a time: a second right click inside this one's loop would replace the
+    // handles its Applications commands name.
+    app.MenuOpen = 1;
     menu.TrackPopupMenuEx(track, TPM_RIGHTBUTTON, cursor.x, cursor.y, app.MainWindow);
+    app.MenuOpen = 0;
     app.Sys->message.PostMessageA(app.MainWindow, WM_NULL, 0, 0);
     menu.DestroyMenu(loaded);
 }
@@ -140,7 +149,10 @@ void ConfirmQuit(AppState &app) {
     char caption[16];
     LoadText(app, 3, question, sizeof question);
     LoadText(app, 4, caption, sizeof caption);
-    if (app.Sys->message.MessageBoxA(nullptr, question, caption, MB_ICONQUESTION | MB_YESNO) != IDYES) return;
+    ++app.QuitAsking;
+    const int answer = app.Sys->message.MessageBoxA(nullptr, question, caption, MB_ICONQUESTION | MB_YESNO);
+    --app.QuitAsking;
+    if (answer != IDYES || app.Closed != 0) return;
     SaveSettings(app, RestoreStartupWallpaper | SaveDesktopSet);
     app.Sys->message.PostMessageA(app.MainWindow, WM_CLOSE, 0, 0);
 }

@@ -66,6 +66,7 @@ void RunEditDialog(AppState &app, int n, int resource, DialogHandler &handler) {
     app.DialogOpen = 0;
     if (resource == RenameDialogId) RetitleDesktopIcon(app, n);
     app.Desktops.CurrentDesktop = shown;
+    if (app.IconsLost != 0) AddIconsAgain(app);
 }
 
 } // namespace

@@ -27,25 +27,30 @@ void Notify(AppState &app, Dword message, const NotifyIconData &data) {
     app.Sys->shell.Shell_NotifyIconA(message, &data);
 }
 
-void AddDesktopIconWithPicture(AppState &app, int n, int picture) {
+// Adding again: an icon the shell still has is brought up to date instead.
+void Add(AppState &app, const NotifyIconData &data, bool again) {
+    if (!app.Sys->shell.Shell_NotifyIconA(NIM_ADD, &data) && again) Notify(app, NIM_MODIFY, data);
+}
+
+void AddDesktopIconWithPicture(AppState &app, int n, int picture, bool again = false) {
     NotifyIconData data = Icon(app, static_cast<Uint>(n), NIF_MESSAGE | NIF_ICON | NIF_TIP);
     data.uCallbackMessage = UM_DESKTOP(n);
     data.hIcon = app.Sys->resource.LoadIconA(picture);
     SetTip(data, app.Record(n).DesktopTitle);
-    Notify(app, NIM_ADD, data);
+    Add(app, data, again);
 }
 
-void AddEveryDesktopIcon(AppState &app) {
+void AddEveryDesktopIcon(AppState &app, bool again = false) {
     for (int n = 1; n <= app.DesktopCount(); ++n)
-        AddDesktopIconWithPicture(app, n, n == app.CurrentDesktop() ? IconCurrent : IconOther);
+        AddDesktopIconWithPicture(app, n, n == app.CurrentDesktop() ? IconCurrent : IconOther, again);
 }
 
-void AddMainIcon(AppState &app) {
+void AddMainIcon(AppState &app, bool again = false) {
     NotifyIconData data = Icon(app, MainIconId, NIF_MESSAGE | NIF_ICON | NIF_TIP);
     data.uCallbackMessage = UM_DESKTOP(app.CurrentDesktop());
     data.hIcon = app.Sys->resource.LoadIconA(IconCurrent);
     SetTip(data, names::MainIconTip);
-    Notify(app, NIM_ADD, data);
+    Add(app, data, again);
 }
 
 void SetPicture(AppState &app, int n, int picture) {
@@ -128,6 +133,24 @@ void SetDisplayMode(AppState &app, int mode) {
     }
     app.DisplayMode = mode;
     WriteDisplayMode(app);
+}
+
+void OnTaskbarCreated(AppState &app) {
+    if (app.Closed != 0) return;
+    if (app.Switching != 0 || app.DialogOpen != 0) {
+        app.IconsLost = 1;
+        return;
+    }
+    AddIconsAgain(app);
+}
+
+void AddIconsAgain(AppState &app) {
+    app.IconsLost = 0;
+    if (app.Closed != 0) return;
+    if (app.DisplayMode == 1)
+        AddEveryDesktopIcon(app, true);
+    else
+        AddMainIcon(app, true);
 }
 
 void RemoveIconsAndHotKeys(AppState &app) {

@@ -24,6 +24,11 @@ void RemoveDesktopIcon(AppState &app, int n);
 void MarkCurrentDesktopIcon(AppState &app);
 // Commands 600, 601, 602: the icons and floating window of `mode`, then "Display" stored.
 void SetDisplayMode(AppState &app, int mode);
+// The shell's "TaskbarCreated": the icons of the display mode are added again with the shown
+// desktop's picture and every title. Deferred (IconsLost) while a switch or a Rename or Hot
+// key dialog is under way, since CurrentDesktop does not name the shown desktop then.
+void OnTaskbarCreated(AppState &app);
+void AddIconsAgain(AppState &app);
 // WM_CLOSE: every icon removed, each desktop's hot key released.
 void RemoveIconsAndHotKeys(AppState &app);
 

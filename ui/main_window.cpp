@@ -2,6 +2,7 @@
 
 #include "config/settings.h"
 #include "engine/desktops.h"
+#include "engine/guards.h"
 #include "engine/hotkeys.h"
 #include "engine/moves.h"
 #include "engine/switching.h"
@@ -15,29 +16,35 @@ namespace {
 
 void OnCreate(AppState &app, Hwnd window) {
     app.MainWindow = window;
+    app.TaskbarCreated = app.Sys->message.RegisterWindowMessageA("TaskbarCreated");
     AddStartupIcons(app);
     RegisterAllHotKeys(app);
     app.Sys->message.PostMessageA(app.FloatingWindow, UM_INITSYSMENU, 0, 0);
 }
 
 void OnDesktopMessage(AppState &app, int n, Lparam mouse) {
-    if (app.DialogOpen != 0) return;
+    // During a Rename or Hot key dialog CurrentDesktop names the edited desktop; during the
+    // delete confirmation the question is about the shown one; a switch is not interruptible.
+    if (SwitchesHeld(app)) return;
     // Any program can post these numbers; only existing desktops are answered.
     if (n < 1 || n > app.DesktopCount()) return;
     if (mouse == WM_LBUTTONDOWN) {
         if (n != app.CurrentDesktop()) SwitchDesktop(app, n);
-    } else if (mouse == WM_RBUTTONDOWN) {
+    } else if (mouse == WM_RBUTTONDOWN && app.MenuOpen == 0) {
         ShowCommandMenu(app, n);
     }
 }
 
 void OnClose(AppState &app) {
+    if (app.Closed != 0) return;
     app.Sys->message.SendMessageA(app.MainWindow, UM_DESKTOP(1), 0, WM_LBUTTONDOWN);
+    app.Closed = 1;
     RemoveIconsAndHotKeys(app);
     app.Sys->window.DestroyWindow(app.MainWindow);
 }
 
 void ToggleOneBackground(AppState &app) {
+    if (SwitchesHeld(app)) return;
     app.OwnWallpapers = app.OwnWallpapers == 0 ? 1 : 0;
     SaveSettings(app, RestoreStartupWallpaper | SaveDesktopSet);
 }
@@ -46,6 +53,7 @@ void DesktopCommand(AppState &app, Uint id) {
     int n = static_cast<int>((id - 400) / 10) + 1;
     Uint op = (id - 400) % 10;
     if (n > app.DesktopCount()) return;
+    if (op != 0 && ChangesHeld(app)) return; // activating is a switch, held on its own terms
     switch (op) {
     case 0:
         app.Sys->message.SendMessageA(app.MainWindow, UM_DESKTOP(n), 0, WM_LBUTTONDOWN);
@@ -76,10 +84,12 @@ void OnCommand(AppState &app, Wparam wParam) {
     }
     switch (id) {
     case 101:
-        OpenAboutBox(app);
+        // Its modal loop inside a switch would let windows hang between the switch's check
+        // and its call.
+        if (app.Switching == 0) OpenAboutBox(app);
         break;
     case 102:
-        ConfirmQuit(app);
+        if (!SwitchesHeld(app)) ConfirmQuit(app);
         break;
     case 110:
         CreateDesktop(app);
@@ -93,7 +103,8 @@ void OnCommand(AppState &app, Wparam wParam) {
     case 600:
     case 601:
     case 602:
-        SetDisplayMode(app, static_cast<int>(id) - 599);
+        // The icons are rebuilt from CurrentDesktop, which a dialog or a switch makes untrue.
+        if (!SwitchesHeld(app)) SetDisplayMode(app, static_cast<int>(id) - 599);
         break;
     default:
         break; // produced by no menu of ours
@@ -105,6 +116,10 @@ void OnCommand(AppState &app, Wparam wParam) {
 Lresult MainWindowMessage(AppState &app, Hwnd window, Uint message, Wparam wParam, Lparam lParam,
                           bool &handled) {
     handled = true;
+    if (app.TaskbarCreated != 0 && message == app.TaskbarCreated) {
+        OnTaskbarCreated(app);
+        return 0;
+    }
     if (message > WM_USER && message <= WM_USER + MaxDesktops) {
         OnDesktopMessage(app, static_cast<int>(message - WM_USER), lParam);
         return 0;

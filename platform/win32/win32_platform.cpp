@@ -137,6 +137,14 @@ class Win32Platform final : public WindowPort,
     int MessageBoxA(Hwnd owner, const char *text, const char *caption, Uint type) override {
         return ::MessageBoxA(owner, text, caption, type);
     }
+    Lresult SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam, Lparam lParam, Uint flags, Uint timeout,
+                                std::uintptr_t *result) override {
+        DWORD_PTR answer = 0;
+        LRESULT sent = ::SendMessageTimeoutA(window, message, wParam, lParam, flags, timeout, &answer);
+        if (result != nullptr) *result = answer;
+        return sent;
+    }
+    Uint RegisterWindowMessageA(const char *name) override { return ::RegisterWindowMessageA(name); }
 
     // Registry.
     std::int32_t RegOpenKeyExA(Hkey parent, const char *path, Dword access, Hkey *result) override {

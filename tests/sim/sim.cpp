@@ -126,6 +126,7 @@ struct SimMachine::Window {
     Hicon image = nullptr;
     Hfont font = nullptr;
     WindowHandler *subclass = nullptr; // the core's procedure in place of the window's own
+    bool hung = false; // its thread stopped pumping
 
     bool Visible() const { return (style & WS_VISIBLE) != 0; }
     bool Minimized() const { return (style & WS_MINIMIZE) != 0; }
@@ -473,6 +474,10 @@ bool SimMachine::IsIconic(Hwnd window) {
 bool SimMachine::ShowWindow(Hwnd window, int command) {
     Window *w = Find(window);
     if (w == nullptr) return false;
+    if (w->hung) {
+        ++blockedCalls;
+        return false;
+    }
     const bool wasVisible = w->Visible();
     const bool topLevel = w->parent == nullptr && !(w->style & WS_CHILD);
     switch (command) {
@@ -524,6 +529,10 @@ bool SimMachine::ShowWindow(Hwnd window, int command) {
 bool SimMachine::SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy, Uint flags) {
     Window *w = Find(window);
     if (w == nullptr) return false;
+    if (w->hung) {
+        ++blockedCalls;
+        return false;
+    }
     Rect rect = w->current;
     if (!(flags & SWP_NOMOVE)) {
         rect.right += x - rect.left;
@@ -748,7 +757,48 @@ Lresult SimMachine::DeliverToOwnProcedure(Hwnd window, Uint message, Wparam wPar
 
 Lresult SimMachine::SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) {
     if (recordCalls) messages.push_back({window, message, wParam, lParam, false});
+    if (Window *w = Find(window); w != nullptr && w->hung) {
+        ++blockedCalls;
+        return 0;
+    }
     return Deliver(window, message, wParam, lParam);
+}
+
+Lresult SimMachine::SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam, Lparam lParam, Uint,
+                                        Uint, std::uintptr_t *result) {
+    ++answerChecks;
+    Window *w = Find(window);
+    if (w == nullptr || w->hung) return 0;
+    if (recordCalls) messages.push_back({window, message, wParam, lParam, false});
+    Lresult answer = Deliver(window, message, wParam, lParam);
+    if (result != nullptr) *result = static_cast<std::uintptr_t>(answer);
+    return 1;
+}
+
+Uint SimMachine::RegisterWindowMessageA(const char *name) {
+    if (name == nullptr || *name == '\0') return 0;
+    // Names compare without case; the numbers come from the range Windows uses.
+    for (std::size_t i = 0; i < registeredMessages_.size(); ++i)
+        if (Lower(registeredMessages_[i]) == Lower(name)) return static_cast<Uint>(0xC000 + i);
+    registeredMessages_.push_back(name);
+    return static_cast<Uint>(0xC000 + registeredMessages_.size() - 1);
+}
+
+void SimMachine::SetHung(Hwnd window, bool hung) {
+    if (Window *w = Find(window)) w->hung = hung;
+}
+
+bool SimMachine::IsHung(Hwnd window) const {
+    Window *w = Find(window);
+    return w != nullptr && w->hung;
+}
+
+void SimMachine::RestartTaskbar() {
+    icons_.clear();
+    const Uint message = RegisterWindowMessageA("TaskbarCreated");
+    std::vector<Hwnd> windows = zorder_;
+    for (Hwnd h : windows)
+        if (Window *w = Find(h); w != nullptr && !w->hung) SendMessageA(h, message, 0, 0);
 }
 
 bool SimMachine::PostMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) {

@@ -273,6 +273,18 @@ class SimMachine : public WindowPort,
     SimMessageBoxHook messageBoxHook;
     std::vector<SimMessageBox> messageBoxes;
 
+    // ---- Hung windows and the taskbar: test side ----
+    // A window whose thread stops pumping: SendMessageTimeoutA to it gives up, and every call
+    // that would wait for its thread (ShowWindow, SetWindowPos, SendMessageA) is counted in
+    // blockedCalls and does nothing; on Windows that call would never return.
+    void SetHung(Hwnd window, bool hung);
+    bool IsHung(Hwnd window) const;
+    std::size_t blockedCalls = 0;
+    std::size_t answerChecks = 0; // SendMessageTimeoutA calls
+    // The shell restarts: every notification icon is gone, and the registered message
+    // "TaskbarCreated" is sent to each top-level window.
+    void RestartTaskbar();
+
     // ---- Registry: test side ----
     bool KeyExists(Hkey root, const std::string &path) const;
     std::vector<std::string> SubKeys(Hkey root, const std::string &path) const;
@@ -387,6 +399,9 @@ class SimMachine : public WindowPort,
     bool PostMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) override;
     void PostQuitMessage(int exitCode) override;
     int MessageBoxA(Hwnd owner, const char *text, const char *caption, Uint type) override;
+    Lresult SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam, Lparam lParam, Uint flags, Uint timeout,
+                                std::uintptr_t *result) override;
+    Uint RegisterWindowMessageA(const char *name) override;
 
     // ---- RegistryPort ----
     std::int32_t RegOpenKeyExA(Hkey parent, const char *path, Dword access, Hkey *result) override;
@@ -475,6 +490,7 @@ class SimMachine : public WindowPort,
     int quitCode_ = 0;
     bool pumpOverflow_ = false;
     std::deque<int> boxAnswers_;
+    std::vector<std::string> registeredMessages_;
 
     // Registry.
     std::shared_ptr<Key> currentUser_;

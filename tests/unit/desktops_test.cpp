@@ -279,6 +279,7 @@ TEST(Moves, MovedWindowsLeaveAtOnceAndFollowTheirDesktop) {
     EXPECT_FALSE(m.sim.IsMinimized(k));
 
     // The sticky item: brought to the desktop shown, then kept on every desktop.
+    m.OpenMenu(1);
     m.Command(1024 + 16 * EntryIndex(m.app, o));
     EXPECT_FALSE(m.sim.IsMinimized(o));
     EXPECT_EQ(FindWindowEntry(m.app, o)->Desktop, 1);
@@ -290,6 +291,7 @@ TEST(Moves, MovedWindowsLeaveAtOnceAndFollowTheirDesktop) {
 
     // Moved to the desktop shown: restored, and no longer sticky.
     m.sim.ShowWindow(o, SW_MINIMIZE);
+    m.OpenMenu(2);
     m.Command(1024 + 16 * EntryIndex(m.app, o) + 2);
     EXPECT_FALSE(m.sim.IsMinimized(o));
     EXPECT_EQ(FindWindowEntry(m.app, o)->Sticky, 0);

@@ -28,9 +28,18 @@
 //   about TITLE                       the About box: how many, iconic, its gap to the work
 //                                     area's lower right, the picture strip and the links
 //   cursor                            cursor=HANDLE of the cursor on the screen
+//   hung-window TITLE                 a window of class QuillaneDriverHung made by a second
+//                                     thread, which stops pumping for good when the window gets
+//                                     WM_USER + 100; "ready"; runs until killed
+//   tray-delete CLASS ID...           NIM_DELETE of the class's window's notification icons
+//   taskbar-created CLASS             sends the registered "TaskbarCreated" to the window
+//   answer-cost PREFIX N ROUNDS       microseconds per SendMessageTimeoutA(WM_NULL) to the
+//                                     windows PREFIX1..PREFIXN, and per minimise + restore
 //
 // Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -631,6 +640,100 @@ int Cursor() {
     return 0;
 }
 
+// A program that stops answering
+
+constexpr UINT HangMessage = WM_USER + 100;
+
+LRESULT CALLBACK HungWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == HangMessage) Sleep(INFINITE); // this thread never pumps again
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+DWORD WINAPI HungThread(LPVOID title) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = HungWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = "QuillaneDriverHung";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(0, wc.lpszClassName, static_cast<const char *>(title),
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 300, 300, 200, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (window == nullptr) return 1;
+    UpdateWindow(window);
+    Out("ready\n");
+    return static_cast<DWORD>(Loop());
+}
+
+int HungWindow(const char *title) {
+    HANDLE thread = CreateThread(nullptr, 0, HungThread, const_cast<char *>(title), 0, nullptr);
+    if (thread == nullptr) return 1;
+    WaitForSingleObject(thread, INFINITE);
+    return 0;
+}
+
+int TrayDelete(const char *className, int count, char **ids) {
+    HWND w = FindWindowA(className, nullptr);
+    if (w == nullptr) return 1;
+    bool all = true;
+    for (int i = 0; i < count; ++i) {
+        NOTIFYICONDATAA data;
+        std::memset(&data, 0, sizeof data);
+        data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        data.hWnd = w;
+        data.uID = static_cast<UINT>(Number(ids[i]));
+        if (!Shell_NotifyIconA(NIM_DELETE, &data)) all = false;
+    }
+    return all ? 0 : 1;
+}
+
+int TaskbarCreated(const char *className) {
+    HWND w = FindWindowA(className, nullptr);
+    UINT message = RegisterWindowMessageA("TaskbarCreated");
+    if (w == nullptr || message == 0) return 1;
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(w, message, 0, 0, SMTO_NORMAL, 5000, &result) != 0 ? 0 : 1;
+}
+
+double Microseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to.QuadPart - from.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+// What the switch's check costs next to what it guards: WM_NULL with the switch's flags and
+// bound, and ShowWindow minimise + restore, to another program's windows.
+int AnswerCost(const char *prefix, int count, int rounds) {
+    std::vector<HWND> windows;
+    for (int i = 1; i <= count; ++i) {
+        HWND w = FindWindowA(nullptr, (prefix + std::to_string(i)).c_str());
+        if (w == nullptr) return 1;
+        windows.push_back(w);
+    }
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    for (int r = 0; r < rounds; ++r)
+        for (HWND w : windows) {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &result);
+        }
+    QueryPerformanceCounter(&end);
+    const double check = Microseconds(start, end) / (count * rounds);
+    QueryPerformanceCounter(&start);
+    for (int r = 0; r < rounds; ++r) {
+        for (HWND w : windows)
+            ShowWindow(w, SW_MINIMIZE);
+        for (HWND w : windows)
+            ShowWindow(w, SW_RESTORE);
+    }
+    QueryPerformanceCounter(&end);
+    const double move = Microseconds(start, end) / (count * rounds);
+    Out("check %.0f us per window, minimise + restore %.0f us per window (%d windows, %d rounds)\n", check,
+        move, count, rounds);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -700,5 +803,10 @@ int main(int argc, char **argv) {
     if (command == "show" && args(2)) return Show(argv[2], static_cast<int>(Number(argv[3])));
     if (command == "about" && args(1)) return About(argv[2]);
     if (command == "cursor") return Cursor();
+    if (command == "hung-window" && args(1)) return HungWindow(argv[2]);
+    if (command == "tray-delete" && args(2)) return TrayDelete(argv[2], argc - 3, argv + 3);
+    if (command == "taskbar-created" && args(1)) return TaskbarCreated(argv[2]);
+    if (command == "answer-cost" && args(3))
+        return AnswerCost(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     return Usage();
 }

@@ -1,0 +1,21 @@
+// What may start while something else is under way. A message box, a dialog, a menu and every
+// call into another thread's window run our messages before they return.
+#pragma once
+
+#include "engine/app_state.h"
+
+namespace q {
+
+// Switches, the command menu, Quit and the display options wait for nothing: they are ignored
+// while a Rename or Hot key dialog, the delete confirmation or a switch is under way.
+inline bool SwitchesHeld(const AppState &app) {
+    return app.DialogOpen != 0 || app.DeleteAsking != 0 || app.Switching != 0;
+}
+
+// Creating, deleting, renaming, hot keys, moves and sticky windows are ignored, in addition,
+// while the quit confirmation is open.
+inline bool ChangesHeld(const AppState &app) {
+    return SwitchesHeld(app) || app.QuitAsking > 0;
+}
+
+} // namespace q

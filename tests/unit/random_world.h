@@ -1,0 +1,546 @@
+// A random user and random other programs in front of the running program on the simulated
+// machine: clicks, hot keys, every command, moves with any handle, windows created, destroyed,
+// minimised, restored and hung by their owners, boxes and dialogs answered either way, and more
+// of all that arriving inside their modal loops and inside the program's calls to other windows.
+// After every event the program's records must hold together; at top level the windows owed to
+// the shown desktop must be on the screen; now and then every desktop is shown in turn and every
+// window must be where its desktop says. Used by robust_test.cpp and bench/random_run.cpp.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/hung.h"
+#include "engine/window_table.h"
+#include "tests/unit/machine.h"
+#include "ui/dialogs.h"
+
+namespace q::test {
+
+class RandomWorld {
+  public:
+    explicit RandomWorld(std::uint32_t seed) : rng_(seed) { Restart(); }
+    RandomWorld(const RandomWorld &) = delete;
+    RandomWorld &operator=(const RandomWorld &) = delete;
+
+    // One top-level event with all it sets off; false once an invariant broke (see Failure).
+    bool Step() {
+        if (!failure_.empty()) return false;
+        if (m_->app.Closed != 0 || sinceStart_ >= RestartEvery) Restart();
+        ++steps;
+        ++sinceStart_;
+        Note("-- step " + std::to_string(steps));
+        Event(0);
+        // What was posted inside the event's calls is handled before anything is judged.
+        Sim().PumpMessages();
+        if (failure_.empty()) CheckTopLevel();
+        if (failure_.empty() && m_->app.Closed == 0 && sinceStart_ % SweepEvery == 0) Sweep();
+        return failure_.empty();
+    }
+
+    const std::string &Failure() const { return failure_; }
+    std::uint64_t steps = 0;
+    std::uint64_t restarts = 0;
+    std::uint64_t sweeps = 0;
+
+  private:
+    static constexpr int MaxDepth = 3;
+    static constexpr int MaxWindows = 10;
+    static constexpr std::uint64_t RestartEvery = 3000;
+    static constexpr std::uint64_t SweepEvery = 50;
+
+    struct Owned {
+        Hwnd window;
+        bool userMinimised; // the last thing its owner or the user did to it was a minimise
+        bool everHung;      // hung since the last sweep: may be left anywhere until then
+    };
+
+    std::mt19937 rng_;
+    std::unique_ptr<Machine> m_;
+    std::vector<Owned> windows_;
+    std::vector<Hwnd> gone_;      // destroyed handles, for foreign messages
+    std::vector<Hwnd> answering_; // windows whose procedure is running
+    std::uint64_t sinceStart_ = 0;
+    int depth_ = 0;
+    bool sweeping_ = false;
+    std::string failure_;
+    std::vector<std::string> trail_;
+    int nextTitle_ = 0;
+
+    int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+    bool Chance(int oneIn) { return Pick(oneIn) == 0; }
+    AppState &App() { return m_->app; }
+    SimMachine &Sim() { return m_->sim; }
+
+    void Note(const std::string &what) {
+        if (trail_.size() < 2000)
+            trail_.push_back(std::string(static_cast<std::size_t>(depth_) * 2, ' ') + what);
+    }
+
+    void Fail(const std::string &what) {
+        if (!failure_.empty()) return;
+        std::ostringstream out;
+        out << "step " << steps << " (" << sinceStart_ << " since start-up): " << what
+            << "\nevents since the last sweep:\n";
+        for (const std::string &line : trail_)
+            out << "  " << line << "\n";
+        failure_ = out.str();
+    }
+
+    // ---- The machine ----
+
+    void Restart() {
+        if (m_ != nullptr) ++restarts;
+        windows_.clear();
+        gone_.clear();
+        answering_.clear();
+        trail_.clear();
+        m_ = std::make_unique<Machine>();
+        Sim().recordCalls = false;
+        sinceStart_ = 0;
+        const int count = 2 + Pick(4);
+        std::vector<std::string> titles;
+        for (int n = 1; n <= count; ++n)
+            titles.push_back("D" + std::to_string(n));
+        m_->StoreDesktops(titles, 1 + Pick(3));
+        for (int n = 1; n <= count; ++n)
+            if (Chance(2))
+                m_->StoreHotKey(n, (MOD_CONTROL | MOD_ALT) << 16 | (VK_F1 + static_cast<Uint>(Pick(4))));
+        for (int i = 0, k = 2 + Pick(4); i < k; ++i)
+            Create();
+        Sim().messageBoxHook = [this](SimMachine &, const SimMessageBox &box) { return AnswerBox(box); };
+        Sim().defaultDialogScript = [this](SimMachine &, Hwnd dialog) { UseDialog(dialog); };
+        Sim().menuChooser = [this](SimMachine &, Hmenu menu) { return ChooseFromMenu(menu); };
+        m_->Start();
+    }
+
+    Hwnd Main() { return App().MainWindow; }
+
+    // ---- Events ----
+
+    // Further events inside a modal loop or a call of the program: some, or none.
+    void Inside() {
+        if (depth_ >= MaxDepth || sweeping_ || !failure_.empty()) return;
+        for (int i = Pick(3); i > 0; --i)
+            Event(depth_ + 1);
+    }
+
+    void Event(int depth) {
+        const int saved = depth_;
+        depth_ = depth;
+        switch (Pick(17)) {
+        case 0:
+        case 1:
+            LeftClick();
+            break;
+        case 2:
+            RightClick();
+            break;
+        case 3:
+            HotKey();
+            break;
+        case 4:
+        case 5:
+            Command();
+            break;
+        case 6:
+            Move();
+            break;
+        case 7:
+            Sticky();
+            break;
+        case 8:
+            Create();
+            break;
+        case 9:
+            Destroy();
+            break;
+        case 10:
+        case 11:
+            Minimise();
+            break;
+        case 12:
+        case 13:
+            Restore();
+            break;
+        case 14:
+            Hang();
+            break;
+        case 15:
+            Unhang();
+            break;
+        default:
+            TaskbarRestart();
+            break;
+        }
+        depth_ = saved;
+        CheckRecords();
+    }
+
+    // A message from the user or another program: posted and pumped, or sent.
+    void Deliver(Uint message, Wparam wParam, Lparam lParam) {
+        if (Chance(2)) {
+            Sim().SendMessageA(Main(), message, wParam, lParam);
+        } else {
+            Sim().PostMessageA(Main(), message, wParam, lParam);
+            if (depth_ == 0) Sim().PumpMessages();
+        }
+        if (depth_ == 0) Sim().PumpMessages();
+    }
+
+    int AnyDesktop() { return 1 + Pick(MaxDesktops); }
+
+    void LeftClick() {
+        const int n = AnyDesktop();
+        Note("left click " + std::to_string(n));
+        Deliver(UM_DESKTOP(n), 0, WM_LBUTTONDOWN);
+    }
+
+    void RightClick() {
+        const int n = AnyDesktop();
+        Note("right click " + std::to_string(n));
+        Deliver(UM_DESKTOP(n), 0, WM_RBUTTONDOWN);
+    }
+
+    void HotKey() {
+        const int id = Pick(10);
+        Note("hot key " + std::to_string(id));
+        Deliver(WM_HOTKEY, static_cast<Wparam>(id), 0);
+    }
+
+    Uint AnyCommand() {
+        static const Uint fixed[] = {101, 102, 110, 110, 112, 112, 120, 600, 601, 602, 103, 0};
+        switch (Pick(3)) {
+        case 0:
+            return fixed[Pick(static_cast<int>(sizeof fixed / sizeof fixed[0]))];
+        case 1:
+            return 400 + 10 * static_cast<Uint>(Pick(MaxDesktops)) + static_cast<Uint>(Pick(5));
+        default:
+            return 1024 + 16 * static_cast<Uint>(Pick(16)) + static_cast<Uint>(Pick(10));
+        }
+    }
+
+    void Command() {
+        const Uint id = AnyCommand();
+        // Quit ends this machine; it is still chosen now and then.
+        if (id == 102 && !Chance(4)) return;
+        Note("command " + std::to_string(id));
+        Deliver(WM_COMMAND, id, 0);
+    }
+
+    Hwnd AnyHandle() {
+        switch (Pick(8)) {
+        case 0:
+            return App().FloatingWindow;
+        case 1:
+            return Main();
+        case 2:
+            return App().AboutWindow;
+        case 3:
+            return gone_.empty() ? nullptr
+                                 : gone_[static_cast<std::size_t>(Pick(static_cast<int>(gone_.size())))];
+        case 4:
+            return reinterpret_cast<Hwnd>(std::uintptr_t{0x4321});
+        default:
+            return windows_.empty()
+                       ? nullptr
+                       : windows_[static_cast<std::size_t>(Pick(static_cast<int>(windows_.size())))].window;
+        }
+    }
+
+    void Move() {
+        Hwnd h = AnyHandle();
+        const int d = Pick(MaxDesktops + 2);
+        Note("move " + std::to_string(reinterpret_cast<std::uintptr_t>(h)) + " to " + std::to_string(d));
+        Deliver(UM_MOVETODESKTOP, reinterpret_cast<Wparam>(h), d);
+    }
+
+    void Sticky() {
+        Hwnd h = AnyHandle();
+        const Lparam on = Chance(2) ? 1 : 0x10000;
+        Note("sticky " + std::to_string(reinterpret_cast<std::uintptr_t>(h)) + " " + std::to_string(on));
+        Deliver(UM_SETSTICKY, reinterpret_cast<Wparam>(h), on);
+    }
+
+    Owned *AnyWindow() {
+        if (windows_.empty()) return nullptr;
+        return &windows_[static_cast<std::size_t>(Pick(static_cast<int>(windows_.size())))];
+    }
+
+    void Create() {
+        if (windows_.size() >= MaxWindows) return;
+        const std::uint32_t style =
+            Chance(4) ? WS_POPUP | WS_CAPTION | WS_VISIBLE : WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+        Hwnd h = Sim().CreateWindow("Owned", "W" + std::to_string(++nextTitle_), style);
+        // Other programs' messages arrive inside our calls to their windows.
+        Sim().SetWindowProc(h, [this](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
+            if (message == WM_SIZE && Chance(6)) {
+                // Its thread is busy in this call: it cannot stop answering before it returns.
+                answering_.push_back(w);
+                Foreign();
+                answering_.pop_back();
+            }
+            return Sim().DefWindowProc(w, message, wParam, lParam);
+        });
+        windows_.push_back({h, false, false});
+        Note("create " + std::to_string(reinterpret_cast<std::uintptr_t>(h)));
+    }
+
+    // A message another program sends while the program waits for one of its windows.
+    void Foreign() {
+        if (depth_ >= MaxDepth || sweeping_ || m_ == nullptr || App().MainWindow == nullptr) return;
+        const int saved = depth_;
+        ++depth_;
+        switch (Pick(6)) {
+        case 0:
+            LeftClick();
+            break;
+        case 1:
+            Command();
+            break;
+        case 2:
+            Move();
+            break;
+        case 3:
+            Sticky();
+            break;
+        case 4:
+            HotKey();
+            break;
+        default:
+            TaskbarRestart();
+            break;
+        }
+        depth_ = saved;
+        CheckRecords();
+    }
+
+    void Destroy() {
+        if (windows_.empty()) return;
+        const std::size_t i = static_cast<std::size_t>(Pick(static_cast<int>(windows_.size())));
+        Hwnd h = windows_[i].window;
+        Note("destroy " + std::to_string(reinterpret_cast<std::uintptr_t>(h)));
+        windows_.erase(windows_.begin() + static_cast<std::ptrdiff_t>(i));
+        gone_.push_back(h);
+        Sim().SetHung(h, false); // a hung program is ended from outside
+        Sim().DestroyWindow(h);
+    }
+
+    void Minimise() {
+        Owned *w = AnyWindow();
+        if (w == nullptr || Sim().IsHung(w->window)) return;
+        Note("minimise " + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+        Hwnd h = w->window;
+        w->userMinimised = true;
+        Sim().ShowWindow(h, SW_MINIMIZE);
+    }
+
+    void Restore() {
+        Owned *w = AnyWindow();
+        if (w == nullptr || Sim().IsHung(w->window)) return;
+        Note("restore " + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+        Hwnd h = w->window;
+        w->userMinimised = false;
+        Sim().ShowWindow(h, SW_RESTORE);
+    }
+
+    void Hang() {
+        Owned *w = AnyWindow();
+        if (w == nullptr || std::find(answering_.begin(), answering_.end(), w->window) != answering_.end())
+            return;
+        Note("hang " + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+        w->everHung = true;
+        Sim().SetHung(w->window, true);
+    }
+
+    void Unhang() {
+        Owned *w = AnyWindow();
+        if (w == nullptr) return;
+        Note("unhang " + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+        Sim().SetHung(w->window, false);
+    }
+
+    void TaskbarRestart() {
+        Note("taskbar restarts");
+        Sim().RestartTaskbar();
+        if (depth_ == 0) Sim().PumpMessages();
+    }
+
+    // ---- Modal loops ----
+
+    int AnswerBox(const SimMessageBox &box) {
+        Note("box: " + box.text.substr(0, 24));
+        Inside();
+        if ((box.type & 0xF) != MB_YESNO) return IDOK;
+        if (box.text.find("quit") != std::string::npos) return Chance(8) ? IDYES : IDNO;
+        return Chance(2) ? IDYES : IDNO;
+    }
+
+    void UseDialog(Hwnd dialog) {
+        Note("dialog");
+        Inside();
+        if (Sim().GetDlgItem(dialog, IdTitleEdit) != nullptr) {
+            if (Chance(2)) Sim().Type(dialog, IdTitleEdit, "T" + std::to_string(Pick(1000)));
+            Sim().Click(dialog, Chance(3) ? IDCANCEL : IDOK);
+        } else if (Sim().GetDlgItem(dialog, IdKeyList) != nullptr) {
+            if (Chance(2)) Sim().Click(dialog, IdNoHotKey);
+            if (Chance(2)) Sim().Click(dialog, IdControl);
+            if (Chance(2)) Sim().Click(dialog, IdAlt);
+            Sim().SelectListItem(dialog, IdKeyList, Pick(6));
+            Sim().Click(dialog, Chance(3) ? IDCANCEL : IDOK);
+        } else {
+            Sim().Click(dialog, IDOK);
+        }
+    }
+
+    static void Commands(const std::vector<SimMenuItem> &items, std::vector<Uint> &ids) {
+        for (const SimMenuItem &item : items) {
+            if (item.popup)
+                Commands(item.items, ids);
+            else if (!item.Separator() && !item.Greyed() && item.id != 0)
+                ids.push_back(item.id);
+        }
+    }
+
+    Uint ChooseFromMenu(Hmenu menu) {
+        Note("menu");
+        std::vector<Uint> ids;
+        Commands(Sim().Snapshot(menu).items, ids);
+        Inside();
+        if (ids.empty() || Chance(4)) return 0;
+        const Uint id = ids[static_cast<std::size_t>(Pick(static_cast<int>(ids.size())))];
+        if (id == 102 && !Chance(4)) return 0;
+        Note("chosen " + std::to_string(id));
+        return id;
+    }
+
+    // ---- Invariants ----
+
+    // True between any two events, at any depth.
+    void CheckRecords() {
+        const AppState &app = App();
+        const int count = app.DesktopCount();
+        if (count < MinDesktops || count > MaxDesktops) return Fail("DesktopCount " + std::to_string(count));
+        if (app.CurrentDesktop() < 1 || app.CurrentDesktop() > count)
+            return Fail("CurrentDesktop " + std::to_string(app.CurrentDesktop()) + " of " +
+                        std::to_string(count));
+        std::set<Hwnd> seen;
+        for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+            const WindowEntry &e = app.Windows.Entries[i];
+            if (e.Desktop < 1 || e.Desktop > count)
+                return Fail("entry " + std::to_string(i) + " on desktop " + std::to_string(e.Desktop));
+            if (!seen.insert(e.Window).second) return Fail("two entries for one window");
+        }
+        if (Sim().blockedCalls != 0)
+            return Fail("the program waited for a window whose thread does not answer");
+    }
+
+    // True whenever no event is under way.
+    void CheckTopLevel() {
+        CheckRecords();
+        if (!failure_.empty()) return;
+        AppState &app = App();
+        if (app.Closed != 0) {
+            for (const SimIcon &icon : Sim().NotifyIcons())
+                if (icon.window == Main()) return Fail("an icon is left after closing");
+            return;
+        }
+        if (app.Switching != 0 || app.DialogOpen != 0 || app.DeleteAsking != 0 || app.QuitAsking != 0 ||
+            app.MenuOpen != 0)
+            return Fail("a guard is left set");
+        CheckIcons();
+        for (const Owned &w : windows_) {
+            if (w.userMinimised || w.everHung) continue;
+            const WindowEntry *e = FindWindowEntry(app, w.window);
+            if (e == nullptr || e->Sticky != 0 || e->Desktop != app.CurrentDesktop()) continue;
+            if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window))
+                return Fail("a window of the shown desktop " + std::to_string(e->Desktop) + " is not shown" +
+                            Describe(w));
+        }
+    }
+
+    void CheckIcons() {
+        AppState &app = App();
+        std::vector<const SimIcon *> ours;
+        for (const SimIcon &icon : Sim().NotifyIcons())
+            if (icon.window == Main()) ours.push_back(&icon);
+        if (app.DisplayMode == 1) {
+            if (ours.size() != static_cast<std::size_t>(app.DesktopCount()))
+                return Fail(std::to_string(ours.size()) + " icons for " + std::to_string(app.DesktopCount()) +
+                            " desktops");
+            for (int n = 1; n <= app.DesktopCount(); ++n) {
+                const SimIcon *icon = Sim().NotifyIcon(Main(), static_cast<Uint>(n));
+                if (icon == nullptr) return Fail("no icon " + std::to_string(n));
+                const int picture = n == app.CurrentDesktop() ? 10 : 11;
+                if (SimMachine::IconId(icon->icon) != picture)
+                    return Fail("picture of icon " + std::to_string(n));
+                if (icon->tip != app.Record(n).DesktopTitle) return Fail("tip of icon " + std::to_string(n));
+                if (icon->callbackMessage != UM_DESKTOP(n))
+                    return Fail("callback of icon " + std::to_string(n));
+            }
+        } else {
+            const SimIcon *icon = Sim().NotifyIcon(Main(), 0);
+            if (ours.size() != 1 || icon == nullptr) return Fail("not exactly the main icon");
+            if (icon->callbackMessage != UM_DESKTOP(app.CurrentDesktop()))
+                return Fail("main icon's callback");
+        }
+    }
+
+    std::string Describe(const Owned &w) {
+        const WindowEntry *e = FindWindowEntry(App(), w.window);
+        std::ostringstream out;
+        out << " (window " << reinterpret_cast<std::uintptr_t>(w.window) << ", minimised "
+            << Sim().IsMinimized(w.window) << ", visible " << Sim().IsVisible(w.window) << ", user-minimised "
+            << w.userMinimised << ", hung before " << w.everHung << ", left behind "
+            << IsLeftBehind(App(), w.window);
+        if (e != nullptr)
+            out << ", entry desktop " << e->Desktop << " sticky " << int{e->Sticky} << " minimized "
+                << int{e->Minimized} << " popup " << (e->Popup != 0);
+        out << ")";
+        return out.str();
+    }
+
+    // Every owner answers again; every desktop is shown in turn: then each window that its
+    // owner did not minimise is shown with its desktop (or every desktop, when sticky) and
+    // minimised with the others.
+    void Sweep() {
+        ++sweeps;
+        sweeping_ = true;
+        Note("sweep");
+        for (Owned &w : windows_)
+            Sim().SetHung(w.window, false);
+        m_->Show(App().CurrentDesktop() == 1 ? 2 : 1);
+        for (int d = 1; d <= App().DesktopCount() && failure_.empty(); ++d) {
+            m_->Show(d);
+            CheckRecords();
+            if (App().CurrentDesktop() != d) Fail("desktop " + std::to_string(d) + " could not be shown");
+            for (const Owned &w : windows_) {
+                if (!failure_.empty() || w.userMinimised) continue;
+                const WindowEntry *e = FindWindowEntry(App(), w.window);
+                if (e == nullptr) {
+                    Fail("a window is missing from the table after a switch");
+                    break;
+                }
+                const bool owed = e->Sticky != 0 || e->Desktop == d;
+                if (owed && (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window)))
+                    Fail("a window of desktop " + std::to_string(e->Desktop) + " is not shown with it" +
+                         Describe(w));
+                if (!owed && !Sim().IsMinimized(w.window))
+                    Fail("a window of desktop " + std::to_string(e->Desktop) + " is shown on desktop " +
+                         std::to_string(d) + Describe(w));
+            }
+        }
+        for (Owned &w : windows_)
+            w.everHung = false;
+        sweeping_ = false;
+        if (failure_.empty()) trail_.clear();
+    }
+};
+
+} // namespace q::test

@@ -1,0 +1,259 @@
+// Re-entrancy, hung windows, foreign messages and a restarted taskbar on the simulated machine.
+#include <cstdlib>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "engine/hung.h"
+#include "tests/unit/machine.h"
+#include "tests/unit/random_world.h"
+
+namespace q::test {
+namespace {
+
+Wparam H(Hwnd h) {
+    return reinterpret_cast<Wparam>(h);
+}
+
+std::string Title(Machine &m, int n) {
+    return m.app.Record(n).DesktopTitle;
+}
+
+Uint EntryIndex(const AppState &app, Hwnd window) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
+        if (app.Windows.Entries[i].Window == window) return static_cast<Uint>(i);
+    return 0xFFFF;
+}
+
+// Delete of "Play" while desktop 1 is shown: inside the question the user clicks desktop 2's
+// icon, presses a hot key and another program asks for two more deletions. One question, about
+// Play; Yes deletes Play and comes back to desktop 1.
+TEST(Confirmations, TheDeletionDeletesTheDesktopItsQuestionNamed) {
+    Machine m;
+    m.StoreDesktops({"Home", "Work", "Play"});
+    m.StoreHotKey(2, VK_F1 + 1);
+    Hwnd r = m.Window("R");
+    m.Start();
+    m.sim.messageBoxHook = [&](SimMachine &sim, const SimMessageBox &) {
+        sim.ClickNotifyIcon(m.app.MainWindow, 2);
+        sim.PressHotKey(0, VK_F1 + 1);
+        sim.PostMessageA(m.app.MainWindow, WM_COMMAND, 112, 0);
+        sim.SendMessageA(m.app.MainWindow, WM_COMMAND, 402, 0);
+        return IDYES;
+    };
+    m.Command(422);
+    ASSERT_EQ(m.sim.messageBoxes.size(), 1u);
+    EXPECT_NE(m.sim.messageBoxes[0].text.find("\"Play\""), std::string::npos);
+    EXPECT_EQ(m.app.DesktopCount(), 2);
+    EXPECT_EQ(Title(m, 1), "Home");
+    EXPECT_EQ(Title(m, 2), "Work");
+    EXPECT_EQ(m.Current(), 1);
+    EXPECT_FALSE(m.sim.IsMinimized(r));
+}
+
+// Six deletions at once with four desktops: one question, three desktops, and the program goes on.
+TEST(Confirmations, DeletionsArrivingInsideTheQuestionAskNothing) {
+    Machine m;
+    m.StoreDesktops({"A", "B", "C", "D"});
+    m.Start();
+    for (int i = 0; i < 6; ++i)
+        m.sim.PostMessageA(m.app.MainWindow, WM_COMMAND, 112, 0);
+    m.sim.PumpMessages();
+    EXPECT_EQ(m.sim.messageBoxes.size(), 1u);
+    EXPECT_EQ(m.app.DesktopCount(), 3);
+    EXPECT_EQ(Title(m, 1), "B");
+    m.Command(110);
+    EXPECT_EQ(m.app.DesktopCount(), 4);
+}
+
+// While Rename of desktop 2 is open (desktop 3 shown), a deletion, a create, a move and a switch
+// from other programs change nothing; Quit asks nothing.
+TEST(Confirmations, NothingChangesTheDesktopsWhileADialogIsOpen) {
+    Machine m;
+    m.StoreDesktops({"One", "Two", "Three"});
+    Hwnd w = m.Window("W");
+    m.Start();
+    m.Show(3);
+    m.sim.ScriptDialog([&](SimMachine &sim, Hwnd dialog) {
+        for (Uint id : {112u, 110u, 102u, 432u})
+            sim.SendMessageA(m.app.MainWindow, WM_COMMAND, id, 0);
+        sim.SendMessageA(m.app.MainWindow, UM_MOVETODESKTOP, H(w), 2);
+        sim.SendMessageA(m.app.MainWindow, UM_DESKTOP(1), 0, WM_LBUTTONDOWN);
+        sim.Click(dialog, IDCANCEL);
+    });
+    m.Command(411);
+    EXPECT_TRUE(m.sim.messageBoxes.empty());
+    EXPECT_EQ(m.app.DesktopCount(), 3);
+    EXPECT_EQ(m.Current(), 3);
+    EXPECT_EQ(FindWindowEntry(m.app, w)->Desktop, 1);
+    m.Show(1);
+    EXPECT_FALSE(m.sim.IsMinimized(w));
+}
+
+// Inside the quit question, switches and the menu still work; creating, deleting and moving do
+// nothing; Yes then saves and closes as usual.
+TEST(Confirmations, TheQuitQuestionLetsSwitchesThroughButNoChanges) {
+    Machine m;
+    m.StoreDesktops({"One", "Two", "Three"});
+    Hwnd w = m.Window("W");
+    m.Start();
+    m.sim.messageBoxHook = [&](SimMachine &sim, const SimMessageBox &) {
+        sim.ClickNotifyIcon(m.app.MainWindow, 2);
+        EXPECT_EQ(m.Current(), 2);
+        for (Uint id : {110u, 112u, 402u})
+            sim.SendMessageA(m.app.MainWindow, WM_COMMAND, id, 0);
+        sim.SendMessageA(m.app.MainWindow, UM_MOVETODESKTOP, H(w), 3);
+        return IDYES;
+    };
+    m.Command(102);
+    EXPECT_EQ(m.sim.messageBoxes.size(), 1u);
+    EXPECT_EQ(m.app.DesktopCount(), 3);
+    EXPECT_TRUE(m.sim.QuitPosted());
+    EXPECT_EQ(m.Current(), 1); // shown inside the question, back to 1 when closing
+    EXPECT_FALSE(m.sim.IsMinimized(w));
+}
+
+// The user minimises W, the menu's refresh marks it, the user restores it while the question is
+// open: the deletion does not minimise it for good.
+TEST(Confirmations, TheDeletionSeesWindowsAsTheyAreWhenTheUserAnswers) {
+    Machine m;
+    m.StoreDesktops({"One", "Two", "Three"});
+    Hwnd w = m.Window("W");
+    m.Start();
+    m.Show(2);
+    m.sim.ShowWindow(w, SW_RESTORE); // restored from the taskbar: a window of desktop 2 ...
+    m.OpenMenu(2);                   // ... once the table is refreshed
+    m.sim.ShowWindow(w, SW_MINIMIZE);
+    m.OpenMenu(2);
+    EXPECT_EQ(FindWindowEntry(m.app, w)->Minimized, 1);
+    m.sim.messageBoxHook = [&](SimMachine &sim, const SimMessageBox &) {
+        sim.ShowWindow(w, SW_RESTORE);
+        return IDYES;
+    };
+    m.Command(112);
+    EXPECT_EQ(m.app.DesktopCount(), 2);
+    EXPECT_FALSE(m.sim.IsMinimized(w));
+    m.Show(1);
+    m.Show(2);
+    EXPECT_FALSE(m.sim.IsMinimized(w));
+}
+
+// A window whose thread stopped answering is left as it is and keeps its desktop; a switch asked
+// for from inside the switch does not start; once it answers, it follows its desktop again.
+TEST(HungWindows, AreLeftAsTheyAreAndFollowTheirDesktopOnceTheyAnswer) {
+    Machine m;
+    m.StoreDesktops({"One", "Two", "Three"});
+    Hwnd a = m.Window("A");
+    Hwnd h = m.Window("H");
+    m.Start();
+    m.sim.SetWindowProc(a, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
+        if (message == WM_SIZE) m.sim.SendMessageA(m.app.MainWindow, UM_DESKTOP(3), 0, WM_LBUTTONDOWN);
+        return m.sim.DefWindowProc(w, message, wParam, lParam);
+    });
+    m.sim.SetHung(h, true);
+    m.Show(2);
+    EXPECT_EQ(m.Current(), 2);
+    EXPECT_TRUE(m.sim.IsMinimized(a));
+    EXPECT_FALSE(m.sim.IsMinimized(h));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+    m.Show(3);
+    EXPECT_EQ(FindWindowEntry(m.app, h)->Desktop, 1);
+    m.sim.SetHung(h, false);
+    m.Show(2);
+    EXPECT_TRUE(m.sim.IsMinimized(h));
+    m.Show(1);
+    EXPECT_FALSE(m.sim.IsMinimized(h));
+    EXPECT_FALSE(m.sim.IsMinimized(a));
+    m.sim.SetHung(h, true);
+    m.Send(UM_MOVETODESKTOP, H(h), 2); // would wait for it: left as it is
+    EXPECT_FALSE(m.sim.IsMinimized(h));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
+// Other programs cannot move, stick, hide or show our own windows.
+TEST(ForeignMessages, NeverMoveTheProgramsOwnWindows) {
+    Machine m;
+    m.Start();
+    for (Hwnd own : {m.app.MainWindow, m.app.FloatingWindow}) {
+        m.Send(UM_MOVETODESKTOP, H(own), 2);
+        m.Send(UM_SETSTICKY, H(own), 1);
+    }
+    m.Show(2);
+    m.Show(1);
+    EXPECT_FALSE(m.sim.IsVisible(m.app.MainWindow));
+    EXPECT_FALSE(m.sim.IsVisible(m.app.FloatingWindow));
+    const WindowEntry *main = FindWindowEntry(m.app, m.app.MainWindow);
+    EXPECT_TRUE(main == nullptr || main->Sticky == 0);
+}
+
+// An Applications command names the window its menu showed, though a switch inside the menu
+// reordered the table; without a menu, the identifiers name nothing.
+TEST(ForeignMessages, ApplicationsCommandsNameTheWindowTheMenuShowed) {
+    Machine m;
+    Hwnd x = m.Window("X");
+    Hwnd y = m.Window("Y");
+    Hwnd w = m.Window("W");
+    m.Start();
+    m.Command(1024 + 16 * EntryIndex(m.app, w) + 2);
+    EXPECT_EQ(FindWindowEntry(m.app, w)->Desktop, 1);
+    m.sim.menuChooser = [&](SimMachine &sim, Hmenu) {
+        const Uint id = 1024 + 16 * EntryIndex(m.app, w) + 2;
+        sim.DestroyWindow(x); // the purge moves the last entry into its place
+        sim.SendMessageA(m.app.MainWindow, UM_DESKTOP(2), 0, WM_LBUTTONDOWN);
+        sim.SendMessageA(m.app.MainWindow, UM_DESKTOP(1), 0, WM_LBUTTONDOWN);
+        return id;
+    };
+    m.OpenMenu(1);
+    EXPECT_EQ(FindWindowEntry(m.app, w)->Desktop, 2);
+    EXPECT_EQ(FindWindowEntry(m.app, y)->Desktop, 1);
+    EXPECT_TRUE(m.sim.IsMinimized(w));
+    EXPECT_FALSE(m.sim.IsMinimized(y));
+}
+
+// "TaskbarCreated": the icons come back with the shown desktop's picture and the titles, also
+// when it arrives during a dialog (added when it closes); in mode 2 the single icon comes back.
+TEST(Taskbar, IconsComeBackWhenTheTaskbarRestarts) {
+    Machine m;
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    m.Show(2);
+    m.sim.RestartTaskbar();
+    ASSERT_EQ(m.sim.NotifyIcons().size(), 3u);
+    for (Uint n = 1; n <= 3; ++n) {
+        const SimIcon *icon = m.sim.NotifyIcon(m.app.MainWindow, n);
+        ASSERT_NE(icon, nullptr);
+        EXPECT_EQ(SimMachine::IconId(icon->icon), n == 2 ? 10 : 11);
+        EXPECT_EQ(icon->tip, Title(m, static_cast<int>(n)));
+        EXPECT_EQ(icon->callbackMessage, UM_DESKTOP(static_cast<int>(n)));
+    }
+    m.sim.ScriptDialog([&](SimMachine &sim, Hwnd dialog) {
+        sim.RestartTaskbar();
+        EXPECT_TRUE(sim.NotifyIcons().empty());
+        sim.Click(dialog, IDCANCEL);
+    });
+    m.Command(421); // Rename of desktop 3
+    ASSERT_EQ(m.sim.NotifyIcons().size(), 3u);
+    EXPECT_EQ(SimMachine::IconId(m.sim.NotifyIcon(m.app.MainWindow, 2)->icon), 10);
+    EXPECT_EQ(SimMachine::IconId(m.sim.NotifyIcon(m.app.MainWindow, 3)->icon), 11);
+    m.Send(m.sim.RegisterWindowMessageA("TaskbarCreated")); // the icons are still there
+    EXPECT_EQ(m.sim.NotifyIcons().size(), 3u);
+    m.Command(601);
+    m.sim.RestartTaskbar();
+    ASSERT_EQ(m.sim.NotifyIcons().size(), 1u);
+    EXPECT_EQ(m.sim.NotifyIcon(m.app.MainWindow, 0)->callbackMessage, UM_DESKTOP(2));
+}
+
+// A fixed sequence of random events; QUILLANE_RANDOM_STEPS runs longer (bench/random_run is the
+// optimised long run).
+TEST(RandomSequence, EveryEventKeepsTheDesktopsAndTheWindows) {
+    const char *configured = std::getenv("QUILLANE_RANDOM_STEPS");
+    const long steps = configured != nullptr ? std::atol(configured) : 20000;
+    RandomWorld world(20261209);
+    for (long i = 0; i < steps; ++i)
+        if (!world.Step()) break;
+    EXPECT_EQ(world.Failure(), "");
+    EXPECT_GT(world.sweeps, 0u);
+}
+
+} // namespace
+} // namespace q::test

@@ -1,0 +1,175 @@
+# quillane.exe among other programs: messages arriving inside its delete confirmation, a window
+# whose thread stops answering, and a taskbar that comes back. Sourced by tests/wine/run.sh after
+# menus.sh, whose mn_* helpers it uses (program, keys, icons, registry).
+
+RB_SETTINGS='HKCU\Software\Halvern\Quillane'
+
+# rb_boxes: the number of message boxes and dialogs on the screen.
+rb_boxes() {
+    mn_drv count '#32770'
+    tr -d '\r\n' <"$WINE_OUT"
+}
+
+# rb_titles: the stored titles, "Home Work" and the like.
+rb_titles() {
+    local n count out=()
+    count=$(mn_value "$RB_SETTINGS" Desktop | sed -n 's/.*data=\(..\).*/\1/p')
+    for ((n = 1; n <= 16#${count:-0}; n++)); do
+        out+=("$(mn_value "$RB_SETTINGS\\Desktop$n" DesktopTitle | sed 's/.*text="\(.*\)"$/\1/')")
+    done
+    echo "${out[*]}"
+}
+
+# The deletion deletes the desktop its question named. While the question is open, a click on
+# another desktop's icon shows nothing (the question stays about the desktop on the screen).
+rb_scenario_delete_named() {
+    mn_seed_desktops Home Work Play
+    expect "window R1 on Home" mn_windows R r
+    expect "quillane.exe starts" mn_start
+    expect_eq "$(mn_wait_icons "1 1 1")" "1 1 1" "three icons"
+
+    mn_drv post Quillane 273 422 0 # Delete of desktop 3, "Play"
+    expect "confirmation" mn_dialog Confirmation
+    expect_eq "$(mn_control 65535 | sed 's/.* text=//')" '"Would you really delete the desktop named "Play" ?"' \
+        "question names Play"
+    expect "Play is shown while asking" mn_iconic 1 R1
+    mn_left_click 1 # desktop 2, "Work"
+    mn_drv post Quillane 0x402 0 0x201
+    mn_drv send Quillane 0 0 0 # the program answers: both clicks were handled
+    expect_eq "$(rb_boxes)" 1 "still one question"
+    mn_keys Return
+    expect "Yes closes the confirmation" mn_gone Confirmation
+    expect_eq "$(mn_wait_value "$RB_SETTINGS" Desktop "type=4 size=4 data=02000000")" \
+        "type=4 size=4 data=02000000" "two desktops left"
+    expect_eq "$(rb_titles)" "Home Work" "Play deleted, Work kept"
+    expect "back on Home" mn_iconic 0 R1
+    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons"
+    mn_stop
+}
+
+# A second Delete inside the question asks nothing and deletes nothing: Yes deletes one desktop.
+rb_scenario_delete_twice() {
+    mn_seed_desktops One Two Three
+    expect "quillane.exe starts" mn_start
+    mn_drv post Quillane 273 112 0
+    expect "confirmation" mn_dialog Confirmation
+    mn_drv post Quillane 273 112 0
+    mn_drv post Quillane 273 101 0 # About: opens inside the question once the 112 before it ran
+    expect "About box inside the question" mn_probe window "About" 10
+    expect_eq "$(rb_boxes)" 2 "the question and the About box, no second question"
+    mn_keys Escape
+    expect "About box closed" mn_gone "About"
+    expect "the question is still open" mn_dialog Confirmation
+    # The keyboard focus went back to the About box's hidden owner: Yes is pressed by message.
+    mn_drv post '#32770' 273 6 0
+    expect "the question is answered" mn_gone Confirmation
+    mn_drv send Quillane 0 0 0
+    expect_eq "$(mn_value "$RB_SETTINGS" Desktop | cut -d' ' -f1-2)" "type=4 size=4" "Desktop stored"
+    expect_eq "$(mn_value "$RB_SETTINGS" Desktop)" "type=4 size=4 data=02000000" "one desktop deleted at most"
+    expect "still running" kill -0 "$MN_PID"
+    mn_stop
+}
+
+# Six deletions posted at once with four desktops: one question; Yes leaves three desktops, and
+# the program goes on (a Create after it works).
+rb_scenario_delete_six() {
+    local i
+    mn_seed_desktops A B C D
+    expect "quillane.exe starts" mn_start
+    for ((i = 0; i < 6; i++)); do mn_drv post Quillane 273 112 0; done
+    expect "confirmation" mn_dialog Confirmation
+    mn_drv send Quillane 0 0 0
+    expect_eq "$(rb_boxes)" 1 "one question for six requests"
+    mn_keys Return
+    expect "Yes closes it" mn_gone Confirmation
+    mn_probe window Confirmation 1.5
+    expect_eq "$WINE_RC" 1 "no further question"
+    expect_eq "$(mn_wait_value "$RB_SETTINGS" Desktop "type=4 size=4 data=03000000")" \
+        "type=4 size=4 data=03000000" "three desktops"
+    expect_eq "$(rb_titles)" "B C D" "the first desktop deleted"
+    mn_drv post Quillane 273 110 0
+    expect_eq "$(mn_wait_value "$RB_SETTINGS" Desktop "type=4 size=4 data=04000000")" \
+        "type=4 size=4 data=04000000" "a Create afterwards"
+    expect "still running" kill -0 "$MN_PID"
+    mn_stop
+}
+
+# A window whose thread stops pumping, on the desktop being left: the switch ends, the program
+# answers, the other windows go and come back, the hung window stays as it was.
+rb_scenario_hung_window() {
+    local hung_out="$WS_DIR/out/$WS_PREFIX_NAME.hung.out" hung_pid
+    expect "windows G1, G2" pg_windows G 2
+    wine "$BUILD/tests/wine/driver.exe" hung-window Stuck </dev/null >"$hung_out" 2>&1 &
+    hung_pid=$!
+    expect "window Stuck" mn_drv wait-title Stuck 15
+    expect "quillane.exe starts" mn_start
+    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons"
+    mn_drv post QuillaneDriverHung 0x464 0 0 # WM_USER + 100: its thread sleeps from now on
+
+    mn_left_click 1
+    expect "the switch minimises the others" mn_iconic 1 G1 G2
+    expect "the program answers after the switch" mn_drv send Quillane 0 0 0
+    expect_eq "$(mn_state Stuck)" "iconic=0" "the hung window is left as it was"
+    mn_left_click 1 # the shown desktop: nothing, and no wait
+    mn_drv post Quillane 0x402 0 0x201
+    expect "the program still answers" mn_drv send Quillane 0 0 0
+    mn_left_click 0
+    expect "the others come back" mn_iconic 0 G1 G2
+    expect "the program answers after the way back" mn_drv send Quillane 0 0 0
+    mn_stop
+    kill "$hung_pid" 2>/dev/null || true
+}
+
+# The shell's "TaskbarCreated" after the icons were lost: they come back with the shown
+# desktop's picture and answer clicks; in mode 2 the single icon comes back.
+rb_scenario_taskbar_created() {
+    local current other
+    expect "window T1" mn_windows T t
+    expect "quillane.exe starts" mn_start
+    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons"
+    mn_left_click 1
+    expect "on desktop 2" mn_iconic 1 T1
+    pg_shot
+    other=$(pg_icon_sig 0)
+    current=$(pg_icon_sig 1)
+
+    expect "icons deleted from outside" mn_drv tray-delete Quillane 1 2
+    expect_eq "$(mn_wait_icons "0 0 0")" "0 0 0" "no icons left"
+    expect "TaskbarCreated" mn_drv taskbar-created Quillane
+    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "both icons back"
+    pg_shot
+    expect_eq "$(pg_icon_sig 0)" "$other" "icon 1 back with the other-desktop picture"
+    expect_eq "$(pg_icon_sig 1)" "$current" "icon 2 back with the current-desktop picture"
+    mn_left_click 0
+    expect "icon 1 answers a click" mn_iconic 0 T1
+    expect "icon 1 opens the menu" mn_open_menu 0
+    mn_keys Escape
+    expect "menu closed" mn_menu_closed
+    expect "TaskbarCreated with the icons still there" mn_drv taskbar-created Quillane
+    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "still two icons"
+
+    mn_drv send Quillane 273 601 0
+    expect_eq "$(mn_wait_icons "1 0 0")" "1 0 0" "one icon in mode 2"
+    expect "main icon deleted from outside" mn_drv tray-delete Quillane 0
+    expect_eq "$(mn_wait_icons "0 0 0")" "0 0 0" "no icon left"
+    expect "TaskbarCreated in mode 2" mn_drv taskbar-created Quillane
+    expect_eq "$(mn_wait_icons "1 0 0")" "1 0 0" "the main icon back"
+    expect "the main icon opens the menu" mn_open_menu 0
+    mn_keys Escape
+    expect "menu closed" mn_menu_closed
+    mn_stop
+}
+
+# What the check for a hung window costs next to what it guards (figures, no verdict).
+rb_scenario_answer_cost() {
+    expect "windows C1..C20" pg_windows C 20
+    expect "measured" mn_drv answer-cost C 20 5
+    sed 's/^/  /' "$WINE_OUT"
+}
+
+add_scenario robust-delete-named rb_scenario_delete_named
+add_scenario robust-delete-twice rb_scenario_delete_twice
+add_scenario robust-delete-six rb_scenario_delete_six
+add_scenario robust-hung-window rb_scenario_hung_window
+add_scenario robust-taskbar-created rb_scenario_taskbar_created
+add_scenario robust-answer-cost rb_scenario_answer_cost
