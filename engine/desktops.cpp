@@ -1,6 +1,6 @@
 #include "engine/desktops.h"
 
-#include <cstdio>
+#include "platform/format.h"
 
 #include "config/settings.h"
 #include "config/wallpaper.h"
@@ -36,7 +36,7 @@ bool Confirmed(AppState &app) {
     char caption[32];
     LoadText(app, 2, question, sizeof question);
     LoadText(app, 4, caption, sizeof caption);
-    std::snprintf(text, sizeof text, question, app.Record(app.CurrentDesktop()).DesktopTitle);
+    FormatText(text, sizeof text, question, app.Record(app.CurrentDesktop()).DesktopTitle);
     return app.Sys->message.MessageBoxA(nullptr, text, caption, MB_ICONQUESTION | MB_YESNO) == IDYES;
 }
 
