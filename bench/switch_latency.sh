@@ -3,13 +3,16 @@
 # bench/switch_latency.cpp) times its switches against the same minimising and restoring done
 # by hand, for 0, 10, 40 and 100 windows. Prints figures only; nothing passes or fails.
 #
-#   bench/switch_latency.sh [BUILD_DIR] [ROUNDS]     default build/i686, 5 rounds
+#   bench/switch_latency.sh [BUILD_DIR] [ROUNDS] [MODE]   default build/i686, 5 rounds, mode 1
 #
+# MODE 2 (one notification icon, whose callback message alone changes at a switch) or 3 (the
+# floating window) shows what the icon updates of mode 1 cost.
 # The x86_64 build runs in a 64-bit prefix. QUILLANE_WINE_DIR reuses a booted prefix template.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build/i686}" && pwd)
 ROUNDS=${2:-5}
+MODE=${3:-1}
 for f in app/quillane.exe bench/switch_latency.exe tests/wine/driver.exe; do
     [[ -f $BUILD/$f ]] || { echo "missing $BUILD/$f: build it first" >&2; exit 2; }
 done
@@ -27,7 +30,9 @@ quillane=$!
 wine_run 30 "$BUILD/tests/wine/driver.exe" wait-window Quillane 20
 [[ $WINE_RC == 0 ]] || { echo "quillane.exe did not start" >&2; exit 1; }
 
-echo "quillane.exe: $BUILD/app/quillane.exe ($WS_ARCH prefix)"
+# The display-mode commands are 600, 601 and 602.
+[[ $MODE == 1 ]] || wine_run 30 "$BUILD/tests/wine/driver.exe" send Quillane 273 $((599 + MODE)) 0
+echo "quillane.exe: $BUILD/app/quillane.exe ($WS_ARCH prefix), display mode $MODE"
 wine_run 900 "$BUILD/bench/switch_latency.exe" "$ROUNDS" 0 10 40 100
 cat "$WINE_OUT"
 [[ -s $WINE_ERR ]] && cat "$WINE_ERR" >&2
