@@ -3,6 +3,9 @@
 // DLL: the first Windows 95 releases have none, and its start-up alone was a fifth of the exe.
 // Built with -fno-builtin and without loop-to-call rewriting (app/CMakeLists.txt), so that the
 // compiler does not turn these loops back into calls to themselves.
+// A C or C++ library function the program starts to use (snprintf, strncmp, operator new...)
+// is therefore linked from nowhere: add it here, or use the system's (wsprintfA, lstrcmpiA).
+
 #include <windows.h>
 
 #include <cstddef>
