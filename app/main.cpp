@@ -10,11 +10,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <new>
 #include "app/bitmap_background.h"
 
 namespace {
 
-q::AppState app;
+// The program's one state, made at the start of WinMain in zeroed storage: a global with
+// initial values would be carried whole in the executable (nearly 6 KB).
+alignas(q::AppState) unsigned char appStorage[sizeof(q::AppState)];
+q::AppState &app = *reinterpret_cast<q::AppState *>(appStorage);
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     bool handled = false;
@@ -51,6 +55,7 @@ void RegisterClass(HINSTANCE instance, const char *name, WNDPROC procedure, HICO
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    new (appStorage) q::AppState();
     InitCommonControls();
     app.Sys = &q::Win32Ports();
     const bool uninstall = q::IsUninstallArgument(q::ArgumentText(GetCommandLineA()));

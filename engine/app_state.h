@@ -64,6 +64,12 @@ struct WindowTable {
     WindowEntry *Entries = nullptr;
     std::int32_t Count = 0;
     std::int32_t Capacity = 0;
+    // From handle to entry, so that a refresh or a capture does not search the table once per
+    // window: open addressing over IndexSize slots (a power of two, at least twice Capacity),
+    // each 0 or the position of the first entry of its window plus one. Without memory for it
+    // (Index null) every lookup searches the table instead.
+    std::int32_t *Index = nullptr;
+    std::int32_t IndexSize = 0;
 };
 
 constexpr std::int32_t WindowTableStep = 64;

@@ -1,6 +1,6 @@
 #include "engine/desktops.h"
 
-#include <cstdio>
+#include "platform/format.h"
 
 #include "config/settings.h"
 #include "config/wallpaper.h"
@@ -39,7 +39,7 @@ bool Confirmed(AppState &app, int d) {
     char caption[32];
     LoadText(app, 2, question, sizeof question);
     LoadText(app, 4, caption, sizeof caption);
-    std::snprintf(text, sizeof text, question, app.Record(d).DesktopTitle);
+    FormatText(text, sizeof text, question, app.Record(d).DesktopTitle);
     app.DeleteAsking = 1;
     const int answer = app.Sys->message.MessageBoxA(nullptr, text, caption, MB_ICONQUESTION | MB_YESNO);
     app.DeleteAsking = 0;

@@ -12,6 +12,56 @@ void HeapRelease(void *block) { std::free(block); }
 
 Allocator DefaultAllocator() { return Allocator{HeapAllocate, HeapRelease}; }
 
+namespace {
+
+std::uint32_t HashWindow(Hwnd window) {
+    auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(window));
+    bits ^= bits >> 32;
+    // Fibonacci hashing: the upper half of the product is the well mixed one (see IndexSlot).
+    return static_cast<std::uint32_t>(bits) * 0x9E3779B1u;
+}
+
+// The slot that holds `window`, or the empty one where it would go.
+std::int32_t IndexSlot(const WindowTable &table, Hwnd window) {
+    const std::uint32_t mask = static_cast<std::uint32_t>(table.IndexSize) - 1;
+    const std::uint32_t h = HashWindow(window);
+    std::uint32_t slot = (h >> 16 | h << 16) & mask;
+    while (table.Index[slot] != 0 && table.Entries[table.Index[slot] - 1].Window != window)
+        slot = (slot + 1) & mask;
+    return static_cast<std::int32_t>(slot);
+}
+
+// Enters entry `position`, unless an earlier entry of the same window holds the slot.
+void IndexEntry(WindowTable &table, std::int32_t position) {
+    std::int32_t slot = IndexSlot(table, table.Entries[position].Window);
+    if (table.Index[slot] == 0) table.Index[slot] = position + 1;
+}
+
+void FillIndex(WindowTable &table) {
+    std::memset(table.Index, 0, sizeof(std::int32_t) * static_cast<std::size_t>(table.IndexSize));
+    for (std::int32_t i = 0; i < table.Count; ++i)
+        IndexEntry(table, i);
+}
+
+// Gives the index room for the table's capacity and fills it. Without memory there is no
+// index, and lookups search the table until a later growth or purge gets one.
+void SizeIndex(AppState &app) {
+    WindowTable &table = app.Windows;
+    std::int32_t size = 2 * WindowTableStep;
+    while (size < 2 * table.Capacity)
+        size *= 2;
+    if (table.Index == nullptr || table.IndexSize != size) {
+        if (table.Index != nullptr) app.Memory.Release(table.Index);
+        table.Index = static_cast<std::int32_t *>(
+            app.Memory.Allocate(sizeof(std::int32_t) * static_cast<std::size_t>(size)));
+        table.IndexSize = table.Index != nullptr ? size : 0;
+        if (table.Index == nullptr) return;
+    }
+    FillIndex(table);
+}
+
+} // namespace
+
 bool CreateWindowTable(AppState &app, std::int32_t capacity) {
     app.Windows = WindowTable{};
     auto *entries = static_cast<WindowEntry *>(
@@ -19,11 +69,13 @@ bool CreateWindowTable(AppState &app, std::int32_t capacity) {
     if (entries == nullptr) return false;
     app.Windows.Entries = entries;
     app.Windows.Capacity = capacity;
+    SizeIndex(app);
     return true;
 }
 
 void FreeWindowTable(AppState &app) {
     if (app.Windows.Entries != nullptr) app.Memory.Release(app.Windows.Entries);
+    if (app.Windows.Index != nullptr) app.Memory.Release(app.Windows.Index);
     app.Windows = WindowTable{};
 }
 
@@ -39,6 +91,7 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
         if (table.Entries != nullptr) app.Memory.Release(table.Entries);
         table.Entries = grown;
         table.Capacity = capacity;
+        SizeIndex(app);
     }
     WindowEntry &entry = table.Entries[table.Count++];
     entry.Window = window;
@@ -48,10 +101,16 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     entry.Sticky = window == app.FloatingWindow && window != nullptr ? 1 : 0;
     entry.Minimized = (style & WS_MINIMIZE) != 0 ? 1 : 0;
     entry.Popup = style & WS_POPUP;
+    if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
     return &entry;
 }
 
 WindowEntry *FindWindowEntry(AppState &app, Hwnd window) {
+    WindowTable &table = app.Windows;
+    if (table.Index != nullptr) {
+        std::int32_t position = table.Index[IndexSlot(table, window)];
+        return position != 0 ? &table.Entries[position - 1] : nullptr;
+    }
     for (std::int32_t i = 0; i < app.Windows.Count; ++i)
         if (app.Windows.Entries[i].Window == window) return &app.Windows.Entries[i];
     return nullptr;
@@ -72,6 +131,7 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
 
 void PurgeWindowTable(AppState &app) {
     WindowTable &table = app.Windows;
+    const std::int32_t before = table.Count;
     std::int32_t i = 0;
     while (i < table.Count) {
         if (app.Sys->window.IsWindow(table.Entries[i].Window)) {
@@ -80,6 +140,12 @@ void PurgeWindowTable(AppState &app) {
             --table.Count;
             table.Entries[i] = table.Entries[table.Count];
         }
+    }
+    // Entries have moved: the index is made again from the table (tried again if it was missing).
+    if (table.Index == nullptr) {
+        if (table.Entries != nullptr) SizeIndex(app);
+    } else if (table.Count != before) {
+        FillIndex(table);
     }
 }
 
@@ -135,20 +201,48 @@ void CaptureZOrder(AppState &app, int desktop) {
     }
 }
 
-void SortByZRank(std::int32_t count, RankedWindow *items) {
-    // Bubble passes: stable, and the lists are short.
-    bool swapped = true;
-    while (swapped) {
-        swapped = false;
-        for (std::int32_t i = 0; i + 1 < count; ++i) {
-            if (items[i].Rank < items[i + 1].Rank) {
-                RankedWindow t = items[i];
-                items[i] = items[i + 1];
-                items[i + 1] = t;
-                swapped = true;
-            }
+namespace {
+
+// Stable merge of the runs [from, middle) and [middle, to) of `in` into `out`, higher rank first.
+void MergeRuns(const RankedWindow *in, RankedWindow *out, std::int32_t from, std::int32_t middle,
+               std::int32_t to) {
+    std::int32_t a = from, b = middle, o = from;
+    while (a < middle && b < to)
+        out[o++] = in[b].Rank > in[a].Rank ? in[b++] : in[a++];
+    while (a < middle)
+        out[o++] = in[a++];
+    while (b < to)
+        out[o++] = in[b++];
+}
+
+} // namespace
+
+void SortByZRank(std::int32_t count, RankedWindow *items, RankedWindow *scratch) {
+    if (scratch == nullptr) {
+        // No room to merge: insertion, as stable and as right, only slower on long lists.
+        for (std::int32_t i = 1; i < count; ++i) {
+            RankedWindow item = items[i];
+            std::int32_t j = i;
+            for (; j > 0 && items[j - 1].Rank < item.Rank; --j)
+                items[j] = items[j - 1];
+            items[j] = item;
         }
+        return;
     }
+    // Bottom-up merge passes, back and forth between the list and the scratch space.
+    RankedWindow *in = items;
+    RankedWindow *out = scratch;
+    for (std::int32_t width = 1; width < count; width *= 2) {
+        for (std::int32_t from = 0; from < count; from += 2 * width) {
+            std::int32_t middle = from + width < count ? from + width : count;
+            std::int32_t to = middle + width < count ? middle + width : count;
+            MergeRuns(in, out, from, middle, to);
+        }
+        RankedWindow *t = in;
+        in = out;
+        out = t;
+    }
+    if (in != items) std::memcpy(items, in, sizeof(RankedWindow) * static_cast<std::size_t>(count));
 }
 
 void ParkWindow(AppState &app, Hwnd window) {
@@ -186,14 +280,21 @@ RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
         list.Sorted = true;
         return list;
     }
+    // The list and, behind it, the room its sort merges into; failing that, the list alone.
+    RankedWindow *scratch = nullptr;
     list.Items = static_cast<RankedWindow *>(
-        app.Memory.Allocate(sizeof(RankedWindow) * static_cast<std::size_t>(count)));
+        app.Memory.Allocate(sizeof(RankedWindow) * 2 * static_cast<std::size_t>(count)));
+    if (list.Items != nullptr)
+        scratch = list.Items + count;
+    else
+        list.Items = static_cast<RankedWindow *>(
+            app.Memory.Allocate(sizeof(RankedWindow) * static_cast<std::size_t>(count)));
     if (list.Items == nullptr) return list; // restored unsorted, see RestoreWindows
     for (std::int32_t i = 0; i < table.Count && list.Count < count; ++i) {
         const WindowEntry &entry = table.Entries[i];
         if (take(app, entry, desktop)) list.Items[list.Count++] = RankedWindow{entry.Window, entry.ZRank};
     }
-    SortByZRank(list.Count, list.Items);
+    SortByZRank(list.Count, list.Items, scratch);
     list.Sorted = true;
     return list;
 }

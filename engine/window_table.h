@@ -27,7 +27,9 @@ bool EnumRefreshProc(Hwnd window, void *app);
 bool IsTrackedClass(const char *className);
 
 void CaptureZOrder(AppState &app, int desktop);
-void SortByZRank(std::int32_t count, RankedWindow *items);
+// Higher rank first, equal ranks in their order. `scratch` holds `count` more items to merge
+// into; without it the sort still gives the same order, in quadratic time.
+void SortByZRank(std::int32_t count, RankedWindow *items, RankedWindow *scratch = nullptr);
 void ParkWindow(AppState &app, Hwnd window);
 
 enum class Animation { Off, Back };

@@ -4,7 +4,7 @@
 quillane_packages=(
   cmake ninja-build g++ python3 libgtest-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
-  wine wine32:i386 fonts-wine
+  wine wine32:i386 wine64 fonts-wine
   xvfb x11-xkb-utils x11-utils xdotool imagemagick
 )
 

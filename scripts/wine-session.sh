@@ -1,5 +1,7 @@
 # Wine test sessions: one Xvfb screen, one booted 32-bit prefix template per run, and a fresh
-# copy of the template per scenario. Source it from bash:
+# copy of the template per scenario. With WS_ARCH=win64 set before the start, the prefix is a
+# 64-bit one and every Wine command goes to the 64-bit loader (for the x86_64 build). Source
+# it from bash:
 #
 #   . scripts/wine-session.sh
 #   wine_session_start              # Xvfb + template; installs the cleanup trap
@@ -33,6 +35,7 @@ EOF
 }
 
 WS_DIR=${WS_DIR:-}
+WS_ARCH=${WS_ARCH:-win32}
 WS_XVFB_PID=${WS_XVFB_PID:-}
 WS_PREFIXES=()
 WS_KEEP_DIR=0
@@ -48,8 +51,19 @@ ws_elapsed() { awk -v a="$1" -v b="$(ws_now)" 'BEGIN { printf "%.1f", b - a }'; 
 
 # The environment every Wine command of the session runs with.
 ws_export_wine_env() {
-    # win64 where the kernel runs no 32-bit programs (test the x86_64 build there).
-    export WINEARCH=${QUILLANE_WINE_ARCH:-win32}
+    export WINEARCH=$WS_ARCH
+    if [[ $WS_ARCH == win64 ]]; then
+        # `wine` (and `wineboot` through `wine-stable`) would start the 32-bit loader first,
+        # which cannot run at all where the system runs no 32-bit programs.
+        local name
+        mkdir -p "$WS_DIR/bin"
+        for name in wine wine-stable; do
+            printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' \
+                >"$WS_DIR/bin/$name"
+            chmod +x "$WS_DIR/bin/$name"
+        done
+        case ":$PATH:" in *":$WS_DIR/bin:"*) ;; *) export PATH="$WS_DIR/bin:$PATH" ;; esac
+    fi
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 }
@@ -85,11 +99,16 @@ ws_start_xvfb() {
 }
 
 ws_template_stamp() {
-    { wine --version 2>/dev/null; echo "$WINEARCH"; ws_session_reg; } | md5sum | cut -d' ' -f1
+    { wine --version 2>/dev/null; echo "$WS_ARCH"; ws_session_reg; } | md5sum | cut -d' ' -f1
+}
+
+ws_template_dir() {
+    if [[ $WS_ARCH == win64 ]]; then echo "$WS_DIR/template64"; else echo "$WS_DIR/template"; fi
 }
 
 ws_boot_template() {
-    local template="$WS_DIR/template" stamp started
+    local template stamp started
+    template=$(ws_template_dir)
     stamp=$(ws_template_stamp)
     if [[ -f $template/.quillane-template && $(cat "$template/.quillane-template") == "$stamp" ]]; then
         ws_log "reusing prefix template $template"
@@ -146,7 +165,7 @@ new_prefix() {
         WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
         rm -rf "$prefix"
     fi
-    cp -a "$WS_DIR/template" "$prefix"
+    cp -a "$(ws_template_dir)" "$prefix"
     export WINEPREFIX="$prefix"
     WS_PREFIX_NAME=$name
     WS_PREFIXES+=("$prefix")
@@ -232,8 +251,10 @@ wine_session_stop() {
     done
     WS_PREFIXES=()
     # Interrupted while the template was booting.
-    if [[ -n $WS_DIR && -d $WS_DIR/template && ! -f $WS_DIR/template/.quillane-template ]]; then
-        WINEPREFIX="$WS_DIR/template" wineserver -k </dev/null >/dev/null 2>&1 || true
+    local template
+    template=$(ws_template_dir)
+    if [[ -n $WS_DIR && -d $template && ! -f $template/.quillane-template ]]; then
+        WINEPREFIX="$template" wineserver -k </dev/null >/dev/null 2>&1 || true
     fi
     if [[ -n $WS_XVFB_PID ]]; then
         kill "$WS_XVFB_PID" 2>/dev/null || true

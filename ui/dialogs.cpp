@@ -1,12 +1,12 @@
 #include "ui/dialogs.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "config/settings.h"
 #include "engine/hotkeys.h"
 #include "engine/names.h"
+#include "platform/format.h"
 #include "res/texts.h"
 #include "ui/icons.h"
 #include "ui/texts.h"
@@ -33,7 +33,7 @@ void FillTemplate(AppState &app, Hwnd window, int templateSize, const char *valu
     // Our templates hold exactly one "%s"; a template without one is shown as it is.
     const char *mark = std::strstr(pattern, "%s");
     if (mark == nullptr) return;
-    std::snprintf(text, sizeof text, "%.*s%s%s", static_cast<int>(mark - pattern), pattern, value, mark + 2);
+    FormatText(text, sizeof text, "%.*s%s%s", static_cast<int>(mark - pattern), pattern, value, mark + 2);
     app.Sys->window.SetWindowTextA(window, text);
 }
 
@@ -76,7 +76,7 @@ void HotKeyText(AppState &app, std::uint32_t value, char (&text)[32]) {
     if ((value & 0xFFFF) == 0)
         LoadText(app, 6, key, sizeof key);
     else
-        std::snprintf(key, sizeof key, "F%d", static_cast<int>(value & 0xFFFF) - 111);
+        FormatText(key, sizeof key, "F%d", static_cast<int>(value & 0xFFFF) - 111);
     JoinHotKey(value >> 16, key, text);
 }
 
@@ -116,7 +116,7 @@ std::intptr_t HotKeyDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wPar
         app_.Sys->message.SendMessageA(list, LB_SETCOLUMNWIDTH, 40, 0);
         for (int i = 1; i <= 24; ++i) {
             char name[8];
-            std::snprintf(name, sizeof name, "F%d", i);
+            FormatText(name, sizeof name, "F%d", i);
             app_.Sys->message.SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<Lparam>(name));
         }
         Uint modifiers = stored >> 16;
@@ -162,7 +162,7 @@ void HotKeyDialog::OnOk(Hwnd dialog) {
             char text[128 + 32];
             LoadText(app_, 5, pattern, sizeof pattern);
             HotKeyText(app_, modifiers << 16 | key, keyText);
-            std::snprintf(text, sizeof text, pattern, keyText);
+            FormatText(text, sizeof text, pattern, keyText);
             app_.Sys->message.MessageBoxA(dialog, text, "Information", MB_ICONWARNING);
             // The former key was released above; give it back so it keeps working.
             RegisterDesktopHotKey(app_, n);

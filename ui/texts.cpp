@@ -1,6 +1,6 @@
 #include "ui/texts.h"
 
-#include <cstdio>
+#include "platform/format.h"
 
 #include "config/registry_io.h"
 #include "engine/names.h"
@@ -32,7 +32,7 @@ std::int32_t ChooseLanguage(AppState &app) {
 void DefaultTitle(AppState &app, int n, char (&title)[TitleSize]) {
     char word[28];
     LoadText(app, 1, word, sizeof word);
-    std::snprintf(title, sizeof title, "%s %d", word, n);
+    FormatText(title, sizeof title, "%s %d", word, n);
 }
 
 } // namespace q

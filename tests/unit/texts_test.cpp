@@ -3,6 +3,7 @@
 // UTF-8 byte slipped into it) fails.
 #include "res/string_table.h"
 
+#include "platform/format.h"
 #include "platform/wintypes.h"
 #include "res/texts.h"
 
@@ -285,6 +286,26 @@ TEST(DialogTemplate, TemplatesFitWhatTheDialogsReadBack) {
     }
     for (int other : {0, 4, 100, 104})
         EXPECT_EQ(DialogTemplate(other), nullptr) << other;
+}
+
+// The program's own formatter, which fills every template: what snprintf gave, cut short the
+// same way, and a template's stray "%" shown rather than read as an argument.
+TEST(Texts, FormatTextFillsTemplatesAsSnprintfDid) {
+    char text[16];
+    EXPECT_EQ(FormatText(text, sizeof text, "%s %d", "Bureau", 8), 8);
+    EXPECT_STREQ(text, "Bureau 8");
+    FormatText(text, sizeof text, "F%d|%d|%d", 24, -7, -2147483647 - 1);
+    EXPECT_STREQ(text, "F24|-7|-2147483");
+    EXPECT_EQ(FormatText(text, sizeof text, "%.*s[%s]%s", 3, "Titre %s", "abc", "!"), 9);
+    EXPECT_STREQ(text, "Tit[abc]!");
+    const char *stray = "100%% %x %"; // as a template from the resources would come
+    FormatText(text, sizeof text, stray, 5);
+    EXPECT_STREQ(text, "100% %x %");
+    EXPECT_EQ(FormatText(text, 4, "%s", "Desktop"), 3);
+    EXPECT_STREQ(text, "Des");
+    text[0] = 'x';
+    EXPECT_EQ(FormatText(text, 0, "%s", "Desktop"), 0);
+    EXPECT_EQ(text[0], 'x');
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
+#include <random>
 #include <vector>
 
 #include "tests/unit/machine.h"
@@ -210,6 +212,88 @@ TEST(WindowTable, SortByZRankPutsTheBottomWindowFirstAndKeepsEqualRanksInOrder) 
     const Hwnd expected[] = {Handle(3), Handle(2), Handle(1), Handle(4), Handle(5)};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(rising[i].Window, expected[i]) << i;
+
+    // Long lists with many equal ranks: merging and the fallback without room give the one order.
+    std::mt19937 random(7);
+    for (int count : {2, 3, 17, 64, 333}) {
+        std::vector<RankedWindow> list;
+        for (int i = 0; i < count; ++i)
+            list.push_back({Handle(i), static_cast<std::int32_t>(random() % 9)});
+        std::vector<RankedWindow> merged = list, inserted = list, scratch(list.size());
+        SortByZRank(count, merged.data(), scratch.data());
+        SortByZRank(count, inserted.data());
+        for (int i = 0; i < count; ++i) {
+            ASSERT_EQ(merged[static_cast<std::size_t>(i)].Window,
+                      inserted[static_cast<std::size_t>(i)].Window);
+            if (i > 0) {
+                const RankedWindow &a = merged[static_cast<std::size_t>(i) - 1],
+                                   &b = merged[static_cast<std::size_t>(i)];
+                ASSERT_TRUE(a.Rank > b.Rank || (a.Rank == b.Rank && a.Window < b.Window))
+                    << count << " " << i;
+            }
+        }
+    }
+}
+
+// Random adds, refreshes and purges on the simulated machine, some of them without memory:
+// after each, every handle ever seen leads to the first entry of its window, or to none.
+TEST(WindowTable, IndexAgreesWithTheTableThroughRandomAddsRefreshesAndPurges) {
+    test::Machine m;
+    m.app.Memory = RefusingAllocator();
+    refuse = false;
+    ASSERT_TRUE(CreateWindowTable(m.app));
+    std::mt19937 random(20261209);
+    std::vector<Hwnd> alive, seen;
+    auto check = [&](int step, const char *operation) {
+        const WindowTable &t = m.app.Windows;
+        std::map<Hwnd, const WindowEntry *> first;
+        for (std::int32_t i = t.Count - 1; i >= 0; --i)
+            first[t.Entries[i].Window] = &t.Entries[i];
+        for (Hwnd h : seen) {
+            auto it = first.find(h);
+            ASSERT_EQ(FindWindowEntry(m.app, h), it == first.end() ? nullptr : it->second)
+                << "step " << step << " after " << operation;
+        }
+    };
+    for (int step = 0; step < 600; ++step) {
+        refuse = random() % 10 == 0;
+        switch (random() % 6) {
+        case 0:
+        case 1: // new windows, entered one by one as a window move does, or by the next refresh
+            for (int k = static_cast<int>(random() % 12); k >= 0; --k) {
+                Hwnd h =
+                    m.sim.CreateWindow("Notepad", "w", random() % 2 ? Overlapped : Overlapped | WS_MINIMIZE);
+                alive.push_back(h);
+                seen.push_back(h);
+                if (random() % 2) AddWindowEntry(m.app, Overlapped, h);
+            }
+            check(step, "add");
+            break;
+        case 2: // a window entered twice, as the start-up enumeration could meet it again
+            if (!alive.empty()) AddWindowEntry(m.app, Overlapped, alive[random() % alive.size()]);
+            check(step, "add again");
+            break;
+        case 3: // windows destroyed
+            for (int k = static_cast<int>(random() % 8); k >= 0 && !alive.empty(); --k) {
+                std::size_t at = random() % alive.size();
+                m.sim.DestroyWindow(alive[at]);
+                alive.erase(alive.begin() + static_cast<std::ptrdiff_t>(at));
+            }
+            PurgeWindowTable(m.app);
+            check(step, "purge");
+            break;
+        default:
+            m.app.Desktops.CurrentDesktop = 1 + static_cast<int>(random() % 3);
+            UpdateWindowTable(m.app);
+            check(step, "refresh");
+            if (!refuse) {
+                EXPECT_NE(m.app.Windows.Index, nullptr) << "step " << step;
+            }
+            break;
+        }
+    }
+    refuse = false;
+    EXPECT_GT(m.app.Windows.Count, 100); // the table grew well past its first steps
 }
 
 } // namespace

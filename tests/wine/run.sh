@@ -17,6 +17,10 @@ if [[ $# -gt 0 && -d $1 ]]; then
     shift
 fi
 FILTERS=("$@")
+# The x86_64 build runs in a 64-bit prefix.
+if grep -q 'x86_64-w64-mingw32' "$BUILD/CMakeCache.txt" 2>/dev/null; then
+    WS_ARCH=win64
+fi
 PROGRAM_TIMEOUT=${QUILLANE_WINE_TIMEOUT:-120}
 
 # shellcheck source=scripts/wine-session.sh

@@ -348,6 +348,29 @@ pg_scenario_close_from_outside() {
     expect_eq "$(pg_icons)" "0 0 0" "icons removed"
 }
 
+# The whole life in short, for a build that gets no other scenario (the x86_64 one): the first
+# run writes the settings, the icons show, a switch minimises and restores a real window, a
+# second start hands over and ends with 1, WM_CLOSE ends with 0.
+pg_scenario_smoke() {
+    expect "window A1" pg_windows A 1
+    expect "quillane.exe starts" pg_start LANG=C.UTF-8 LC_ALL=C.UTF-8
+    pg_check_first_run_settings Desktop
+    pg_shot
+    expect_eq "$(pg_icons)" "1 1 0" "two icons"
+    pg_drv post Quillane 0x402 0 0x201 # UM_DESKTOP 2, WM_LBUTTONDOWN
+    expect "desktop 2 minimises A1" pg_drv wait-iconic 1 10 A1
+    pg_drv post Quillane 0x401 0 0x201
+    expect "desktop 1 restores A1" pg_drv wait-iconic 0 10 A1
+    wine_run 30 "$BUILD/app/quillane.exe"
+    expect_eq "$WINE_RC" 1 "exit code of the second start"
+    expect "About box of the running instance" pg_drv wait-window '#32770' 10
+    pg_drv post '#32770' 16 0 0
+    pg_drv gone-window '#32770' 10
+    pg_close
+    expect_eq "$WINE_RC" 0 "exit code after WM_CLOSE"
+}
+
+add_scenario program-smoke pg_scenario_smoke
 add_scenario program-first-run-english pg_scenario_first_run_english
 add_scenario program-first-run-french pg_scenario_first_run_french
 add_scenario program-second-start pg_scenario_second_start

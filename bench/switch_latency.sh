@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Switch latency under Wine: quillane.exe runs in a fresh prefix, and switch_latency.exe (from
+# bench/switch_latency.cpp) times its switches against the same minimising and restoring done
+# by hand, for 0, 10, 40 and 100 windows. Prints figures only; nothing passes or fails.
+#
+#   bench/switch_latency.sh [BUILD_DIR] [ROUNDS] [MODE]   default build/i686, 5 rounds, mode 1
+#
+# MODE 2 (one notification icon, whose callback message alone changes at a switch) or 3 (the
+# floating window) shows what the icon updates of mode 1 cost.
+# The x86_64 build runs in a 64-bit prefix. QUILLANE_WINE_DIR reuses a booted prefix template.
+set -euo pipefail
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=$(cd "${1:-$ROOT/build/i686}" && pwd)
+ROUNDS=${2:-5}
+MODE=${3:-1}
+for f in app/quillane.exe bench/switch_latency.exe tests/wine/driver.exe; do
+    [[ -f $BUILD/$f ]] || { echo "missing $BUILD/$f: build it first" >&2; exit 2; }
+done
+if grep -q 'x86_64-w64-mingw32' "$BUILD/CMakeCache.txt" 2>/dev/null; then
+    WS_ARCH=win64
+fi
+
+# shellcheck source=scripts/wine-session.sh
+. "$ROOT/scripts/wine-session.sh"
+wine_session_start
+new_prefix latency
+
+wine "$BUILD/app/quillane.exe" </dev/null >/dev/null 2>&1 &
+quillane=$!
+wine_run 30 "$BUILD/tests/wine/driver.exe" wait-window Quillane 20
+[[ $WINE_RC == 0 ]] || { echo "quillane.exe did not start" >&2; exit 1; }
+
+# The display-mode commands are 600, 601 and 602.
+[[ $MODE == 1 ]] || wine_run 30 "$BUILD/tests/wine/driver.exe" send Quillane 273 $((599 + MODE)) 0
+echo "quillane.exe: $BUILD/app/quillane.exe ($WS_ARCH prefix), display mode $MODE"
+wine_run 900 "$BUILD/bench/switch_latency.exe" "$ROUNDS" 0 10 40 100
+cat "$WINE_OUT"
+[[ -s $WINE_ERR ]] && cat "$WINE_ERR" >&2
+
+wine_run 30 "$BUILD/tests/wine/driver.exe" post Quillane 16 0 0
+wine_wait 20 "$quillane"
+wine_session_stop
