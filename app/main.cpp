@@ -1,4 +1,5 @@
 // quillane.exe: start-up, the window classes, the message loop.
+#include "app/bitmap_background.h"
 #include "app/startup.h"
 #include "app/uninstall.h"
 #include "engine/names.h"
@@ -11,7 +12,6 @@
 #include <commctrl.h>
 
 #include <new>
-#include "app/bitmap_background.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds quillane.exe (i686) and runs it under Wine on a virtual desktop with a taskbar, so
+# Builds quillane.exe (i686, or x86_64 where the kernel runs no 32-bit programs) and runs it under Wine on a virtual desktop with a taskbar, so
 # that its notification icons show, next to a few ordinary windows to switch between.
 # On the user's display when there is one; otherwise under Xvfb, saving a screenshot to
 # quillane.png (or the file named by QUILLANE_SCREENSHOT) and stopping after it.
@@ -9,11 +9,16 @@ root=$(pwd)
 source scripts/deps.sh
 quillane_ensure_packages
 
-cmake --preset mingw-i686 >/dev/null
-cmake --build build/i686 -j "$(nproc)"
-exe="$root/build/i686/app/quillane.exe"
-
 source scripts/wine-session.sh
+# The shipped 32-bit build, or the 64-bit one where this kernel runs no 32-bit programs.
+arch=i686
+if ! ws_runs_32bit; then
+  arch=x86_64
+  WS_ARCH=win64
+fi
+cmake --preset "mingw-$arch" >/dev/null
+cmake --build "build/$arch" -j "$(nproc)"
+exe="$root/build/$arch/app/quillane.exe"
 
 start_windows() {
   wine notepad </dev/null >/dev/null 2>&1 &
@@ -28,7 +33,7 @@ if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
   WS_DIR=$QUILLANE_WINE_DIR
   ws_export_wine_env
   ws_boot_template
-  export WINEPREFIX="$WS_DIR/template"
+  export WINEPREFIX="$(ws_template_dir)"
   start_windows
   echo "Quillane runs in the Wine desktop window; quit it from its notification icon's menu."
   wine "$exe"
@@ -39,7 +44,7 @@ else
   start_windows
   wine "$exe" </dev/null >/dev/null 2>&1 &
   # The main window exists once start-up is done and the icons are in the taskbar.
-  wine_run 30 "$root/build/i686/tests/wine/driver.exe" wait-window Quillane 20
+  wine_run 30 "$root/build/$arch/tests/wine/driver.exe" wait-window Quillane 20
   [[ $WINE_RC == 0 ]] || echo "Quillane's main window did not appear" >&2
   sleep 2
   shot=${QUILLANE_SCREENSHOT:-$root/quillane.png}

@@ -37,10 +37,10 @@ for name in ["quillane.exe", "quillane.inf"]:
 print("quillane-2.0-win32.zip: " + ", ".join(names))
 EOF
 
-# Wine's 32-bit loader is itself a 32-bit Linux program: some kernels (IA-32 emulation switched
-# off) refuse it. There the whole suite runs on the x86_64 build, which shares every line of the
-# program, and says so.
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+# Where the kernel refuses 32-bit programs (Wine's 32-bit loader among them), the whole suite
+# runs on the x86_64 build, which shares every line of the program, and says so.
+source scripts/wine-session.sh
+if ws_runs_32bit; then
   tests/wine/run.sh build/i686
   # The 64-bit build in a 64-bit prefix: its short life from first run to WM_CLOSE.
   tests/wine/run.sh build/x86_64 smoke

@@ -44,6 +44,10 @@ WINE_ERR=${WINE_ERR:-}
 WINE_RC=${WINE_RC:-}
 WINE_PID=${WINE_PID:-}
 
+# Wine's 32-bit loader is a 32-bit Linux program, and some kernels (IA-32 emulation switched
+# off) refuse to run any: there only the x86_64 build can run, in a 64-bit prefix.
+ws_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
 ws_log() { printf 'wine-session: %s\n' "$*" >&2; }
 
 ws_now() { date +%s.%N; }

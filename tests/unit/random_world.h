@@ -163,11 +163,11 @@ class RandomWorld {
             break;
         case 10:
         case 11:
-            Minimise();
+            UserShow(true);
             break;
         case 12:
         case 13:
-            Restore();
+            UserShow(false);
             break;
         case 14:
             Hang();
@@ -332,22 +332,13 @@ class RandomWorld {
         Sim().DestroyWindow(h);
     }
 
-    void Minimise() {
+    // The owner minimises or restores one of its windows, as from the taskbar.
+    void UserShow(bool minimise) {
         Owned *w = AnyWindow();
         if (w == nullptr || Sim().IsHung(w->window)) return;
-        Note("minimise " + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
-        Hwnd h = w->window;
-        w->userMinimised = true;
-        Sim().ShowWindow(h, SW_MINIMIZE);
-    }
-
-    void Restore() {
-        Owned *w = AnyWindow();
-        if (w == nullptr || Sim().IsHung(w->window)) return;
-        Note("restore " + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
-        Hwnd h = w->window;
-        w->userMinimised = false;
-        Sim().ShowWindow(h, SW_RESTORE);
+        Note((minimise ? "minimise " : "restore ") + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+        w->userMinimised = minimise;
+        Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
     }
 
     void Hang() {
