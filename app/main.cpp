@@ -3,6 +3,7 @@
 #include "engine/names.h"
 #include "engine/window_table.h"
 #include "platform/win32/win32_platform.h"
+#include "ui/floating_window.h"
 #include "ui/main_window.h"
 #include "ui/texts.h"
 
@@ -20,9 +21,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 LRESULT CALLBACK FloatingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    // The main window keeps the floating window informed; its buttons are laid out elsewhere.
-    if (message >= WM_USER + 1 && message <= WM_USER + 4) return 0;
-    return DefWindowProcA(window, message, wParam, lParam);
+    bool handled = false;
+    LRESULT result = q::FloatingWindowMessage(app, window, message, wParam, lParam, handled);
+    return handled ? result : DefWindowProcA(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK BitmapBackgroundProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -68,6 +68,12 @@ struct WindowTable {
 
 constexpr std::int32_t WindowTableStep = 64;
 
+// Outer size of the floating window for one row count.
+struct RowSize {
+    std::int32_t width;
+    std::int32_t height;
+};
+
 enum class DisplayModes : std::int32_t { TaskBar = 1, Menu = 2, Floating = 3 };
 
 struct AppState {
@@ -93,6 +99,11 @@ struct AppState {
 
     // Remembered by MinimizeAnimation(off) for MinimizeAnimation(back).
     std::int32_t SavedMinAnimate = 0;
+
+    // The floating window's toolbar and its outer size for 1..8 rows; entries 0 and 9 stay
+    // (0, 0) and bound the row choice.
+    Hwnd FloatingToolbar = nullptr;
+    RowSize RowSizes[MaxDesktops + 2] = {};
 
     int CurrentDesktop() const { return Desktops.CurrentDesktop; }
     int DesktopCount() const { return Desktops.DesktopCount; }
