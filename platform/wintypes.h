@@ -47,6 +47,7 @@ constexpr Uint WM_QUIT = 0x0012;
 constexpr Uint WM_SETTEXT = 0x000C;
 constexpr Uint WM_NOTIFY = 0x004E;
 constexpr Uint WM_SYSCOLORCHANGE = 0x0015;
+constexpr Uint WM_GETMINMAXINFO = 0x0024;
 constexpr Uint WM_INITDIALOG = 0x0110;
 constexpr Uint WM_COMMAND = 0x0111;
 constexpr Uint WM_SYSCOMMAND = 0x0112;
@@ -217,6 +218,15 @@ constexpr Uint WMSZ_TOPRIGHT = 5;
 constexpr Uint WMSZ_BOTTOM = 6;
 constexpr Uint WMSZ_BOTTOMLEFT = 7;
 constexpr Uint WMSZ_BOTTOMRIGHT = 8;
+
+// Laid out as MINMAXINFO.
+struct MinMaxInfo {
+    Point ptReserved;
+    Point ptMaxSize;
+    Point ptMaxPosition;
+    Point ptMinTrackSize;
+    Point ptMaxTrackSize;
+};
 
 // Laid out as NMHDR and TOOLTIPTEXTA (NMTTDISPINFOA): what a WM_NOTIFY of the tool tips carries.
 struct NotifyHeader {

@@ -161,6 +161,21 @@ void OnSizing(AppState &app, Hwnd window, Uint edge, Rect *proposed) {
     SaveSettings(app, SaveDesktopSet);
 }
 
+// The system's smallest tracking size is wider than a few buttons: let the window take the
+// narrowest and lowest of its own sizes, so that it is exactly one of them and, placed at the
+// top right, ends at the screen's edge.
+void OnGetMinMaxInfo(AppState &app, Lparam lParam) {
+    auto *info = reinterpret_cast<MinMaxInfo *>(lParam);
+    if (info == nullptr || app.RowSizes[1].width == 0) return;
+    std::int32_t width = app.RowSizes[1].width;
+    std::int32_t height = app.RowSizes[1].height;
+    for (int r = 2; r <= MaxDesktops; ++r) {
+        if (app.RowSizes[r].width < width) width = app.RowSizes[r].width;
+        if (app.RowSizes[r].height < height) height = app.RowSizes[r].height;
+    }
+    info->ptMinTrackSize = Point{width, height};
+}
+
 void OnToolTip(AppState &app, Lparam lParam) {
     auto *header = reinterpret_cast<NotifyHeader *>(lParam);
     if (header == nullptr || static_cast<std::int32_t>(header->code) != TTN_NEEDTEXTA) return;
@@ -301,6 +316,10 @@ Lresult FloatingWindowMessage(AppState &app, Hwnd window, Uint message, Wparam w
         SaveSettings(app, SaveFloatingPosition);
         return 0;
     case WM_SIZE:
+        // Some toolbars wrap to their own width, not the parent's, when asked to fit: give
+        // them the new width first.
+        app.Sys->window.SetWindowPos(app.FloatingToolbar, nullptr, 0, 0, LoWord(static_cast<Wparam>(lParam)),
+                                     HiWord(static_cast<Wparam>(lParam)), SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
         Toolbar(app, TB_AUTOSIZE);
         app.Sys->window.InvalidateRect(app.FloatingToolbar, nullptr, true);
         return 0;
@@ -326,6 +345,9 @@ Lresult FloatingWindowMessage(AppState &app, Hwnd window, Uint message, Wparam w
         app.Sys->message.SendMessageA(app.MainWindow, WM_COMMAND, wParam, lParam);
         return 0;
     }
+    case WM_GETMINMAXINFO:
+        OnGetMinMaxInfo(app, lParam); // the system filled in the other limits before sending it
+        return 0;
     case WM_SIZING:
         OnSizing(app, window, static_cast<Uint>(wParam), reinterpret_cast<Rect *>(lParam));
         return 0;

@@ -32,7 +32,7 @@
     X(BM_GETCHECK) X(BM_SETCHECK) X(BST_UNCHECKED) X(BST_CHECKED) \
     X(STM_SETIMAGE) X(IMAGE_ICON) X(LB_ADDSTRING) X(LB_SETCURSEL) \
     X(LB_GETCURSEL) X(LB_SETCOLUMNWIDTH) X(LB_ERR) X(BN_CLICKED) \
-    X(LANG_FRENCH) X(WM_SYSCOLORCHANGE) X(TBSTYLE_WRAPABLE) X(TBSTYLE_TOOLTIPS) \
+    X(LANG_FRENCH) X(WM_SYSCOLORCHANGE) X(WM_GETMINMAXINFO) X(TBSTYLE_WRAPABLE) X(TBSTYLE_TOOLTIPS) \
     X(CCS_TOP) X(CCS_NODIVIDER) X(TBSTATE_CHECKED) X(TBSTATE_ENABLED) \
     X(TBSTATE_HIDDEN) X(TBSTYLE_BUTTON) X(TB_CHECKBUTTON) X(TB_HIDEBUTTON) \
     X(TB_ISBUTTONCHECKED) X(TB_ISBUTTONHIDDEN) X(TB_AUTOSIZE) X(TB_GETITEMRECT) \
@@ -48,6 +48,8 @@ Q_WIN32_CONSTANTS(Q_TAKE_OURS)
 constexpr std::size_t ours_RectSize = sizeof(q::Rect);
 constexpr std::size_t ours_PointSize = sizeof(q::Point);
 constexpr std::size_t ours_AnimationInfoSize = sizeof(q::AnimationInfo);
+constexpr std::size_t ours_MinMaxInfoSize = sizeof(q::MinMaxInfo);
+constexpr std::size_t ours_MinTrackOffset = offsetof(q::MinMaxInfo, ptMinTrackSize);
 constexpr std::size_t ours_ToolTipTextSize = sizeof(q::ToolTipTextA);
 constexpr std::size_t ours_ToolTipTextOffset = offsetof(q::ToolTipTextA, lpszText);
 constexpr std::size_t ours_ToolTipIdOffset = offsetof(q::ToolTipTextA, hdr.idFrom);
@@ -75,3 +77,5 @@ static_assert(ours_ToolTipTextSize == sizeof(TOOLTIPTEXTA) &&
                   ours_ToolTipIdOffset == offsetof(TOOLTIPTEXTA, hdr.idFrom) &&
                   ours_ToolTipCodeOffset == offsetof(TOOLTIPTEXTA, hdr.code),
               "TOOLTIPTEXTA");
+static_assert(ours_MinMaxInfoSize == sizeof(MINMAXINFO) && ours_MinTrackOffset == offsetof(MINMAXINFO, ptMinTrackSize),
+              "MINMAXINFO");

@@ -17,9 +17,14 @@
 //   hold-hotkey MODS VK               "held" or "refused", then "hotkey ID" per press; loop
 //   visible CLASS                     0 when the window exists and is visible
 //   foreground                        title="..." class="..." of the foreground window
+//   floating                          the floating window: "rect L T R B", "rows N" (the
+//                                     toolbar's height in buttons), "shown IDS", "pressed IDS",
+//                                     "visible 0|1", "topmost 0|1", one per line
+//   sizing EDGE L T R B               WM_SIZING to the floating window; prints the rect it chose
 //
 // Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -340,6 +345,44 @@ int Message(bool send, const char *className, char **numbers) {
     return 0;
 }
 
+// The floating window as a user sees it: where it is, how many rows of buttons its toolbar
+// takes, which buttons show and which is pressed.
+int Floating() {
+    HWND w = FindWindowA("QuillaneFloating", nullptr);
+    HWND toolbar = w != nullptr ? GetDlgItem(w, 101) : nullptr;
+    if (toolbar == nullptr) {
+        Out("no floating window\n");
+        return 1;
+    }
+    RECT r{};
+    GetWindowRect(w, &r);
+    Out("rect %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    RECT bar{};
+    GetWindowRect(toolbar, &bar);
+    const LRESULT size = SendMessageA(toolbar, TB_GETBUTTONSIZE, 0, 0);
+    const long buttonHeight = HIWORD(size) > 0 ? HIWORD(size) : 1;
+    Out("rows %ld\n", (bar.bottom - bar.top) / buttonHeight);
+    std::string shown, pressed;
+    for (int id = 200; id <= 207; ++id) {
+        if (SendMessageA(toolbar, TB_ISBUTTONHIDDEN, id, 0) == 0) shown += " " + std::to_string(id);
+        if (SendMessageA(toolbar, TB_ISBUTTONCHECKED, id, 0) != 0) pressed += " " + std::to_string(id);
+    }
+    Out("shown%s\npressed%s\n", shown.c_str(), pressed.c_str());
+    Out("visible %d\ntopmost %d\n", IsWindowVisible(w) ? 1 : 0,
+        (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 1 : 0);
+    return 0;
+}
+
+int Sizing(char **numbers) {
+    HWND w = FindWindowA("QuillaneFloating", nullptr);
+    if (w == nullptr) return 1;
+    RECT r{static_cast<LONG>(Number(numbers[1])), static_cast<LONG>(Number(numbers[2])),
+           static_cast<LONG>(Number(numbers[3])), static_cast<LONG>(Number(numbers[4]))};
+    SendMessageA(w, WM_SIZING, Number(numbers[0]), reinterpret_cast<LPARAM>(&r));
+    Out("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -401,5 +444,7 @@ int main(int argc, char **argv) {
         Out("title=\"%s\" class=\"%s\"\n", TitleOf(w).c_str(), ClassOf(w).c_str());
         return 0;
     }
+    if (command == "floating") return Floating();
+    if (command == "sizing" && args(5)) return Sizing(argv + 2);
     return Usage();
 }
