@@ -136,6 +136,7 @@ void OnDesktopRemoved(AppState &app, Hwnd window) {
     if (n < 1 || n >= MaxDesktops) return;
     int rows = LaidOutRows(n + 1, app.RowsFloating);
     const int perRow = Ceiling(n + 1, rows);
+    CheckButton(app, n + 1, false); // a hidden button keeps no pressed state
     HideButton(app, n + 1, true);
     CheckButton(app, app.CurrentDesktop(), true);
     if (perRow == 1 || (rows - 1) * perRow >= n) --rows;
@@ -319,7 +320,8 @@ Lresult FloatingWindowMessage(AppState &app, Hwnd window, Uint message, Wparam w
         // Some toolbars wrap to their own width, not the parent's, when asked to fit: give
         // them the new width first.
         app.Sys->window.SetWindowPos(app.FloatingToolbar, nullptr, 0, 0, LoWord(static_cast<Wparam>(lParam)),
-                                     HiWord(static_cast<Wparam>(lParam)), SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+                                     HiWord(static_cast<Wparam>(lParam)),
+                                     SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
         Toolbar(app, TB_AUTOSIZE);
         app.Sys->window.InvalidateRect(app.FloatingToolbar, nullptr, true);
         return 0;
@@ -331,6 +333,11 @@ Lresult FloatingWindowMessage(AppState &app, Hwnd window, Uint message, Wparam w
         return 0;
     case WM_COMMAND: {
         const int id = LoWord(wParam);
+        // Some systems report a choice in the system menu's pop-up as a plain command.
+        if (id >= 600 && id <= 602) {
+            app.Sys->message.SendMessageA(app.MainWindow, WM_COMMAND, wParam, lParam);
+            return 0;
+        }
         if (id < FirstButton || id >= FirstButton + MaxDesktops) break;
         app.Sys->message.PostMessageA(app.MainWindow, UM_DESKTOP(id - (FirstButton - 1)), 0, WM_LBUTTONDOWN);
         return 0;

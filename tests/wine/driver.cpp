@@ -18,7 +18,8 @@
 //   visible CLASS                     0 when the window exists and is visible
 //   foreground                        title="..." class="..." of the foreground window
 //   floating                          the floating window: "rect L T R B", "rows N" (the
-//                                     toolbar's height in buttons), "shown IDS", "pressed IDS",
+//                                     toolbar's height in buttons), "toolbar L T R B",
+//                                     "button W H", "shown IDS", "pressed IDS",
 //                                     "visible 0|1", "topmost 0|1", one per line
 //   sizing EDGE L T R B               WM_SIZING to the floating window; prints the rect it chose
 //
@@ -362,6 +363,8 @@ int Floating() {
     const LRESULT size = SendMessageA(toolbar, TB_GETBUTTONSIZE, 0, 0);
     const long buttonHeight = HIWORD(size) > 0 ? HIWORD(size) : 1;
     Out("rows %ld\n", (bar.bottom - bar.top) / buttonHeight);
+    Out("toolbar %ld %ld %ld %ld\nbutton %d %d\n", bar.left, bar.top, bar.right, bar.bottom, LOWORD(size),
+        HIWORD(size));
     std::string shown, pressed;
     for (int id = 200; id <= 207; ++id) {
         if (SendMessageA(toolbar, TB_ISBUTTONHIDDEN, id, 0) == 0) shown += " " + std::to_string(id);
