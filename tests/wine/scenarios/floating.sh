@@ -56,6 +56,21 @@ fl_width() {
 
 fl_stored() { pg_value "$PG_SETTINGS" "$1"; }
 
+# fl_poll COMMAND...: polls the command for up to 10 s.
+fl_poll() {
+    local i
+    for ((i = 0; i < 50; i++)); do
+        "$@" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+fl_foreground() { pg_drv foreground && grep -q 'class="QuillaneFloating"' "$WINE_OUT"; }
+# fl_menus N: at least N of quillane.exe's menus are open (each is a visible X window).
+fl_menus() {
+    (($(xdotool search --onlyvisible --classname quillane.exe 2>/dev/null | wc -l) >= $1))
+}
+
 # First start in mode 3: the window at the top right, a button per desktop with desktop 1's
 # pressed; a button switches the real windows, the current one's does nothing.
 fl_scenario_first_start() {
@@ -170,11 +185,11 @@ fl_scenario_system_menu() {
     expect "quillane.exe starts in mode 3" fl_start
     read -r l t r b <<<"$(fl_get rect)"
     xdotool mousemove $((l + 20)) $((t + 8)) click 1
-    sleep 0.3
+    expect "the floating window in the foreground" fl_poll fl_foreground
     xdotool key alt+space
-    sleep 0.8
+    expect "its system menu opens" fl_poll fl_menus 1
     xdotool key d # Desktops displaying
-    sleep 0.8
+    expect "the display-mode pop-up opens" fl_poll fl_menus 2
     xdotool key m # In this menu
     expect "hidden by 601" fl_wait visible 0
     expect_eq "$(fl_stored Display)" "type=4 size=4 data=02000000" "mode 2 stored"
