@@ -238,8 +238,8 @@ std::vector<std::string> SimMenuSnapshot::Texts() const {
 // ---- Machine ----
 
 SimMachine::SimMachine()
-    : platform_{*this, *this, *this, *this, *this, *this, *this, *this}, currentUser_(std::make_shared<Key>()),
-      localMachine_(std::make_shared<Key>()) {
+    : platform_{*this, *this, *this, *this, *this, *this, *this, *this},
+      currentUser_(std::make_shared<Key>()), localMachine_(std::make_shared<Key>()) {
     currentUser_->name = currentUser_->path = "HKCU";
     localMachine_->name = localMachine_->path = "HKLM";
 }
@@ -1827,8 +1827,9 @@ bool SimMachine::DeleteMenu(Hmenu menu, Uint item, Uint flags) {
     return true;
 }
 
-Hwnd SimMachine::CreateToolbarEx(Hwnd parent, std::uint32_t style, Uint id, int, int, const ToolbarButton *buttons,
-                                 int count, int dxButton, int dyButton, int, int) {
+Hwnd SimMachine::CreateToolbarEx(Hwnd parent, std::uint32_t style, Uint id, int, int,
+                                 const ToolbarButton *buttons, int count, int dxButton, int dyButton, int,
+                                 int) {
     if (Find(parent) == nullptr || buttons == nullptr || count < 0) return nullptr;
     Hwnd handle = MakeWindow("ToolbarWindow32", "", style | WS_CHILD, 0, Rect{0, 0, 0, 0}, parent, nullptr);
     Window &w = *Find(handle);
@@ -1879,7 +1880,8 @@ Lresult SimMachine::ToolbarMessage(Window &w, Uint message, Wparam wParam, Lpara
         const Point client = ClientSize(w.parent);
         std::vector<Rect> rects = ToolbarLayout(w.buttons, client.x, w.buttonWidth, w.buttonHeight);
         int bottom = 0;
-        for (const Rect &r : rects) bottom = std::max(bottom, static_cast<int>(r.bottom));
+        for (const Rect &r : rects)
+            bottom = std::max(bottom, static_cast<int>(r.bottom));
         w.current = w.normal = {0, 0, client.x, bottom};
         return 0;
     }
@@ -1933,13 +1935,15 @@ int SimMachine::ToolbarRows(Hwnd toolbar) const {
 bool SimMachine::ToolbarButtonChecked(Hwnd toolbar, int id) const {
     Window *w = Find(toolbar);
     return w != nullptr && w->kind == Window::Kind::Toolbar &&
-           const_cast<SimMachine *>(this)->ToolbarMessage(*w, TB_ISBUTTONCHECKED, static_cast<Wparam>(id), 0) > 0;
+           const_cast<SimMachine *>(this)->ToolbarMessage(*w, TB_ISBUTTONCHECKED, static_cast<Wparam>(id),
+                                                          0) > 0;
 }
 
 bool SimMachine::ToolbarButtonHidden(Hwnd toolbar, int id) const {
     Window *w = Find(toolbar);
     return w != nullptr && w->kind == Window::Kind::Toolbar &&
-           const_cast<SimMachine *>(this)->ToolbarMessage(*w, TB_ISBUTTONHIDDEN, static_cast<Wparam>(id), 0) > 0;
+           const_cast<SimMachine *>(this)->ToolbarMessage(*w, TB_ISBUTTONHIDDEN, static_cast<Wparam>(id), 0) >
+               0;
 }
 
 } // namespace q
