@@ -18,9 +18,10 @@ constexpr std::uint32_t FrameExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
 int Ceiling(int a, int b) {
     return (a + b - 1) / b;
 }
+// Signed halves truncate toward zero, as C++ division does.
 std::int32_t Half(std::int32_t v) {
     return v / 2;
-} // C++ division truncates toward zero
+}
 std::int32_t Mid(std::int32_t a, std::int32_t b) {
     return b + Half(a - b);
 }

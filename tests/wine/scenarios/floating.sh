@@ -66,9 +66,10 @@ fl_poll() {
     return 1
 }
 fl_foreground() { pg_drv foreground && grep -q 'class="QuillaneFloating"' "$WINE_OUT"; }
-# fl_menus N: at least N of quillane.exe's menus are open (each is a visible X window).
+# fl_menus N: at least N of quillane.exe's menus are open. Each is a visible X window, and so is
+# the floating window itself.
 fl_menus() {
-    (($(xdotool search --onlyvisible --classname quillane.exe 2>/dev/null | wc -l) >= $1))
+    (($(xdotool search --onlyvisible --classname quillane.exe 2>/dev/null | wc -l) >= $1 + 1))
 }
 
 # First start in mode 3: the window at the top right, a button per desktop with desktop 1's
