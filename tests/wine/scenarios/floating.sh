@@ -182,16 +182,18 @@ fl_scenario_topmost() {
 # The system menu's display-mode commands reach the main window: "In this menu" (601), chosen
 # from the keyboard, hides the floating window and stores mode 2.
 fl_scenario_system_menu() {
-    local l t r b
+    local l t r b xwin
     expect "quillane.exe starts in mode 3" fl_start
     read -r l t r b <<<"$(fl_get rect)"
     xdotool mousemove $((l + 20)) $((t + 8)) click 1
     expect "the floating window in the foreground" fl_poll fl_foreground
-    xdotool key alt+space
+    # Keys go to the floating window's own X window: the X focus may be elsewhere.
+    xwin=$(xdotool search --onlyvisible --classname quillane.exe | head -1)
+    xdotool key --window "$xwin" alt+space
     expect "its system menu opens" fl_poll fl_menus 1
-    xdotool key d # Desktops displaying
+    xdotool key --window "$xwin" d # Desktops displaying
     expect "the display-mode pop-up opens" fl_poll fl_menus 2
-    xdotool key m # In this menu
+    xdotool key --window "$xwin" m # In this menu
     expect "hidden by 601" fl_wait visible 0
     expect_eq "$(fl_stored Display)" "type=4 size=4 data=02000000" "mode 2 stored"
     pg_drv send QuillaneFloating 274 602 0
