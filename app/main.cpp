@@ -1,10 +1,10 @@
 // quillane.exe: start-up, the window classes, the message loop.
-#include "app/bitmap_background.h"
 #include "app/startup.h"
 #include "app/uninstall.h"
 #include "engine/names.h"
 #include "engine/window_table.h"
 #include "platform/win32/win32_platform.h"
+#include "ui/floating_window.h"
 #include "ui/main_window.h"
 #include "ui/texts.h"
 
@@ -12,6 +12,9 @@
 #include <commctrl.h>
 
 #include <new>
+
+// After <windows.h>, which it needs; the core's headers above must come first.
+#include "app/bitmap_background.h"
 
 namespace {
 
@@ -27,9 +30,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 LRESULT CALLBACK FloatingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    // The main window keeps the floating window informed; its buttons are laid out elsewhere.
-    if (message >= WM_USER + 1 && message <= WM_USER + 4) return 0;
-    return DefWindowProcA(window, message, wParam, lParam);
+    bool handled = false;
+    LRESULT result = q::FloatingWindowMessage(app, window, message, wParam, lParam, handled);
+    return handled ? result : DefWindowProcA(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK BitmapBackgroundProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -83,6 +83,11 @@ struct HungWindow {
 constexpr int MaxHungWindows = 256;
 // Command identifiers travel in a 16-bit word: the Applications menu lists this many entries.
 constexpr int MenuWindowSlots = (0xFFFF - 1024 - MaxDesktops) / 16 + 1;
+// Outer size of the floating window for one row count.
+struct RowSize {
+    std::int32_t width;
+    std::int32_t height;
+};
 
 enum class DisplayModes : std::int32_t { TaskBar = 1, Menu = 2, Floating = 3 };
 
@@ -131,6 +136,10 @@ struct AppState {
     // name these windows whatever the table became since.
     Hwnd MenuWindows[MenuWindowSlots] = {};
     std::int32_t MenuWindowCount = 0;
+    // The floating window's toolbar and its outer size for 1..8 rows; entries 0 and 9 stay
+    // (0, 0) and bound the row choice.
+    Hwnd FloatingToolbar = nullptr;
+    RowSize RowSizes[MaxDesktops + 2] = {};
 
     int CurrentDesktop() const { return Desktops.CurrentDesktop; }
     int DesktopCount() const { return Desktops.DesktopCount; }

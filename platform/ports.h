@@ -69,6 +69,10 @@ struct WindowPort {
     // A child window of one of the program's own classes (the instance is implied).
     virtual Hwnd CreateWindowExA(Dword exStyle, const char *className, const char *title, Dword style, int x,
                                  int y, int width, int height, Hwnd parent, int id) = 0;
+    virtual int GetSystemMetrics(int index) = 0;
+    virtual bool AdjustWindowRectEx(Rect *rect, std::uint32_t style, bool menu, std::uint32_t exStyle) = 0;
+    virtual Hwnd GetDesktopWindow() = 0;
+    virtual bool InvalidateRect(Hwnd window, const Rect *rect, bool erase) = 0;
 };
 
 struct MessagePort {
@@ -142,6 +146,8 @@ struct MenuPort {
                                  const MenuItemInfo *info) = 0;
     virtual bool TrackPopupMenuEx(Hmenu menu, Uint flags, int x, int y, Hwnd owner) = 0;
     virtual bool DestroyMenu(Hmenu menu) = 0;
+    virtual Hmenu GetSystemMenu(Hwnd window, bool revert) = 0;
+    virtual bool DeleteMenu(Hmenu menu, Uint item, Uint flags) = 0;
 };
 
 // A dialog's behaviour: the Win32 dialog procedure hands every message to it.
@@ -161,6 +167,25 @@ struct DialogPort {
     virtual bool MapDialogRect(Hwnd dialog, Rect *rect) = 0;
 };
 
+// The fields of TBBUTTON the program fills; the Win32 layer copies them into the real record.
+struct ToolbarButton {
+    int iBitmap = 0;
+    int idCommand = 0;
+    std::uint8_t fsState = 0;
+    std::uint8_t fsStyle = 0;
+    std::uintptr_t dwData = 0;
+    std::intptr_t iString = 0;
+};
+
+// The toolbar control; it then answers its TB_ messages through MessagePort. The bitmap is a
+// resource of the program's own module.
+struct ToolbarPort {
+    virtual ~ToolbarPort() = default;
+    virtual Hwnd CreateToolbarEx(Hwnd parent, std::uint32_t style, Uint id, int bitmaps, int bitmapResource,
+                                 const ToolbarButton *buttons, int count, int dxButton, int dyButton,
+                                 int dxBitmap, int dyBitmap) = 0;
+};
+
 struct Platform {
     WindowPort &window;
     MessagePort &message;
@@ -169,6 +194,7 @@ struct Platform {
     ResourcePort &resource;
     MenuPort &menu;
     DialogPort &dialog;
+    ToolbarPort &toolbar;
 };
 
 } // namespace q

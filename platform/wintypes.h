@@ -49,6 +49,8 @@ constexpr Uint WM_QUERYENDSESSION = 0x0011;
 constexpr Uint WM_QUIT = 0x0012;
 constexpr Uint WM_SETTEXT = 0x000C;
 constexpr Uint WM_NOTIFY = 0x004E;
+constexpr Uint WM_SYSCOLORCHANGE = 0x0015;
+constexpr Uint WM_GETMINMAXINFO = 0x0024;
 constexpr Uint WM_INITDIALOG = 0x0110;
 constexpr Uint WM_COMMAND = 0x0111;
 constexpr Uint WM_SYSCOMMAND = 0x0112;
@@ -198,5 +200,60 @@ constexpr std::intptr_t ShellExecuteSucceeded = 32; // ShellExecuteA's results a
 // on a thread the system already knows as hung.
 constexpr Uint SMTO_BLOCK = 0x0001;
 constexpr Uint SMTO_ABORTIFHUNG = 0x0002;
+// The floating window: its toolbar, system menu and frame.
+constexpr std::uint32_t TBSTYLE_WRAPABLE = 0x0200u;
+constexpr std::uint32_t TBSTYLE_TOOLTIPS = 0x0100u;
+constexpr std::uint32_t CCS_TOP = 0x0001u;
+constexpr std::uint32_t CCS_NODIVIDER = 0x0040u;
+constexpr std::uint8_t TBSTATE_CHECKED = 0x01;
+constexpr std::uint8_t TBSTATE_ENABLED = 0x04;
+constexpr std::uint8_t TBSTATE_HIDDEN = 0x08;
+constexpr std::uint8_t TBSTYLE_BUTTON = 0x00;
+constexpr Uint TB_CHECKBUTTON = WM_USER + 2;
+constexpr Uint TB_HIDEBUTTON = WM_USER + 4;
+constexpr Uint TB_ISBUTTONCHECKED = WM_USER + 10;
+constexpr Uint TB_ISBUTTONHIDDEN = WM_USER + 12;
+constexpr Uint TB_AUTOSIZE = WM_USER + 33;
+constexpr Uint TB_GETITEMRECT = WM_USER + 29;
+constexpr Uint TB_GETROWS = WM_USER + 40;
+constexpr Uint TB_GETBUTTONSIZE = WM_USER + 58;
+constexpr std::int32_t TTN_NEEDTEXTA = -520;
+constexpr Uint SC_CLOSE = 0xF060;
+constexpr Uint MF_BYCOMMAND = 0x0000;
+constexpr int SM_CXFRAME = 32;
+constexpr int SM_CYFRAME = 33;
+constexpr int SM_CYSMCAPTION = 51;
+constexpr Uint WMSZ_LEFT = 1;
+constexpr Uint WMSZ_RIGHT = 2;
+constexpr Uint WMSZ_TOP = 3;
+constexpr Uint WMSZ_TOPLEFT = 4;
+constexpr Uint WMSZ_TOPRIGHT = 5;
+constexpr Uint WMSZ_BOTTOM = 6;
+constexpr Uint WMSZ_BOTTOMLEFT = 7;
+constexpr Uint WMSZ_BOTTOMRIGHT = 8;
+
+// Laid out as MINMAXINFO.
+struct MinMaxInfo {
+    Point ptReserved;
+    Point ptMaxSize;
+    Point ptMaxPosition;
+    Point ptMinTrackSize;
+    Point ptMaxTrackSize;
+};
+
+// Laid out as NMHDR and TOOLTIPTEXTA (NMTTDISPINFOA): what a WM_NOTIFY of the tool tips carries.
+struct NotifyHeader {
+    Hwnd hwndFrom;
+    std::uintptr_t idFrom;
+    Uint code;
+};
+struct ToolTipTextA {
+    NotifyHeader hdr;
+    char *lpszText;
+    char szText[80];
+    void *hinst;
+    Uint uFlags;
+    Lparam lParam;
+};
 
 } // namespace q

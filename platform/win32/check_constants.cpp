@@ -33,7 +33,15 @@
     X(STM_SETIMAGE) X(IMAGE_ICON) X(LB_ADDSTRING) X(LB_SETCURSEL) \
     X(LB_GETCURSEL) X(LB_SETCOLUMNWIDTH) X(LB_ERR) X(BN_CLICKED) \
     X(LANG_FRENCH) X(WM_SETCURSOR) X(WM_SETFONT) X(FW_BOLD) \
-    X(STN_CLICKED) X(SMTO_BLOCK) X(SMTO_ABORTIFHUNG)
+    X(STN_CLICKED) X(SMTO_BLOCK) X(SMTO_ABORTIFHUNG) \
+    X(WM_SYSCOLORCHANGE) X(WM_GETMINMAXINFO) X(TBSTYLE_WRAPABLE) X(TBSTYLE_TOOLTIPS) \
+    X(CCS_TOP) X(CCS_NODIVIDER) X(TBSTATE_CHECKED) X(TBSTATE_ENABLED) \
+    X(TBSTATE_HIDDEN) X(TBSTYLE_BUTTON) X(TB_CHECKBUTTON) X(TB_HIDEBUTTON) \
+    X(TB_ISBUTTONCHECKED) X(TB_ISBUTTONHIDDEN) X(TB_AUTOSIZE) X(TB_GETITEMRECT) \
+    X(TB_GETROWS) X(TB_GETBUTTONSIZE) X(TTN_NEEDTEXTA) X(SC_CLOSE) \
+    X(MF_BYCOMMAND) X(SM_CXFRAME) X(SM_CYFRAME) X(SM_CYSMCAPTION) \
+    X(WMSZ_LEFT) X(WMSZ_RIGHT) X(WMSZ_TOP) X(WMSZ_TOPLEFT) \
+    X(WMSZ_TOPRIGHT) X(WMSZ_BOTTOM) X(WMSZ_BOTTOMLEFT) X(WMSZ_BOTTOMRIGHT)
 
 #define Q_TAKE_OURS(name) constexpr std::uint32_t ours_##name = static_cast<std::uint32_t>(q::name);
 Q_WIN32_CONSTANTS(Q_TAKE_OURS)
@@ -42,9 +50,16 @@ Q_WIN32_CONSTANTS(Q_TAKE_OURS)
 constexpr std::size_t ours_RectSize = sizeof(q::Rect);
 constexpr std::size_t ours_PointSize = sizeof(q::Point);
 constexpr std::size_t ours_AnimationInfoSize = sizeof(q::AnimationInfo);
+constexpr std::size_t ours_MinMaxInfoSize = sizeof(q::MinMaxInfo);
+constexpr std::size_t ours_MinTrackOffset = offsetof(q::MinMaxInfo, ptMinTrackSize);
+constexpr std::size_t ours_ToolTipTextSize = sizeof(q::ToolTipTextA);
+constexpr std::size_t ours_ToolTipTextOffset = offsetof(q::ToolTipTextA, lpszText);
+constexpr std::size_t ours_ToolTipIdOffset = offsetof(q::ToolTipTextA, hdr.idFrom);
+constexpr std::size_t ours_ToolTipCodeOffset = offsetof(q::ToolTipTextA, hdr.code);
 
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #define Q_SAME(name) static_assert(ours_##name == static_cast<std::uint32_t>(name), #name);
 Q_WIN32_CONSTANTS(Q_SAME)
@@ -61,3 +76,10 @@ static_assert(sizeof(q::Wparam) == sizeof(WPARAM) && sizeof(q::Lparam) == sizeof
               "message parameters are pointer-sized");
 static_assert(ours_RectSize == sizeof(RECT) && ours_PointSize == sizeof(POINT), "RECT and POINT");
 static_assert(ours_AnimationInfoSize == sizeof(ANIMATIONINFO), "ANIMATIONINFO");
+static_assert(ours_ToolTipTextSize == sizeof(TOOLTIPTEXTA) &&
+                  ours_ToolTipTextOffset == offsetof(TOOLTIPTEXTA, lpszText) &&
+                  ours_ToolTipIdOffset == offsetof(TOOLTIPTEXTA, hdr.idFrom) &&
+                  ours_ToolTipCodeOffset == offsetof(TOOLTIPTEXTA, hdr.code),
+              "TOOLTIPTEXTA");
+static_assert(ours_MinMaxInfoSize == sizeof(MINMAXINFO) && ours_MinTrackOffset == offsetof(MINMAXINFO, ptMinTrackSize),
+              "MINMAXINFO");

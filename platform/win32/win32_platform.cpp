@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <cstddef>
 #include <cstring>
@@ -64,9 +65,10 @@ class Win32Platform final : public WindowPort,
                             public ShellPort,
                             public ResourcePort,
                             public MenuPort,
-                            public DialogPort {
+                            public DialogPort,
+                            public ToolbarPort {
   public:
-    Win32Platform() : ports_{*this, *this, *this, *this, *this, *this, *this} {}
+    Win32Platform() : ports_{*this, *this, *this, *this, *this, *this, *this, *this} {}
     Platform &Ports() { return ports_; }
 
     // Windows.
@@ -124,6 +126,19 @@ class Win32Platform final : public WindowPort,
         return ::CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
                                  nullptr);
+    }
+    int GetSystemMetrics(int index) override { return ::GetSystemMetrics(index); }
+    bool AdjustWindowRectEx(Rect *rect, std::uint32_t style, bool menu, std::uint32_t exStyle) override {
+        RECT r{rect->left, rect->top, rect->right, rect->bottom};
+        BOOL ok = ::AdjustWindowRectEx(&r, style, menu, exStyle);
+        *rect = Rect{r.left, r.top, r.right, r.bottom};
+        return ok != 0;
+    }
+    Hwnd GetDesktopWindow() override { return ::GetDesktopWindow(); }
+    bool InvalidateRect(Hwnd window, const Rect *rect, bool erase) override {
+        RECT r{};
+        if (rect != nullptr) r = RECT{rect->left, rect->top, rect->right, rect->bottom};
+        return ::InvalidateRect(window, rect != nullptr ? &r : nullptr, erase) != 0;
     }
 
     // Messages.
@@ -240,6 +255,8 @@ class Win32Platform final : public WindowPort,
         return ::TrackPopupMenuEx(menu, flags, x, y, owner, nullptr) != 0;
     }
     bool DestroyMenu(Hmenu menu) override { return ::DestroyMenu(menu) != 0; }
+    Hmenu GetSystemMenu(Hwnd window, bool revert) override { return ::GetSystemMenu(window, revert); }
+    bool DeleteMenu(Hmenu menu, Uint item, Uint flags) override { return ::DeleteMenu(menu, item, flags) != 0; }
 
     // Dialogs: the handler travels as the creation parameter and is kept in the dialog.
     std::intptr_t DialogBoxParamA(int resource, Hwnd owner, DialogHandler *handler) override {
@@ -253,6 +270,26 @@ class Win32Platform final : public WindowPort,
         BOOL ok = ::MapDialogRect(dialog, &r);
         *rect = Rect{r.left, r.top, r.right, r.bottom};
         return ok != 0;
+    }
+
+    // Toolbar.
+    Hwnd CreateToolbarEx(Hwnd parent, std::uint32_t style, Uint id, int bitmaps, int bitmapResource,
+                         const ToolbarButton *buttons, int count, int dxButton, int dyButton, int dxBitmap,
+                         int dyBitmap) override {
+        TBBUTTON records[8];
+        if (count > 8) count = 8;
+        std::memset(records, 0, sizeof records);
+        for (int i = 0; i < count; ++i) {
+            records[i].iBitmap = buttons[i].iBitmap;
+            records[i].idCommand = buttons[i].idCommand;
+            records[i].fsState = buttons[i].fsState;
+            records[i].fsStyle = buttons[i].fsStyle;
+            records[i].dwData = buttons[i].dwData;
+            records[i].iString = buttons[i].iString;
+        }
+        HINSTANCE instance = ::GetModuleHandleA(nullptr);
+        return ::CreateToolbarEx(parent, style, id, bitmaps, instance, static_cast<UINT_PTR>(bitmapResource),
+                                 records, count, dxButton, dyButton, dxBitmap, dyBitmap, sizeof(TBBUTTON));
     }
 
   private:

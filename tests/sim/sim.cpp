@@ -100,7 +100,7 @@ struct SimMachine::DialogState {
 };
 
 struct SimMachine::Window {
-    enum class Kind { Plain, Dialog, Icon, Label, Link, Edit, Button, Check, List };
+    enum class Kind { Plain, Dialog, Icon, Label, Link, Edit, Button, Check, List, Toolbar };
     Hwnd handle = nullptr;
     std::string className;
     std::string title;
@@ -127,6 +127,11 @@ struct SimMachine::Window {
     Hfont font = nullptr;
     WindowHandler *subclass = nullptr; // the core's procedure in place of the window's own
     bool hung = false; // its thread stopped pumping
+    // Toolbar state.
+    std::vector<ToolbarButton> buttons;
+    int buttonWidth = 0;
+    int buttonHeight = 0;
+    Hmenu systemMenu = nullptr;
 
     bool Visible() const { return (style & WS_VISIBLE) != 0; }
     bool Minimized() const { return (style & WS_MINIMIZE) != 0; }
@@ -242,8 +247,8 @@ std::vector<std::string> SimMenuSnapshot::Texts() const {
 // ---- Machine ----
 
 SimMachine::SimMachine()
-    : platform_{*this, *this, *this, *this, *this, *this, *this}, currentUser_(std::make_shared<Key>()),
-      localMachine_(std::make_shared<Key>()) {
+    : platform_{*this, *this, *this, *this, *this, *this, *this, *this},
+      currentUser_(std::make_shared<Key>()), localMachine_(std::make_shared<Key>()) {
     currentUser_->name = currentUser_->path = "HKCU";
     localMachine_->name = localMachine_->path = "HKLM";
 }
@@ -747,6 +752,7 @@ Lresult SimMachine::DeliverToOwnProcedure(Hwnd window, Uint message, Wparam wPar
                          reinterpret_cast<Lparam>(GetDlgItem(window, IDCANCEL)));
         return result;
     }
+    if (w->kind == Window::Kind::Toolbar) return ToolbarMessage(*w, message, wParam, lParam);
     if (w->kind != Window::Kind::Plain) return ControlMessage(*w, message, wParam, lParam);
     if (w->proc) {
         SimWindowProc proc = w->proc; // the procedure may replace itself or destroy the window
@@ -1940,6 +1946,217 @@ const SimFont *SimMachine::Font(Hfont font) const {
 Hfont SimMachine::ControlFont(Hwnd dialog, int id) const {
     Window *c = FindControl(dialog, id);
     return c != nullptr ? c->font : nullptr;
+}
+
+// ---- Frames, system menus and toolbars ----
+
+int SimMachine::GetSystemMetrics(int index) {
+    switch (index) {
+    case SM_CXFRAME:
+    case SM_CYFRAME:
+        return sim::FrameWidth;
+    case SM_CYSMCAPTION:
+        return sim::SmallCaptionHeight;
+    default:
+        return 0;
+    }
+}
+
+bool SimMachine::AdjustWindowRectEx(Rect *rect, std::uint32_t style, bool menu, std::uint32_t exStyle) {
+    if (rect == nullptr) return false;
+    if (style & WS_THICKFRAME) {
+        rect->left -= sim::FrameWidth;
+        rect->right += sim::FrameWidth;
+        rect->top -= sim::FrameWidth;
+        rect->bottom += sim::FrameWidth;
+    }
+    if ((style & WS_CAPTION) == WS_CAPTION)
+        rect->top -= (exStyle & WS_EX_TOOLWINDOW) ? sim::SmallCaptionHeight : sim::CaptionHeight;
+    if (menu) rect->top -= sim::CaptionHeight;
+    return true;
+}
+
+Hwnd SimMachine::GetDesktopWindow() {
+    // Made on first use and kept out of the stacking order, as the walk never reports it.
+    if (desktop_ == nullptr) {
+        desktop_ = reinterpret_cast<Hwnd>(WindowBase - 4);
+        auto w = std::make_unique<Window>();
+        w->handle = desktop_;
+        w->className = "#32769";
+        w->style = WS_VISIBLE;
+        w->normal = w->current = {0, 0, sim::ScreenWidth, sim::ScreenHeight};
+        windows_[desktop_] = std::move(w);
+    }
+    return desktop_;
+}
+
+bool SimMachine::InvalidateRect(Hwnd window, const Rect *, bool) {
+    return Find(window) != nullptr;
+}
+
+Point SimMachine::ClientSize(Hwnd window) const {
+    Window *w = Find(window);
+    if (w == nullptr) return {0, 0};
+    Rect frame{0, 0, 0, 0};
+    const_cast<SimMachine *>(this)->AdjustWindowRectEx(&frame, w->style, false, w->exStyle);
+    return {w->current.right - w->current.left - (frame.right - frame.left),
+            w->current.bottom - w->current.top - (frame.bottom - frame.top)};
+}
+
+Hwnd SimMachine::Parent(Hwnd window) const {
+    Window *w = Find(window);
+    return w != nullptr ? w->parent : nullptr;
+}
+
+Hmenu SimMachine::GetSystemMenu(Hwnd window, bool revert) {
+    Window *w = Find(window);
+    if (w == nullptr || revert) return nullptr;
+    if (w->systemMenu == nullptr || FindMenu(w->systemMenu) == nullptr) {
+        // What a captioned, sizeable window without minimise or maximise box gets.
+        Hmenu menu = MakeMenu();
+        AppendMenuA(menu, MF_STRING, sim::SC_MOVE, "&Move");
+        AppendMenuA(menu, MF_STRING, sim::SC_SIZE, "&Size");
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(menu, MF_STRING, SC_CLOSE, "&Close\tAlt+F4");
+        w = Find(window);
+        w->systemMenu = menu;
+    }
+    return w->systemMenu;
+}
+
+Hmenu SimMachine::SystemMenu(Hwnd window) const {
+    Window *w = Find(window);
+    return w != nullptr ? w->systemMenu : nullptr;
+}
+
+bool SimMachine::DeleteMenu(Hmenu menu, Uint item, Uint flags) {
+    Hmenu owner = nullptr;
+    std::size_t index = 0;
+    if (!Locate(menu, item, (flags & MF_BYPOSITION) != 0, owner, index)) return false;
+    auto &items = FindMenu(owner)->items;
+    Hmenu sub = items[index].sub;
+    items.erase(items.begin() + static_cast<std::ptrdiff_t>(index));
+    if (sub != nullptr) DestroyMenu(sub);
+    return true;
+}
+
+Hwnd SimMachine::CreateToolbarEx(Hwnd parent, std::uint32_t style, Uint id, int, int,
+                                 const ToolbarButton *buttons, int count, int dxButton, int dyButton, int,
+                                 int) {
+    if (Find(parent) == nullptr || buttons == nullptr || count < 0) return nullptr;
+    Hwnd handle = MakeWindow("ToolbarWindow32", "", style | WS_CHILD, 0, Rect{0, 0, 0, 0}, parent, nullptr);
+    Window &w = *Find(handle);
+    w.kind = Window::Kind::Toolbar;
+    w.id = static_cast<int>(id);
+    w.buttons.assign(buttons, buttons + count);
+    // A button is its face with the raised edge around it.
+    w.buttonWidth = dxButton + 7;
+    w.buttonHeight = dyButton + 6;
+    ToolbarMessage(w, TB_AUTOSIZE, 0, 0);
+    return handle;
+}
+
+namespace {
+
+// Where each button stands when the visible ones wrap to `width`; hidden ones get an empty rect.
+std::vector<Rect> ToolbarLayout(const std::vector<ToolbarButton> &buttons, int width, int bw, int bh) {
+    std::vector<Rect> rects;
+    int x = 0;
+    int y = 0;
+    for (const ToolbarButton &b : buttons) {
+        if (b.fsState & TBSTATE_HIDDEN) {
+            rects.push_back({0, 0, 0, 0});
+            continue;
+        }
+        if (x > 0 && x + bw > width) {
+            x = 0;
+            y += bh;
+        }
+        rects.push_back({x, y, x + bw, y + bh});
+        x += bw;
+    }
+    return rects;
+}
+
+} // namespace
+
+Lresult SimMachine::ToolbarMessage(Window &w, Uint message, Wparam wParam, Lparam lParam) {
+    const int width = w.current.right - w.current.left;
+    auto byCommand = [&](Wparam command) -> ToolbarButton * {
+        for (ToolbarButton &b : w.buttons)
+            if (b.idCommand == static_cast<int>(command)) return &b;
+        return nullptr;
+    };
+    switch (message) {
+    case TB_AUTOSIZE: {
+        // CCS_TOP: as wide as the parent's client area, as high as its rows.
+        const Point client = ClientSize(w.parent);
+        std::vector<Rect> rects = ToolbarLayout(w.buttons, client.x, w.buttonWidth, w.buttonHeight);
+        int bottom = 0;
+        for (const Rect &r : rects)
+            bottom = std::max(bottom, static_cast<int>(r.bottom));
+        w.current = w.normal = {0, 0, client.x, bottom};
+        return 0;
+    }
+    case TB_GETITEMRECT: {
+        std::vector<Rect> rects = ToolbarLayout(w.buttons, width, w.buttonWidth, w.buttonHeight);
+        if (wParam >= rects.size() || lParam == 0) return 0;
+        *reinterpret_cast<Rect *>(lParam) = rects[wParam];
+        return (w.buttons[wParam].fsState & TBSTATE_HIDDEN) ? 0 : 1;
+    }
+    case TB_GETBUTTONSIZE:
+        return static_cast<Lresult>((static_cast<std::uint32_t>(w.buttonHeight) << 16) |
+                                    static_cast<std::uint32_t>(w.buttonWidth));
+    case TB_GETROWS: {
+        int rows = 0;
+        int lastTop = -1;
+        for (const Rect &r : ToolbarLayout(w.buttons, width, w.buttonWidth, w.buttonHeight))
+            if (r.bottom > r.top && r.top != lastTop) {
+                ++rows;
+                lastTop = r.top;
+            }
+        return rows;
+    }
+    case TB_CHECKBUTTON:
+    case TB_HIDEBUTTON: {
+        ToolbarButton *b = byCommand(wParam);
+        if (b == nullptr) return 0;
+        const std::uint8_t bit = message == TB_CHECKBUTTON ? TBSTATE_CHECKED : TBSTATE_HIDDEN;
+        if (LoWord(static_cast<std::uintptr_t>(lParam)) != 0)
+            b->fsState |= bit;
+        else
+            b->fsState &= static_cast<std::uint8_t>(~bit);
+        return 1;
+    }
+    case TB_ISBUTTONCHECKED:
+    case TB_ISBUTTONHIDDEN: {
+        ToolbarButton *b = byCommand(wParam);
+        if (b == nullptr) return -1;
+        return b->fsState & (message == TB_ISBUTTONCHECKED ? TBSTATE_CHECKED : TBSTATE_HIDDEN);
+    }
+    default:
+        return 0;
+    }
+}
+
+int SimMachine::ToolbarRows(Hwnd toolbar) const {
+    Window *w = Find(toolbar);
+    if (w == nullptr || w->kind != Window::Kind::Toolbar) return -1;
+    return static_cast<int>(const_cast<SimMachine *>(this)->ToolbarMessage(*w, TB_GETROWS, 0, 0));
+}
+
+bool SimMachine::ToolbarButtonChecked(Hwnd toolbar, int id) const {
+    Window *w = Find(toolbar);
+    return w != nullptr && w->kind == Window::Kind::Toolbar &&
+           const_cast<SimMachine *>(this)->ToolbarMessage(*w, TB_ISBUTTONCHECKED, static_cast<Wparam>(id),
+                                                          0) > 0;
+}
+
+bool SimMachine::ToolbarButtonHidden(Hwnd toolbar, int id) const {
+    Window *w = Find(toolbar);
+    return w != nullptr && w->kind == Window::Kind::Toolbar &&
+           const_cast<SimMachine *>(this)->ToolbarMessage(*w, TB_ISBUTTONHIDDEN, static_cast<Wparam>(id), 0) >
+               0;
 }
 
 } // namespace q

@@ -41,6 +41,14 @@ constexpr Uint SIZE_RESTORED = 0;
 constexpr Uint SIZE_MINIMIZED = 1;
 constexpr Uint TPM_RETURNCMD = 0x0100;
 constexpr Uint MF_DISABLED = 0x0002;
+constexpr Uint SC_SIZE = 0xF000;
+constexpr Uint SC_MOVE = 0xF010;
+// The frame this machine draws: what GetSystemMetrics and AdjustWindowRectEx answer.
+constexpr int FrameWidth = 4;
+constexpr int SmallCaptionHeight = 16;
+constexpr int CaptionHeight = 19;
+constexpr int ScreenWidth = 1024;
+constexpr int ScreenHeight = 768;
 inline Hwnd HWND_TOP() {
     return nullptr;
 }
@@ -214,7 +222,8 @@ class SimMachine : public WindowPort,
                    public ShellPort,
                    public ResourcePort,
                    public MenuPort,
-                   public DialogPort {
+                   public DialogPort,
+                   public ToolbarPort {
   public:
     SimMachine();
     ~SimMachine() override;
@@ -366,6 +375,17 @@ class SimMachine : public WindowPort,
     static int CursorId(Hcursor cursor); // -1 for anything LoadCursorA did not make
     std::vector<SimShellExecute> shellExecutes;
     std::intptr_t shellExecuteResult = 42; // above 32: the program for it started
+    // ---- Toolbars: test side ----
+    // The toolbar's buttons wrap to its width, which TB_AUTOSIZE takes from the parent's client
+    // area. Rows counts the rows its visible buttons take; -1 for no toolbar.
+    int ToolbarRows(Hwnd toolbar) const;
+    bool ToolbarButtonChecked(Hwnd toolbar, int id) const;
+    bool ToolbarButtonHidden(Hwnd toolbar, int id) const;
+    // The client rectangle's size of a framed top-level window.
+    Point ClientSize(Hwnd window) const;
+    Hwnd Parent(Hwnd window) const;
+    // The system menu if GetSystemMenu made one, else nullptr.
+    Hmenu SystemMenu(Hwnd window) const;
 
     // ---- WindowPort ----
     void EnumWindows(EnumWindowsProc proc, void *context) override;
@@ -393,6 +413,10 @@ class SimMachine : public WindowPort,
     Hcursor SetCursor(Hcursor cursor) override;
     Hwnd CreateWindowExA(Dword exStyle, const char *className, const char *title, Dword style, int x, int y,
                          int width, int height, Hwnd parent, int id) override;
+    int GetSystemMetrics(int index) override;
+    bool AdjustWindowRectEx(Rect *rect, std::uint32_t style, bool menu, std::uint32_t exStyle) override;
+    Hwnd GetDesktopWindow() override;
+    bool InvalidateRect(Hwnd window, const Rect *rect, bool erase) override;
 
     // ---- MessagePort ----
     Lresult SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) override;
@@ -442,12 +466,19 @@ class SimMachine : public WindowPort,
     bool InsertMenuItemA(Hmenu menu, Uint item, bool byPosition, const MenuItemInfo *info) override;
     bool TrackPopupMenuEx(Hmenu menu, Uint flags, int x, int y, Hwnd owner) override;
     bool DestroyMenu(Hmenu menu) override;
+    Hmenu GetSystemMenu(Hwnd window, bool revert) override;
+    bool DeleteMenu(Hmenu menu, Uint item, Uint flags) override;
 
     // ---- DialogPort ----
     std::intptr_t DialogBoxParamA(int resource, Hwnd owner, DialogHandler *handler) override;
     bool EndDialog(Hwnd dialog, std::intptr_t result) override;
     Hwnd GetDlgItem(Hwnd dialog, int id) override;
     bool MapDialogRect(Hwnd dialog, Rect *rect) override;
+
+    // ---- ToolbarPort ----
+    Hwnd CreateToolbarEx(Hwnd parent, std::uint32_t style, Uint id, int bitmaps, int bitmapResource,
+                         const ToolbarButton *buttons, int count, int dxButton, int dyButton, int dxBitmap,
+                         int dyBitmap) override;
 
     // Internal records, defined in sim.cpp.
     struct Window;
@@ -483,6 +514,8 @@ class SimMachine : public WindowPort,
     Lresult DeliverToOwnProcedure(Hwnd window, Uint message, Wparam wParam, Lparam lParam);
     Lresult ControlMessage(Window &w, Uint message, Wparam wParam, Lparam lParam);
     Window *UsableControl(Hwnd dialog, int id) const;
+    Lresult ToolbarMessage(Window &w, Uint message, Wparam wParam, Lparam lParam);
+    Hwnd desktop_ = nullptr;
 
     // Messages.
     std::deque<SimMessage> queue_;

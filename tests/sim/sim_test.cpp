@@ -866,5 +866,41 @@ TEST(SimDialogs, ControlsBehaveLikeTheStandardOnes) {
     EXPECT_EQ(sim.dialogRuns.back().caption, "Caption");
 }
 
+TEST(SimToolbar, ButtonsWrapToTheParentsClientWidthAndHiddenOnesTakeNoPlace) {
+    SimMachine sim;
+    Hwnd parent = sim.CreateWindow("Parent", "p", WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, WS_EX_TOOLWINDOW,
+                                   Rect{0, 0, 200, 100});
+    ToolbarButton buttons[4];
+    for (int i = 0; i < 4; ++i)
+        buttons[i].idCommand = 200 + i;
+    buttons[3].fsState = TBSTATE_HIDDEN;
+    Hwnd toolbar = sim.CreateToolbarEx(parent, WS_CHILD | WS_VISIBLE, 101, 1, 100, buttons, 4, 32, 32, 2, 2);
+    ASSERT_NE(toolbar, nullptr);
+    EXPECT_EQ(sim.Parent(toolbar), parent);
+    Rect b{};
+    ASSERT_EQ(sim.SendMessageA(toolbar, TB_GETITEMRECT, 0, reinterpret_cast<Lparam>(&b)), 1);
+    const int w = b.right - b.left;
+    // Room for two buttons: three visible ones take two rows.
+    Rect outer{0, 0, 2 * w, 10};
+    sim.AdjustWindowRectEx(&outer, WS_CAPTION | WS_THICKFRAME, false, WS_EX_TOOLWINDOW);
+    sim.SetWindowPos(parent, nullptr, 0, 0, outer.right - outer.left, 100, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(sim.ClientSize(parent).x, 2 * w);
+    sim.SendMessageA(toolbar, TB_AUTOSIZE, 0, 0);
+    EXPECT_EQ(sim.ToolbarRows(toolbar), 2);
+    sim.SendMessageA(toolbar, TB_HIDEBUTTON, 202, 1);
+    EXPECT_EQ(sim.ToolbarRows(toolbar), 1);
+    EXPECT_TRUE(sim.ToolbarButtonHidden(toolbar, 202));
+    sim.SendMessageA(toolbar, TB_CHECKBUTTON, 201, 1);
+    EXPECT_TRUE(sim.ToolbarButtonChecked(toolbar, 201));
+    EXPECT_FALSE(sim.ToolbarButtonChecked(toolbar, 200));
+
+    // The system menu is made once per window and keeps what the program changes in it.
+    Hmenu menu = sim.GetSystemMenu(parent, false);
+    EXPECT_EQ(sim.GetSystemMenu(parent, false), menu);
+    EXPECT_TRUE(sim.DeleteMenu(menu, SC_CLOSE, MF_BYCOMMAND));
+    EXPECT_EQ(sim.Snapshot(sim.GetSystemMenu(parent, false)).Texts(),
+              (std::vector<std::string>{"&Move", "&Size", "-"}));
+}
+
 } // namespace
 } // namespace q

@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "engine/window_table.h"
 #include "tests/sim/sim.h"
+#include "ui/floating_window.h"
 #include "ui/main_window.h"
 #include "ui/texts.h"
 
@@ -68,10 +69,18 @@ struct Machine {
     void Start() {
         app.LanguageBase = ChooseLanguage(app);
         InitialiseDesktops(app);
-        app.FloatingWindow =
+        // As CreateWindowExA: WM_CREATE runs before the handle is stored.
+        Hwnd floating =
             sim.CreateWindow("QuillaneFloating", "Quillane v2.0", WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
                              app.TopMost | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE,
                              Rect{app.FloatingX, app.FloatingY, app.FloatingX + 200, app.FloatingY + 70});
+        sim.SetWindowProc(floating, [this](Hwnd w, Uint m, Wparam wp, Lparam lp) {
+            bool handled = false;
+            Lresult r = FloatingWindowMessage(app, w, m, wp, lp, handled);
+            return handled ? r : sim.DefWindowProc(w, m, wp, lp);
+        });
+        sim.SendMessageA(floating, WM_CREATE, 0, 0);
+        app.FloatingWindow = floating;
         Hwnd main =
             sim.CreateWindow("Quillane", "Quillane v2.0", WS_OVERLAPPEDWINDOW, 0, Rect{100, 100, 340, 268});
         sim.SetWindowProc(main, [this](Hwnd w, Uint m, Wparam wp, Lparam lp) {

@@ -169,7 +169,8 @@ TEST(Settings, MissingValuesAndSubkeysKeepTheirDefaults) {
     SetLive(m.sim, "C:\\live.bmp", "(None)", "0", "0");
     m.sim.SetNumber(HkeyCurrentUser(), Settings, "Language", 100);
     m.Start(); // loaded, not a first run
-    EXPECT_EQ(m.sim.ValueNames(HkeyCurrentUser(), Settings), (std::vector<std::string>{"Language"}));
+    // Only the floating window's first placement saves, and only what it may: the row count.
+    EXPECT_EQ(m.sim.ValueNames(HkeyCurrentUser(), Settings), (std::vector<std::string>{"Language", "RowsFloating"}));
     EXPECT_EQ(m.app.DesktopCount(), 2);
     EXPECT_EQ(m.app.DisplayMode, 1);
     EXPECT_EQ(m.app.OwnWallpapers, 1);
@@ -283,12 +284,12 @@ TEST(Settings, FloatingWindowValuesAreWrittenOnlyOnceTheWindowExists) {
     EXPECT_FALSE(m.sim.GetWindowLongA(m.app.FloatingWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(m.sim.Position(m.app.FloatingWindow).left, 200);
     m.sim.SetWindowPos(m.app.FloatingWindow, sim::HWND_TOPMOST(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    m.sim.SetWindowPos(m.app.FloatingWindow, nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     SaveSettings(m.app, SaveDesktopSet); // any save carries the top-most state, not the position
     EXPECT_TRUE(Stored(m.sim, Settings, "TopMost", REG_DWORD, 4));
     EXPECT_EQ(Number(m.sim, Settings, "TopMost"), 8u);
     EXPECT_EQ(Number(m.sim, Settings, "FloatingX"), 200u);
-    SaveSettings(m.app, SaveFloatingPosition);
+    // The floating window saves its position itself when it moves.
+    m.sim.SetWindowPos(m.app.FloatingWindow, nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     EXPECT_EQ(Number(m.sim, Settings, "FloatingX"), 10u);
     EXPECT_EQ(Number(m.sim, Settings, "FloatingY"), 20u);
 }

@@ -35,9 +35,15 @@
 //   taskbar-created CLASS             sends the registered "TaskbarCreated" to the window
 //   answer-cost PREFIX N ROUNDS       microseconds per SendMessageTimeoutA(WM_NULL) to the
 //                                     windows PREFIX1..PREFIXN, and per minimise + restore
+//   floating                          the floating window: "rect L T R B", "rows N" (the
+//                                     toolbar's height in buttons), "toolbar L T R B",
+//                                     "button W H", "shown IDS", "pressed IDS",
+//                                     "visible 0|1", "topmost 0|1", one per line
+//   sizing EDGE L T R B               WM_SIZING to the floating window; prints the rect it chose
 //
 // Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <shellapi.h>
 
@@ -734,6 +740,46 @@ int AnswerCost(const char *prefix, int count, int rounds) {
     return 0;
 }
 
+// The floating window as a user sees it: where it is, how many rows of buttons its toolbar
+// takes, which buttons show and which is pressed.
+int Floating() {
+    HWND w = FindWindowA("QuillaneFloating", nullptr);
+    HWND toolbar = w != nullptr ? GetDlgItem(w, 101) : nullptr;
+    if (toolbar == nullptr) {
+        Out("no floating window\n");
+        return 1;
+    }
+    RECT r{};
+    GetWindowRect(w, &r);
+    Out("rect %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    RECT bar{};
+    GetWindowRect(toolbar, &bar);
+    const LRESULT size = SendMessageA(toolbar, TB_GETBUTTONSIZE, 0, 0);
+    const long buttonHeight = HIWORD(size) > 0 ? HIWORD(size) : 1;
+    Out("rows %ld\n", (bar.bottom - bar.top) / buttonHeight);
+    Out("toolbar %ld %ld %ld %ld\nbutton %d %d\n", bar.left, bar.top, bar.right, bar.bottom, LOWORD(size),
+        HIWORD(size));
+    std::string shown, pressed;
+    for (int id = 200; id <= 207; ++id) {
+        if (SendMessageA(toolbar, TB_ISBUTTONHIDDEN, id, 0) == 0) shown += " " + std::to_string(id);
+        if (SendMessageA(toolbar, TB_ISBUTTONCHECKED, id, 0) != 0) pressed += " " + std::to_string(id);
+    }
+    Out("shown%s\npressed%s\n", shown.c_str(), pressed.c_str());
+    Out("visible %d\ntopmost %d\n", IsWindowVisible(w) ? 1 : 0,
+        (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 1 : 0);
+    return 0;
+}
+
+int Sizing(char **numbers) {
+    HWND w = FindWindowA("QuillaneFloating", nullptr);
+    if (w == nullptr) return 1;
+    RECT r{static_cast<LONG>(Number(numbers[1])), static_cast<LONG>(Number(numbers[2])),
+           static_cast<LONG>(Number(numbers[3])), static_cast<LONG>(Number(numbers[4]))};
+    SendMessageA(w, WM_SIZING, Number(numbers[0]), reinterpret_cast<LPARAM>(&r));
+    Out("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -808,5 +854,7 @@ int main(int argc, char **argv) {
     if (command == "taskbar-created" && args(1)) return TaskbarCreated(argv[2]);
     if (command == "answer-cost" && args(3))
         return AnswerCost(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (command == "floating") return Floating();
+    if (command == "sizing" && args(5)) return Sizing(argv + 2);
     return Usage();
 }

@@ -1,0 +1,245 @@
+// The floating window on the simulated machine: the row a resize snaps to, the rows kept when
+// desktops come and go, the buttons, the tool tips and the completed system menu.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "tests/unit/machine.h"
+
+namespace q::test {
+namespace {
+
+std::uint32_t StoredRows(const Machine &m) {
+    auto value = m.sim.Value(HkeyCurrentUser(), SettingsPath, "RowsFloating");
+    return value ? value->Number() : 0;
+}
+
+// A machine started in mode 3 with `count` desktops in `rows` rows (0: no stored row count).
+void StartFloating(Machine &m, int count, int rows = 0) {
+    std::vector<std::string> titles;
+    for (int n = 1; n <= count; ++n)
+        titles.push_back("D" + std::to_string(n));
+    m.StoreDesktops(titles, 3);
+    if (rows != 0)
+        m.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "RowsFloating", static_cast<std::uint32_t>(rows));
+    m.Start();
+}
+
+Point Size(const Rect &r) {
+    return {r.right - r.left, r.bottom - r.top};
+}
+Point Centre(const Rect &r) {
+    return {r.left + (r.right - r.left) / 2, r.top + (r.bottom - r.top) / 2};
+}
+
+// What a drag proposes and what the window made of it.
+Rect Drag(Machine &m, Uint edge, std::int32_t width, std::int32_t height) {
+    const Rect c = m.sim.Position(m.app.FloatingWindow);
+    Rect p{c.left, c.top, c.left + width, c.top + height};
+    m.sim.SendMessageA(m.app.FloatingWindow, WM_SIZING, edge, reinterpret_cast<Lparam>(&p));
+    return p;
+}
+
+std::string Shown(const Machine &m) {
+    std::string out;
+    for (int id = 200; id <= 207; ++id)
+        if (!m.sim.ToolbarButtonHidden(m.app.FloatingToolbar, id))
+            out += (m.sim.ToolbarButtonChecked(m.app.FloatingToolbar, id) ? "[" : "") + std::to_string(id) +
+                   (m.sim.ToolbarButtonChecked(m.app.FloatingToolbar, id) ? "] " : " ");
+    return out;
+}
+
+TEST(FloatingWindow, FirstStartPlacesOneRowAtTheTopRightAndAStoredPlaceIsKept) {
+    Machine m;
+    StartFloating(m, 3);
+    const Rect r = m.sim.Position(m.app.FloatingWindow);
+    EXPECT_EQ(r.right, sim::ScreenWidth);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(m.sim.ToolbarRows(m.app.FloatingToolbar), 1);
+    EXPECT_EQ(Shown(m), "[200] 201 202 ");
+    EXPECT_TRUE(m.sim.IsVisible(m.app.FloatingWindow));
+
+    Machine off;
+    off.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingX", static_cast<std::uint32_t>(-500));
+    off.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingY", 3000);
+    StartFloating(off, 2);
+    EXPECT_EQ(off.sim.Position(off.app.FloatingWindow).left, -500);
+    EXPECT_EQ(off.sim.Position(off.app.FloatingWindow).top, 3000);
+}
+
+TEST(FloatingWindow, SizingSnapsToTheRowSizesByWidthOrHeightCentredAndSaved) {
+    Machine m;
+    StartFloating(m, 3);
+    const RowSize(&s)[MaxDesktops + 2] = m.app.RowSizes;
+    EXPECT_EQ(s[0].width, 0);
+    EXPECT_EQ(s[9].height, 0);
+    for (int r = 4; r <= 8; ++r)
+        EXPECT_EQ(Size({0, 0, s[r].width, s[r].height}).x, s[3].width);
+    EXPECT_GT(s[1].width, s[2].width);
+    EXPECT_GT(s[2].width, s[3].width);
+
+    const Point centre = Centre(m.sim.Position(m.app.FloatingWindow));
+    // The height decides for the top and bottom edges: just above the 3-row height is 8 rows.
+    Rect p = Drag(m, WMSZ_BOTTOM, 10, s[3].height + 1);
+    EXPECT_EQ(m.app.RowsFloating, 8);
+    EXPECT_EQ(StoredRows(m), 8u);
+    EXPECT_EQ(Size(p).x, s[8].width);
+    EXPECT_EQ(Size(p).y, s[8].height);
+    EXPECT_LE(std::abs(Centre(p).x - centre.x), 1);
+    EXPECT_LE(std::abs(Centre(p).y - centre.y), 1);
+    Drag(m, WMSZ_TOP, 10, s[3].height);
+    EXPECT_EQ(m.app.RowsFloating, 3);
+    Drag(m, WMSZ_TOP, 10, 1); // below the one-row height counts as it
+    EXPECT_EQ(m.app.RowsFloating, 1);
+
+    // The width decides for the sides and corners; a threshold goes on to the next candidate.
+    const std::int32_t mid12 = s[2].width + (s[1].width - s[2].width) / 2;
+    const std::int32_t mid23 = s[3].width + (s[2].width - s[3].width) / 2;
+    Drag(m, WMSZ_LEFT, mid12 + 1, 500);
+    EXPECT_EQ(m.app.RowsFloating, 1);
+    Drag(m, WMSZ_RIGHT, mid12, 1);
+    EXPECT_EQ(m.app.RowsFloating, 2);
+    Drag(m, WMSZ_BOTTOMRIGHT, mid23, 1);
+    EXPECT_EQ(m.app.RowsFloating, 3);
+    Drag(m, WMSZ_TOPLEFT, s[3].width + 1, 1);
+    EXPECT_EQ(m.app.RowsFloating, 3);
+    p = Drag(m, WMSZ_BOTTOMLEFT, s[8].width, 1);
+    EXPECT_EQ(m.app.RowsFloating, 8);
+    EXPECT_EQ(Size(p).x, s[8].width);
+
+    // Any other edge leaves the proposal and the row count, and still saves.
+    m.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "RowsFloating", 5);
+    p = Drag(m, 0, 77, 66);
+    EXPECT_EQ(Size(p).x, 77);
+    EXPECT_EQ(m.app.RowsFloating, 8);
+    EXPECT_EQ(StoredRows(m), 8u);
+}
+
+TEST(FloatingWindow, AddingAndDeletingDesktopsKeepRowsButtonsAndSize) {
+    struct Case {
+        int count, rows;
+        bool add;
+        int rowsAfter;
+    };
+    // A single column grows by a row; several buttons per row keep the rows; a deletion drops
+    // a row when the rest fit in one row fewer.
+    for (Case c : {Case{3, 3, true, 4}, Case{4, 2, true, 2}, Case{3, 8, true, 4}, Case{3, 2, false, 1},
+                   Case{4, 2, false, 2}, Case{3, 3, false, 2}}) {
+        SCOPED_TRACE(std::to_string(c.count) + " desktops in " + std::to_string(c.rows) + " rows, " +
+                     (c.add ? "add" : "delete"));
+        Machine m;
+        StartFloating(m, c.count, c.rows);
+        m.Command(c.add ? 110 : 112);
+        ASSERT_EQ(m.app.DesktopCount(), c.count + (c.add ? 1 : -1));
+        EXPECT_EQ(m.app.RowsFloating, c.rowsAfter);
+        EXPECT_EQ(StoredRows(m), static_cast<std::uint32_t>(c.rowsAfter));
+        EXPECT_EQ(m.sim.ToolbarRows(m.app.FloatingToolbar), LaidOutRows(m.app.DesktopCount(), c.rowsAfter));
+        const Rect r = m.sim.Position(m.app.FloatingWindow);
+        EXPECT_EQ(Size(r).x, m.app.RowSizes[c.rowsAfter].width);
+        EXPECT_EQ(Size(r).y, m.app.RowSizes[c.rowsAfter].height);
+        EXPECT_TRUE(m.sim.IsVisible(m.app.FloatingWindow));
+    }
+}
+
+TEST(FloatingWindow, ButtonsFollowSwitchesDeletionsAndAdditionsInEveryMode) {
+    Machine m;
+    m.StoreDesktops({"D1", "D2", "D3"}, 1);
+    m.Start();
+    EXPECT_FALSE(m.sim.IsVisible(m.app.FloatingWindow));
+    m.Show(3);
+    EXPECT_EQ(Shown(m), "200 201 [202] ");
+    m.Command(112); // the shown last desktop
+    EXPECT_EQ(Shown(m), "200 [201] ");
+    EXPECT_FALSE(m.sim.IsVisible(m.app.FloatingWindow)); // hidden while resized, shown only in mode 3
+    m.Command(110);
+    EXPECT_EQ(Shown(m), "200 [201] 202 ");
+    EXPECT_EQ(m.sim.ToolbarRows(m.app.FloatingToolbar), 1);
+    m.Command(602);
+    EXPECT_TRUE(m.sim.IsVisible(m.app.FloatingWindow));
+    EXPECT_EQ(Size(m.sim.Position(m.app.FloatingWindow)).x, m.app.RowSizes[1].width);
+}
+
+TEST(FloatingWindow, ButtonClicksAskTheMainWindowToSwitchUnlessADialogIsOpen) {
+    Machine m;
+    StartFloating(m, 3);
+    Hwnd a = m.Window("A");
+    m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, 202, 0);
+    EXPECT_EQ(m.Current(), 1); // posted, not sent
+    m.sim.PumpMessages();
+    EXPECT_EQ(m.Current(), 3);
+    EXPECT_TRUE(m.sim.IsMinimized(a));
+    EXPECT_EQ(Shown(m), "200 201 [202] ");
+
+    m.app.DialogOpen = 1;
+    m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, 200, 0);
+    m.sim.PumpMessages();
+    EXPECT_EQ(m.Current(), 3);
+    m.app.DialogOpen = 0;
+    m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, 200, 0);
+    m.sim.PumpMessages();
+    EXPECT_EQ(m.Current(), 1);
+    EXPECT_FALSE(m.sim.IsMinimized(a));
+}
+
+TEST(FloatingWindow, ToolTipsReadTheTitleAfreshAndOnlyForExistingDesktops) {
+    Machine m;
+    StartFloating(m, 2);
+    ToolTipTextA tip{};
+    tip.hdr.code = static_cast<Uint>(TTN_NEEDTEXTA);
+    tip.hdr.idFrom = 201;
+    m.sim.SendMessageA(m.app.FloatingWindow, WM_NOTIFY, 201, reinterpret_cast<Lparam>(&tip));
+    ASSERT_NE(tip.lpszText, nullptr);
+    EXPECT_STREQ(tip.lpszText, "D2");
+    std::strcpy(m.app.Record(2).DesktopTitle, "Mail");
+    m.sim.SendMessageA(m.app.FloatingWindow, WM_NOTIFY, 201, reinterpret_cast<Lparam>(&tip));
+    EXPECT_STREQ(tip.lpszText, "Mail");
+
+    ToolTipTextA beyond{};
+    beyond.hdr.code = static_cast<Uint>(TTN_NEEDTEXTA);
+    beyond.hdr.idFrom = 207;
+    m.sim.SendMessageA(m.app.FloatingWindow, WM_NOTIFY, 207, reinterpret_cast<Lparam>(&beyond));
+    EXPECT_EQ(beyond.lpszText, nullptr);
+}
+
+TEST(FloatingWindow, SystemMenuIsCompletedOnceAndItsCommandsAct) {
+    for (int language : {100, 0}) {
+        Machine m;
+        m.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "Language", static_cast<std::uint32_t>(language));
+        m.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "TopMost", 0);
+        StartFloating(m, 2);
+        Hmenu system = m.sim.SystemMenu(m.app.FloatingWindow);
+        ASSERT_NE(system, nullptr);
+        const std::string english = "&Move =61456\n&Size =61440\n-\n&Always on top =500\n-\n"
+                                    "&Desktops displaying >\n  In the &tasks bar =600\n  In this &menu =601\n"
+                                    "  [x] In a &floating window =602\n-\n";
+        const std::string french = "&Move =61456\n&Size =61440\n-\nToujours &visible =500\n-\n"
+                                   "Affichage des b&ureaux >\n  Dans la &barre des t\xc3\xa2"
+                                   "ches =600\n"
+                                   "  Dans le &menu =601\n  [x] Dans une &fen\xc3\xaatre flottante =602\n-\n";
+        EXPECT_EQ(Utf8(m.sim.Snapshot(system).Describe()), language == 100 ? english : french);
+
+        // "Always on top" toggles the style and the tick; the next save of any kind stores it.
+        m.sim.SendMessageA(m.app.FloatingWindow, WM_SYSCOMMAND, 500, 0);
+        EXPECT_TRUE(m.sim.GetWindowLongA(m.app.FloatingWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        EXPECT_TRUE(m.sim.Snapshot(system).items[3].Checked());
+        EXPECT_EQ(m.sim.Value(HkeyCurrentUser(), SettingsPath, "TopMost")->Number(), 0u);
+        m.sim.SetWindowPos(m.app.FloatingWindow, nullptr, 40, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        EXPECT_EQ(m.sim.Value(HkeyCurrentUser(), SettingsPath, "TopMost")->Number(), 8u);
+        EXPECT_EQ(m.sim.Value(HkeyCurrentUser(), SettingsPath, "FloatingX")->Number(), 40u);
+        m.sim.SendMessageA(m.app.FloatingWindow, WM_SYSCOMMAND, 500, 0);
+        EXPECT_FALSE(m.sim.GetWindowLongA(m.app.FloatingWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        EXPECT_FALSE(m.sim.Snapshot(system).items[3].Checked());
+
+        // The mode commands reach the main window, as system commands or plain ones.
+        m.sim.SendMessageA(m.app.FloatingWindow, WM_SYSCOMMAND, 601, 0);
+        EXPECT_EQ(m.app.DisplayMode, 2);
+        EXPECT_FALSE(m.sim.IsVisible(m.app.FloatingWindow));
+        m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, 602, 0);
+        EXPECT_EQ(m.app.DisplayMode, 3);
+        EXPECT_TRUE(m.sim.IsVisible(m.app.FloatingWindow));
+    }
+}
+
+} // namespace
+} // namespace q::test

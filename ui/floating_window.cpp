@@ -1,0 +1,382 @@
+#include "ui/floating_window.h"
+
+#include "config/settings.h"
+
+namespace q {
+
+namespace {
+
+constexpr int ToolbarId = 101;
+constexpr int ToolbarBitmap = 100;
+constexpr int FirstButton = 200; // desktop n has button 199 + n
+constexpr Uint AlwaysOnTopId = 500;
+constexpr Uint AlwaysOnTopPosition = 3;
+constexpr std::uint32_t ToolbarStyle =
+    WS_CHILD | WS_VISIBLE | TBSTYLE_WRAPABLE | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_TOP;
+constexpr std::uint32_t FrameExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
+
+int Ceiling(int a, int b) {
+    return (a + b - 1) / b;
+}
+// Signed halves truncate toward zero, as C++ division does.
+std::int32_t Half(std::int32_t v) {
+    return v / 2;
+}
+std::int32_t Mid(std::int32_t a, std::int32_t b) {
+    return b + Half(a - b);
+}
+
+bool ValidDesktop(int n) {
+    return n >= 1 && n <= MaxDesktops;
+}
+
+Lresult Toolbar(AppState &app, Uint message, Wparam wParam = 0, Lparam lParam = 0) {
+    return app.Sys->message.SendMessageA(app.FloatingToolbar, message, wParam, lParam);
+}
+
+void CheckButton(AppState &app, int n, bool checked) {
+    if (ValidDesktop(n))
+        Toolbar(app, TB_CHECKBUTTON, static_cast<Wparam>(FirstButton - 1 + n), checked ? 1 : 0);
+}
+
+void HideButton(AppState &app, int n, bool hidden) {
+    if (ValidDesktop(n))
+        Toolbar(app, TB_HIDEBUTTON, static_cast<Wparam>(FirstButton - 1 + n), hidden ? 1 : 0);
+}
+
+Rect FirstButtonRect(AppState &app) {
+    Rect b{0, 0, 0, 0};
+    Toolbar(app, TB_GETITEMRECT, 0, reinterpret_cast<Lparam>(&b));
+    return b;
+}
+
+void Resize(AppState &app, Hwnd window, RowSize size) {
+    app.Sys->window.SetWindowPos(window, nullptr, 0, 0, size.width, size.height, SWP_NOZORDER | SWP_NOMOVE);
+}
+
+// The whole set of desktops in one row, so that the first button sits at its first place.
+void SizeForOneRow(AppState &app, Hwnd window) {
+    WindowPort &win = app.Sys->window;
+    const Rect b = FirstButtonRect(app);
+    RowSize size{2 * win.GetSystemMetrics(SM_CXFRAME) + b.right * app.DesktopCount(),
+                 2 * win.GetSystemMetrics(SM_CYFRAME) + win.GetSystemMetrics(SM_CYSMCAPTION) + b.bottom};
+    Resize(app, window, size);
+}
+
+// The toolbar's rectangle for r rows is derived from one button rather than asked of
+// TB_SETROWS, which some toolbars ignore with TBSTYLE_WRAPABLE: r rows hold
+// ceiling(n / r) columns, and the wrapping toolbar then lays them out to that width.
+void ComputeRowSizes(AppState &app) {
+    const Rect b = FirstButtonRect(app);
+    const int n = app.DesktopCount();
+    app.RowSizes[0] = RowSize{0, 0};
+    app.RowSizes[MaxDesktops + 1] = RowSize{0, 0};
+    for (int r = 1; r <= MaxDesktops; ++r) {
+        const int columns = Ceiling(n, r);
+        const int rows = Ceiling(n, columns);
+        Rect rect{0, 0, columns * b.right, rows * b.bottom};
+        app.Sys->window.AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, false, FrameExStyle);
+        app.RowSizes[r] = RowSize{rect.right - rect.left, rect.bottom - rect.top};
+    }
+}
+
+void OnCreate(AppState &app, Hwnd window) {
+    ToolbarButton buttons[MaxDesktops];
+    for (int n = 1; n <= MaxDesktops; ++n) {
+        ToolbarButton &button = buttons[n - 1];
+        button.idCommand = FirstButton - 1 + n;
+        button.fsState = n <= app.DesktopCount() ? TBSTATE_ENABLED : TBSTATE_ENABLED | TBSTATE_HIDDEN;
+        if (n == app.CurrentDesktop()) button.fsState |= TBSTATE_CHECKED;
+        button.fsStyle = TBSTYLE_BUTTON;
+    }
+    app.FloatingToolbar = app.Sys->toolbar.CreateToolbarEx(window, ToolbarStyle, ToolbarId, 1, ToolbarBitmap,
+                                                           buttons, MaxDesktops, 32, 32, 2, 2);
+    SizeForOneRow(app, window);
+    ComputeRowSizes(app);
+    const RowSize size = app.RowSizes[app.RowsFloating];
+    Resize(app, window, size);
+
+    WindowPort &win = app.Sys->window;
+    Rect placed{};
+    win.GetWindowRect(window, &placed);
+    if (placed.left == 3000 && placed.top == 3000) {
+        Rect screen{};
+        win.GetWindowRect(win.GetDesktopWindow(), &screen);
+        win.SetWindowPos(window, nullptr, screen.right - size.width, 0, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    }
+}
+
+// Re-lays the window for the new desktop count in `rows` rows, hidden meanwhile.
+void Relayout(AppState &app, Hwnd window, int rows, unsigned saveFlags) {
+    WindowPort &win = app.Sys->window;
+    win.ShowWindow(window, SW_HIDE);
+    SizeForOneRow(app, window);
+    ComputeRowSizes(app);
+    if (rows < 1) rows = 1;
+    if (rows > MaxDesktops) rows = MaxDesktops;
+    Resize(app, window, app.RowSizes[rows]);
+    if (app.DisplayMode == 3) win.ShowWindow(window, SW_SHOW);
+    app.RowsFloating = rows;
+    SaveSettings(app, saveFlags);
+}
+
+void OnDesktopAdded(AppState &app, Hwnd window) {
+    const int n = app.DesktopCount();
+    if (n < 2 || n > MaxDesktops) return;
+    int rows = LaidOutRows(n - 1, app.RowsFloating);
+    const int perRow = Ceiling(n - 1, rows);
+    // A button hidden by an earlier deletion may still carry the pressed state.
+    CheckButton(app, n, false);
+    HideButton(app, n, false);
+    if (perRow == 1) ++rows; // a single column: the new button opens a row
+    Relayout(app, window, rows, SaveDesktopSet);
+}
+
+void OnDesktopRemoved(AppState &app, Hwnd window) {
+    const int n = app.DesktopCount();
+    if (n < 1 || n >= MaxDesktops) return;
+    int rows = LaidOutRows(n + 1, app.RowsFloating);
+    const int perRow = Ceiling(n + 1, rows);
+    CheckButton(app, n + 1, false); // a hidden button keeps no pressed state
+    HideButton(app, n + 1, true);
+    CheckButton(app, app.CurrentDesktop(), true);
+    if (perRow == 1 || (rows - 1) * perRow >= n) --rows;
+    // The background in force is still the deleted desktop's: no record may take it.
+    Relayout(app, window, rows, SaveDesktopSet | WithoutCapture);
+}
+
+void OnSizing(AppState &app, Hwnd window, Uint edge, Rect *proposed) {
+    if (proposed != nullptr) {
+        const int r = ChooseRows(app.RowSizes, edge, proposed->right - proposed->left,
+                                 proposed->bottom - proposed->top);
+        if (r != 0) {
+            Rect c{};
+            app.Sys->window.GetWindowRect(window, &c);
+            const RowSize s = app.RowSizes[r];
+            proposed->left = c.left + Half(c.right - c.left) - Half(s.width);
+            proposed->right = proposed->left + s.width;
+            proposed->top = c.top + Half(c.bottom - c.top) - Half(s.height);
+            proposed->bottom = proposed->top + s.height;
+            app.RowsFloating = r;
+        }
+    }
+    SaveSettings(app, SaveDesktopSet);
+}
+
+// The system's smallest tracking size is wider than a few buttons: let the window take the
+// narrowest and lowest of its own sizes, so that it is exactly one of them and, placed at the
+// top right, ends at the screen's edge.
+void OnGetMinMaxInfo(AppState &app, Lparam lParam) {
+    auto *info = reinterpret_cast<MinMaxInfo *>(lParam);
+    if (info == nullptr || app.RowSizes[1].width == 0) return;
+    std::int32_t width = app.RowSizes[1].width;
+    std::int32_t height = app.RowSizes[1].height;
+    for (int r = 2; r <= MaxDesktops; ++r) {
+        if (app.RowSizes[r].width < width) width = app.RowSizes[r].width;
+        if (app.RowSizes[r].height < height) height = app.RowSizes[r].height;
+    }
+    info->ptMinTrackSize = Point{width, height};
+}
+
+void OnToolTip(AppState &app, Lparam lParam) {
+    auto *header = reinterpret_cast<NotifyHeader *>(lParam);
+    if (header == nullptr || static_cast<std::int32_t>(header->code) != TTN_NEEDTEXTA) return;
+    auto *tip = reinterpret_cast<ToolTipTextA *>(lParam);
+    // Only the buttons of existing desktops have a title to show.
+    const auto n = static_cast<std::intptr_t>(header->idFrom) - (FirstButton - 1);
+    if (n < 1 || n > app.DesktopCount()) return;
+    tip->lpszText = app.Record(static_cast<int>(n)).DesktopTitle;
+}
+
+// Completes the system menu once: Move, Size, -, "Always on top", -, the display modes, -.
+void OnInitSystemMenu(AppState &app, Hwnd window) {
+    MenuPort &menu = app.Sys->menu;
+    Hmenu system = menu.GetSystemMenu(window, false);
+    if (system == nullptr) return;
+    menu.DeleteMenu(system, SC_CLOSE, MF_BYCOMMAND);
+
+    MenuItemInfo separator;
+    separator.fMask = MIIM_TYPE;
+    separator.fType = MFT_SEPARATOR;
+    menu.InsertMenuItemA(system, 2, true, &separator);
+    menu.InsertMenuItemA(system, 2, true, &separator);
+
+    Hmenu loaded = app.Sys->resource.LoadMenuA(app.LanguageBase + 1);
+    if (loaded == nullptr) return;
+    Hmenu track = menu.GetSubMenu(loaded, 0);
+    Hmenu display = menu.GetSubMenu(track, 5);
+    Hmenu modes = menu.CreatePopupMenu();
+    for (Uint i = 0; i < 3; ++i) {
+        char text[64] = {};
+        MenuItemInfo item;
+        item.fMask = MIIM_STATE | MIIM_ID | MIIM_TYPE;
+        item.dwTypeData = text;
+        item.cch = sizeof text;
+        menu.GetMenuItemInfoA(display, i, true, &item);
+        text[sizeof text - 1] = '\0';
+        item.dwTypeData = text;
+        // Only mode 3 shows this window.
+        if (i == 2) item.fState |= MFS_CHECKED;
+        menu.InsertMenuItemA(modes, i, true, &item);
+    }
+
+    char title[64] = {};
+    MenuItemInfo popup;
+    popup.fMask = MIIM_TYPE;
+    popup.dwTypeData = title;
+    popup.cch = sizeof title;
+    menu.GetMenuItemInfoA(track, 5, true, &popup);
+    title[sizeof title - 1] = '\0';
+    popup.fMask = MIIM_STATE | MIIM_SUBMENU | MIIM_TYPE;
+    popup.fType = MFT_STRING;
+    popup.fState = 0;
+    popup.dwTypeData = title;
+    popup.hSubMenu = modes;
+    menu.InsertMenuItemA(system, 4, true, &popup);
+
+    char text[64] = {};
+    MenuItemInfo onTop;
+    onTop.fMask = MIIM_STATE | MIIM_ID | MIIM_TYPE;
+    onTop.dwTypeData = text;
+    onTop.cch = sizeof text;
+    menu.GetMenuItemInfoA(menu.GetSubMenu(loaded, 1), AlwaysOnTopId, false, &onTop);
+    text[sizeof text - 1] = '\0';
+    onTop.dwTypeData = text;
+    const auto exStyle = static_cast<std::uint32_t>(app.Sys->window.GetWindowLongA(window, GWL_EXSTYLE));
+    if ((exStyle & WS_EX_TOPMOST) != 0)
+        onTop.fState |= MFS_CHECKED;
+    else
+        onTop.fState &= ~MFS_CHECKED;
+    menu.InsertMenuItemA(system, AlwaysOnTopPosition, true, &onTop);
+    menu.DestroyMenu(loaded);
+}
+
+void ToggleAlwaysOnTop(AppState &app, Hwnd window) {
+    WindowPort &win = app.Sys->window;
+    MenuPort &menu = app.Sys->menu;
+    const auto exStyle = static_cast<std::uint32_t>(win.GetWindowLongA(window, GWL_EXSTYLE));
+    const bool onTop = (exStyle & WS_EX_TOPMOST) == 0;
+    // HWND_TOPMOST and HWND_NOTOPMOST are the handle values -1 and -2.
+    Hwnd after = reinterpret_cast<Hwnd>(static_cast<std::intptr_t>(onTop ? -1 : -2));
+    win.SetWindowPos(window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+
+    Hmenu system = menu.GetSystemMenu(window, false);
+    char text[64] = {};
+    MenuItemInfo item;
+    item.fMask = MIIM_STATE | MIIM_ID | MIIM_TYPE;
+    item.dwTypeData = text;
+    item.cch = sizeof text;
+    menu.GetMenuItemInfoA(system, AlwaysOnTopPosition, true, &item);
+    text[sizeof text - 1] = '\0';
+    item.dwTypeData = text;
+    if (onTop)
+        item.fState |= MFS_CHECKED;
+    else
+        item.fState &= ~MFS_CHECKED;
+    menu.SetMenuItemInfoA(system, AlwaysOnTopPosition, true, &item);
+}
+
+} // namespace
+
+int LaidOutRows(int count, int rows) {
+    if (count < 1) return 1;
+    if (rows < 1) rows = 1;
+    return Ceiling(count, Ceiling(count, rows));
+}
+
+int ChooseRows(const RowSize (&sizes)[MaxDesktops + 2], Uint edge, std::int32_t width, std::int32_t height) {
+    if (width < sizes[MaxDesktops].width) width = sizes[MaxDesktops].width;
+    if (height < sizes[1].height) height = sizes[1].height;
+    switch (edge) {
+    case WMSZ_TOP:
+    case WMSZ_BOTTOM:
+        for (int j = MaxDesktops - 1; j >= 0; --j)
+            if (Mid(sizes[j + 1].height, sizes[j].height) < height) return j + 1;
+        return 1;
+    case WMSZ_LEFT:
+    case WMSZ_RIGHT:
+    case WMSZ_TOPLEFT:
+    case WMSZ_TOPRIGHT:
+    case WMSZ_BOTTOMLEFT:
+    case WMSZ_BOTTOMRIGHT:
+        for (int i = 2; i <= MaxDesktops + 1; ++i)
+            if (Mid(sizes[i - 1].width, sizes[i].width) < width) return i - 1;
+        return MaxDesktops;
+    default:
+        return 0;
+    }
+}
+
+Lresult FloatingWindowMessage(AppState &app, Hwnd window, Uint message, Wparam wParam, Lparam lParam,
+                              bool &handled) {
+    handled = true;
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(app, window);
+        return 0;
+    case WM_MOVE:
+        SaveSettings(app, SaveFloatingPosition);
+        return 0;
+    case WM_SIZE:
+        // Some toolbars wrap to their own width, not the parent's, when asked to fit: give
+        // them the new width first.
+        app.Sys->window.SetWindowPos(app.FloatingToolbar, nullptr, 0, 0, LoWord(static_cast<Wparam>(lParam)),
+                                     HiWord(static_cast<Wparam>(lParam)),
+                                     SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+        Toolbar(app, TB_AUTOSIZE);
+        app.Sys->window.InvalidateRect(app.FloatingToolbar, nullptr, true);
+        return 0;
+    case WM_SYSCOLORCHANGE:
+        Toolbar(app, WM_SYSCOLORCHANGE);
+        return 0;
+    case WM_NOTIFY:
+        OnToolTip(app, lParam);
+        return 0;
+    case WM_COMMAND: {
+        const int id = LoWord(wParam);
+        // Some systems report a choice in the system menu's pop-up as a plain command.
+        if (id >= 600 && id <= 602) {
+            app.Sys->message.SendMessageA(app.MainWindow, WM_COMMAND, wParam, lParam);
+            return 0;
+        }
+        if (id < FirstButton || id >= FirstButton + MaxDesktops) break;
+        app.Sys->message.PostMessageA(app.MainWindow, UM_DESKTOP(id - (FirstButton - 1)), 0, WM_LBUTTONDOWN);
+        return 0;
+    }
+    case WM_SYSCOMMAND: {
+        const Uint id = LoWord(wParam);
+        if (id == AlwaysOnTopId) {
+            ToggleAlwaysOnTop(app, window);
+            return 0;
+        }
+        if (id < 600 || id > 602) break;
+        app.Sys->message.SendMessageA(app.MainWindow, WM_COMMAND, wParam, lParam);
+        return 0;
+    }
+    case WM_GETMINMAXINFO:
+        OnGetMinMaxInfo(app, lParam); // the system filled in the other limits before sending it
+        return 0;
+    case WM_SIZING:
+        OnSizing(app, window, static_cast<Uint>(wParam), reinterpret_cast<Rect *>(lParam));
+        return 0;
+    case UM_DESKTOPADDED:
+        OnDesktopAdded(app, window);
+        return 0;
+    case UM_DESKTOPREMOVED:
+        OnDesktopRemoved(app, window);
+        return 0;
+    case UM_DESKTOPSWITCH:
+        CheckButton(app, static_cast<int>(lParam), false);
+        CheckButton(app, static_cast<int>(wParam), true);
+        return 0;
+    case UM_INITSYSMENU:
+        OnInitSystemMenu(app, window);
+        return 0;
+    default:
+        break;
+    }
+    handled = false;
+    return 0;
+}
+
+} // namespace q
