@@ -529,7 +529,7 @@ mn_wait_cursor() {
 mn_wait_file() {
     local i
     for ((i = 0; i < 40; i++)); do
-        tr -d '\r' <"$1" 2>/dev/null | grep -qxF "$2" && return 0
+        [[ -f $1 ]] && tr -d '\r' <"$1" | grep -qxF "$2" && return 0
         sleep 0.25
     done
     return 1
