@@ -69,6 +69,18 @@ class BenchMachine : public q::SimMachine {
         }
         return wasVisible;
     }
+    bool IsIconic(q::Hwnd window) override {
+        int i = Index(window);
+        return i < 0 ? SimMachine::IsIconic(window) : (At(i).style & q::WS_MINIMIZE) != 0;
+    }
+    // Every bench window's thread answers at once: the switch's check that it does.
+    q::Lresult SendMessageTimeoutA(q::Hwnd window, q::Uint message, q::Wparam wParam, q::Lparam lParam,
+                                   q::Uint flags, q::Uint timeout, std::uintptr_t *result) override {
+        if (Index(window) < 0)
+            return SimMachine::SendMessageTimeoutA(window, message, wParam, lParam, flags, timeout, result);
+        if (result != nullptr) *result = 0;
+        return 1;
+    }
     bool SetWindowPos(q::Hwnd window, q::Hwnd after, int x, int y, int cx, int cy, q::Uint flags) override {
         int i = Index(window);
         if (i < 0) return SimMachine::SetWindowPos(window, after, x, y, cx, cy, flags);
