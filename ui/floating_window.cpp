@@ -188,6 +188,34 @@ void OnToolTip(AppState &app, Lparam lParam) {
     tip->lpszText = app.Record(static_cast<int>(n)).DesktopTitle;
 }
 
+// A menu item read with its text, ready to be inserted or set again.
+struct ItemCopy {
+    char text[64] = {};
+    MenuItemInfo info;
+};
+
+void ReadItem(MenuPort &menu, Hmenu from, Uint item, bool byPosition, Uint mask, ItemCopy &copy) {
+    copy.info.fMask = mask;
+    copy.info.dwTypeData = copy.text;
+    copy.info.cch = sizeof copy.text;
+    menu.GetMenuItemInfoA(from, item, byPosition, &copy.info);
+    copy.text[sizeof copy.text - 1] = '\0';
+    copy.info.dwTypeData = copy.text;
+}
+
+void SetChecked(MenuItemInfo &info, bool checked) {
+    if (checked)
+        info.fState |= MFS_CHECKED;
+    else
+        info.fState &= ~MFS_CHECKED;
+}
+
+bool IsTopMost(AppState &app, Hwnd window) {
+    return (static_cast<std::uint32_t>(app.Sys->window.GetWindowLongA(window, GWL_EXSTYLE)) & WS_EX_TOPMOST) != 0;
+}
+
+constexpr Uint FullItem = MIIM_STATE | MIIM_ID | MIIM_TYPE;
+
 // Completes the system menu once: Move, Size, -, "Always on top", -, the display modes, -.
 void OnInitSystemMenu(AppState &app, Hwnd window) {
     MenuPort &menu = app.Sys->menu;
@@ -207,73 +235,40 @@ void OnInitSystemMenu(AppState &app, Hwnd window) {
     Hmenu display = menu.GetSubMenu(track, 5);
     Hmenu modes = menu.CreatePopupMenu();
     for (Uint i = 0; i < 3; ++i) {
-        char text[64] = {};
-        MenuItemInfo item;
-        item.fMask = MIIM_STATE | MIIM_ID | MIIM_TYPE;
-        item.dwTypeData = text;
-        item.cch = sizeof text;
-        menu.GetMenuItemInfoA(display, i, true, &item);
-        text[sizeof text - 1] = '\0';
-        item.dwTypeData = text;
+        ItemCopy mode;
+        ReadItem(menu, display, i, true, FullItem, mode);
         // Only mode 3 shows this window.
-        if (i == 2) item.fState |= MFS_CHECKED;
-        menu.InsertMenuItemA(modes, i, true, &item);
+        if (i == 2) SetChecked(mode.info, true);
+        menu.InsertMenuItemA(modes, i, true, &mode.info);
     }
 
-    char title[64] = {};
-    MenuItemInfo popup;
-    popup.fMask = MIIM_TYPE;
-    popup.dwTypeData = title;
-    popup.cch = sizeof title;
-    menu.GetMenuItemInfoA(track, 5, true, &popup);
-    title[sizeof title - 1] = '\0';
-    popup.fMask = MIIM_STATE | MIIM_SUBMENU | MIIM_TYPE;
-    popup.fType = MFT_STRING;
-    popup.fState = 0;
-    popup.dwTypeData = title;
-    popup.hSubMenu = modes;
-    menu.InsertMenuItemA(system, 4, true, &popup);
+    ItemCopy popup;
+    ReadItem(menu, track, 5, true, MIIM_TYPE, popup);
+    popup.info.fMask = MIIM_STATE | MIIM_SUBMENU | MIIM_TYPE;
+    popup.info.fType = MFT_STRING;
+    popup.info.fState = 0;
+    popup.info.hSubMenu = modes;
+    menu.InsertMenuItemA(system, 4, true, &popup.info);
 
-    char text[64] = {};
-    MenuItemInfo onTop;
-    onTop.fMask = MIIM_STATE | MIIM_ID | MIIM_TYPE;
-    onTop.dwTypeData = text;
-    onTop.cch = sizeof text;
-    menu.GetMenuItemInfoA(menu.GetSubMenu(loaded, 1), AlwaysOnTopId, false, &onTop);
-    text[sizeof text - 1] = '\0';
-    onTop.dwTypeData = text;
-    const auto exStyle = static_cast<std::uint32_t>(app.Sys->window.GetWindowLongA(window, GWL_EXSTYLE));
-    if ((exStyle & WS_EX_TOPMOST) != 0)
-        onTop.fState |= MFS_CHECKED;
-    else
-        onTop.fState &= ~MFS_CHECKED;
-    menu.InsertMenuItemA(system, AlwaysOnTopPosition, true, &onTop);
+    ItemCopy onTop;
+    ReadItem(menu, menu.GetSubMenu(loaded, 1), AlwaysOnTopId, false, FullItem, onTop);
+    SetChecked(onTop.info, IsTopMost(app, window));
+    menu.InsertMenuItemA(system, AlwaysOnTopPosition, true, &onTop.info);
     menu.DestroyMenu(loaded);
 }
 
 void ToggleAlwaysOnTop(AppState &app, Hwnd window) {
-    WindowPort &win = app.Sys->window;
     MenuPort &menu = app.Sys->menu;
-    const auto exStyle = static_cast<std::uint32_t>(win.GetWindowLongA(window, GWL_EXSTYLE));
-    const bool onTop = (exStyle & WS_EX_TOPMOST) == 0;
+    const bool onTop = !IsTopMost(app, window);
     // HWND_TOPMOST and HWND_NOTOPMOST are the handle values -1 and -2.
     Hwnd after = reinterpret_cast<Hwnd>(static_cast<std::intptr_t>(onTop ? -1 : -2));
-    win.SetWindowPos(window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    app.Sys->window.SetWindowPos(window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
     Hmenu system = menu.GetSystemMenu(window, false);
-    char text[64] = {};
-    MenuItemInfo item;
-    item.fMask = MIIM_STATE | MIIM_ID | MIIM_TYPE;
-    item.dwTypeData = text;
-    item.cch = sizeof text;
-    menu.GetMenuItemInfoA(system, AlwaysOnTopPosition, true, &item);
-    text[sizeof text - 1] = '\0';
-    item.dwTypeData = text;
-    if (onTop)
-        item.fState |= MFS_CHECKED;
-    else
-        item.fState &= ~MFS_CHECKED;
-    menu.SetMenuItemInfoA(system, AlwaysOnTopPosition, true, &item);
+    ItemCopy item;
+    ReadItem(menu, system, AlwaysOnTopPosition, true, FullItem, item);
+    SetChecked(item.info, onTop);
+    menu.SetMenuItemInfoA(system, AlwaysOnTopPosition, true, &item.info);
 }
 
 } // namespace
