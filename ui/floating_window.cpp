@@ -211,7 +211,8 @@ void SetChecked(MenuItemInfo &info, bool checked) {
 }
 
 bool IsTopMost(AppState &app, Hwnd window) {
-    return (static_cast<std::uint32_t>(app.Sys->window.GetWindowLongA(window, GWL_EXSTYLE)) & WS_EX_TOPMOST) != 0;
+    const auto exStyle = static_cast<std::uint32_t>(app.Sys->window.GetWindowLongA(window, GWL_EXSTYLE));
+    return (exStyle & WS_EX_TOPMOST) != 0;
 }
 
 constexpr Uint FullItem = MIIM_STATE | MIIM_ID | MIIM_TYPE;
