@@ -1,7 +1,10 @@
-# Wine test sessions: one Xvfb screen, one booted 32-bit prefix template per run, and a fresh
-# copy of the template per scenario. With WS_ARCH=win64 set before the start, the prefix is a
-# 64-bit one and every Wine command goes to the 64-bit loader (for the x86_64 build). Source
-# it from bash:
+# Wine test sessions: one Xvfb screen, one booted prefix template per run, and a fresh copy of
+# the template per scenario. The prefix runs 32-bit programs (WS_ARCH=win32, the default): a
+# 32-bit prefix where the kernel runs 32-bit programs, and elsewhere a 64-bit prefix whose
+# 32-bit side runs under qemu-i386 with the loader of scripts/wine32-qemu/ (WS_MODE tells
+# which: win32 or wow64). With WS_ARCH=win64 set before the start, the prefix is a plain
+# 64-bit one (for the x86_64 build). Every Wine command goes to the prefix's own loader.
+# Source it from bash:
 #
 #   . scripts/wine-session.sh
 #   wine_session_start              # Xvfb + template; installs the cleanup trap
@@ -36,6 +39,7 @@ EOF
 
 WS_DIR=${WS_DIR:-}
 WS_ARCH=${WS_ARCH:-win32}
+WS_MODE=${WS_MODE:-}
 WS_XVFB_PID=${WS_XVFB_PID:-}
 WS_PREFIXES=()
 WS_KEEP_DIR=0
@@ -48,6 +52,63 @@ WINE_PID=${WINE_PID:-}
 # off) refuse to run any: there only the x86_64 build can run, in a 64-bit prefix.
 ws_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 
+# How the session runs Windows programs: win32 (32-bit prefix), win64 (64-bit prefix, its
+# 32-bit side native too) or, where the kernel runs no 32-bit programs, wow64 (64-bit prefix
+# whose 32-bit side runs under qemu-i386) for either WS_ARCH.
+ws_mode() {
+    if [[ -z $WS_MODE ]]; then
+        if ! ws_runs_32bit; then WS_MODE=wow64
+        elif [[ $WS_ARCH == win64 ]]; then WS_MODE=win64
+        else WS_MODE=win32
+        fi
+    fi
+    echo "$WS_MODE"
+}
+
+# One line for the user: which way the session runs programs.
+ws_describe_mode() {
+    case $(ws_mode) in
+        win32) echo "a 32-bit prefix; 32-bit programs run natively" ;;
+        win64) echo "a 64-bit prefix; 64-bit and 32-bit programs run natively" ;;
+        wow64) echo "a 64-bit prefix; this kernel runs no 32-bit programs, so 32-bit ones run under qemu-i386" ;;
+    esac
+}
+
+# The tree of Wine's 32-bit half under qemu (T = $WS_DIR/wine32-qemu), as the system's Wine
+# finds its parts relative to its loaders:
+#   T/lib/wine/wine      runs the loader under qemu-i386; -0 passes this path as argv[0], so
+#                        Wine starts its 32-bit children through it too; WINELOADERNOEXEC
+#                        stops ntdll re-executing a loader that the kernel would refuse
+#   T/lib/wine/wine64    a copy of the system's (no link: Wine takes the directory of the
+#                        running file), so that 64-bit processes take T/lib/wine/wine beside
+#                        it as their 32-bit loader
+#   T/lib/wine/wine32-qemu-loader   scripts/wine32-qemu/loader.c, built here
+#   symlinks to the system's wineserver, shared data and both architectures' libraries
+ws_qemu_tree() { echo "$WS_DIR/wine32-qemu"; }
+
+ws_build_qemu_tree() {
+    local tree source tool
+    tree=$(ws_qemu_tree)
+    source=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine32-qemu/loader.c
+    for tool in qemu-i386 gcc; do
+        command -v "$tool" >/dev/null || { ws_log "missing tool: $tool"; return 1; }
+    done
+    mkdir -p "$tree/lib/wine" "$tree/lib/x86_64-linux-gnu" "$tree/lib/i386-linux-gnu" "$tree/share"
+    if [[ ! -x $tree/lib/wine/wine32-qemu-loader || $source -nt $tree/lib/wine/wine32-qemu-loader ]]; then
+        gcc -m32 -O2 -Wall -Wextra -Werror -no-pie -Wl,-Ttext-segment=0x7d000000 -Wl,--export-dynamic \
+            -o "$tree/lib/wine/wine32-qemu-loader" "$source" -ldl ||
+            { ws_log "the loader does not build (gcc-multilib missing?)"; return 1; }
+    fi
+    cmp -s /usr/lib/wine/wine64 "$tree/lib/wine/wine64" || cp /usr/lib/wine/wine64 "$tree/lib/wine/wine64"
+    printf '#!/bin/sh\nexport WINELOADERNOEXEC=1\nexec qemu-i386 -0 "%s" "%s" "$@"\n' \
+        "$tree/lib/wine/wine" "$tree/lib/wine/wine32-qemu-loader" >"$tree/lib/wine/wine"
+    chmod +x "$tree/lib/wine/wine"
+    ln -sfn /usr/lib/wine/wineserver "$tree/lib/wine/wineserver"
+    ln -sfn /usr/share/wine "$tree/share/wine"
+    ln -sfn /usr/lib/x86_64-linux-gnu/wine "$tree/lib/x86_64-linux-gnu/wine"
+    ln -sfn /usr/lib/i386-linux-gnu/wine "$tree/lib/i386-linux-gnu/wine"
+}
+
 ws_log() { printf 'wine-session: %s\n' "$*" >&2; }
 
 ws_now() { date +%s.%N; }
@@ -55,15 +116,39 @@ ws_elapsed() { awk -v a="$1" -v b="$(ws_now)" 'BEGIN { printf "%.1f", b - a }'; 
 
 # The environment every Wine command of the session runs with.
 ws_export_wine_env() {
-    export WINEARCH=$WS_ARCH
-    if [[ $WS_ARCH == win64 ]]; then
-        # `wine` (and `wineboot` through `wine-stable`) would start the 32-bit loader first,
-        # which cannot run at all where the system runs no 32-bit programs.
+    local mode loader=""
+    ws_mode >/dev/null
+    mode=$WS_MODE
+    if [[ $mode == win32 ]]; then export WINEARCH=win32; else export WINEARCH=win64; fi
+    # `wine` (and `wineboot` through `wine-stable`) would start the 32-bit loader first, which
+    # cannot run at all where the system runs no 32-bit programs; under qemu every 64-bit
+    # process must also know the tree's loaders (booting the template through them is what
+    # fills syswow64).
+    if [[ $mode == win64 ]]; then loader=/usr/lib/wine/wine64; fi
+    if [[ $mode == wow64 ]]; then
+        ws_build_qemu_tree || return 1
+        loader=$(ws_qemu_tree)/lib/wine/wine64
+    fi
+    if [[ -n $loader ]]; then
         local name
         mkdir -p "$WS_DIR/bin"
-        for name in wine wine-stable; do
-            printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' \
-                >"$WS_DIR/bin/$name"
+        for name in wine wine-stable wine64; do
+            # Under qemu every 32-bit process starts in about 3 s instead of 0.1 s. The test
+            # tools that only drive and read windows and the registry (driver.exe, probe.exe)
+            # then run from WS_TOOLS64, a 64-bit build of them, natively: the same calls
+            # reach the same windows and, HKLM\Software aside (redirected for 32-bit
+            # programs), the same registry. Everything else runs as given.
+            cat >"$WS_DIR/bin/$name" <<EOF
+#!/bin/sh
+export WINELOADER="$loader"
+if [ -n "\${WS_TOOLS64:-}" ]; then
+    case "\${1:-}" in
+        */tests/wine/driver.exe|*/tests/wine/probe.exe)
+            tool="\$WS_TOOLS64/\${1##*/}"; shift; set -- "\$tool" "\$@" ;;
+    esac
+fi
+exec "$loader" "\$@"
+EOF
             chmod +x "$WS_DIR/bin/$name"
         done
         case ":$PATH:" in *":$WS_DIR/bin:"*) ;; *) export PATH="$WS_DIR/bin:$PATH" ;; esac
@@ -103,11 +188,15 @@ ws_start_xvfb() {
 }
 
 ws_template_stamp() {
-    { wine --version 2>/dev/null; echo "$WS_ARCH"; ws_session_reg; } | md5sum | cut -d' ' -f1
+    { wine --version 2>/dev/null; ws_mode; ws_session_reg; } | md5sum | cut -d' ' -f1
 }
 
 ws_template_dir() {
-    if [[ $WS_ARCH == win64 ]]; then echo "$WS_DIR/template64"; else echo "$WS_DIR/template"; fi
+    case $(ws_mode) in
+        win64) echo "$WS_DIR/template64" ;;
+        wow64) echo "$WS_DIR/template-wow64" ;;
+        *) echo "$WS_DIR/template" ;;
+    esac
 }
 
 ws_boot_template() {
@@ -155,7 +244,8 @@ wine_session_start() {
     trap wine_session_stop EXIT
     trap 'wine_session_stop; trap - INT; kill -INT $$' INT
     trap 'wine_session_stop; trap - TERM; kill -TERM $$' TERM
-    ws_export_wine_env
+    ws_export_wine_env || return 1
+    ws_log "$(ws_describe_mode)"
     ws_start_xvfb || return 1
     ws_boot_template || return 1
 }

@@ -25,6 +25,17 @@ PROGRAM_TIMEOUT=${QUILLANE_WINE_TIMEOUT:-120}
 
 # shellcheck source=scripts/wine-session.sh
 . "$ROOT/scripts/wine-session.sh"
+# With the i686 build under qemu, the test tools (not the program, nor the test programs built
+# on its code) come from the x86_64 build when it is there: see ws_export_wine_env.
+if [[ ${WS_ARCH:-win32} != win64 && $(ws_mode) == wow64 ]]; then
+    TOOLS64=${QUILLANE_WINE_TOOLS64:-$ROOT/build/x86_64/tests/wine}
+    if [[ -f $TOOLS64/driver.exe && -f $TOOLS64/probe.exe ]]; then
+        export WS_TOOLS64=$TOOLS64
+    else
+        echo "no 64-bit test tools in $TOOLS64: the 32-bit ones run under qemu, much slower" >&2
+        echo "  (cmake --preset mingw-x86_64 && cmake --build build/x86_64)" >&2
+    fi
+fi
 
 # ---------------------------------------------------------------------------------------------
 # Counting
@@ -120,7 +131,7 @@ selected() {
 
 started=$(ws_now)
 wine_session_start
-echo "Wine session on $DISPLAY, ready in $(ws_elapsed "$started") s"
+echo "Wine session on $DISPLAY, ready in $(ws_elapsed "$started") s: $(basename "$BUILD") in $(ws_describe_mode)"
 
 SHOTS=$BUILD/tests/wine/screenshots
 SUMMARY=()
