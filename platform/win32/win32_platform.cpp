@@ -218,7 +218,21 @@ class Win32Platform final : public WindowPort,
     Uint GetUserDefaultLCID() override { return ::GetUserDefaultLCID(); }
     Dword GetVersion() override { return ::GetVersion(); }
     Uint GetWindowsDirectoryA(char *buffer, Uint size) override { return ::GetWindowsDirectoryA(buffer, size); }
-    Uint GetSystemDirectoryA(char *buffer, Uint size) override { return ::GetSystemDirectoryA(buffer, size); }
+    // The uninstall line's system directory as the program that runs the line reaches it. On
+    // 64-bit Windows a 32-bit program's own is system32 redirected to SysWOW64, and Add/Remove
+    // Programs, itself 64-bit, would take that name for the 64-bit folder: the SysWOW64 name
+    // there. Windows 95 and NT 4.0 lack the call; 32-bit Windows fails it.
+    Uint GetSystemDirectoryA(char *buffer, Uint size) override {
+#ifndef _WIN64
+        using Wow64Directory = UINT(WINAPI *)(LPSTR, UINT);
+        FARPROC found = ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetSystemWow64DirectoryA");
+        if (found != nullptr) {
+            UINT length = reinterpret_cast<Wow64Directory>(reinterpret_cast<void (*)()>(found))(buffer, size);
+            if (length != 0) return length;
+        }
+#endif
+        return ::GetSystemDirectoryA(buffer, size);
+    }
     Hcursor LoadCursorA(int id) override { return ::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
     Hfont CreateFontA(int height, int weight, const char *face) override {
         return ::CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
