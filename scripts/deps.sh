@@ -1,11 +1,13 @@
 # Installs what building and testing Quillane needs on Debian, when it is missing.
-# Sourced by scripts/test.sh and scripts/run.sh.
+# Sourced by scripts/test.sh and scripts/run.sh. qemu-user and gcc-multilib run Wine's 32-bit
+# side where the kernel runs no 32-bit programs (scripts/wine-session.sh).
 
 quillane_packages=(
   cmake ninja-build g++ python3 libgtest-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine
   xvfb x11-xkb-utils x11-utils xdotool imagemagick
+  qemu-user gcc-multilib
 )
 
 quillane_missing_packages() {

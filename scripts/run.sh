@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds quillane.exe (i686, or x86_64 where the kernel runs no 32-bit programs) and runs it under Wine on a virtual desktop with a taskbar, so
-# that its notification icons show, next to a few ordinary windows to switch between.
+# Builds the shipped quillane.exe (i686) and runs it under Wine on a virtual desktop with a taskbar, so
+# that its notification icons show, next to a few ordinary windows to switch between. Where
+# the kernel runs no 32-bit programs, Wine's 32-bit side runs under qemu-i386 (see
+# scripts/wine-session.sh).
 # On the user's display when there is one; otherwise under Xvfb, saving a screenshot to
 # quillane.png (or the file named by QUILLANE_SCREENSHOT) and stopping after it.
 set -euo pipefail
@@ -10,12 +12,8 @@ source scripts/deps.sh
 quillane_ensure_packages
 
 source scripts/wine-session.sh
-# The shipped 32-bit build, or the 64-bit one where this kernel runs no 32-bit programs.
 arch=i686
-if ! ws_runs_32bit; then
-  arch=x86_64
-  WS_ARCH=win64
-fi
+echo "Wine: $(ws_describe_mode)"
 cmake --preset "mingw-$arch" >/dev/null
 cmake --build "build/$arch" -j "$(nproc)"
 exe="$root/build/$arch/app/quillane.exe"
