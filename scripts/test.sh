@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the native core with its unit tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer, cross-builds quillane.exe for i686 and
-# x86_64, checks the shipped exe's imports and its package, runs the Wine tests against the i686
-# build under Xvfb and a short smoke scenario of the x86_64 build in a 64-bit prefix (or, where
-# the kernel runs no 32-bit programs, the whole Wine suite on the x86_64 build).
+# x86_64, checks the shipped exe's imports and instructions and both packages, runs every Wine
+# test against the i686 build under Xvfb (under qemu-i386 where the kernel runs no 32-bit
+# programs), then a short smoke scenario of the x86_64 build and both packages' installation
+# and removal in a 64-bit prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -22,30 +23,35 @@ done
 scripts/check-imports.sh build/i686/app/quillane.exe
 scripts/check-instructions.sh build/i686/app/quillane.exe
 
-# The download for Windows users: exactly the program, its installation file and the readme,
-# the first two as the build made them.
-cmake --build build/i686 --target package >/dev/null
-python3 - build/i686 <<'EOF'
+# The downloads for Windows users, win32 (the shipped one) and win64: exactly the program, its
+# installation file and the readme, the first two as the build made them.
+for arch in i686:win32 x86_64:win64; do
+  cmake --build "build/${arch%:*}" --target package >/dev/null
+  python3 - "build/${arch%:*}" "quillane-2.0-${arch#*:}.zip" <<'EOF'
 import pathlib, sys, zipfile
-build = pathlib.Path(sys.argv[1])
-package = zipfile.ZipFile(build / "quillane-2.0-win32.zip")
+build, name = pathlib.Path(sys.argv[1]), sys.argv[2]
+package = zipfile.ZipFile(build / name)
 names = sorted(package.namelist())
 if names != ["install.txt", "quillane.exe", "quillane.inf"]:
-    sys.exit(f"quillane-2.0-win32.zip holds {names}")
-for name in ["quillane.exe", "quillane.inf"]:
-    if package.read(name) != (build / "app" / name).read_bytes():
-        sys.exit(f"{name} in quillane-2.0-win32.zip is not the one built")
-print("quillane-2.0-win32.zip: " + ", ".join(names))
+    sys.exit(f"{name} holds {names}")
+for member in ["quillane.exe", "quillane.inf"]:
+    if package.read(member) != (build / "app" / member).read_bytes():
+        sys.exit(f"{member} in {name} is not the one built")
+print(f"{name}: " + ", ".join(names))
 EOF
+done
 
-# Where the kernel refuses 32-bit programs (Wine's 32-bit loader among them), the whole suite
-# runs on the x86_64 build, which shares every line of the program, and says so.
+# The whole Wine suite on the shipped i686 build: in a 32-bit prefix where the kernel runs
+# 32-bit programs, otherwise in a 64-bit prefix whose 32-bit side runs under qemu-i386. Then
+# the x86_64 build in a 64-bit prefix: its short life from first run to WM_CLOSE, and both
+# packages installed and removed as on 64-bit Windows. One session directory for both runs,
+# so that a prefix template is booted once where both use the same.
 source scripts/wine-session.sh
-if ws_runs_32bit; then
-  tests/wine/run.sh build/i686
-  # The 64-bit build in a 64-bit prefix: its short life from first run to WM_CLOSE.
-  tests/wine/run.sh build/x86_64 smoke
-else
-  echo "This kernel runs no 32-bit programs: the Wine tests run on the x86_64 build in a 64-bit prefix."
-  tests/wine/run.sh build/x86_64
+echo "Wine tests of the i686 build: $(ws_describe_mode)"
+if [[ -z ${QUILLANE_WINE_DIR:-} ]]; then
+  QUILLANE_WINE_DIR=$(mktemp -d "${TMPDIR:-/tmp}/quillane-test.XXXXXX")
+  export QUILLANE_WINE_DIR
+  trap 'rm -rf "$QUILLANE_WINE_DIR"' EXIT
 fi
+tests/wine/run.sh build/i686
+tests/wine/run.sh build/x86_64 smoke install-64bit-windows
