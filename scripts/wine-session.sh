@@ -1,10 +1,9 @@
 # Wine test sessions: one Xvfb screen, one booted prefix template per run, and a fresh copy of
-# the template per scenario. The prefix runs 32-bit programs (WS_ARCH=win32, the default): a
-# 32-bit prefix where the kernel runs 32-bit programs, and elsewhere a 64-bit prefix whose
-# 32-bit side runs under qemu-i386 with the loader of scripts/wine32-qemu/ (WS_MODE tells
-# which: win32 or wow64). With WS_ARCH=win64 set before the start, the prefix is a plain
-# 64-bit one (for the x86_64 build). Every Wine command goes to the prefix's own loader.
-# Source it from bash:
+# the template per scenario. By default (WS_ARCH=win32) a 32-bit prefix; with WS_ARCH=win64
+# set before the start a 64-bit one (for the x86_64 build). Where the kernel runs no 32-bit
+# programs, both are a 64-bit prefix whose 32-bit side runs under qemu-i386 with the loader of
+# scripts/wine32-qemu/. ws_mode tells which (win32, win64, wow64); every Wine command goes to
+# the session's own loader. Source it from bash:
 #
 #   . scripts/wine-session.sh
 #   wine_session_start              # Xvfb + template; installs the cleanup trap
@@ -49,7 +48,7 @@ WINE_RC=${WINE_RC:-}
 WINE_PID=${WINE_PID:-}
 
 # Wine's 32-bit loader is a 32-bit Linux program, and some kernels (IA-32 emulation switched
-# off) refuse to run any: there only the x86_64 build can run, in a 64-bit prefix.
+# off) refuse to run any: there only 64-bit Wine runs natively.
 ws_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 
 # How the session runs Windows programs: win32 (32-bit prefix), win64 (64-bit prefix, its
