@@ -1,9 +1,11 @@
 // quillane.exe: start-up, the window classes, the message loop.
 #include "app/startup.h"
 #include "app/uninstall.h"
+#include "config/engine_store.h"
 #include "engine/names.h"
 #include "engine/window_table.h"
 #include "platform/win32/win32_platform.h"
+#include "ui/engine_notices.h"
 #include "ui/floating_window.h"
 #include "ui/main_window.h"
 #include "ui/texts.h"
@@ -61,6 +63,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     new (appStorage) q::AppState();
     InitCommonControls();
     app.Sys = &q::Win32Ports();
+    app.Notify = &q::EngineNotices();
+    app.Store = &q::EngineStore();
     const bool uninstall = q::IsUninstallArgument(q::ArgumentText(GetCommandLineA()));
 
     HWND running = FindWindowA(q::names::MainClass, nullptr);

@@ -9,10 +9,12 @@
 #include <cstring>
 #include <vector>
 
+#include "config/engine_store.h"
 #include "config/wallpaper.h"
 #include "engine/switching.h"
 #include "engine/window_table.h"
 #include "tests/sim/sim.h"
+#include "ui/engine_notices.h"
 
 namespace {
 
@@ -147,6 +149,8 @@ Figures Measure(int windows) {
     sim.recordCalls = false; // the call logs would grow with every switch
     q::AppState app;
     app.Sys = &sim.Ports();
+    app.Notify = &q::EngineNotices();
+    app.Store = &q::EngineStore();
     app.Desktops.DesktopCount = 2;
     q::CreateWindowTable(app);
     sim.EnumWindows(q::EnumAddProc, &app);

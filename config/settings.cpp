@@ -3,7 +3,7 @@
 #include "config/registry_io.h"
 #include "config/wallpaper.h"
 #include "engine/names.h"
-#include "ui/texts.h"
+#include "res/text_lookup.h"
 
 namespace q {
 
@@ -103,8 +103,8 @@ bool LoadOrCreateSettings(AppState &app) {
         return true;
     }
     app.Desktops.DesktopCount = MinDesktops;
-    DefaultTitle(app, 1, app.Record(1).DesktopTitle);
-    DefaultTitle(app, 2, app.Record(2).DesktopTitle);
+    DefaultTitle(app.Sys->resource, app.LanguageBase, 1, app.Record(1).DesktopTitle, TitleSize);
+    DefaultTitle(app.Sys->resource, app.LanguageBase, 2, app.Record(2).DesktopTitle, TitleSize);
     // Settings that exist but cannot be read are the user's all the same: a first-run save
     // would put two default desktops in their place.
     if (opened != ERROR_FILE_NOT_FOUND) {

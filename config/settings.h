@@ -2,17 +2,9 @@
 #pragma once
 
 #include "engine/app_state.h"
+#include "engine/store_port.h" // SaveFlags
 
 namespace q {
-
-enum SaveFlags : unsigned {
-    RestoreStartupWallpaper = 1,
-    SaveDesktopSet = 2,
-    SaveFloatingPosition = 4,
-    // The save after the shown desktop was deleted: the values in force belong to the deleted
-    // desktop, so no record takes them.
-    WithoutCapture = 8,
-};
 
 // Stored values are bounded to what the program can use: "Desktop" 2..8, "Display" 1..3
 // (anything else is the default 1), "RowsFloating" 1..8, "TopMost" keeps only WS_EX_TOPMOST.

@@ -75,8 +75,8 @@ void CaptureStartupWallpaper(AppState &app) {
 
 void ExchangeWallpaper(AppState &app, int left, int entered) {
     Hkey key = OpenDesktopValues(app, KEY_QUERY_VALUE | KEY_SET_VALUE);
-    CaptureWallpaper(app, key, app.Record(left));
-    ApplyWallpaper(app, key, app.Record(entered), &app.Record(left));
+    if (left != 0) CaptureWallpaper(app, key, app.Record(left));
+    if (entered != 0) ApplyWallpaper(app, key, app.Record(entered), left != 0 ? &app.Record(left) : nullptr);
     CloseDesktopValues(app, key);
 }
 

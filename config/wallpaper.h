@@ -24,7 +24,9 @@ void ApplyWallpaper(AppState &app, Hkey key, const DesktopRecord &record,
 // The start-up capture: desktop 1's record takes the live values and is copied into
 // records 2 to 9 (StartupWallpaper among them).
 void CaptureStartupWallpaper(AppState &app);
-// The switch step from desktop `left` to desktop `entered`, in one opening of the key.
+// The switch step from desktop `left` to desktop `entered`, in one opening of the key. Without
+// `left` (0) the wallpaper in force is not captured and `entered`'s is applied whole; without
+// `entered` the capture is all.
 void ExchangeWallpaper(AppState &app, int left, int entered);
 
 } // namespace q

@@ -91,9 +91,16 @@ struct RowSize {
 
 enum class DisplayModes : std::int32_t { TaskBar = 1, Menu = 2, Floating = 3 };
 
+struct NotifyPort;
+struct StorePort;
+
 struct AppState {
     Platform *Sys = nullptr;
     Allocator Memory = DefaultAllocator();
+    // What the engine tells the interface and asks of the settings: engine/notify_port.h and
+    // engine/store_port.h, set with Sys.
+    const NotifyPort *Notify = nullptr;
+    const StorePort *Store = nullptr;
 
     Hwnd MainWindow = nullptr;
     Hwnd FloatingWindow = nullptr;

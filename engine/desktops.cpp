@@ -2,30 +2,24 @@
 
 #include "platform/format.h"
 
-#include "config/settings.h"
-#include "config/wallpaper.h"
 #include "engine/guards.h"
 #include "engine/hotkeys.h"
 #include "engine/hung.h"
+#include "engine/notify_port.h"
+#include "engine/store_port.h"
 #include "engine/window_table.h"
-#include "ui/icons.h"
-#include "ui/texts.h"
+#include "res/text_lookup.h"
 
 namespace q {
 
 void CreateDesktop(AppState &app) {
     if (ChangesHeld(app) || app.DesktopCount() >= MaxDesktops) return;
     int n = ++app.Desktops.DesktopCount;
-    if (app.OwnWallpapers != 0) {
-        Hkey values = OpenDesktopValues(app, KEY_QUERY_VALUE | KEY_SET_VALUE);
-        CaptureWallpaper(app, values, app.Record(app.CurrentDesktop()));
-        CloseDesktopValues(app, values);
-    }
+    if (app.OwnWallpapers != 0) app.Store->ExchangeWallpaper(app, app.CurrentDesktop(), 0);
     app.Record(n) = app.Record(app.CurrentDesktop());
-    DefaultTitle(app, n, app.Record(n).DesktopTitle);
-    AddDesktopIcon(app, n);
-    app.Sys->message.SendMessageA(app.FloatingWindow, UM_DESKTOPADDED, 0, 0);
-    SaveSettings(app, SaveDesktopSet);
+    DefaultTitle(app.Sys->resource, app.LanguageBase, n, app.Record(n).DesktopTitle, TitleSize);
+    app.Notify->DesktopAdded(app, n);
+    app.Store->SaveSettings(app, SaveDesktopSet);
 }
 
 namespace {
@@ -37,8 +31,8 @@ bool Confirmed(AppState &app, int d) {
     char question[128];
     char text[128 + TitleSize];
     char caption[32];
-    LoadText(app, 2, question, sizeof question);
-    LoadText(app, 4, caption, sizeof caption);
+    LoadText(app.Sys->resource, app.LanguageBase, 2, question, sizeof question);
+    LoadText(app.Sys->resource, app.LanguageBase, 4, caption, sizeof caption);
     FormatText(text, sizeof text, question, app.Record(d).DesktopTitle);
     app.DeleteAsking = 1;
     const int answer = app.Sys->message.MessageBoxA(nullptr, text, caption, MB_ICONQUESTION | MB_YESNO);
@@ -76,12 +70,8 @@ void ReshowCurrentDesktop(AppState &app) {
     AskWindows(app, d, d);
     HideWindows(app, MergedPopup, MergedOverlapped, d);
     RestoreList list = CollectWindows(app, MergedToRestore, d);
-    SaveSettings(app, SaveDesktopSet | WithoutCapture);
-    if (app.OwnWallpapers != 0) {
-        Hkey values = OpenDesktopValues(app, KEY_QUERY_VALUE | KEY_SET_VALUE);
-        ApplyWallpaper(app, values, app.Record(d), nullptr);
-        CloseDesktopValues(app, values);
-    }
+    app.Store->SaveSettings(app, SaveDesktopSet | WithoutCapture);
+    if (app.OwnWallpapers != 0) app.Store->ExchangeWallpaper(app, 0, d);
     RestoreWindows(app, list, MergedToRestore, d);
     MinimizeAnimation(app, Animation::Back);
     FreeRestoreList(app, list);
@@ -104,21 +94,19 @@ void DeleteCurrentDesktop(AppState &app) {
     for (int i = current; i <= oldCount; ++i) UnregisterDesktopHotKey(app, i);
     for (int i = current; i < oldCount; ++i) {
         app.Record(i) = app.Record(i + 1);
-        RenumberDesktopIcon(app, i);
+        app.Notify->DesktopRenamed(app, i);
         RegisterDesktopHotKey(app, i);
     }
-    RemoveDesktopIcon(app, oldCount);
     app.Desktops.DesktopCount = oldCount - 1;
     if (app.Desktops.CurrentDesktop > app.Desktops.DesktopCount) --app.Desktops.CurrentDesktop;
-    app.Sys->message.SendMessageA(app.FloatingWindow, UM_DESKTOPREMOVED, 0, 0);
-    MarkCurrentDesktopIcon(app);
+    app.Notify->DesktopRemoved(app, oldCount);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i)
         if (app.Windows.Entries[i].Desktop > app.CurrentDesktop()) --app.Windows.Entries[i].Desktop;
     for (std::int32_t i = 0; i < app.HungCount; ++i)
         if (app.Hung[i].Desktop > app.CurrentDesktop()) --app.Hung[i].Desktop;
     ReshowCurrentDesktop(app);
     app.Switching = 0;
-    if (app.IconsLost != 0) AddIconsAgain(app);
+    if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }
 
 void DeleteDesktop(AppState &app, int n) {

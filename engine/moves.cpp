@@ -2,8 +2,8 @@
 
 #include "engine/guards.h"
 #include "engine/hung.h"
+#include "engine/notify_port.h"
 #include "engine/window_table.h"
-#include "ui/icons.h"
 
 namespace q {
 
@@ -60,7 +60,7 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     else
         ParkWindow(app, window);
     app.Switching = 0;
-    if (app.IconsLost != 0) AddIconsAgain(app);
+    if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }
 
 void WindowCommand(AppState &app, Uint id) {

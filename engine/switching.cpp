@@ -1,9 +1,9 @@
 #include "engine/switching.h"
 
-#include "config/wallpaper.h"
 #include "engine/hung.h"
+#include "engine/notify_port.h"
+#include "engine/store_port.h"
 #include "engine/window_table.h"
-#include "ui/icons.h"
 
 namespace q {
 
@@ -44,9 +44,7 @@ void SwitchDesktop(AppState &app, int n) {
     // another switch or change the desktops before this one ends.
     app.Switching = 1;
 
-    SwitchIcons(app, c, n);
-    app.Sys->message.SendMessageA(app.FloatingWindow, UM_DESKTOPSWITCH, static_cast<Wparam>(n),
-                                  static_cast<Lparam>(c));
+    app.Notify->SwitchBegins(app, c, n);
 
     RefreshWindowTable(app);
     CaptureZOrder(app, c);
@@ -56,14 +54,14 @@ void SwitchDesktop(AppState &app, int n) {
     HideWindows(app, TakePopupToHide, TakeWindowToHide, c);
 
     RestoreList list = CollectWindows(app, TakeWindowToRestore, n);
-    if (app.OwnWallpapers != 0) ExchangeWallpaper(app, c, n);
+    if (app.OwnWallpapers != 0) app.Store->ExchangeWallpaper(app, c, n);
     RestoreWindows(app, list, TakeWindowToRestore, n);
 
     MinimizeAnimation(app, Animation::Back);
     FreeRestoreList(app, list);
     app.Desktops.CurrentDesktop = n;
     app.Switching = 0;
-    if (app.IconsLost != 0) AddIconsAgain(app);
+    if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }
 
 } // namespace q

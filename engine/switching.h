@@ -5,8 +5,8 @@
 
 namespace q {
 
-// Replaces the windows of the current desktop by those of desktop `n`: icons and floating
-// window first, then the window table, the stacking order, the hiding and restoring passes
+// Replaces the windows of the current desktop by those of desktop `n`: the interface told
+// first (NotifyPort), then the window table, the stacking order, the hiding and restoring passes
 // and the wallpaper. Nothing is saved.
 void SwitchDesktop(AppState &app, int n);
 

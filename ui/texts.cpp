@@ -1,17 +1,13 @@
 #include "ui/texts.h"
 
-#include "platform/format.h"
-
 #include "config/registry_io.h"
 #include "engine/names.h"
+#include "res/text_lookup.h"
 
 namespace q {
 
 int LoadText(AppState &app, Uint id, char *buffer, int size) {
-    buffer[0] = '\0';
-    int length = app.Sys->resource.LoadStringA(id + static_cast<Uint>(app.LanguageBase), buffer, size);
-    buffer[size - 1] = '\0';
-    return length;
+    return LoadText(app.Sys->resource, app.LanguageBase, id, buffer, size);
 }
 
 std::int32_t ChooseLanguage(AppState &app) {
@@ -27,12 +23,6 @@ std::int32_t ChooseLanguage(AppState &app) {
     if (stored == 0 || stored == 100) return stored;
     Uint primary = app.Sys->resource.GetUserDefaultLCID() & 0x3FF;
     return primary == LANG_FRENCH ? 0 : 100;
-}
-
-void DefaultTitle(AppState &app, int n, char (&title)[TitleSize]) {
-    char word[28];
-    LoadText(app, 1, word, sizeof word);
-    FormatText(title, sizeof title, "%s %d", word, n);
 }
 
 } // namespace q

@@ -1,4 +1,5 @@
-// Texts of the program's string table in the language chosen at start-up.
+// Texts of the program's string table in the language chosen at start-up (res/text_lookup.h
+// with AppState's language), and the rule that chooses it.
 #pragma once
 
 #include "engine/app_state.h"
@@ -10,7 +11,5 @@ int LoadText(AppState &app, Uint id, char *buffer, int size);
 // The language rule: a stored "Language" of 0 or 100 wins; otherwise French for a French
 // locale (primary language 0x0C), English for every other.
 std::int32_t ChooseLanguage(AppState &app);
-// Default title of desktop n: the word "Bureau" / "Desktop", a blank and the number.
-void DefaultTitle(AppState &app, int n, char (&title)[TitleSize]);
 
 } // namespace q

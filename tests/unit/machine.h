@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "config/engine_store.h"
 #include "engine/window_table.h"
 #include "tests/sim/sim.h"
+#include "ui/engine_notices.h"
 #include "ui/floating_window.h"
 #include "ui/main_window.h"
 #include "ui/texts.h"
@@ -60,7 +62,11 @@ struct Machine {
     // Sees every message of the main window before the program does.
     std::function<void(Uint message)> spy;
 
-    Machine() { app.Sys = &sim.Ports(); }
+    Machine() {
+        app.Sys = &sim.Ports();
+        app.Notify = &EngineNotices();
+        app.Store = &EngineStore();
+    }
     ~Machine() { FreeWindowTable(app); }
     Machine(const Machine &) = delete;
     Machine &operator=(const Machine &) = delete;

@@ -2,11 +2,13 @@
 // the core through q::Win32Ports(), and the registry of the Wine prefix read back with the API.
 
 // The core first: <windows.h> (through harness.h) would turn its constants into macros.
+#include "config/engine_store.h"
 #include "config/settings.h"
 #include "config/wallpaper.h"
 #include "engine/switching.h"
 #include "engine/window_table.h"
 #include "platform/win32/win32_platform.h"
+#include "ui/engine_notices.h"
 
 #include "tests/wine/harness.h"
 
@@ -31,7 +33,11 @@ struct Desk {
     q::AppState app;
     std::vector<HWND> made;
 
-    Desk() { app.Sys = &q::Win32Ports(); }
+    Desk() {
+        app.Sys = &q::Win32Ports();
+        app.Notify = &q::EngineNotices();
+        app.Store = &q::EngineStore();
+    }
     Desk(const Desk &) = delete;
     Desk &operator=(const Desk &) = delete;
     ~Desk() {
