@@ -19,4 +19,8 @@ int ChooseRows(const RowSize (&sizes)[MaxDesktops + 2], Uint edge, std::int32_t 
 // wrap after ceiling(count / rows) columns.
 int LaidOutRows(int count, int rows);
 
+// Ends any menu, move or size loop the floating window is in, whose message loop would
+// otherwise outlive the main window and keep the process running.
+void CancelFloatingModes(AppState &app);
+
 } // namespace q
