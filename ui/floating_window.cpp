@@ -15,6 +15,8 @@ constexpr std::uint32_t ToolbarStyle =
     WS_CHILD | WS_VISIBLE | TBSTYLE_WRAPABLE | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_TOP;
 constexpr std::uint32_t FrameExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
 constexpr Uint WM_CANCELMODE = 0x001F;
+constexpr Uint WM_EXITMENULOOP = 0x0212;
+constexpr Uint WM_EXITSIZEMOVE = 0x0232;
 
 int Ceiling(int a, int b) {
     return (a + b - 1) / b;
@@ -59,9 +61,7 @@ void Resize(AppState &app, Hwnd window, RowSize size) {
 Rect WorkArea(AppState &app) {
     WindowPort &win = app.Sys->window;
     Rect work{0, 0, 0, 0};
-    if (!win.SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) || work.right <= work.left ||
-        work.bottom <= work.top)
-        win.GetWindowRect(win.GetDesktopWindow(), &work);
+    if (!win.SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) win.GetWindowRect(win.GetDesktopWindow(), &work);
     return work;
 }
 
@@ -69,9 +69,8 @@ Rect WorkArea(AppState &app) {
 bool CaptionOnScreen(AppState &app, const Rect &r, const Rect &work) {
     WindowPort &win = app.Sys->window;
     const std::int32_t top = r.top + win.GetSystemMetrics(SM_CYFRAME);
-    const std::int32_t bottom = top + win.GetSystemMetrics(SM_CYSMCAPTION);
-    const std::int32_t frame = win.GetSystemMetrics(SM_CXFRAME);
-    return r.left + frame < work.right && r.right - frame > work.left && top < work.bottom && bottom > work.top;
+    return r.left < work.right && r.right > work.left && top < work.bottom &&
+           top + win.GetSystemMetrics(SM_CYSMCAPTION) > work.top;
 }
 
 // Where the program puts a window it moves from `before` to `r`: inside the work area whenever
@@ -421,6 +420,13 @@ Lresult FloatingWindowMessage(AppState &app, Hwnd window, Uint message, Wparam w
     case UM_INITSYSMENU:
         OnInitSystemMenu(app, window);
         return 0;
+    case WM_EXITMENULOOP:
+    case WM_EXITSIZEMOVE:
+        // Some systems' menu and move loops take the quit message of a close that arrived
+        // inside them and drop it: post it again once the main window is gone.
+        if (app.MainWindow != nullptr && !app.Sys->window.IsWindow(app.MainWindow))
+            app.Sys->message.PostQuitMessage(0);
+        break;
     default:
         break;
     }

@@ -250,8 +250,9 @@ fl_scenario_on_screen() {
 }
 
 # A close that arrives while the floating window is in menu mode (its system menu opened with
-# Alt+Space and left with Escape) still ends the process.
+# Alt+Space and left with Escape), or while it is being dragged, still ends the process.
 fl_scenario_close_in_menu_mode() {
+    local l t r b
     expect "quillane.exe starts in mode 3" fl_start
     expect "the system menu opened" fl_caption_keys alt+space
     expect "its system menu opens" fl_poll fl_menus 1
@@ -260,6 +261,15 @@ fl_scenario_close_in_menu_mode() {
     pg_close
     expect_eq "$WINE_RC" 0 "exit code after WM_CLOSE in menu mode"
     expect "no floating window left" pg_drv gone-window QuillaneFloating 5
+
+    # The same while the user drags it by its caption, the button still held.
+    expect "quillane.exe starts in mode 3" fl_start
+    read -r l t r b <<<"$(fl_get rect)"
+    xdotool mousemove $((l + 20)) $((t + 8)) mousedown 1 sleep 0.3 mousemove $((l - 30)) $((t + 60))
+    sleep 0.5
+    pg_close
+    xdotool mouseup 1
+    expect_eq "$WINE_RC" 0 "exit code after WM_CLOSE during a drag"
 }
 
 add_scenario floating-first-start fl_scenario_first_start
