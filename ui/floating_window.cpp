@@ -14,6 +14,9 @@ constexpr Uint AlwaysOnTopPosition = 3;
 constexpr std::uint32_t ToolbarStyle =
     WS_CHILD | WS_VISIBLE | TBSTYLE_WRAPABLE | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_TOP;
 constexpr std::uint32_t FrameExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
+constexpr Uint WM_CANCELMODE = 0x001F;
+constexpr Uint WM_EXITMENULOOP = 0x0212;
+constexpr Uint WM_EXITSIZEMOVE = 0x0232;
 
 int Ceiling(int a, int b) {
     return (a + b - 1) / b;
@@ -52,6 +55,45 @@ Rect FirstButtonRect(AppState &app) {
 
 void Resize(AppState &app, Hwnd window, RowSize size) {
     app.Sys->window.SetWindowPos(window, nullptr, 0, 0, size.width, size.height, SWP_NOZORDER | SWP_NOMOVE);
+}
+
+// The part of the screen the taskbar leaves free; the whole screen where the system cannot tell.
+Rect WorkArea(AppState &app) {
+    WindowPort &win = app.Sys->window;
+    Rect work{0, 0, 0, 0};
+    if (!win.SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) win.GetWindowRect(win.GetDesktopWindow(), &work);
+    return work;
+}
+
+// Some of the caption lies in the work area, so that the user can still drag the window.
+bool CaptionOnScreen(AppState &app, const Rect &r, const Rect &work) {
+    WindowPort &win = app.Sys->window;
+    const std::int32_t top = r.top + win.GetSystemMetrics(SM_CYFRAME);
+    return r.left < work.right && r.right > work.left && top < work.bottom &&
+           top + win.GetSystemMetrics(SM_CYSMCAPTION) > work.top;
+}
+
+// Where the program puts a window it moves from `before` to `r`: inside the work area whenever
+// it fits, never above its top, and against the right or bottom edge when `before` reached it.
+Rect KeepOnScreen(const Rect &before, const Rect &r, const Rect &work) {
+    const std::int32_t width = r.right - r.left;
+    const std::int32_t height = r.bottom - r.top;
+    std::int32_t x = r.left;
+    std::int32_t y = r.top;
+    if (before.right >= work.right || x + width > work.right) x = work.right - width;
+    if (x < work.left) x = work.left;
+    if (before.bottom >= work.bottom || y + height > work.bottom) y = work.bottom - height;
+    if (y < work.top) y = work.top;
+    return Rect{x, y, x + width, y + height};
+}
+
+// Gives the window `size` at the place of `before`, kept on the screen: one at the right or
+// bottom edge grows towards the left or the top.
+void SizeOnScreen(AppState &app, Hwnd window, const Rect &before, RowSize size) {
+    const Rect r = KeepOnScreen(before, Rect{before.left, before.top, before.left + size.width,
+                                             before.top + size.height},
+                                WorkArea(app));
+    app.Sys->window.SetWindowPos(window, nullptr, r.left, r.top, size.width, size.height, SWP_NOZORDER);
 }
 
 // The whole set of desktops in one row, so that the first button sits at its first place.
@@ -96,25 +138,26 @@ void OnCreate(AppState &app, Hwnd window) {
     const RowSize size = app.RowSizes[app.RowsFloating];
     Resize(app, window, size);
 
-    WindowPort &win = app.Sys->window;
     Rect placed{};
-    win.GetWindowRect(window, &placed);
-    if (placed.left == 3000 && placed.top == 3000) {
-        Rect screen{};
-        win.GetWindowRect(win.GetDesktopWindow(), &screen);
-        win.SetWindowPos(window, nullptr, screen.right - size.width, 0, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
-    }
+    app.Sys->window.GetWindowRect(window, &placed);
+    // A first start, or a place the user can no longer take the window by: the top right.
+    const Rect work = WorkArea(app);
+    if (!CaptionOnScreen(app, placed, work))
+        placed = Rect{work.right - size.width, work.top, work.right, work.top + size.height};
+    SizeOnScreen(app, window, placed, size);
 }
 
 // Re-lays the window for the new desktop count in `rows` rows, hidden meanwhile.
 void Relayout(AppState &app, Hwnd window, int rows, unsigned saveFlags) {
     WindowPort &win = app.Sys->window;
+    Rect before{};
+    win.GetWindowRect(window, &before);
     win.ShowWindow(window, SW_HIDE);
     SizeForOneRow(app, window);
     ComputeRowSizes(app);
     if (rows < 1) rows = 1;
     if (rows > MaxDesktops) rows = MaxDesktops;
-    Resize(app, window, app.RowSizes[rows]);
+    SizeOnScreen(app, window, before, app.RowSizes[rows]);
     if (app.DisplayMode == 3) win.ShowWindow(window, SW_SHOW);
     app.RowsFloating = rows;
     SaveSettings(app, saveFlags);
@@ -157,6 +200,7 @@ void OnSizing(AppState &app, Hwnd window, Uint edge, Rect *proposed) {
             proposed->right = proposed->left + s.width;
             proposed->top = c.top + Half(c.bottom - c.top) - Half(s.height);
             proposed->bottom = proposed->top + s.height;
+            *proposed = KeepOnScreen(c, *proposed, WorkArea(app));
             app.RowsFloating = r;
         }
     }
@@ -274,6 +318,10 @@ void ToggleAlwaysOnTop(AppState &app, Hwnd window) {
 
 } // namespace
 
+void CancelFloatingModes(AppState &app) {
+    if (app.FloatingWindow != nullptr) app.Sys->message.SendMessageA(app.FloatingWindow, WM_CANCELMODE, 0, 0);
+}
+
 int LaidOutRows(int count, int rows) {
     if (count < 1) return 1;
     if (rows < 1) rows = 1;
@@ -322,6 +370,10 @@ Lresult FloatingWindowMessage(AppState &app, Hwnd window, Uint message, Wparam w
         Toolbar(app, TB_AUTOSIZE);
         app.Sys->window.InvalidateRect(app.FloatingToolbar, nullptr, true);
         return 0;
+    case WM_CLOSE:
+        // The desktops' buttons are the only way to them in this mode: only the end of the
+        // process takes the window away, whoever asks (Alt+F4, another program).
+        return 0;
     case WM_SYSCOLORCHANGE:
         Toolbar(app, WM_SYSCOLORCHANGE);
         return 0;
@@ -368,6 +420,13 @@ Lresult FloatingWindowMessage(AppState &app, Hwnd window, Uint message, Wparam w
     case UM_INITSYSMENU:
         OnInitSystemMenu(app, window);
         return 0;
+    case WM_EXITMENULOOP:
+    case WM_EXITSIZEMOVE:
+        // Some systems' menu and move loops take the quit message of a close that arrived
+        // inside them and drop it: post it again once the main window is gone.
+        if (app.MainWindow != nullptr && !app.Sys->window.IsWindow(app.MainWindow))
+            app.Sys->message.PostQuitMessage(0);
+        break;
     default:
         break;
     }

@@ -19,4 +19,9 @@ int ChooseRows(const RowSize (&sizes)[MaxDesktops + 2], Uint edge, std::int32_t 
 // wrap after ceiling(count / rows) columns.
 int LaidOutRows(int count, int rows);
 
+// Ends the menu mode of the floating window (and, where the system lets it, a move or size
+// loop), whose message loop would otherwise outlive the main window and keep the process
+// running; the end of a loop that no cancel ends posts the quit message again.
+void CancelFloatingModes(AppState &app);
+
 } // namespace q

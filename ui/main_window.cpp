@@ -8,6 +8,7 @@
 #include "engine/switching.h"
 #include "ui/command_menu.h"
 #include "ui/dialogs.h"
+#include "ui/floating_window.h"
 #include "ui/icons.h"
 
 namespace q {
@@ -141,6 +142,7 @@ Lresult MainWindowMessage(AppState &app, Hwnd window, Uint message, Wparam wPara
         MoveToDesktop(app, reinterpret_cast<Hwnd>(wParam), lParam);
         return 0;
     case WM_CLOSE:
+        CancelFloatingModes(app); // before the close, whose quit message a menu loop would swallow
         OnClose(app);
         return 0;
     case WM_DESTROY:

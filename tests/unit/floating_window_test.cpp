@@ -41,6 +41,12 @@ Rect Drag(Machine &m, Uint edge, std::int32_t width, std::int32_t height) {
     return p;
 }
 
+// The end of a drag: the window takes the rectangle it chose.
+void Apply(Machine &m, const Rect &p) {
+    m.sim.SetWindowPos(m.app.FloatingWindow, nullptr, p.left, p.top, p.right - p.left, p.bottom - p.top,
+                       SWP_NOZORDER);
+}
+
 std::string Shown(const Machine &m) {
     std::string out;
     for (int id = 200; id <= 207; ++id)
@@ -50,7 +56,7 @@ std::string Shown(const Machine &m) {
     return out;
 }
 
-TEST(FloatingWindow, FirstStartPlacesOneRowAtTheTopRightAndAStoredPlaceIsKept) {
+TEST(FloatingWindow, FirstStartPlacesOneRowAtTheTopRightAndAStoredPlaceIsKeptWhileReachable) {
     Machine m;
     StartFloating(m, 3);
     const Rect r = m.sim.Position(m.app.FloatingWindow);
@@ -60,16 +66,101 @@ TEST(FloatingWindow, FirstStartPlacesOneRowAtTheTopRightAndAStoredPlaceIsKept) {
     EXPECT_EQ(Shown(m), "[200] 201 202 ");
     EXPECT_TRUE(m.sim.IsVisible(m.app.FloatingWindow));
 
-    Machine off;
-    off.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingX", static_cast<std::uint32_t>(-500));
-    off.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingY", 3000);
-    StartFloating(off, 2);
-    EXPECT_EQ(off.sim.Position(off.app.FloatingWindow).left, -500);
-    EXPECT_EQ(off.sim.Position(off.app.FloatingWindow).top, 3000);
+    // Inside the screen: exactly where it was. Caption out of reach: as at a first start.
+    // Partly outside: pulled in, against the edges it crossed.
+    struct Case {
+        std::int32_t x, y, left, top;
+    };
+    const std::int32_t height = Size(r).y;
+    for (Case c : {Case{300, 200, 300, 200}, Case{-500, 3000, sim::ScreenWidth - Size(r).x, 0},
+                   Case{300, -height + 2, sim::ScreenWidth - Size(r).x, 0}, Case{-20, 700, 0, 748 - height},
+                   Case{1000, -5, sim::ScreenWidth - Size(r).x, 0}}) {
+        SCOPED_TRACE(std::to_string(c.x) + ", " + std::to_string(c.y));
+        Machine stored;
+        stored.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingX", static_cast<std::uint32_t>(c.x));
+        stored.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingY", static_cast<std::uint32_t>(c.y));
+        StartFloating(stored, 3);
+        EXPECT_EQ(stored.sim.Position(stored.app.FloatingWindow).left, c.left);
+        EXPECT_EQ(stored.sim.Position(stored.app.FloatingWindow).top, c.top);
+    }
+
+    // The taskbar at the top: the first place is below it.
+    Machine top;
+    top.sim.workArea = Rect{0, 28, sim::ScreenWidth, 768};
+    StartFloating(top, 2);
+    EXPECT_EQ(top.sim.Position(top.app.FloatingWindow).top, 28);
+    EXPECT_EQ(top.sim.Position(top.app.FloatingWindow).right, sim::ScreenWidth);
+}
+
+// The window at the top right, as a first start leaves it: more desktops, fewer and other
+// rows keep it against the right edge and its caption on the screen; at the bottom edge it
+// grows upwards; in the middle of the screen it keeps its corner.
+TEST(FloatingWindow, SizesTheProgramGivesKeepTheWindowOnTheScreen) {
+    Machine m;
+    StartFloating(m, 3);
+    auto inside = [&](const char *what) {
+        SCOPED_TRACE(what);
+        const Rect r = m.sim.Position(m.app.FloatingWindow);
+        EXPECT_EQ(r.right, sim::ScreenWidth);
+        EXPECT_GE(r.top, 0);
+        EXPECT_LE(r.bottom, 748);
+        EXPECT_EQ(Size(r).x, m.app.RowSizes[m.app.RowsFloating].width);
+    };
+    Rect p = Drag(m, WMSZ_BOTTOM, 10, m.app.RowSizes[3].height + 1);
+    EXPECT_EQ(m.app.RowsFloating, 8);
+    EXPECT_EQ(p.top, 0);
+    EXPECT_EQ(p.right, sim::ScreenWidth);
+    Apply(m, p);
+    Apply(m, Drag(m, WMSZ_TOP, 10, 1));
+    inside("back to one row");
+    for (int n = 4; n <= 8; ++n) {
+        m.Command(110);
+        ASSERT_EQ(m.app.DesktopCount(), n);
+        inside("created");
+    }
+    m.Command(112);
+    inside("deleted");
+
+    Machine bottom;
+    bottom.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingX", 300);
+    StartFloating(bottom, 3, 3);
+    const std::int32_t height = Size(bottom.sim.Position(bottom.app.FloatingWindow)).y;
+    bottom.sim.SetWindowPos(bottom.app.FloatingWindow, nullptr, 300, 748 - height, 0, 0,
+                            SWP_NOZORDER | SWP_NOSIZE);
+    bottom.Command(110);
+    ASSERT_EQ(bottom.app.RowsFloating, 4);
+    Rect r = bottom.sim.Position(bottom.app.FloatingWindow);
+    EXPECT_EQ(r.bottom, 748);
+    EXPECT_GT(Size(r).y, height);
+    EXPECT_EQ(r.left, 300);
+    r = Drag(bottom, WMSZ_RIGHT, 500, Size(r).y);
+    EXPECT_EQ(r.bottom, 748);
+    EXPECT_EQ(bottom.app.RowsFloating, 1);
+
+    Machine middle;
+    middle.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingX", 300);
+    middle.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingY", 200);
+    StartFloating(middle, 3);
+    middle.Command(110);
+    middle.Command(110);
+    r = middle.sim.Position(middle.app.FloatingWindow);
+    EXPECT_EQ(r.left, 300);
+    EXPECT_EQ(r.top, 200);
+}
+
+// Alt+F4 or another program's WM_CLOSE would leave the user without the desktops' buttons.
+TEST(FloatingWindow, CloseLeavesTheWindow) {
+    Machine m;
+    StartFloating(m, 2);
+    m.sim.SendMessageA(m.app.FloatingWindow, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(m.sim.IsWindow(m.app.FloatingWindow));
+    EXPECT_TRUE(m.sim.IsVisible(m.app.FloatingWindow));
 }
 
 TEST(FloatingWindow, SizingSnapsToTheRowSizesByWidthOrHeightCentredAndSaved) {
     Machine m;
+    m.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingX", 400);
+    m.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingY", 300);
     StartFloating(m, 3);
     const RowSize(&s)[MaxDesktops + 2] = m.app.RowSizes;
     EXPECT_EQ(s[0].width, 0);

@@ -1,6 +1,7 @@
 # The floating window of display mode 3 on the real program: its place at first start, its
 # buttons, clicks that switch, desktops created and deleted, rows chosen by dragging an edge,
-# always on top and the position kept for the next start, and the system menu's mode commands.
+# always on top and the position kept for the next start, the system menu's mode commands, the
+# window kept on the screen and alive through WM_CLOSE, and a close while it is in menu mode.
 # Sourced by tests/wine/run.sh after program.sh, whose pg_ helpers it uses.
 
 # fl_get NAME: one line of the driver's "floating" report, without its name.
@@ -201,8 +202,80 @@ fl_scenario_system_menu() {
     pg_close
 }
 
+# fl_inside: the whole window within the 1024 pixels' width and its caption below the top.
+fl_inside() {
+    local l t r b
+    read -r l t r b <<<"$(fl_get rect)"
+    ((l >= 0 && r <= 1024 && t >= 0 && b <= 768))
+}
+
+# fl_caption_keys KEYS...: a click on the caption, then the keys to the window's own X window.
+fl_caption_keys() {
+    local l t r b xwin
+    read -r l t r b <<<"$(fl_get rect)"
+    xdotool mousemove $((l + 20)) $((t + 8)) click 1
+    fl_poll fl_foreground || return 1
+    xwin=$(xdotool search --onlyvisible --classname quillane.exe | head -1)
+    xdotool key --window "$xwin" "$@"
+}
+
+# Neither Alt+F4 nor another program's WM_CLOSE takes the window away; five created desktops
+# widen it towards the left from the top right corner; dragging its bottom edge at y = 0 grows
+# it downwards, its caption still on the screen.
+fl_scenario_on_screen() {
+    local l t r b n
+    expect "quillane.exe starts in mode 3 with 3 desktops" fl_start 3
+    expect "Alt+F4 pressed on it" fl_caption_keys alt+F4
+    pg_drv post QuillaneFloating 16 0 0
+    sleep 1
+    expect "still there after Alt+F4 and WM_CLOSE" pg_drv visible QuillaneFloating
+    expect_eq "$(fl_get shown)" "200 201 202" "with its buttons"
+
+    for n in 4 5 6 7 8; do pg_drv send Quillane 273 110 0; done
+    expect "eight buttons" fl_wait shown "200 201 202 203 204 205 206 207"
+    read -r l t r b <<<"$(fl_get rect)"
+    expect_eq "$r $t" "1024 0" "still at the top right"
+    expect "inside the screen after five new desktops" fl_inside
+    pg_close
+
+    expect "quillane.exe starts in mode 3 with 3 desktops" fl_start 3
+    read -r l t r b <<<"$(fl_get rect)"
+    fl_drag $(((l + r) / 2)) $((b - 2)) 0 90
+    expect "more rows after dragging the bottom edge" fl_poll test "$(fl_get rows)" -gt 1
+    read -r l t r b <<<"$(fl_get rect)"
+    expect_eq "$t" 0 "the caption still at the top of the screen"
+    expect "inside the screen after the drag" fl_inside
+    pg_close
+    expect_eq "$WINE_RC" 0 "exit code after WM_CLOSE"
+}
+
+# A close that arrives while the floating window is in menu mode (its system menu opened with
+# Alt+Space and left with Escape), or while it is being dragged, still ends the process.
+fl_scenario_close_in_menu_mode() {
+    local l t r b
+    expect "quillane.exe starts in mode 3" fl_start
+    expect "the system menu opened" fl_caption_keys alt+space
+    expect "its system menu opens" fl_poll fl_menus 1
+    xdotool key --window "$(xdotool search --onlyvisible --classname quillane.exe | head -1)" Escape
+    sleep 0.5
+    pg_close
+    expect_eq "$WINE_RC" 0 "exit code after WM_CLOSE in menu mode"
+    expect "no floating window left" pg_drv gone-window QuillaneFloating 5
+
+    # The same while the user drags it by its caption, the button still held.
+    expect "quillane.exe starts in mode 3" fl_start
+    read -r l t r b <<<"$(fl_get rect)"
+    xdotool mousemove $((l + 20)) $((t + 8)) mousedown 1 sleep 0.3 mousemove $((l - 30)) $((t + 60))
+    sleep 0.5
+    pg_close
+    xdotool mouseup 1
+    expect_eq "$WINE_RC" 0 "exit code after WM_CLOSE during a drag"
+}
+
 add_scenario floating-first-start fl_scenario_first_start
 add_scenario floating-desktops fl_scenario_desktops
 add_scenario floating-rows fl_scenario_rows
 add_scenario floating-topmost fl_scenario_topmost
 add_scenario floating-system-menu fl_scenario_system_menu
+add_scenario floating-on-screen fl_scenario_on_screen
+add_scenario floating-close-in-menu-mode fl_scenario_close_in_menu_mode
