@@ -82,9 +82,16 @@ void HotKeyText(AppState &app, std::uint32_t value, char (&text)[32]) {
     JoinHotKey(value >> 16, key, text);
 }
 
+bool AppDialog::FirstInit() {
+    if (initialised_) return false;
+    initialised_ = true;
+    return true;
+}
+
 std::intptr_t RenameDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam) {
     DesktopRecord &record = app_.Record(app_.CurrentDesktop());
     if (message == WM_INITDIALOG) {
+        if (!FirstInit()) return 1;
         FillTemplate(app_, dialog, 64, record.DesktopTitle);
         SetDialogIcon(app_, dialog);
         Hwnd edit = app_.Sys->dialog.GetDlgItem(dialog, IdTitleEdit);
@@ -109,6 +116,7 @@ std::intptr_t RenameDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wPar
 std::intptr_t HotKeyDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam) {
     const std::uint32_t stored = app_.Record(app_.CurrentDesktop()).HotKey;
     if (message == WM_INITDIALOG) {
+        if (!FirstInit()) return 1;
         FillTemplate(app_, dialog, 64, app_.Record(app_.CurrentDesktop()).DesktopTitle);
         SetDialogIcon(app_, dialog);
         char current[32];
@@ -208,15 +216,14 @@ void AboutBox::OnInitDialog(Hwnd dialog) {
 
 std::intptr_t AboutBox::DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam) {
     if (message == WM_INITDIALOG) {
-        OnInitDialog(dialog);
+        if (FirstInit()) OnInitDialog(dialog);
         return 1;
     }
     if (message != WM_COMMAND) return 0;
     if (wParam == IDOK || wParam == IDCANCEL) {
-        // The font goes once the box is gone (RunAboutBox): the name line is drawn with it
-        // until then.
+        // The font goes, and AboutOpen is cleared, once the box is gone (RunAboutBox): the name
+        // line is drawn with it until then, and no second box opens beside this one.
         app_.Sys->dialog.EndDialog(dialog, 1);
-        app_.AboutOpen = 0;
     } else if (HiWord(wParam) == STN_CLICKED && LoWord(wParam) == IdEmailLink) {
         app_.Sys->shell.ShellExecuteA(dialog, "open", Q_TEXT_MAILTO Q_TEXT_EMAIL, nullptr, nullptr, SW_SHOW);
     } else if (HiWord(wParam) == STN_CLICKED && LoWord(wParam) == IdWebLink) {
