@@ -307,33 +307,6 @@ TEST(Close, ShowsDesktopOneWhateverIsOpenWhenItArrives) {
     }
 }
 
-// Moves and sticky requests with handles the window table never enters, or that are no longer
-// windows, do nothing: the floating window keeps its buttons, the taskbar stays where it is.
-TEST(ForeignMessages, MoveOnlyOtherProgramsTopLevelWindows) {
-    Machine m;
-    m.StoreDesktops({"Home", "Work"}, 3);
-    Hwnd tray = m.sim.CreateWindow("Shell_TrayWnd", "", WS_POPUP | WS_VISIBLE, 0, Rect{0, 748, 1024, 768});
-    Hwnd tip = m.sim.CreateWindow("tooltips_class32", "", WS_POPUP | WS_VISIBLE);
-    Hwnd gone = m.Window("Gone");
-    m.sim.DestroyWindow(gone);
-    m.Start();
-    const Hwnd toolbar = m.app.FloatingToolbar;
-    ASSERT_NE(toolbar, nullptr);
-    const Rect toolbarStood = m.sim.Position(toolbar);
-    for (Hwnd h : {tray, tip, toolbar, m.sim.GetDesktopWindow(), gone}) {
-        m.Send(UM_MOVETODESKTOP, H(h), 2);
-        m.Send(UM_SETSTICKY, H(h), 1);
-        EXPECT_EQ(FindWindowEntry(m.app, h), nullptr);
-    }
-    m.Show(2);
-    m.Show(1);
-    for (Hwnd h : {tray, tip, toolbar})
-        EXPECT_FALSE(m.sim.IsMinimized(h));
-    EXPECT_EQ(m.sim.Position(tray).top, 748);
-    EXPECT_EQ(m.sim.Position(toolbar).left, toolbarStood.left);
-    EXPECT_TRUE(m.sim.IsVisible(toolbar));
-}
-
 // The Applications menu listed T; its program hides it (gone to its tray icon) before the user
 // picks a desktop or Sticky: T stays hidden and keeps its desktop, through later switches too.
 TEST(ForeignMessages, AWindowItsProgramHidMeanwhileIsNotMoved) {
