@@ -132,7 +132,9 @@ struct AppState {
     std::uint8_t DeleteAsking = 0; // the delete confirmation is open
     std::int32_t QuitAsking = 0;   // quit confirmations open
     std::uint8_t MenuOpen = 0;
-    std::uint8_t Closed = 0;       // WM_CLOSE ran: the icons and hot keys are gone
+    std::uint8_t Closed = 0;       // WM_CLOSE began: desktop 1 is shown, the icons and hot keys go
+    // While a Rename or Hot key dialog borrows CurrentDesktop, the desktop really shown.
+    std::int32_t ShownUnderDialog = 0;
     // The shell's "TaskbarCreated" message, and whether it came while the icons could not be
     // added (during a switch or a dialog): they are added when that ends.
     Uint TaskbarCreated = 0;

@@ -7,9 +7,10 @@
 namespace q {
 
 // Switches, the command menu, Quit and the display options wait for nothing: they are ignored
-// while a Rename or Hot key dialog, the delete confirmation or a switch is under way.
+// while a Rename or Hot key dialog, the delete confirmation or a switch is under way, and once
+// the close has begun (its own switch to desktop 1 is called directly).
 inline bool SwitchesHeld(const AppState &app) {
-    return app.DialogOpen != 0 || app.DeleteAsking != 0 || app.Switching != 0;
+    return app.DialogOpen != 0 || app.DeleteAsking != 0 || app.Switching != 0 || app.Closed != 0;
 }
 
 // Creating, deleting, renaming, hot keys, moves and sticky windows are ignored, in addition,

@@ -16,13 +16,21 @@ WindowEntry *EntryFor(AppState &app, Hwnd window) {
     return AddWindowEntry(app, style, window);
 }
 
-// Any program can send these. Our own windows are never moved: the floating window is shown on
-// every desktop and no switch restores it, the main window stays hidden, and the About box
-// belongs to the desktop it opened on.
+// Any program can send these, with any handle. Only other programs' top-level windows that the
+// window table would enter are moved: never a handle that is no window, a child window (the
+// floating window's toolbar, a dialog's controls), the desktop window, the taskbar or tool tips.
+// Nor our own windows: the floating window is shown on every desktop and no switch restores
+// it, the main window stays hidden, and the About box belongs to the desktop it opened on.
 bool Movable(AppState &app, Hwnd window) {
+    WindowPort &win = app.Sys->window;
     if (window == nullptr || window == app.FloatingWindow || window == app.MainWindow) return false;
     if (app.AboutOpen != 0 && window == app.AboutWindow) return false;
-    return app.Sys->window.IsWindow(window);
+    if (window == win.GetDesktopWindow() || !win.IsWindow(window)) return false;
+    if ((static_cast<std::uint32_t>(win.GetWindowLongA(window, GWL_STYLE)) & WS_CHILD) != 0) return false;
+    char className[64] = {};
+    win.GetClassNameA(window, className, sizeof className);
+    className[sizeof className - 1] = '\0';
+    return IsTrackedClass(className);
 }
 
 void RemoveLeftBehind(AppState &app, Hwnd window) {
@@ -36,8 +44,13 @@ void RemoveLeftBehind(AppState &app, Hwnd window) {
 
 void SetSticky(AppState &app, Hwnd window, Lparam lParam) {
     if (ChangesHeld(app) || !Movable(app, window)) return;
-    WindowEntry *entry = EntryFor(app, window);
-    if (entry != nullptr) entry->Sticky = LoWord(static_cast<std::uintptr_t>(lParam)) != 0 ? 1 : 0;
+    const bool sticky = LoWord(static_cast<std::uintptr_t>(lParam)) != 0;
+    // A window its program hid is not listed and would be shown by every switch: it is not made
+    // sticky (it may stop being sticky).
+    WindowEntry *entry = !sticky                                  ? FindWindowEntry(app, window)
+                         : app.Sys->window.IsWindowVisible(window) ? EntryFor(app, window)
+                                                                   : nullptr;
+    if (entry != nullptr) entry->Sticky = sticky ? 1 : 0;
 }
 
 void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
@@ -45,7 +58,12 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     if (ChangesHeld(app) || d < 1 || d > app.DesktopCount()) return;
     if (!Movable(app, window)) return;
     // A window whose thread does not answer would hold us in ShowWindow: it stays as it is.
-    if (!Answers(app, window)) return;
+    // Its answer runs other messages of ours, which may have closed the program or deleted
+    // the target desktop.
+    if (!Answers(app, window) || ChangesHeld(app) || d > app.DesktopCount()) return;
+    // A window its program hid (gone to its tray icon since the menu listed it) keeps its
+    // desktop and stays hidden: a minimise or a restore would show it.
+    if (!app.Sys->window.IsWindowVisible(window)) return;
     // The user may have minimised or restored windows since the last refresh: the window's
     // "minimised by the user" flag must say what the screen shows now.
     RefreshWindowTable(app);

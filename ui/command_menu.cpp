@@ -98,6 +98,10 @@ void ShowCommandMenu(AppState &app, int n) {
     MenuPort &menu = app.Sys->menu;
     Hmenu loaded = app.Sys->resource.LoadMenuA(1 + app.LanguageBase);
     if (loaded == nullptr) return;
+    // One menu at a time: a second right click inside this one (its loop, or the window titles
+    // read from other programs while it is built) would replace the handles its Applications
+    // commands name.
+    app.MenuOpen = 1;
     Hmenu track = menu.GetSubMenu(loaded, 0);
     Hmenu display = menu.GetSubMenu(track, 5);
     Hmenu applications = menu.GetSubMenu(track, 2);
@@ -125,9 +129,6 @@ void ShowCommandMenu(AppState &app, int n) {
     Point cursor{};
     app.Sys->window.GetCursorPos(&cursor);
     app.Sys->window.SetForegroundWindow(app.MainWindow);
-    // One menu at a time: a second right click inside this one's loop would replace the
-    // handles its Applications commands name.
-    app.MenuOpen = 1;
     menu.TrackPopupMenuEx(track, TPM_RIGHTBUTTON, cursor.x, cursor.y, app.MainWindow);
     app.MenuOpen = 0;
     app.Sys->message.PostMessageA(app.MainWindow, WM_NULL, 0, 0);

@@ -60,10 +60,12 @@ void EnableKeyChoice(AppState &app, Hwnd dialog, bool enable) {
 // Runs a dialog of desktop n with CurrentDesktop naming it and DialogOpen set.
 void RunEditDialog(AppState &app, int n, int resource, DialogHandler &handler) {
     const int shown = app.CurrentDesktop();
+    app.ShownUnderDialog = shown;
     app.Desktops.CurrentDesktop = n;
     app.DialogOpen = 1;
     app.Sys->dialog.DialogBoxParamA(resource + app.LanguageBase, nullptr, &handler);
     app.DialogOpen = 0;
+    if (app.Closed != 0) return; // the close showed desktop 1 meanwhile and took the icons away
     if (resource == RenameDialogId) RetitleDesktopIcon(app, n);
     app.Desktops.CurrentDesktop = shown;
     if (app.IconsLost != 0) AddIconsAgain(app);
@@ -80,9 +82,16 @@ void HotKeyText(AppState &app, std::uint32_t value, char (&text)[32]) {
     JoinHotKey(value >> 16, key, text);
 }
 
+bool AppDialog::FirstInit() {
+    if (initialised_) return false;
+    initialised_ = true;
+    return true;
+}
+
 std::intptr_t RenameDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam) {
     DesktopRecord &record = app_.Record(app_.CurrentDesktop());
     if (message == WM_INITDIALOG) {
+        if (!FirstInit()) return 1;
         FillTemplate(app_, dialog, 64, record.DesktopTitle);
         SetDialogIcon(app_, dialog);
         Hwnd edit = app_.Sys->dialog.GetDlgItem(dialog, IdTitleEdit);
@@ -91,14 +100,14 @@ std::intptr_t RenameDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wPar
         return 1;
     }
     if (message != WM_COMMAND) return 0;
-    if (wParam == IDOK) {
+    if (wParam == IDOK && app_.Closed == 0) {
         char title[TitleSize] = {};
         app_.Sys->window.GetWindowTextA(app_.Sys->dialog.GetDlgItem(dialog, IdTitleEdit), title, sizeof title);
         title[sizeof title - 1] = '\0';
         std::memcpy(record.DesktopTitle, title, sizeof title);
         SaveSettings(app_, SaveDesktopSet);
         app_.Sys->dialog.EndDialog(dialog, 1);
-    } else if (wParam == IDCANCEL) {
+    } else if (wParam == IDCANCEL || wParam == IDOK) {
         app_.Sys->dialog.EndDialog(dialog, 1);
     }
     return 1;
@@ -107,6 +116,7 @@ std::intptr_t RenameDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wPar
 std::intptr_t HotKeyDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam) {
     const std::uint32_t stored = app_.Record(app_.CurrentDesktop()).HotKey;
     if (message == WM_INITDIALOG) {
+        if (!FirstInit()) return 1;
         FillTemplate(app_, dialog, 64, app_.Record(app_.CurrentDesktop()).DesktopTitle);
         SetDialogIcon(app_, dialog);
         char current[32];
@@ -134,7 +144,7 @@ std::intptr_t HotKeyDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wPar
     if (message != WM_COMMAND) return 0;
     if (wParam == IdNoHotKey) {
         EnableKeyChoice(app_, dialog, !IsChecked(app_, dialog, IdNoHotKey));
-    } else if (wParam == IDCANCEL) {
+    } else if (wParam == IDCANCEL || (wParam == IDOK && app_.Closed != 0)) {
         app_.Sys->dialog.EndDialog(dialog, 1);
     } else if (wParam == IDOK) {
         OnOk(dialog);
@@ -164,8 +174,9 @@ void HotKeyDialog::OnOk(Hwnd dialog) {
             HotKeyText(app_, modifiers << 16 | key, keyText);
             FormatText(text, sizeof text, pattern, keyText);
             app_.Sys->message.MessageBoxA(dialog, text, "Information", MB_ICONWARNING);
-            // The former key was released above; give it back so it keeps working.
-            RegisterDesktopHotKey(app_, n);
+            // The former key was released above; give it back so it keeps working, unless the
+            // program closed while the message was shown.
+            if (app_.Closed == 0) RegisterDesktopHotKey(app_, n);
             return;
         }
         record.HotKey = modifiers << 16 | key;
@@ -205,15 +216,14 @@ void AboutBox::OnInitDialog(Hwnd dialog) {
 
 std::intptr_t AboutBox::DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam) {
     if (message == WM_INITDIALOG) {
-        OnInitDialog(dialog);
+        if (FirstInit()) OnInitDialog(dialog);
         return 1;
     }
     if (message != WM_COMMAND) return 0;
     if (wParam == IDOK || wParam == IDCANCEL) {
-        // The font goes once the box is gone (RunAboutBox): the name line is drawn with it
-        // until then.
+        // The font goes, and AboutOpen is cleared, once the box is gone (RunAboutBox): the name
+        // line is drawn with it until then, and no second box opens beside this one.
         app_.Sys->dialog.EndDialog(dialog, 1);
-        app_.AboutOpen = 0;
     } else if (HiWord(wParam) == STN_CLICKED && LoWord(wParam) == IdEmailLink) {
         app_.Sys->shell.ShellExecuteA(dialog, "open", Q_TEXT_MAILTO Q_TEXT_EMAIL, nullptr, nullptr, SW_SHOW);
     } else if (HiWord(wParam) == STN_CLICKED && LoWord(wParam) == IdWebLink) {

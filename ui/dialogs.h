@@ -43,7 +43,13 @@ class AppDialog : public DialogHandler {
     explicit AppDialog(AppState &app) : app_(app) {}
 
   protected:
+    // WM_INITDIALOG comes from the dialog manager once, but any program can send it again: a
+    // dialog fills its controls, hooks its links and makes its font on the first one only.
+    bool FirstInit();
     AppState &app_;
+
+  private:
+    bool initialised_ = false;
 };
 
 class RenameDialog : public AppDialog {

@@ -36,10 +36,26 @@ void OnDesktopMessage(AppState &app, int n, Lparam mouse) {
     }
 }
 
+constexpr Uint WM_CANCELMODE = 0x001F; // the value <windows.h> gives it
+
+// The close can arrive inside any modal loop of ours (a question, a dialog, a menu) and inside
+// the calls a switch makes to other programs' windows. Whatever is open, the program ends with
+// desktop 1 shown; once it has begun, nothing else starts (SwitchesHeld), and what was open
+// finds Closed set when its loop returns, so it changes and saves nothing.
 void OnClose(AppState &app) {
     if (app.Closed != 0) return;
-    app.Sys->message.SendMessageA(app.MainWindow, UM_DESKTOP(1), 0, WM_LBUTTONDOWN);
+    MessagePort &msg = app.Sys->message;
+    if (app.Switching != 0) {
+        // Half-way through a switch, a deletion or a move: the close comes once it has ended.
+        msg.PostMessageA(app.MainWindow, WM_CLOSE, 0, 0);
+        return;
+    }
     app.Closed = 1;
+    if (app.MenuOpen != 0) msg.SendMessageA(app.MainWindow, WM_CANCELMODE, 0, 0);
+    // A Rename or Hot key dialog lends CurrentDesktop to the desktop it edits; the switch
+    // starts from the one on the screen, and the dialog leaves desktop 1 in place when it ends.
+    if (app.DialogOpen != 0) app.Desktops.CurrentDesktop = app.ShownUnderDialog;
+    if (app.CurrentDesktop() != 1) SwitchDesktop(app, 1);
     RemoveIconsAndHotKeys(app);
     app.Sys->window.DestroyWindow(app.MainWindow);
 }
@@ -87,7 +103,7 @@ void OnCommand(AppState &app, Wparam wParam) {
     case 101:
         // Its modal loop inside a switch would let windows hang between the switch's check
         // and its call.
-        if (app.Switching == 0) OpenAboutBox(app);
+        if (app.Switching == 0 && app.Closed == 0) OpenAboutBox(app);
         break;
     case 102:
         if (!SwitchesHeld(app)) ConfirmQuit(app);

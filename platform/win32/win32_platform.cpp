@@ -42,7 +42,9 @@ MENUITEMINFOA ToSystem(const MenuItemInfo &info) {
 
 INT_PTR CALLBACK DialogTrampoline(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto *handler = reinterpret_cast<DialogHandler *>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (message == WM_INITDIALOG) {
+    // Only the dialog manager's WM_INITDIALOG carries the handler; one that another program
+    // sends later carries whatever it likes.
+    if (message == WM_INITDIALOG && handler == nullptr) {
         handler = reinterpret_cast<DialogHandler *>(lParam);
         SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(handler));
     }

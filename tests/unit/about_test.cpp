@@ -128,6 +128,41 @@ TEST(AboutBox, EveryEndReleasesTheFontAndAllowsANewBox) {
     EXPECT_EQ(m.app.AboutWindow, nullptr);
 }
 
+// Other programs send the box what they like: WM_INITDIALOG again and again (the links are
+// hooked once, so a message still reaches the static control instead of going round), the link
+// messages, OK twice and About again as it ends. One font, one strip, one box, nothing left.
+TEST(AboutBox, CopesWithAnyMessageAnyNumberOfTimes) {
+    Machine m;
+    m.Start();
+    std::size_t fonts = 0, strips = 0;
+    bool linksWork = false;
+    m.sim.ScriptDialog([&](SimMachine &sim, Hwnd box) {
+        for (int i = 0; i < 3; ++i)
+            sim.SendMessageA(box, WM_INITDIALOG, 0, 0x1234);
+        fonts = sim.LiveFonts();
+        for (Hwnd c = sim.GetWindow(box, sim::GW_CHILD); c != nullptr; c = sim.GetWindow(c, GW_HWNDNEXT))
+            if (sim.ClassName(c) == "BitmapBackground") ++strips;
+        Hwnd web = sim.GetDlgItem(box, IdWebLink);
+        sim.SendMessageA(web, WM_SETTEXT, 0, reinterpret_cast<Lparam>("changed"));
+        linksWork = sim.SendMessageA(web, WM_SETCURSOR, reinterpret_cast<Wparam>(web), 0) == 1 &&
+                    sim.ControlText(box, IdWebLink) == "changed";
+        sim.Click(box, IDOK);
+        sim.SendMessageA(box, WM_COMMAND, IDOK, 0);
+        m.Command(101);
+        sim.SendMessageA(box, WM_INITDIALOG, 0, 0);
+    });
+    m.Command(101);
+    EXPECT_EQ(fonts, 1u);
+    EXPECT_EQ(strips, 1u);
+    EXPECT_TRUE(linksWork);
+    EXPECT_EQ(m.sim.dialogRuns.size(), 1u);
+    EXPECT_EQ(m.sim.LiveFonts(), 0u);
+    EXPECT_EQ(m.app.AboutOpen, 0);
+    m.Command(101); // a fresh box afterwards
+    EXPECT_EQ(m.sim.dialogRuns.size(), 2u);
+    EXPECT_EQ(m.sim.LiveFonts(), 0u);
+}
+
 // A stored bitmap: header, colour table of `colours` entries (entry j = j, 2j, 3j), 8-bit rows.
 std::vector<std::uint8_t> StoredBitmap8(std::int32_t width, std::int32_t height, std::uint32_t clrUsed,
                                         std::uint32_t colours) {

@@ -277,6 +277,32 @@ TEST(HotKeyDialog, TheLongestFrenchConflictMessageIsShownWhole) {
     EXPECT_EQ(Utf8(m.sim.dialogRuns.at(0).caption), "Raccourci pour le bureau \"Bureau 1\"");
 }
 
+// A WM_INITDIALOG from another program while the user is at work changes nothing they did:
+// the typed title, the ticks and the list of 24 keys stay, and OK stores what they chose.
+TEST(Dialogs, ASecondInitialisationKeepsWhatTheUserDid) {
+    Machine m;
+    StartThree(m);
+    m.sim.ScriptDialog([](SimMachine &sim, Hwnd dialog) {
+        sim.Type(dialog, IdTitleEdit, "Typed");
+        sim.SendMessageA(dialog, WM_INITDIALOG, 0, 0);
+        EXPECT_EQ(sim.ControlText(dialog, IdTitleEdit), "Typed");
+        sim.Click(dialog, IDOK);
+    });
+    m.Command(411);
+    EXPECT_EQ(Stored(m, 2, "DesktopTitle")->Text(), "Typed");
+    m.sim.ScriptDialog([](SimMachine &sim, Hwnd dialog) {
+        sim.Click(dialog, IdNoHotKey);
+        sim.Click(dialog, IdAlt);
+        sim.SelectListItem(dialog, IdKeyList, 6);
+        sim.SendMessageA(dialog, WM_INITDIALOG, 0, 0);
+        EXPECT_EQ(sim.ListItems(dialog, IdKeyList).size(), 24u);
+        EXPECT_FALSE(sim.IsChecked(dialog, IdNoHotKey));
+        sim.Click(dialog, IDOK);
+    });
+    m.Command(413);
+    EXPECT_EQ(Stored(m, 2, "HotKey")->Number(), HotKeyValue(MOD_ALT, F(7)));
+}
+
 TEST(HotKeyText, NamesTheModifiersInOrderShiftCtrlAlt) {
     Machine m;
     m.Start();

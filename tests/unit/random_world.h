@@ -134,7 +134,7 @@ class RandomWorld {
     void Event(int depth) {
         const int saved = depth_;
         depth_ = depth;
-        switch (Pick(17)) {
+        switch (Pick(18)) {
         case 0:
         case 1:
             LeftClick();
@@ -174,6 +174,9 @@ class RandomWorld {
             break;
         case 15:
             Unhang();
+            break;
+        case 16:
+            OddMove();
             break;
         default:
             TaskbarRestart();
@@ -297,12 +300,15 @@ class RandomWorld {
         if (depth_ >= MaxDepth || sweeping_ || m_ == nullptr || App().MainWindow == nullptr) return;
         const int saved = depth_;
         ++depth_;
-        switch (Pick(6)) {
+        switch (Pick(7)) {
         case 0:
             LeftClick();
             break;
         case 1:
             Command();
+            break;
+        case 6:
+            InsideModal(nullptr);
             break;
         case 2:
             Move();
@@ -368,6 +374,7 @@ class RandomWorld {
     int AnswerBox(const SimMessageBox &box) {
         Note("box: " + box.text.substr(0, 24));
         Inside();
+        InsideModal(box.window);
         if ((box.type & 0xF) != MB_YESNO) return IDOK;
         if (box.text.find("quit") != std::string::npos) return Chance(8) ? IDYES : IDNO;
         return Chance(2) ? IDYES : IDNO;
@@ -376,6 +383,7 @@ class RandomWorld {
     void UseDialog(Hwnd dialog) {
         Note("dialog");
         Inside();
+        InsideModal(dialog);
         if (Sim().GetDlgItem(dialog, IdTitleEdit) != nullptr) {
             if (Chance(2)) Sim().Type(dialog, IdTitleEdit, "T" + std::to_string(Pick(1000)));
             Sim().Click(dialog, Chance(3) ? IDCANCEL : IDOK);
@@ -404,11 +412,106 @@ class RandomWorld {
         std::vector<Uint> ids;
         Commands(Sim().Snapshot(menu).items, ids);
         Inside();
+        InsideModal(nullptr);
         if (ids.empty() || Chance(4)) return 0;
         const Uint id = ids[static_cast<std::size_t>(Pick(static_cast<int>(ids.size())))];
         if (id == 102 && !Chance(4)) return 0;
         Note("chosen " + std::to_string(id));
         return id;
+    }
+
+    // ---- Handles the table never enters, WM_INITDIALOG and WM_CLOSE inside modal loops ----
+
+    std::uint64_t oddMachine_ = ~std::uint64_t{0}; // the machine (restarts) the two windows below belong to
+    Hwnd taskbar_ = nullptr;
+    Hwnd tip_ = nullptr;
+
+    // The shell's taskbar and a tool tip, made once per machine when first needed.
+    void MakeShellWindows() {
+        if (oddMachine_ == restarts) return;
+        oddMachine_ = restarts;
+        taskbar_ = Sim().CreateWindow("Shell_TrayWnd", "", WS_POPUP | WS_VISIBLE, 0, Rect{0, 748, 1024, 768});
+        tip_ = Sim().CreateWindow("tooltips_class32", "", WS_POPUP | WS_VISIBLE, 0, Rect{10, 10, 60, 30});
+    }
+
+    // A move or a sticky request from another program, with a handle no move may touch: the
+    // taskbar, a tool tip, the desktop window, a child window (the floating window's toolbar,
+    // the About box's links), a destroyed window.
+    void OddMove() {
+        MakeShellWindows();
+        Hwnd h = nullptr;
+        switch (Pick(6)) {
+        case 0:
+            h = taskbar_;
+            break;
+        case 1:
+            h = tip_;
+            break;
+        case 2:
+            h = Sim().GetDesktopWindow();
+            break;
+        case 3:
+            h = App().FloatingToolbar;
+            break;
+        case 4:
+            h = Sim().GetDlgItem(App().AboutWindow, Chance(2) ? IdEmailLink : IdWebLink);
+            break;
+        default:
+            h = gone_.empty() ? Sim().GetDlgItem(App().AboutWindow, IdIcon)
+                              : gone_[static_cast<std::size_t>(Pick(static_cast<int>(gone_.size())))];
+            break;
+        }
+        const Uint message = Chance(2) ? UM_MOVETODESKTOP : UM_SETSTICKY;
+        Note("odd " + std::string(message == UM_SETSTICKY ? "sticky " : "move ") +
+             std::to_string(reinterpret_cast<std::uintptr_t>(h)));
+        Deliver(message, reinterpret_cast<Wparam>(h), 1 + Pick(MaxDesktops));
+    }
+
+    // Inside a message box, a dialog, a menu or a call to another program's window: another
+    // program sends the dialog (and the About box) WM_INITDIALOG and the links their messages,
+    // and now and then closes the program, as an uninstall start does.
+    void InsideModal(Hwnd dialog) {
+        if (sweeping_ || !failure_.empty()) return;
+        Hwnd about = App().AboutOpen != 0 ? App().AboutWindow : nullptr;
+        for (Hwnd box : {dialog, about}) {
+            if (box == nullptr || !Chance(3)) continue;
+            Note("WM_INITDIALOG");
+            Sim().SendMessageA(box, WM_INITDIALOG, 0, static_cast<Lparam>(Pick(0x10000)));
+            Hwnd link = Sim().GetDlgItem(box, IdWebLink);
+            if (link != nullptr) Sim().SendMessageA(link, WM_SETCURSOR, reinterpret_cast<Wparam>(link), 0);
+        }
+        if (!Chance(100)) return;
+        Note("close");
+        if (Chance(2))
+            Sim().SendMessageA(Main(), WM_CLOSE, 0, 0);
+        else
+            Sim().PostMessageA(Main(), WM_CLOSE, 0, 0);
+    }
+
+    // Those handles were left as they were: never entered, never minimised or moved. With no
+    // About box open, no font of its is left either, however often it was initialised.
+    void CheckOddWindows() {
+        if (Sim().LiveFonts() != 0) return Fail("a font is left with no About box open");
+        if (oddMachine_ != restarts) return;
+        for (Hwnd h : {taskbar_, tip_, App().FloatingToolbar}) {
+            if (FindWindowEntry(App(), h) != nullptr) return Fail("a window the table skips was entered");
+            if (Sim().IsMinimized(h)) return Fail("a window the table skips was minimised");
+        }
+        if (Sim().Position(taskbar_).top != 748 || Sim().Position(tip_).left != 10)
+            return Fail("a window the table skips was moved");
+    }
+
+    // After the close, wherever it arrived: desktop 1 is shown, with its windows on the screen
+    // where they stood.
+    void CheckClosed() {
+        if (App().CurrentDesktop() != 1)
+            return Fail("closed with desktop " + std::to_string(App().CurrentDesktop()) + " shown");
+        for (const Owned &w : windows_) {
+            const WindowEntry *e = FindWindowEntry(App(), w.window);
+            if (w.userMinimised || w.everHung || e == nullptr || e->Desktop != 1 || e->Sticky != 0) continue;
+            if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || Sim().Position(w.window).left == 3000)
+                return Fail("a window of desktop 1 is not shown after the close" + Describe(w));
+        }
     }
 
     // ---- Invariants ----
@@ -440,12 +543,13 @@ class RandomWorld {
         if (app.Closed != 0) {
             for (const SimIcon &icon : Sim().NotifyIcons())
                 if (icon.window == Main()) return Fail("an icon is left after closing");
-            return;
+            return CheckClosed();
         }
         if (app.Switching != 0 || app.DialogOpen != 0 || app.DeleteAsking != 0 || app.QuitAsking != 0 ||
             app.MenuOpen != 0)
             return Fail("a guard is left set");
         CheckIcons();
+        CheckOddWindows();
         for (const Owned &w : windows_) {
             if (w.userMinimised || w.everHung) continue;
             const WindowEntry *e = FindWindowEntry(app, w.window);

@@ -7,6 +7,7 @@
 #include "engine/hung.h"
 #include "tests/unit/machine.h"
 #include "tests/unit/random_world.h"
+#include "ui/command_menu.h"
 
 namespace q::test {
 namespace {
@@ -241,6 +242,93 @@ TEST(Taskbar, IconsComeBackWhenTheTaskbarRestarts) {
     m.sim.RestartTaskbar();
     ASSERT_EQ(m.sim.NotifyIcons().size(), 1u);
     EXPECT_EQ(m.sim.NotifyIcon(m.app.MainWindow, 0)->callbackMessage, UM_DESKTOP(2));
+}
+
+// WM_CLOSE (as an uninstall start posts it) inside each modal loop of the program and inside a
+// switch, with desktop 3 shown: the program ends with desktop 1 on the screen, its pop-up where
+// it stood, no icon, and nothing the open question or dialog was about changed afterwards.
+TEST(Close, ShowsDesktopOneWhateverIsOpenWhenItArrives) {
+    const char *contexts[] = {"delete question", "quit question", "Rename", "Hot key", "About", "menu",
+                              "switch"};
+    for (const char *context : contexts) {
+        SCOPED_TRACE(context);
+        const std::string in = context;
+        Machine m;
+        m.StoreDesktops({"Home", "Work", "Play"});
+        m.StoreHotKey(2, VK_F1 + 1);
+        Hwnd a = m.Window("A");
+        Hwnd p = m.Window("P", WS_POPUP | WS_CAPTION | WS_VISIBLE);
+        const Rect stood = m.sim.Position(p);
+        m.Start();
+        m.Show(3);
+        Hwnd b = m.Window("B");
+        m.OpenMenu(3); // B joins desktop 3
+        const Hwnd main = m.app.MainWindow;
+        auto close = [&] { m.sim.SendMessageA(main, WM_CLOSE, 0, 0); };
+        m.sim.messageBoxHook = [&](SimMachine &, const SimMessageBox &) {
+            close();
+            return IDYES;
+        };
+        m.sim.defaultDialogScript = [&](SimMachine &sim, Hwnd dialog) {
+            close();
+            sim.Type(dialog, IdTitleEdit, "Changed");
+            sim.Click(dialog, IdNoHotKey);
+            sim.Click(dialog, IDOK);
+        };
+        m.sim.menuChooser = [&](SimMachine &, Hmenu) {
+            close();
+            return CmdCreateDesktop;
+        };
+        if (in == "delete question") m.Command(112);
+        if (in == "quit question") m.Command(102);
+        if (in == "Rename") m.Command(411);
+        if (in == "Hot key") m.Command(413);
+        if (in == "About") m.Command(101);
+        if (in == "menu") m.OpenMenu(3);
+        if (in == "switch") {
+            m.sim.SetWindowProc(b, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
+                if (message == WM_SIZE) close();
+                return m.sim.DefWindowProc(w, message, wParam, lParam);
+            });
+            m.Show(2);
+        }
+        EXPECT_FALSE(m.sim.IsWindow(main));
+        EXPECT_TRUE(m.sim.QuitPosted());
+        EXPECT_EQ(m.Current(), 1);
+        EXPECT_FALSE(m.sim.IsMinimized(a));
+        EXPECT_FALSE(m.sim.IsMinimized(p));
+        EXPECT_EQ(m.sim.Position(p).left, stood.left);
+        EXPECT_TRUE(m.sim.IsMinimized(b));
+        EXPECT_TRUE(m.sim.NotifyIcons().empty());
+        EXPECT_TRUE(m.sim.HotKeys().empty());
+        EXPECT_EQ(m.sim.Value(HkeyCurrentUser(), SettingsPath, "Desktop")->Number(), 3u);
+        EXPECT_EQ(m.sim.Value(HkeyCurrentUser(), DesktopPath(2), "DesktopTitle")->Text(), "Work");
+        EXPECT_EQ(m.sim.Value(HkeyCurrentUser(), DesktopPath(2), "HotKey")->Number(), VK_F1 + 1);
+    }
+}
+
+// The Applications menu listed T; its program hides it (gone to its tray icon) before the user
+// picks a desktop or Sticky: T stays hidden and keeps its desktop, through later switches too.
+TEST(ForeignMessages, AWindowItsProgramHidMeanwhileIsNotMoved) {
+    for (const char *target : {"Work", "&Sticky"}) {
+        SCOPED_TRACE(target);
+        Machine m;
+        m.StoreDesktops({"Home", "Work"});
+        Hwnd t = m.Window("T");
+        m.Start();
+        m.sim.menuChooser = [&](SimMachine &sim, Hmenu menu) {
+            sim.ShowWindow(t, SW_HIDE);
+            return sim.Snapshot(menu).CommandAt({"&Applications", "T", target});
+        };
+        m.OpenMenu(1);
+        ASSERT_NE(m.sim.trackedMenus.at(0).chosen, 0u);
+        EXPECT_FALSE(m.sim.IsVisible(t));
+        EXPECT_EQ(FindWindowEntry(m.app, t)->Desktop, 1);
+        EXPECT_EQ(FindWindowEntry(m.app, t)->Sticky, 0);
+        m.Show(2);
+        m.Show(1);
+        EXPECT_FALSE(m.sim.IsVisible(t));
+    }
 }
 
 // A fixed sequence of random events; QUILLANE_RANDOM_STEPS runs longer (bench/random_run is the

@@ -167,9 +167,49 @@ rb_scenario_answer_cost() {
     sed 's/^/  /' "$WINE_OUT"
 }
 
+# WM_CLOSE (as an uninstall start posts it) while the delete question is open on desktop 3: the
+# program still shows desktop 1 before it ends, and deletes nothing.
+rb_scenario_close_in_question() {
+    mn_seed_desktops Home Work Play
+    expect "window K1 on Home" mn_windows K k
+    expect "quillane.exe starts" mn_start
+    expect_eq "$(mn_wait_icons "1 1 1")" "1 1 1" "three icons"
+    mn_left_click 2
+    expect "Play shown" mn_iconic 1 K1
+    mn_drv post Quillane 273 112 0
+    expect "confirmation" mn_dialog Confirmation
+    mn_drv post Quillane 16 0 0
+    wine_wait 20 "$MN_PID"
+    expect_eq "$WINE_RC" 0 "the program ends, exit code 0"
+    expect_eq "$(mn_state K1)" "iconic=0" "Home shown before the end"
+    expect_eq "$(mn_value "$RB_SETTINGS" Desktop)" "type=4 size=4 data=03000000" "nothing deleted"
+}
+
+# Another program sends the About box WM_INITDIALOG twice, with an lParam of its own: the links
+# still work, the box closes, and About opens a fresh one.
+rb_scenario_about_init_again() {
+    expect "quillane.exe starts" mn_start
+    mn_drv post Quillane 273 101 0
+    expect "About box" mn_probe window "About" 10
+    expect "WM_INITDIALOG again" mn_drv send '#32770' 272 0 0x1234
+    expect "and again" mn_drv send '#32770' 272 0 0
+    xdotool mousemove 700 600 mousemove 880 660 mousemove 880 676 # over the box and its links
+    expect "the program answers" mn_drv send Quillane 0 0 0
+    mn_drv post '#32770' 273 2 0 # Esc
+    expect "About box closed" mn_gone "About"
+    mn_drv post Quillane 273 101 0
+    expect "a fresh About box" mn_probe window "About" 10
+    mn_drv post '#32770' 273 1 0
+    expect "closed again" mn_gone "About"
+    expect "still running" kill -0 "$MN_PID"
+    mn_stop
+}
+
 add_scenario robust-delete-named rb_scenario_delete_named
 add_scenario robust-delete-twice rb_scenario_delete_twice
 add_scenario robust-delete-six rb_scenario_delete_six
 add_scenario robust-hung-window rb_scenario_hung_window
 add_scenario robust-taskbar-created rb_scenario_taskbar_created
 add_scenario robust-answer-cost rb_scenario_answer_cost
+add_scenario robust-close-in-question rb_scenario_close_in_question
+add_scenario robust-about-init-again rb_scenario_about_init_again
