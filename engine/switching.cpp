@@ -28,12 +28,27 @@ bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
     return take && !Excluded(app, e);
 }
 
-// Restored: the visible windows of the desktop entered that the user did not minimise, and
-// every sticky window whatever its desktop or state.
+// Restored: the visible windows of the desktop entered that the user did not minimise, those
+// that hid themselves when a switch minimised them, and every sticky window whatever its
+// desktop or state.
 bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
-    bool take = (e.Desktop == entered && e.Minimized == 0 && app.Sys->window.IsWindowVisible(e.Window)) ||
+    bool take = (e.Desktop == entered && e.Minimized == 0 &&
+                 (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window))) ||
                 e.Sticky != 0;
     return take && !Excluded(app, e);
+}
+
+// Shown or restored, a window that hid itself waits for its thread like any other: the hidden
+// ones the switch will show are asked too, and left behind when they do not answer.
+void AskHiddenWindows(AppState &app, int entered) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i];
+        if (e.MinimizedShown == 0 || e.Desktop != entered || e.Sticky != 0 || Excluded(app, e) ||
+            app.Sys->window.IsWindowVisible(e.Window))
+            continue;
+        if (!Answers(app, e.Window) && app.HungCount < MaxHungWindows)
+            app.Hung[app.HungCount++] = HungWindow{e.Window, e.Desktop};
+    }
 }
 
 } // namespace
@@ -52,6 +67,7 @@ void SwitchDesktop(AppState &app, int n) {
     CaptureZOrder(app, c);
     MinimizeAnimation(app, Animation::Off);
     AskWindows(app, c, n);
+    AskHiddenWindows(app, n);
 
     HideWindows(app, TakePopupToHide, TakeWindowToHide, c);
 
@@ -64,6 +80,19 @@ void SwitchDesktop(AppState &app, int n) {
     app.Desktops.CurrentDesktop = n;
     app.Switching = 0;
     if (app.IconsLost != 0) AddIconsAgain(app);
+}
+
+void ReturnAllWindows(AppState &app) {
+    const std::uint8_t switching = app.Switching;
+    app.Switching = 1; // their threads may send us messages before our calls return
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i];
+        const bool hidden = e.MinimizedShown != 0 && !app.Sys->window.IsWindowVisible(e.Window);
+        if ((!hidden && e.Parked == 0) || e.Window == app.FloatingWindow || !Answers(app, e.Window)) continue;
+        if (hidden) app.Sys->window.ShowWindow(e.Window, SW_RESTORE);
+        WindowReturned(app, e.Window);
+    }
+    app.Switching = switching;
 }
 
 } // namespace q

@@ -38,6 +38,7 @@ void OnDesktopMessage(AppState &app, int n, Lparam mouse) {
 void OnClose(AppState &app) {
     if (app.Closed != 0) return;
     app.Sys->message.SendMessageA(app.MainWindow, UM_DESKTOP(1), 0, WM_LBUTTONDOWN);
+    ReturnAllWindows(app);
     app.Closed = 1;
     RemoveIconsAndHotKeys(app);
     app.Sys->window.DestroyWindow(app.MainWindow);
