@@ -66,7 +66,7 @@ void AskWindows(AppState &app, int left, int entered) {
             if (e.Popup == WS_POPUP)
                 ParkWindow(app, e.Window);
             else
-                app.Sys->window.ShowWindow(e.Window, SW_MINIMIZE);
+                MinimizeWindow(app, e.Window, false);
         }
     }
 }

@@ -38,19 +38,6 @@ bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
     return take && !Excluded(app, e);
 }
 
-// Shown or restored, a window that hid itself waits for its thread like any other: the hidden
-// ones the switch will show are asked too, and left behind when they do not answer.
-void AskHiddenWindows(AppState &app, int entered) {
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry e = app.Windows.Entries[i];
-        if (e.MinimizedShown == 0 || e.Desktop != entered || e.Sticky != 0 || Excluded(app, e) ||
-            app.Sys->window.IsWindowVisible(e.Window))
-            continue;
-        if (!Answers(app, e.Window) && app.HungCount < MaxHungWindows)
-            app.Hung[app.HungCount++] = HungWindow{e.Window, e.Desktop};
-    }
-}
-
 } // namespace
 
 void SwitchDesktop(AppState &app, int n) {

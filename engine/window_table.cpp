@@ -303,6 +303,18 @@ void WindowReturned(AppState &app, Hwnd window) {
                                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Shown again, a window that hid itself waits for its thread like any other.
+void AskHiddenWindows(AppState &app, int entered) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i]; // a copy: Answers runs other messages
+        if (e.MinimizedShown == 0 || e.Desktop != entered || e.Sticky != 0 || IsLeftBehind(app, e.Window) ||
+            app.Sys->window.IsWindowVisible(e.Window))
+            continue;
+        if (!Answers(app, e.Window) && app.HungCount < MaxHungWindows)
+            app.Hung[app.HungCount++] = HungWindow{e.Window, e.Desktop};
+    }
+}
+
 void MinimizeAnimation(AppState &app, Animation step) {
     AnimationInfo info{sizeof(AnimationInfo), 0};
     if (step == Animation::Off) {
