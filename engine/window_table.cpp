@@ -131,9 +131,14 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
         entry->MinimizedShown = 0; // shown again by its program or the user
     }
     if ((style & WS_MINIMIZE) == 0 && entry->Parked != 0) {
-        // Restored at once where we parked it, off the screen: still away with its desktop.
-        if (AtPark(app, window)) return nullptr;
-        entry->Parked = 0; // moved since by its program or the user
+        // Restored where we parked it, off the screen: away with its desktop, and shown when
+        // that desktop is. On the shown desktop it is claimed, and goes back at its next return.
+        if (!AtPark(app, window)) {
+            entry->Parked = 0; // moved since by its program or the user
+        } else if (entry->Desktop != app.CurrentDesktop()) {
+            entry->Minimized = 0;
+            return nullptr;
+        }
     }
     if ((style & WS_MINIMIZE) == 0) {
         // Restored by the user or its program while this desktop is shown: it belongs here now.

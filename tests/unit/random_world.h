@@ -62,6 +62,9 @@ class RandomWorld {
         Hwnd window;
         bool userMinimised; // the last thing its owner or the user did to it was a minimise
         bool everHung;      // hung since the last sweep: may be left anywhere until then
+        // Restored by its owner or the user where a park had put it, off the screen: the
+        // program moves it back at its next return, at the latest in the next sweep.
+        bool restoredAtPark = false;
         SimMachine::Habit habit = SimMachine::Habit::None; // what its program does on a minimise
     };
 
@@ -360,6 +363,11 @@ class RandomWorld {
         if (message == WM_NULL) depth_ = MaxDepth;
         Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
         depth_ = saved;
+        NoteRestoredAtPark(*w);
+    }
+
+    void NoteRestoredAtPark(Owned &w) {
+        if (Parked(w)) w.restoredAtPark = true;
     }
 
     void Destroy() {
@@ -380,6 +388,7 @@ class RandomWorld {
         Note((minimise ? "minimise " : "restore ") + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         w->userMinimised = minimise;
         Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
+        NoteRestoredAtPark(*w);
     }
 
     void Hang() {
@@ -491,7 +500,7 @@ class RandomWorld {
             if (w.userMinimised || w.everHung) continue;
             const WindowEntry *e = FindWindowEntry(app, w.window);
             if (e == nullptr || e->Sticky != 0 || e->Desktop != app.CurrentDesktop()) continue;
-            if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || Parked(w))
+            if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || (Parked(w) && !w.restoredAtPark))
                 return Fail("a window of the shown desktop " + std::to_string(e->Desktop) + " is not shown" +
                             Describe(w));
         }
@@ -605,7 +614,7 @@ class RandomWorld {
             }
         }
         for (Owned &w : windows_)
-            w.everHung = false;
+            w.everHung = w.restoredAtPark = false;
         sweeping_ = false;
         if (failure_.empty()) trail_.clear();
     }

@@ -301,6 +301,25 @@ TEST(Switching, PopupsThatRefuseAMinimiseComeBackWhereTheyStood) {
     m.Show(3);
     EXPECT_EQ(FindWindowEntry(m.app, popup)->Desktop, 2);
     m.Show(1);
+
+    // Restored by its program once, inside a move's park; then minimised and restored by the
+    // user, which brings it to where the park put it: it is back with its desktop.
+    Hwnd once = m.sim.CreateWindow("Popup", "O", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, place);
+    bool refusing = true;
+    m.sim.SetWindowProc(once, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
+        if (message == WM_SIZE && wParam == sim::SIZE_MINIMIZED && refusing) m.sim.ShowWindow(w, SW_RESTORE);
+        return m.sim.DefWindowProc(w, message, wParam, lParam);
+    });
+    m.Send(UM_MOVETODESKTOP, H(once), 3);
+    refusing = false;
+    m.sim.ShowWindow(once, SW_MINIMIZE);
+    m.sim.ShowWindow(once, SW_RESTORE);
+    ASSERT_TRUE(At(m.sim, once, Rect{3000, 3000, 0, 0}));
+    m.Show(3);
+    EXPECT_TRUE(At(m.sim, once, place));
+    EXPECT_FALSE(m.sim.IsMinimized(once));
+    m.Show(1);
+
     m.Send(WM_CLOSE);
     EXPECT_TRUE(At(m.sim, moved, place));
     EXPECT_FALSE(m.sim.IsMinimized(moved));
