@@ -45,6 +45,13 @@ struct WindowEntry {
     std::uint8_t Sticky;
     std::uint8_t Minimized;
     std::uint32_t Popup;
+    // A switch or a move minimised it while it was shown: it comes back with its desktop even
+    // if its program then hid it (many keep a minimised window only as a tray icon).
+    std::uint8_t MinimizedShown;
+    // Moved to 3000, 3000 while not minimised (its program refused the minimise): it goes back
+    // to ParkedAt when it is next restored.
+    std::uint8_t Parked;
+    Point ParkedAt;
 };
 
 struct RankedWindow {

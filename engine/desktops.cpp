@@ -58,6 +58,7 @@ bool MergedToRestore(AppState &app, const WindowEntry &e, int d) {
     if (e.Sticky != 0)
         return e.Desktop == d && e.Window != app.FloatingWindow && !IsLeftBehind(app, e.Window) &&
                app.Sys->window.IsIconic(e.Window);
+    if (e.MinimizedShown != 0) return e.Desktop == d && e.Minimized == 0 && !IsLeftBehind(app, e.Window);
     return e.Minimized == 0 && MergedWindow(app, e, d);
 }
 
@@ -68,6 +69,7 @@ void ReshowCurrentDesktop(AppState &app) {
     CaptureZOrder(app, d);
     MinimizeAnimation(app, Animation::Off);
     AskWindows(app, d, d);
+    AskHiddenWindows(app, d);
     HideWindows(app, MergedPopup, MergedOverlapped, d);
     RestoreList list = CollectWindows(app, MergedToRestore, d);
     app.Store->SaveSettings(app, SaveDesktopSet | WithoutCapture);

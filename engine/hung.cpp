@@ -24,7 +24,6 @@ void RefreshWindowTable(AppState &app) {
         if (entry == nullptr) continue; // gone
         if (app.Hung[i].Desktop >= 1 && app.Hung[i].Desktop <= app.DesktopCount())
             entry->Desktop = app.Hung[i].Desktop;
-        entry->Minimized = 0;
         app.Hung[kept++] = app.Hung[i];
     }
     app.HungCount = kept;
@@ -67,7 +66,7 @@ void AskWindows(AppState &app, int left, int entered) {
             if (e.Popup == WS_POPUP)
                 ParkWindow(app, e.Window);
             else
-                app.Sys->window.ShowWindow(e.Window, SW_MINIMIZE);
+                MinimizeWindow(app, e.Window, false);
         }
     }
 }

@@ -73,9 +73,10 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     entry->Desktop = d;
     entry->Sticky = 0;
     app.Switching = 1; // its thread may send us messages before ShowWindow returns
-    if (d == app.CurrentDesktop())
+    if (d == app.CurrentDesktop()) {
         app.Sys->window.ShowWindow(window, SW_RESTORE);
-    else
+        WindowReturned(app, window);
+    } else
         ParkWindow(app, window);
     app.Switching = 0;
     if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);

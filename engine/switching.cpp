@@ -28,10 +28,12 @@ bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
     return take && !Excluded(app, e);
 }
 
-// Restored: the visible windows of the desktop entered that the user did not minimise, and
-// every sticky window whatever its desktop or state.
+// Restored: the visible windows of the desktop entered that the user did not minimise, those
+// that hid themselves when a switch minimised them, and every sticky window whatever its
+// desktop or state.
 bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
-    bool take = (e.Desktop == entered && e.Minimized == 0 && app.Sys->window.IsWindowVisible(e.Window)) ||
+    bool take = (e.Desktop == entered && e.Minimized == 0 &&
+                 (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window))) ||
                 e.Sticky != 0;
     return take && !Excluded(app, e);
 }
@@ -50,6 +52,7 @@ void SwitchDesktop(AppState &app, int n) {
     CaptureZOrder(app, c);
     MinimizeAnimation(app, Animation::Off);
     AskWindows(app, c, n);
+    AskHiddenWindows(app, n);
 
     HideWindows(app, TakePopupToHide, TakeWindowToHide, c);
 
@@ -62,6 +65,19 @@ void SwitchDesktop(AppState &app, int n) {
     app.Desktops.CurrentDesktop = n;
     app.Switching = 0;
     if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
+}
+
+void ReturnAllWindows(AppState &app) {
+    const std::uint8_t switching = app.Switching;
+    app.Switching = 1; // their threads may send us messages before our calls return
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i];
+        const bool hidden = e.MinimizedShown != 0 && !app.Sys->window.IsWindowVisible(e.Window);
+        if ((!hidden && e.Parked == 0) || e.Window == app.FloatingWindow || !Answers(app, e.Window)) continue;
+        if (hidden) app.Sys->window.ShowWindow(e.Window, SW_RESTORE);
+        WindowReturned(app, e.Window);
+    }
+    app.Switching = switching;
 }
 
 } // namespace q

@@ -10,4 +10,9 @@ namespace q {
 // and the wallpaper. Nothing is saved.
 void SwitchDesktop(AppState &app, int n);
 
+// The quit, after desktop 1 is shown: the windows of every desktop that hid themselves when a
+// switch or a move minimised them are restored, and those parked while not minimised go back
+// where they stood. Windows minimised as usual stay so.
+void ReturnAllWindows(AppState &app);
+
 } // namespace q

@@ -1,5 +1,7 @@
 #include "engine/window_table.h"
 
+#include "engine/hung.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -101,6 +103,8 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     entry.Sticky = window == app.FloatingWindow && window != nullptr ? 1 : 0;
     entry.Minimized = (style & WS_MINIMIZE) != 0 ? 1 : 0;
     entry.Popup = style & WS_POPUP;
+    entry.MinimizedShown = 0;
+    entry.Parked = 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
     return &entry;
 }
@@ -119,6 +123,23 @@ WindowEntry *FindWindowEntry(AppState &app, Hwnd window) {
 WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     WindowEntry *entry = FindWindowEntry(app, window);
     if (entry == nullptr) return AddWindowEntry(app, style, window);
+    // A window whose thread did not answer keeps what the table knew: the switch that left it
+    // alone did not minimise or restore it, whatever its state says.
+    if (IsLeftBehind(app, window)) return nullptr;
+    if (entry->MinimizedShown != 0) {
+        if ((style & WS_VISIBLE) == 0) return nullptr; // hid itself when we minimised it: away
+        entry->MinimizedShown = 0; // shown again by its program or the user
+    }
+    if ((style & WS_MINIMIZE) == 0 && entry->Parked != 0) {
+        // Restored where we parked it, off the screen: away with its desktop, and shown when
+        // that desktop is. On the shown desktop it is claimed, and goes back at its next return.
+        if (!AtPark(app, window)) {
+            entry->Parked = 0; // moved since by its program or the user
+        } else if (entry->Desktop != app.CurrentDesktop()) {
+            entry->Minimized = 0;
+            return nullptr;
+        }
+    }
     if ((style & WS_MINIMIZE) == 0) {
         // Restored by the user or its program while this desktop is shown: it belongs here now.
         entry->Desktop = app.CurrentDesktop();
@@ -245,9 +266,58 @@ void SortByZRank(std::int32_t count, RankedWindow *items, RankedWindow *scratch)
     if (in != items) std::memcpy(items, in, sizeof(RankedWindow) * static_cast<std::size_t>(count));
 }
 
-void ParkWindow(AppState &app, Hwnd window) {
-    app.Sys->window.ShowWindow(window, SW_MINIMIZE);
-    app.Sys->window.SetWindowPos(window, nullptr, 3000, 3000, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+bool AtPark(AppState &app, Hwnd window) {
+    Rect r{};
+    return app.Sys->window.GetWindowRect(window, &r) && r.left == ParkPosition && r.top == ParkPosition;
+}
+
+void MinimizeWindow(AppState &app, Hwnd window, bool park) {
+    WindowPort &win = app.Sys->window;
+    const bool shown = win.IsWindowVisible(window) && !win.IsIconic(window);
+    win.ShowWindow(window, SW_MINIMIZE);
+    // A program that refuses the minimise has restored its window by now: the move below
+    // takes the window itself off the screen, and it is owed its place back.
+    Rect before{};
+    const bool restored = park && !win.IsIconic(window) && win.GetWindowRect(window, &before) &&
+                          !(before.left == ParkPosition && before.top == ParkPosition);
+    if (park) win.SetWindowPos(window, nullptr, ParkPosition, ParkPosition, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // Found again: our calls ran other messages, which may have changed the table.
+    WindowEntry *entry = FindWindowEntry(app, window);
+    if (entry == nullptr) return;
+    if (shown) {
+        entry->Minimized = 0; // shown until now, whatever the last refresh found
+        entry->MinimizedShown = 1;
+    }
+    if (restored) {
+        entry->Parked = 1;
+        entry->ParkedAt = Point{before.left, before.top};
+    }
+}
+
+void ParkWindow(AppState &app, Hwnd window) { MinimizeWindow(app, window, true); }
+
+void WindowReturned(AppState &app, Hwnd window) {
+    WindowEntry *entry = FindWindowEntry(app, window);
+    if (entry == nullptr) return;
+    entry->MinimizedShown = 0;
+    if (entry->Parked == 0 || app.Sys->window.IsIconic(window)) return;
+    const Point at = entry->ParkedAt;
+    entry->Parked = 0;
+    if (AtPark(app, window) && Answers(app, window))
+        app.Sys->window.SetWindowPos(window, nullptr, at.x, at.y, 0, 0,
+                                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Shown again, a window that hid itself waits for its thread like any other.
+void AskHiddenWindows(AppState &app, int entered) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i]; // a copy: Answers runs other messages
+        if (e.MinimizedShown == 0 || e.Desktop != entered || e.Sticky != 0 || IsLeftBehind(app, e.Window) ||
+            app.Sys->window.IsWindowVisible(e.Window))
+            continue;
+        if (!Answers(app, e.Window) && app.HungCount < MaxHungWindows)
+            app.Hung[app.HungCount++] = HungWindow{e.Window, e.Desktop};
+    }
 }
 
 void MinimizeAnimation(AppState &app, Animation step) {
@@ -264,10 +334,10 @@ void MinimizeAnimation(AppState &app, Animation step) {
 
 void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i)
-        if (park(app, app.Windows.Entries[i], desktop)) ParkWindow(app, app.Windows.Entries[i].Window);
+        if (park(app, app.Windows.Entries[i], desktop)) MinimizeWindow(app, app.Windows.Entries[i].Window, true);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i)
         if (minimize(app, app.Windows.Entries[i], desktop))
-            app.Sys->window.ShowWindow(app.Windows.Entries[i].Window, SW_MINIMIZE);
+            MinimizeWindow(app, app.Windows.Entries[i].Window, false);
 }
 
 RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
@@ -301,14 +371,18 @@ RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
 
 void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int desktop) {
     if (list.Sorted) {
-        for (std::int32_t i = 0; i < list.Count; ++i)
+        for (std::int32_t i = 0; i < list.Count; ++i) {
             app.Sys->window.ShowWindow(list.Items[i].Window, SW_RESTORE);
+            WindowReturned(app, list.Items[i].Window);
+        }
         return;
     }
     // No memory for the sorted list: the windows still come back, in table order.
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry &entry = app.Windows.Entries[i];
-        if (take(app, entry, desktop)) app.Sys->window.ShowWindow(entry.Window, SW_RESTORE);
+        const Hwnd window = app.Windows.Entries[i].Window;
+        if (!take(app, app.Windows.Entries[i], desktop)) continue;
+        app.Sys->window.ShowWindow(window, SW_RESTORE);
+        WindowReturned(app, window);
     }
 }
 

@@ -30,7 +30,20 @@ void CaptureZOrder(AppState &app, int desktop);
 // Higher rank first, equal ranks in their order. `scratch` holds `count` more items to merge
 // into; without it the sort still gives the same order, in quadratic time.
 void SortByZRank(std::int32_t count, RankedWindow *items, RankedWindow *scratch = nullptr);
+// Minimises a window for a switch or a move, and with `park` moves it to 3000, 3000 too. A
+// window shown until then is marked MinimizedShown (and not minimised by the user); one whose
+// program restored it at once is marked Parked with the place it stood at.
+void MinimizeWindow(AppState &app, Hwnd window, bool park);
 void ParkWindow(AppState &app, Hwnd window);
+constexpr std::int32_t ParkPosition = 3000;
+bool AtPark(AppState &app, Hwnd window);
+// After our SW_RESTORE of a window: it is shown again, and back where it stood before a park
+// that its program refused, unless it has moved since.
+void WindowReturned(AppState &app, Hwnd window);
+// Before the restoring pass of desktop `entered`: the windows that hid themselves when we
+// minimised them, which the pass will show, are asked too; those that do not answer are left
+// behind (see AskWindows).
+void AskHiddenWindows(AppState &app, int entered);
 
 enum class Animation { Off, Back };
 void MinimizeAnimation(AppState &app, Animation step);

@@ -14,9 +14,6 @@ constexpr Uint AlwaysOnTopPosition = 3;
 constexpr std::uint32_t ToolbarStyle =
     WS_CHILD | WS_VISIBLE | TBSTYLE_WRAPABLE | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_TOP;
 constexpr std::uint32_t FrameExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
-constexpr Uint WM_CANCELMODE = 0x001F;
-constexpr Uint WM_EXITMENULOOP = 0x0212;
-constexpr Uint WM_EXITSIZEMOVE = 0x0232;
 
 int Ceiling(int a, int b) {
     return (a + b - 1) / b;

@@ -36,8 +36,6 @@ void OnDesktopMessage(AppState &app, int n, Lparam mouse) {
     }
 }
 
-constexpr Uint WM_CANCELMODE = 0x001F; // the value <windows.h> gives it
-
 // The close can arrive inside any modal loop of ours (a question, a dialog, a menu) and inside
 // the calls a switch makes to other programs' windows. Whatever is open, the program ends with
 // desktop 1 shown; once it has begun, nothing else starts (SwitchesHeld), and what was open
@@ -56,6 +54,7 @@ void OnClose(AppState &app) {
     // starts from the one on the screen, and the dialog leaves desktop 1 in place when it ends.
     if (app.DialogOpen != 0) app.Desktops.CurrentDesktop = app.ShownUnderDialog;
     if (app.CurrentDesktop() != 1) SwitchDesktop(app, 1);
+    ReturnAllWindows(app);
     RemoveIconsAndHotKeys(app);
     app.Sys->window.DestroyWindow(app.MainWindow);
 }

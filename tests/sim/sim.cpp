@@ -127,6 +127,7 @@ struct SimMachine::Window {
     Hfont font = nullptr;
     WindowHandler *subclass = nullptr; // the core's procedure in place of the window's own
     bool hung = false; // its thread stopped pumping
+    Habit habit = Habit::None;
     // Toolbar state.
     std::vector<ToolbarButton> buttons;
     int buttonWidth = 0;
@@ -299,6 +300,10 @@ Hwnd SimMachine::CreateWindow(const std::string &className, const std::string &t
 
 void SimMachine::SetWindowProc(Hwnd window, SimWindowProc proc) {
     if (Window *w = Find(window)) w->proc = std::move(proc);
+}
+
+void SimMachine::SetHabit(Hwnd window, Habit habit) {
+    if (Window *w = Find(window)) w->habit = habit;
 }
 
 std::vector<Hwnd> SimMachine::ZOrder(bool visibleOnly) const {
@@ -754,11 +759,17 @@ Lresult SimMachine::DeliverToOwnProcedure(Hwnd window, Uint message, Wparam wPar
     }
     if (w->kind == Window::Kind::Toolbar) return ToolbarMessage(*w, message, wParam, lParam);
     if (w->kind != Window::Kind::Plain) return ControlMessage(*w, message, wParam, lParam);
+    const Habit habit = w->habit;
+    Lresult result = 0;
     if (w->proc) {
         SimWindowProc proc = w->proc; // the procedure may replace itself or destroy the window
-        return proc(window, message, wParam, lParam);
+        result = proc(window, message, wParam, lParam);
+    } else {
+        result = DefWindowProc(window, message, wParam, lParam);
     }
-    return DefWindowProc(window, message, wParam, lParam);
+    if (message == WM_SIZE && wParam == sim::SIZE_MINIMIZED && habit != Habit::None && IsMinimized(window))
+        ShowWindow(window, habit == Habit::HideWhenMinimized ? SW_HIDE : SW_RESTORE);
+    return result;
 }
 
 Lresult SimMachine::SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) {

@@ -242,6 +242,11 @@ class SimMachine : public WindowPort,
                       std::uint32_t style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, std::uint32_t exStyle = 0,
                       Rect rect = {100, 100, 500, 400});
     void SetWindowProc(Hwnd window, SimWindowProc proc);
+    // What a window's own program does when the window is minimised, after its procedure has
+    // seen the WM_SIZE: nothing; hide it (many keep a minimised window only as a tray icon);
+    // or restore it at once, refusing the minimise.
+    enum class Habit { None, HideWhenMinimized, RefuseMinimize };
+    void SetHabit(Hwnd window, Habit habit);
     // Top-level windows, top to bottom; `visibleOnly` drops hidden ones.
     std::vector<Hwnd> ZOrder(bool visibleOnly = false) const;
     Hwnd Active() const { return active_; }

@@ -82,6 +82,32 @@ TEST(SimWindows, ParkedWindowSitsAwayButRestoresToItsNormalPlace) {
     EXPECT_EQ(sim.Position(other).top, 6);
 }
 
+// What some programs do with a minimised window, as Wine's Task Manager and tray programs do.
+TEST(SimWindows, OwnersThatHideOrRefuseAMinimisedWindow) {
+    SimMachine sim;
+    const Rect place = {50, 60, 250, 160};
+    Hwnd hider = sim.CreateWindow("Tray", "H");
+    Hwnd refuser = sim.CreateWindow("Popup", "R", WS_POPUP | WS_VISIBLE, 0, place);
+    sim.SetHabit(hider, SimMachine::Habit::HideWhenMinimized);
+    sim.SetHabit(refuser, SimMachine::Habit::RefuseMinimize);
+
+    EXPECT_TRUE(sim.ShowWindow(hider, SW_MINIMIZE));
+    EXPECT_FALSE(sim.IsWindowVisible(hider));
+    EXPECT_TRUE(sim.IsIconic(hider)); // hidden, still minimised
+    sim.ShowWindow(hider, SW_RESTORE); // from its tray icon
+    EXPECT_TRUE(sim.IsWindowVisible(hider));
+    EXPECT_FALSE(sim.IsIconic(hider));
+
+    sim.ShowWindow(refuser, SW_MINIMIZE);
+    EXPECT_FALSE(sim.IsIconic(refuser));
+    EXPECT_TRUE(SameRect(sim.Position(refuser), place));
+    // Moved while restored, it comes back there from the next minimise.
+    sim.SetWindowPos(refuser, nullptr, 3000, 3000, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    sim.ShowWindow(refuser, SW_MINIMIZE);
+    EXPECT_EQ(sim.Position(refuser).left, 3000);
+    EXPECT_EQ(sim.Active(), refuser);
+}
+
 TEST(SimWindows, RestoringBottomFirstRebuildsTheStackingOrder) {
     SimMachine sim;
     Hwnd c = sim.CreateWindow("App", "C");

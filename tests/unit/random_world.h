@@ -32,7 +32,10 @@ class RandomWorld {
     // One top-level event with all it sets off; false once an invariant broke (see Failure).
     bool Step() {
         if (!failure_.empty()) return false;
-        if (m_->app.Closed != 0 || sinceStart_ >= RestartEvery) Restart();
+        if (m_->app.Closed != 0 || sinceStart_ >= RestartEvery) {
+            if (!Quit()) return false;
+            Restart();
+        }
         ++steps;
         ++sinceStart_;
         Note("-- step " + std::to_string(steps));
@@ -59,6 +62,10 @@ class RandomWorld {
         Hwnd window;
         bool userMinimised; // the last thing its owner or the user did to it was a minimise
         bool everHung;      // hung since the last sweep: may be left anywhere until then
+        // Restored by its owner or the user where a park had put it, off the screen: the
+        // program moves it back at its next return, at the latest in the next sweep.
+        bool restoredAtPark = false;
+        SimMachine::Habit habit = SimMachine::Habit::None; // what its program does on a minimise
     };
 
     std::mt19937 rng_;
@@ -69,6 +76,7 @@ class RandomWorld {
     std::uint64_t sinceStart_ = 0;
     int depth_ = 0;
     bool sweeping_ = false;
+    bool quitChecked_ = false;
     std::string failure_;
     std::vector<std::string> trail_;
     int nextTitle_ = 0;
@@ -104,6 +112,7 @@ class RandomWorld {
         m_ = std::make_unique<Machine>();
         Sim().recordCalls = false;
         sinceStart_ = 0;
+        quitChecked_ = false;
         const int count = 2 + Pick(4);
         std::vector<std::string> titles;
         for (int n = 1; n <= count; ++n)
@@ -289,9 +298,11 @@ class RandomWorld {
                 Foreign();
                 answering_.pop_back();
             }
+            if (message == WM_SIZE || message == WM_NULL) OwnerActsInside(w, message);
             return Sim().DefWindowProc(w, message, wParam, lParam);
         });
         windows_.push_back({h, false, false});
+        GiveHabit(windows_.back());
         Note("create " + std::to_string(reinterpret_cast<std::uintptr_t>(h)));
     }
 
@@ -327,6 +338,44 @@ class RandomWorld {
         CheckRecords();
     }
 
+    // Many programs hide a minimised window (a tray icon stands for it); some restore their
+    // window whenever it is minimised.
+    void GiveHabit(Owned &w) {
+        const int pick = Pick(8);
+        w.habit = pick == 0   ? SimMachine::Habit::HideWhenMinimized
+                  : pick == 1 ? SimMachine::Habit::RefuseMinimize
+                              : SimMachine::Habit::None;
+        Sim().SetHabit(w.window, w.habit);
+    }
+
+    Owned *OwnedWindow(Hwnd h) {
+        for (Owned &w : windows_)
+            if (w.window == h) return &w;
+        return nullptr;
+    }
+
+    // Inside the program's calls to its windows (the switch's check, a minimise or restore),
+    // a program restores its window, or minimises or restores another of its windows.
+    void OwnerActsInside(Hwnd h, Uint message) {
+        if (sweeping_ || !Chance(message == WM_NULL ? 8 : 16)) return;
+        Owned *w = message == WM_NULL ? OwnedWindow(h) : AnyWindow();
+        if (w == nullptr || Sim().IsHung(w->window)) return;
+        const bool minimise = message != WM_NULL && Chance(2);
+        Note(std::string("its owner ") + (minimise ? "minimises " : "restores ") +
+             std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+        w->userMinimised = minimise;
+        // The check (SMTO_BLOCK) takes no messages of ours while it waits: none arrive inside.
+        const int saved = depth_;
+        if (message == WM_NULL) depth_ = MaxDepth;
+        Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
+        depth_ = saved;
+        NoteRestoredAtPark(*w);
+    }
+
+    void NoteRestoredAtPark(Owned &w) {
+        if (Parked(w)) w.restoredAtPark = true;
+    }
+
     void Destroy() {
         if (windows_.empty()) return;
         const std::size_t i = static_cast<std::size_t>(Pick(static_cast<int>(windows_.size())));
@@ -345,6 +394,7 @@ class RandomWorld {
         Note((minimise ? "minimise " : "restore ") + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         w->userMinimised = minimise;
         Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
+        NoteRestoredAtPark(*w);
     }
 
     void Hang() {
@@ -543,7 +593,9 @@ class RandomWorld {
         if (app.Closed != 0) {
             for (const SimIcon &icon : Sim().NotifyIcons())
                 if (icon.window == Main()) return Fail("an icon is left after closing");
-            return CheckClosed();
+            CheckClosed();
+            if (!failure_.empty()) return;
+            return CheckAfterQuit();
         }
         if (app.Switching != 0 || app.DialogOpen != 0 || app.DeleteAsking != 0 || app.QuitAsking != 0 ||
             app.MenuOpen != 0)
@@ -554,10 +606,41 @@ class RandomWorld {
             if (w.userMinimised || w.everHung) continue;
             const WindowEntry *e = FindWindowEntry(app, w.window);
             if (e == nullptr || e->Sticky != 0 || e->Desktop != app.CurrentDesktop()) continue;
-            if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window))
+            if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || (Parked(w) && !w.restoredAtPark))
                 return Fail("a window of the shown desktop " + std::to_string(e->Desktop) + " is not shown" +
                             Describe(w));
         }
+    }
+
+    // Restored, but where a park put it: off the screen.
+    bool Parked(const Owned &w) {
+        const Rect at = Sim().Position(w.window);
+        return !Sim().IsMinimized(w.window) && at.left == ParkPosition && at.top == ParkPosition;
+    }
+
+    // The program has ended (its Quit, or WM_CLOSE from an uninstall start): every window is on
+    // the screen or minimised with its taskbar button, unless its own program hid it after a
+    // minimise of its own or its thread does not answer; none is left off the screen.
+    void CheckAfterQuit() {
+        if (quitChecked_) return;
+        quitChecked_ = true;
+        for (const Owned &w : windows_) {
+            if (Sim().IsHung(w.window)) continue;
+            const bool ownHide = w.userMinimised && w.habit == SimMachine::Habit::HideWhenMinimized;
+            if (!ownHide && !Sim().IsVisible(w.window)) return Fail("a window is lost after the quit" + Describe(w));
+            if (Parked(w)) return Fail("a window is left at 3000, 3000 after the quit" + Describe(w));
+        }
+    }
+
+    // Every machine ends with a quit, as an uninstall start asks for it.
+    bool Quit() {
+        if (m_->app.Closed == 0) {
+            Note("close");
+            Sim().SendMessageA(Main(), WM_CLOSE, 0, 0);
+            Sim().PumpMessages();
+        }
+        CheckAfterQuit();
+        return failure_.empty();
     }
 
     void CheckIcons() {
@@ -593,10 +676,12 @@ class RandomWorld {
         out << " (window " << reinterpret_cast<std::uintptr_t>(w.window) << ", minimised "
             << Sim().IsMinimized(w.window) << ", visible " << Sim().IsVisible(w.window) << ", user-minimised "
             << w.userMinimised << ", hung before " << w.everHung << ", left behind "
-            << IsLeftBehind(App(), w.window);
+            << IsLeftBehind(App(), w.window) << ", habit " << static_cast<int>(w.habit) << ", at "
+            << Sim().Position(w.window).left << "," << Sim().Position(w.window).top;
         if (e != nullptr)
             out << ", entry desktop " << e->Desktop << " sticky " << int{e->Sticky} << " minimized "
-                << int{e->Minimized} << " popup " << (e->Popup != 0);
+                << int{e->Minimized} << " popup " << (e->Popup != 0) << " minimised shown "
+                << int{e->MinimizedShown} << " parked " << int{e->Parked};
         out << ")";
         return out.str();
     }
@@ -623,16 +708,19 @@ class RandomWorld {
                     break;
                 }
                 const bool owed = e->Sticky != 0 || e->Desktop == d;
-                if (owed && (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window)))
+                if (owed && (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || Parked(w)))
                     Fail("a window of desktop " + std::to_string(e->Desktop) + " is not shown with it" +
                          Describe(w));
-                if (!owed && !Sim().IsMinimized(w.window))
+                // Out of sight: minimised, or restored by its program where a park put it. An
+                // overlapped window that refuses the minimise stays where it is.
+                const bool refuses = w.habit == SimMachine::Habit::RefuseMinimize && e->Popup == 0;
+                if (!owed && !refuses && !Sim().IsMinimized(w.window) && !Parked(w))
                     Fail("a window of desktop " + std::to_string(e->Desktop) + " is shown on desktop " +
                          std::to_string(d) + Describe(w));
             }
         }
         for (Owned &w : windows_)
-            w.everHung = false;
+            w.everHung = w.restoredAtPark = false;
         sweeping_ = false;
         if (failure_.empty()) trail_.clear();
     }

@@ -185,5 +185,183 @@ TEST(Switching, WithoutMemoryForTheRestoreListEveryWindowComesBackInTableOrder) 
     EXPECT_EQ(m.sim.MinAnimate(), 1);
 }
 
+Wparam H(Hwnd window) {
+    return reinterpret_cast<Wparam>(window);
+}
+
+bool At(const SimMachine &sim, Hwnd window, Rect place) {
+    return sim.Position(window).left == place.left && sim.Position(window).top == place.top;
+}
+
+// Many programs hide their window when it is minimised: one the switch minimised comes back
+// with its desktop, in its place in the stacking order, and from the quit; one its program hid
+// on its own (after the user's minimise, or for any other reason) stays hidden.
+TEST(Switching, WindowsThatHideWhenMinimisedComeBackWithTheirDesktop) {
+    Machine m;
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    Hwnd below = m.Window("B");
+    Hwnd hider = m.Window("H");
+    Hwnd popup = m.sim.CreateWindow("Tray", "P", WS_POPUP | WS_CAPTION | WS_VISIBLE);
+    Hwnd userHidden = m.Window("U");
+    Hwnd away = m.Window("A"); // hidden by its program for its own reasons
+    for (Hwnd h : {hider, popup, userHidden, away})
+        m.sim.SetHabit(h, SimMachine::Habit::HideWhenMinimized);
+    m.sim.ShowWindow(userHidden, SW_MINIMIZE);
+    m.sim.ShowWindow(away, SW_HIDE);
+    m.sim.SetForegroundWindow(popup);
+    m.sim.SetForegroundWindow(hider); // H, P, B from the top
+
+    m.Show(2);
+    for (Hwnd h : {hider, popup, userHidden, away})
+        EXPECT_FALSE(m.sim.IsVisible(h)) << m.sim.WindowText(h);
+    m.Show(3); // passing through another desktop changes nothing
+    m.Show(1);
+    EXPECT_EQ(Stacking(m.sim, {below, hider, popup}), (std::vector<Hwnd>{hider, popup, below}));
+    for (Hwnd h : {hider, popup}) {
+        EXPECT_TRUE(m.sim.IsVisible(h)) << m.sim.WindowText(h);
+        EXPECT_FALSE(m.sim.IsMinimized(h)) << m.sim.WindowText(h);
+    }
+    EXPECT_FALSE(m.sim.IsVisible(userHidden));
+    EXPECT_FALSE(m.sim.IsVisible(away));
+    EXPECT_EQ(m.sim.Active(), hider);
+
+    // Shown from its tray icon on desktop 2, it belongs there; a hung one waits for its thread.
+    m.Show(2);
+    m.sim.ShowWindow(popup, SW_RESTORE);
+    m.Show(1);
+    EXPECT_TRUE(m.sim.IsMinimized(popup));
+    m.sim.SetHung(hider, true);
+    m.Show(2);
+    m.sim.SetHung(hider, false);
+    m.Show(1);
+    m.Show(2);
+    m.sim.SetHung(hider, true);
+    m.Show(1);
+    EXPECT_FALSE(m.sim.IsVisible(hider));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+    m.sim.SetHung(hider, false);
+    m.Show(3);
+    m.Show(1);
+    EXPECT_TRUE(m.sim.IsVisible(hider));
+
+    // The quit, from desktop 1: desktop 2's hidden pop-up and desktop 3's moved window too.
+    m.Send(UM_MOVETODESKTOP, H(hider), 3);
+    m.Show(2);
+    m.Show(1);
+    ASSERT_FALSE(m.sim.IsVisible(hider));
+    ASSERT_FALSE(m.sim.IsVisible(popup));
+    m.Send(WM_CLOSE);
+    for (Hwnd h : {hider, popup}) {
+        EXPECT_TRUE(m.sim.IsVisible(h)) << m.sim.WindowText(h);
+        EXPECT_FALSE(m.sim.IsMinimized(h)) << m.sim.WindowText(h);
+    }
+    EXPECT_FALSE(m.sim.IsVisible(userHidden));
+    EXPECT_FALSE(m.sim.IsVisible(away));
+}
+
+// A pop-up whose program restores it whenever it is minimised: the park leaves it restored at
+// 3000, 3000, out of sight while its desktop is away; it comes back where it stood, through
+// other desktops, a move and the quit, unless its program moved it meanwhile.
+TEST(Switching, PopupsThatRefuseAMinimiseComeBackWhereTheyStood) {
+    Machine m;
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    const Rect place = {10, 20, 110, 220};
+    Hwnd popup = m.sim.CreateWindow("Popup", "R", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, place);
+    Hwnd moved = m.sim.CreateWindow("Popup", "M", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, place);
+    for (Hwnd h : {popup, moved})
+        m.sim.SetHabit(h, SimMachine::Habit::RefuseMinimize);
+
+    m.Show(2);
+    EXPECT_FALSE(m.sim.IsMinimized(popup));
+    EXPECT_TRUE(At(m.sim, popup, Rect{3000, 3000, 0, 0}));
+    EXPECT_TRUE(At(m.sim, moved, place)); // an overlapped window is not parked by a switch
+    m.Show(3);
+    EXPECT_EQ(FindWindowEntry(m.app, popup)->Desktop, 1);
+    m.Show(1);
+    EXPECT_TRUE(At(m.sim, popup, place));
+    EXPECT_FALSE(m.sim.IsMinimized(popup));
+
+    // Sent away, to the desktop shown, away again and back at the quit.
+    m.Send(UM_MOVETODESKTOP, H(moved), 2);
+    EXPECT_TRUE(At(m.sim, moved, Rect{3000, 3000, 0, 0}));
+    m.Show(2);
+    EXPECT_TRUE(At(m.sim, moved, place));
+    m.Send(UM_MOVETODESKTOP, H(moved), 1);
+    m.Send(UM_MOVETODESKTOP, H(moved), 3); // parked twice: still owed its first place
+    m.Send(UM_MOVETODESKTOP, H(moved), 2);
+    EXPECT_TRUE(At(m.sim, moved, place));
+    m.Send(UM_MOVETODESKTOP, H(moved), 3);
+    m.Show(1);
+
+    // Its program moves it while it is parked: it is shown there, on the desktop shown then.
+    m.Show(2);
+    m.sim.SetWindowPos(popup, nullptr, 200, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    m.Show(3);
+    EXPECT_EQ(FindWindowEntry(m.app, popup)->Desktop, 2);
+    m.Show(1);
+
+    // Restored by its program once, inside a move's park; then minimised and restored by the
+    // user, which brings it to where the park put it: it is back with its desktop.
+    Hwnd once = m.sim.CreateWindow("Popup", "O", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, place);
+    bool refusing = true;
+    m.sim.SetWindowProc(once, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
+        if (message == WM_SIZE && wParam == sim::SIZE_MINIMIZED && refusing) m.sim.ShowWindow(w, SW_RESTORE);
+        return m.sim.DefWindowProc(w, message, wParam, lParam);
+    });
+    m.Send(UM_MOVETODESKTOP, H(once), 3);
+    refusing = false;
+    m.sim.ShowWindow(once, SW_MINIMIZE);
+    m.sim.ShowWindow(once, SW_RESTORE);
+    ASSERT_TRUE(At(m.sim, once, Rect{3000, 3000, 0, 0}));
+    m.Show(3);
+    EXPECT_TRUE(At(m.sim, once, place));
+    EXPECT_FALSE(m.sim.IsMinimized(once));
+    m.Show(1);
+
+    m.Send(WM_CLOSE);
+    EXPECT_TRUE(At(m.sim, moved, place));
+    EXPECT_FALSE(m.sim.IsMinimized(moved));
+    EXPECT_TRUE(At(m.sim, popup, Rect{200, 300, 0, 0})); // where its program put it
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
+// The user's minimise and restore win over what the table knew: a window the user minimised
+// that hangs over a switch stays minimised once it answers; one its program restores while
+// the switch asks the windows comes back with its desktop.
+TEST(Switching, TheUsersMinimiseAndRestoreWinOverHangsAndRaces) {
+    Machine m;
+    m.Start();
+    Hwnd down = m.Window("D");
+    Hwnd racer = m.Window("R");
+    m.sim.ShowWindow(down, SW_MINIMIZE);
+    m.sim.ShowWindow(racer, SW_MINIMIZE);
+    m.sim.SetWindowProc(racer, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
+        if (message == WM_NULL && m.sim.IsMinimized(w)) m.sim.ShowWindow(w, SW_RESTORE);
+        return m.sim.DefWindowProc(w, message, wParam, lParam);
+    });
+
+    m.sim.SetHung(down, true);
+    m.Show(2);
+    EXPECT_TRUE(m.sim.IsMinimized(racer)); // restored during the check, then minimised
+    m.Show(1);
+    EXPECT_TRUE(m.sim.IsMinimized(down)); // still hung: left as it was
+    m.Show(2);
+    m.sim.SetHung(down, false); // answers again while away
+    m.Show(1);
+    EXPECT_TRUE(m.sim.IsMinimized(down));
+    EXPECT_FALSE(m.sim.IsMinimized(racer));
+    m.sim.SetHung(down, true);
+    m.Show(2);
+    m.Show(1);
+    m.sim.SetHung(down, false); // answers again on its own desktop
+    m.Show(2);
+    m.Show(1);
+    EXPECT_TRUE(m.sim.IsMinimized(down));
+    EXPECT_FALSE(m.sim.IsMinimized(racer));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
 } // namespace
 } // namespace q

@@ -40,6 +40,11 @@
 //                                     "button W H", "shown IDS", "pressed IDS",
 //                                     "visible 0|1", "topmost 0|1", one per line
 //   sizing EDGE L T R B               WM_SIZING to the floating window; prints the rect it chose
+//   habits PREFIX                     PREFIXHider, overlapped, which its program hides when it
+//                                     is minimised (as Wine's Task Manager does), and
+//                                     PREFIXRefuser, a pop-up at 200, 150 that restores itself
+//                                     in WM_SIZE when minimised; "ready"; message loop
+//   where TITLE                       "x=L y=T visible=0|1 iconic=0|1" of the titled window
 //
 // Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
 #include <windows.h>
@@ -345,6 +350,40 @@ int MakeWindows(const char *prefix, int count) {
     }
     Out("ready\n");
     return Loop();
+}
+
+LRESULT CALLBACK HabitWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SIZE && wParam == SIZE_MINIMIZED)
+        ShowWindow(window, (GetWindowLongA(window, GWL_STYLE) & WS_POPUP) != 0 ? SW_RESTORE : SW_HIDE);
+    return DriverWindowProc(window, message, wParam, lParam);
+}
+
+int Habits(const char *prefix) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = HabitWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = "QuillaneDriverHabit";
+    RegisterClassA(&wc);
+    const std::string hider = std::string(prefix) + "Hider", refuser = std::string(prefix) + "Refuser";
+    HWND a = CreateWindowExA(0, wc.lpszClassName, hider.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300,
+                             200, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND b = CreateWindowExA(0, wc.lpszClassName, refuser.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
+                             200, 150, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    if (a == nullptr || b == nullptr) return 1;
+    g_open += 2;
+    Out("ready\n");
+    return Loop();
+}
+
+int Where(const char *title) {
+    HWND w = FindWindowA(nullptr, title);
+    RECT r{};
+    if (w == nullptr || !GetWindowRect(w, &r)) return 1;
+    Out("x=%ld y=%ld visible=%d iconic=%d\n", static_cast<long>(r.left), static_cast<long>(r.top),
+        IsWindowVisible(w) ? 1 : 0, IsIconic(w) ? 1 : 0);
+    return 0;
 }
 
 int HoldHotKey(UINT modifiers, UINT vk) {
@@ -856,5 +895,7 @@ int main(int argc, char **argv) {
         return AnswerCost(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (command == "floating") return Floating();
     if (command == "sizing" && args(5)) return Sizing(argv + 2);
+    if (command == "habits" && args(1)) return Habits(argv[2]);
+    if (command == "where" && args(1)) return Where(argv[2]);
     return Usage();
 }
