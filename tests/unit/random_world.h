@@ -367,7 +367,10 @@ class RandomWorld {
         // The check (SMTO_BLOCK) takes no messages of ours while it waits: none arrive inside.
         const int saved = depth_;
         if (message == WM_NULL) depth_ = MaxDepth;
+        answering_.push_back(h); // busy in this call, as the window it acts on
+        answering_.push_back(w->window);
         Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
+        answering_.resize(answering_.size() - 2);
         depth_ = saved;
         NoteRestoredAtPark(*w);
     }

@@ -160,6 +160,63 @@ rb_scenario_taskbar_created() {
     mn_stop
 }
 
+# rb_where TITLE: "x=L y=T visible=0|1 iconic=0|1" of the titled window.
+rb_where() {
+    mn_drv where "$1"
+    tr -d '\r' <"$WINE_OUT"
+}
+
+# rb_wait_where TITLE PATTERN: the window reaches that place and state (10 s at most).
+rb_wait_where() {
+    local i
+    for ((i = 0; i < 50; i++)); do
+        # shellcheck disable=SC2053 # a pattern
+        [[ $(rb_where "$1") == $2 ]] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+# A window its program hides when minimised, and a pop-up its program restores whenever it is
+# minimised: after 1 -> 2 -> 1 both are back where they stood, and so after a quit from desktop
+# 2 and after a quit from desktop 1 with both sent to desktop 2.
+rb_scenario_hiding_windows() {
+    local out="$WS_DIR/out/$WS_PREFIX_NAME.habits.out" pid hider refuser shown
+    wine "$BUILD/tests/wine/driver.exe" habits Test </dev/null >"$out" 2>&1 &
+    pid=$!
+    expect "window TestRefuser" mn_drv wait-title TestRefuser 15
+    hider=$(rb_where TestHider)
+    refuser=$(rb_where TestRefuser)
+    expect_eq "$refuser" "x=200 y=150 visible=1 iconic=0" "the pop-up at its place"
+    expect "quillane.exe starts" mn_start
+    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons"
+
+    mn_left_click 1
+    expect "desktop 2: the hider hides itself" rb_wait_where TestHider "* visible=0 iconic=1"
+    expect_eq "$(rb_where TestRefuser)" "x=3000 y=3000 visible=1 iconic=0" "the pop-up refused, off the screen"
+    mn_left_click 0
+    expect "desktop 1: the hider is back" rb_wait_where TestHider "$hider"
+    expect "desktop 1: the pop-up is back" rb_wait_where TestRefuser "$refuser"
+    mn_left_click 1
+    expect "desktop 2 again" rb_wait_where TestRefuser "x=3000 y=3000 visible=1 iconic=0"
+    mn_stop
+    expect "after the quit from desktop 2: the hider" rb_wait_where TestHider "$hider"
+    expect "after the quit from desktop 2: the pop-up" rb_wait_where TestRefuser "$refuser"
+
+    expect "quillane.exe starts again" mn_start
+    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons again"
+    for shown in TestHider TestRefuser; do
+        mn_drv wait-title "$shown" 5
+        mn_drv post Quillane 1058 "$(head -1 "$WINE_OUT" | tr -d '\r' | cut -d' ' -f1)" 2
+    done
+    expect "sent to desktop 2: the hider" rb_wait_where TestHider "* visible=0 iconic=1"
+    expect "sent to desktop 2: the pop-up" rb_wait_where TestRefuser "x=3000 y=3000 visible=1 iconic=0"
+    mn_stop
+    expect "after the quit from desktop 1: the hider" rb_wait_where TestHider "$hider"
+    expect "after the quit from desktop 1: the pop-up" rb_wait_where TestRefuser "$refuser"
+    kill "$pid" 2>/dev/null || true
+}
+
 # What the check for a hung window costs next to what it guards (figures, no verdict).
 rb_scenario_answer_cost() {
     expect "windows C1..C20" pg_windows C 20
@@ -213,3 +270,4 @@ add_scenario robust-taskbar-created rb_scenario_taskbar_created
 add_scenario robust-answer-cost rb_scenario_answer_cost
 add_scenario robust-close-in-question rb_scenario_close_in_question
 add_scenario robust-about-init-again rb_scenario_about_init_again
+add_scenario robust-hiding-windows rb_scenario_hiding_windows
