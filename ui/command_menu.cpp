@@ -42,7 +42,11 @@ void AddApplications(AppState &app, Hmenu applications) {
     for (std::int32_t i = 0; i < count; ++i) app.MenuWindows[i] = app.Windows.Entries[i].Window;
     app.MenuWindowCount = count;
     for (std::int32_t i = 0; i < count; ++i) {
-        const WindowEntry entry = app.Windows.Entries[i];
+        // Reading a title runs other programs' messages, and with them maybe a switch that
+        // reorders the table: item i shows the window its commands name.
+        const WindowEntry *found = FindWindowEntry(app, app.MenuWindows[i]);
+        if (found == nullptr) continue;
+        const WindowEntry entry = *found;
         if (!app.Sys->window.IsWindowVisible(entry.Window)) continue;
         Hmenu popup = menu.CreatePopupMenu();
         menu.AppendMenuA(popup, MF_STRING | (entry.Sticky != 0 ? MF_CHECKED : 0), WindowCommandId(i, 0), sticky);

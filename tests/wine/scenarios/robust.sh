@@ -242,6 +242,21 @@ rb_scenario_close_in_question() {
     expect_eq "$(mn_value "$RB_SETTINGS" Desktop)" "type=4 size=4 data=03000000" "nothing deleted"
 }
 
+# The same with the command menu open on desktop 2: the menu goes, desktop 1 comes back.
+rb_scenario_close_in_menu() {
+    expect "window M1 on desktop 1" mn_windows M m
+    expect "quillane.exe starts" mn_start
+    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons"
+    mn_left_click 1
+    expect "desktop 2 shown" mn_iconic 1 M1
+    expect "menu open" mn_open_menu 1
+    mn_drv post Quillane 16 0 0
+    wine_wait 20 "$MN_PID"
+    expect_eq "$WINE_RC" 0 "the program ends, exit code 0"
+    expect_eq "$(mn_state M1)" "iconic=0" "desktop 1 shown before the end"
+    expect "no menu left" mn_menu_closed
+}
+
 # Another program sends the About box WM_INITDIALOG twice, with an lParam of its own: the links
 # still work, the box closes, and About opens a fresh one.
 rb_scenario_about_init_again() {
@@ -271,3 +286,4 @@ add_scenario robust-answer-cost rb_scenario_answer_cost
 add_scenario robust-close-in-question rb_scenario_close_in_question
 add_scenario robust-about-init-again rb_scenario_about_init_again
 add_scenario robust-hiding-windows rb_scenario_hiding_windows
+add_scenario robust-close-in-menu rb_scenario_close_in_menu
