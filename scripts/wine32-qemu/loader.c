@@ -40,7 +40,8 @@ static struct preload_area areas[MAX_AREAS + 1];
 const struct preload_area *wine_main_preload_info = areas;
 static int area_count;
 
-static struct { uintptr_t start, end; } taken[4096];
+/* 64-bit bounds: the last mapping may end at 4 GB. */
+static struct { unsigned long long start, end; } taken[4096];
 static int taken_count;
 
 /* What is mapped already (qemu's own libraries, its stack, this program): never mapped over. */
@@ -51,19 +52,21 @@ static void read_maps(void) {
         perror("wine32-qemu loader: /proc/self/maps");
         exit(1);
     }
-    while (fgets(line, sizeof line, maps) && taken_count < (int)(sizeof taken / sizeof taken[0])) {
+    while (fgets(line, sizeof line, maps)) {
         unsigned long long start, end;
         if (sscanf(line, "%llx-%llx", &start, &end) != 2) continue;
-        if (start >= 0x100000000ull) continue;
-        if (end > 0x100000000ull) end = 0x100000000ull;
-        taken[taken_count].start = (uintptr_t)start;
-        taken[taken_count].end = (uintptr_t)(end - 1) + 1;
+        if (taken_count == (int)(sizeof taken / sizeof taken[0])) {
+            fprintf(stderr, "wine32-qemu loader: too many mappings to read\n");
+            exit(1);
+        }
+        taken[taken_count].start = start;
+        taken[taken_count].end = end;
         ++taken_count;
     }
     fclose(maps);
 }
 
-static int is_taken(uintptr_t start, uintptr_t end) {
+static int is_taken(unsigned long long start, unsigned long long end) {
     for (int i = 0; i < taken_count; ++i)
         if (taken[i].start < end && start < taken[i].end) return 1;
     return 0;
@@ -94,7 +97,7 @@ static void reserve_free_ranges(void) {
         uintptr_t run = 0;
         int in_run = 0;
         for (uintptr_t at = wanted[w].start; at < wanted[w].end; at += GRANULE) {
-            int free_here = !is_taken(at, at + GRANULE);
+            int free_here = !is_taken(at, (unsigned long long)at + GRANULE);
             if (free_here && !in_run) {
                 run = at;
                 in_run = 1;

@@ -169,9 +169,9 @@ in_scenario_install_remove() {
     in_second_phase "$before"
 }
 
-# in_scenario_64bit_windows i686|x86_64: that build's package on 64-bit Windows. The 32-bit
-# program must find its files and values in the 32-bit folder and view, where its first phase
-# looks and from where its second phase runs; nothing may stay in the other ones.
+# in_scenario_64bit_windows i686|x86_64: that build's package on 64-bit Windows. Its files and
+# values must be in the system folder and registry view of the program's own width, where its
+# first phase looks and from where its second phase runs; nothing may stay in the other ones.
 in_scenario_64bit_windows() {
     local build=$ROOT/build/$1 before other other_run autostart
     if [[ ! -f $build/CMakeCache.txt ]]; then
