@@ -151,6 +151,9 @@ for i in "${!SCENARIO_NAMES[@]}"; do
         wine_screenshot "$SHOTS/$name.png" 2>/dev/null && echo "  screen at the end: $SHOTS/$name.png"
     fi
     end_prefix
+    # A 64-bit prefix with its 32-bit side is 1.3 GB: a whole run would fill the disk. A
+    # failed scenario's prefix stays for a look.
+    [[ $SCENARIO_FAILED != 0 ]] || rm -rf "$WINEPREFIX"
     TOTAL_PASSED=$((TOTAL_PASSED + SCENARIO_PASSED))
     TOTAL_FAILED=$((TOTAL_FAILED + SCENARIO_FAILED))
     SUMMARY+=("$(printf '%-24s %4d passed, %d failed  (%s s)' "$name" "$SCENARIO_PASSED" "$SCENARIO_FAILED" \
