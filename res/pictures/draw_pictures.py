@@ -3,7 +3,9 @@
 
 The pictures are drawn here rather than kept as binaries so that they can be rebuilt and
 changed from the repository. Output, all read by quillane.rc:
-  icon1.ico     three overlapping windows, 32x32 and 16x16, 16 colours (icon groups 1 and 10)
+  icon1.ico     three overlapping windows, 32x32 and 16x16, 16 colours (icon group 1)
+  icon10.grp    icon group 10: the directory of group 1, naming group 1's images, so that
+                the same picture is not stored twice
   icon11.ico    the same in greys with dithered interiors (desktops not shown)
   hand.cur      32x32 monochrome pointing hand, hot spot 0,0 (About box links)
   bitmap16.bmp  40x190, 4 bpp, standard 16-colour table (About strip, fewer than 8 bpp)
@@ -111,6 +113,17 @@ def icon_file(canvases):
         out += struct.pack("<BBBBHHII", canvas.width, canvas.height, 16, 0, 1, 4, len(image), offset)
         offset += len(image)
     return out + b"".join(images)
+
+
+def icon_group(icon, first_id):
+    """The directory of an icon group as a resource holds it: each image named by the number
+    the resource compiler gave it (the images of the first ICON statement are 1, 2, ...)."""
+    count = struct.unpack_from("<H", icon, 4)[0]
+    out = struct.pack("<HHH", 0, 1, count)
+    for i in range(count):
+        entry = struct.unpack_from("<BBBBHHI", icon, 6 + 16 * i)
+        out += struct.pack("<BBBBHHIH", *entry, first_id + i)
+    return out
 
 
 def cursor_file(canvas, hot_x, hot_y):
@@ -339,8 +352,10 @@ def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
     shades, drawn = strip_shades()
+    icon1 = icon_file([windows_icon(32, COLOUR_SCHEME), windows_icon(16, COLOUR_SCHEME)])
     files = {
-        "icon1.ico": icon_file([windows_icon(32, COLOUR_SCHEME), windows_icon(16, COLOUR_SCHEME)]),
+        "icon1.ico": icon1,
+        "icon10.grp": icon_group(icon1, 1),
         "icon11.ico": icon_file([windows_icon(32, GREY_SCHEME), windows_icon(16, GREY_SCHEME)]),
         "hand.cur": cursor_file(hand_cursor(), 0, 0),
         "bitmap16.bmp": bitmap_file(strip_in_16_colours(shades, drawn), 4, VGA, 16),
