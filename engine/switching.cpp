@@ -2,6 +2,7 @@
 
 #include "config/wallpaper.h"
 #include "engine/hung.h"
+#include "engine/phases.h"
 #include "engine/window_table.h"
 #include "ui/icons.h"
 
@@ -44,23 +45,34 @@ void SwitchDesktop(AppState &app, int n) {
     // another switch or change the desktops before this one ends.
     app.Switching = 1;
 
+    EnterPhase(Phase::Icons);
     SwitchIcons(app, c, n);
     app.Sys->message.SendMessageA(app.FloatingWindow, UM_DESKTOPSWITCH, static_cast<Wparam>(n),
                                   static_cast<Lparam>(c));
 
+    EnterPhase(Phase::Refresh);
     RefreshWindowTable(app);
+    EnterPhase(Phase::Capture);
     CaptureZOrder(app, c);
+    EnterPhase(Phase::Animation);
     MinimizeAnimation(app, Animation::Off);
+    EnterPhase(Phase::HungCheck);
     AskWindows(app, c, n);
 
+    EnterPhase(Phase::Hiding);
     HideWindows(app, TakePopupToHide, TakeWindowToHide, c);
 
+    EnterPhase(Phase::Collecting);
     RestoreList list = CollectWindows(app, TakeWindowToRestore, n);
+    EnterPhase(Phase::Wallpaper);
     if (app.OwnWallpapers != 0) ExchangeWallpaper(app, c, n);
+    EnterPhase(Phase::Restores);
     RestoreWindows(app, list, TakeWindowToRestore, n);
 
+    EnterPhase(Phase::Animation);
     MinimizeAnimation(app, Animation::Back);
     FreeRestoreList(app, list);
+    EnterPhase(Phase::Outside);
     app.Desktops.CurrentDesktop = n;
     app.Switching = 0;
     if (app.IconsLost != 0) AddIconsAgain(app);
