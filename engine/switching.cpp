@@ -11,7 +11,7 @@ namespace q {
 namespace {
 
 // The floating window never takes part; a window whose thread does not answer is left as it is.
-bool Excluded(const AppState &app, const WindowEntry &entry) {
+bool Excluded(AppState &app, const WindowEntry &entry) {
     return entry.Window == app.FloatingWindow || IsLeftBehind(app, entry.Window);
 }
 
