@@ -45,6 +45,7 @@ struct WindowEntry {
     std::uint8_t Sticky;
     std::uint8_t Minimized;
     std::uint32_t Popup;
+    Dword Thread; // the thread that made the window; 0 until the hung check first needs it
 };
 
 struct RankedWindow {

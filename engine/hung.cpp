@@ -7,15 +7,26 @@ namespace q {
 
 bool Answers(AppState &app, Hwnd window) {
     std::uintptr_t result = 0;
-    const Phase phase = EnterPhase(Phase::HungCheck);
-    const bool answered = app.Sys->message.SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
-                                                               AnswerTimeout, &result) != 0;
-    EnterPhase(phase);
-    return answered;
+    return app.Sys->message.SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                                AnswerTimeout, &result) != 0;
 }
 
-bool ThreadAnswers(AppState &app, Hwnd window) {
-    const Dword thread = app.Sys->window.GetWindowThreadProcessId(window);
+namespace {
+
+// A window's thread never changes: asked once for the table's windows.
+Dword ThreadOf(AppState &app, Hwnd window) {
+    WindowEntry *entry = FindWindowEntry(app, window);
+    if (entry == nullptr) return app.Sys->window.GetWindowThreadProcessId(window);
+    if (entry->Thread == 0) entry->Thread = app.Sys->window.GetWindowThreadProcessId(window);
+    return entry->Thread;
+}
+
+} // namespace
+
+namespace {
+
+bool AskThread(AppState &app, Hwnd window) {
+    const Dword thread = ThreadOf(app, window);
     // Our own thread is the one running the switch: its windows never keep us waiting.
     if (thread != 0 && thread == app.OwnThread) return true;
     for (std::int32_t i = 0; i < app.AskedCount; ++i)
@@ -24,6 +35,15 @@ bool ThreadAnswers(AppState &app, Hwnd window) {
     // Past the last place, the threads are asked again for each of their windows.
     if (thread != 0 && app.AskedCount < MaxAskedThreads)
         app.Asked[app.AskedCount++] = ThreadAnswer{thread, static_cast<std::uint8_t>(answered ? 1 : 0)};
+    return answered;
+}
+
+} // namespace
+
+bool ThreadAnswers(AppState &app, Hwnd window) {
+    const Phase phase = EnterPhase(Phase::HungCheck);
+    const bool answered = AskThread(app, window);
+    EnterPhase(phase);
     return answered;
 }
 

@@ -101,6 +101,7 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     entry.Sticky = window == app.FloatingWindow && window != nullptr ? 1 : 0;
     entry.Minimized = (style & WS_MINIMIZE) != 0 ? 1 : 0;
     entry.Popup = style & WS_POPUP;
+    entry.Thread = 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
     return &entry;
 }

@@ -292,7 +292,8 @@ class SimMachine : public WindowPort,
     bool IsHung(Hwnd window) const;
     // Each top-level window is made by a thread of its own, unless this puts it in the thread
     // of `with` (a program with several windows); children, dialogs and message boxes are made
-    // by the thread of their parent or owner.
+    // by the thread of their parent or owner. A window's thread never changes on Windows:
+    // share before the program first sees the window.
     void ShareThread(Hwnd window, Hwnd with);
     std::size_t blockedCalls = 0;
     std::size_t answerChecks = 0; // SendMessageTimeoutA calls
