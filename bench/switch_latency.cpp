@@ -13,7 +13,7 @@
 // restores cross processes as the switch's do ("from outside"); each thread minimising and
 // restoring its own windows is timed too ("in their threads", one thread after the other).
 // The host threads pump their messages all the time, so that every call into their windows is
-// answered at once.
+// answered at once; each timed operation starts once the taskbar has caught up (Settle).
 #include <windows.h>
 // after windows.h, which it needs
 #include <shellapi.h>
@@ -192,6 +192,22 @@ int CountIconic(const std::vector<HWND> &windows) {
     return n;
 }
 
+// Waits until the taskbar has caught up with the windows minimised and restored so far: it
+// redraws their buttons after the calls return, and the next switch's icon update would wait
+// for that, charging the switch with work the timed operation before it left behind.
+void Settle() {
+    static HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
+    Sleep(20);
+    for (int i = 0; i < 100 && tray != nullptr; ++i) {
+        DWORD_PTR ignored = 0;
+        double start = Now();
+        SendMessageTimeoutA(tray, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+        if (Now() - start < 2) break;
+        Sleep(10);
+    }
+    Pump();
+}
+
 // One synchronous UM_DESKTOP n with WM_LBUTTONDOWN, in milliseconds; negative when it failed.
 double Switch(HWND main, int n) {
     DWORD_PTR result = 0;
@@ -226,6 +242,53 @@ double MinimiseAndRestoreInThreads(const std::vector<HWND> &hosts) {
         total += static_cast<double>(microseconds) / 1000.0;
     }
     return total;
+}
+
+// The same through WM_SYSCOMMAND, sent with a bound (SMTO_ABORTIFHUNG, 200 ms): each window's own
+// thread minimises and restores it, so that a thread that stops pumping could not hold the
+// sender for good. Counts in *minimised the windows that SC_MINIMIZE left minimised.
+double SystemCommands(const std::vector<HWND> &windows, int *minimised) {
+    double start = Now();
+    DWORD_PTR ignored = 0;
+    for (HWND w : windows)
+        SendMessageTimeoutA(w, WM_SYSCOMMAND, SC_MINIMIZE, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &ignored);
+    double half = Now();
+    *minimised = CountIconic(windows);
+    start += Now() - half;
+    for (auto w = windows.rbegin(); w != windows.rend(); ++w)
+        SendMessageTimeoutA(*w, WM_SYSCOMMAND, SC_RESTORE, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &ignored);
+    double elapsed = Now() - start;
+    Pump();
+    return elapsed;
+}
+
+// A bounded minimise and restore (WM_SYSCOMMAND) against ShowWindow, both from outside, and
+// what WM_SYSCOMMAND does to a window that is disabled (as the owner of a modal dialog is).
+void SystemCommandProbe(const std::vector<HWND> &hosts, int count, int rounds) {
+    std::vector<HWND> windows = MakeWindows(hosts, count);
+    std::vector<double> shown, commanded;
+    int minimised = 0;
+    for (int r = 0; r < rounds; ++r) {
+        Settle();
+        shown.push_back(MinimiseAndRestore(windows));
+        Settle();
+        commanded.push_back(SystemCommands(windows, &minimised));
+    }
+    EnableWindow(windows[0], FALSE);
+    int disabledMinimised = 0;
+    SystemCommands({windows[0]}, &disabledMinimised);
+    EnableWindow(windows[0], TRUE);
+    std::printf("\nminimise and restore of %d windows from outside (median of %d, ms):\n", count, rounds);
+    std::printf("  ShowWindow:                                   %8.2f\n", Median(shown));
+    std::printf("  WM_SYSCOMMAND sent with a 200 ms bound:       %8.2f  (%d of %d minimised)\n", Median(commanded),
+                minimised, count);
+    std::printf("  WM_SYSCOMMAND SC_MINIMIZE to a disabled window: %s\n",
+                disabledMinimised != 0 ? "minimised" : "ignored");
+    for (HWND host : hosts) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(host, UM_DESTROY, 0, 0, SMTO_NORMAL, 60000, &ignored);
+    }
+    Pump();
 }
 
 // The phase clock of quillane_phases.exe, once it has made its first switch; nullptr for the
@@ -371,8 +434,10 @@ int main(int argc, char **argv) {
         for (int r = 0; r < rounds; ++r) {
             q::PhaseTimes before{};
             if (clock != nullptr) before = *clock;
+            Settle();
             double to2 = Switch(main, 2);
             minimised = CountIconic(windows);
+            Settle();
             double to1 = Switch(main, 1);
             if (to2 < 0 || to1 < 0) {
                 std::printf("%7d   switch timed out\n", count);
@@ -388,7 +453,9 @@ int main(int argc, char **argv) {
                 phases[0].push_back(to2 + to1 - named); // outside the phases: the messages there and back
             }
             switches.push_back(to2 + to1);
+            Settle();
             outside.push_back(MinimiseAndRestore(windows));
+            Settle();
             inThreads.push_back(MinimiseAndRestoreInThreads(hosts));
         }
         double s = Median(switches), o = Median(outside), t = Median(inThreads);
@@ -428,6 +495,7 @@ int main(int argc, char **argv) {
     } else {
         std::printf("\n(no phase clock: run quillane_phases.exe for the switch's phases)\n");
     }
+    SystemCommandProbe(hosts, 10, rounds);
     for (HWND host : hosts)
         PostMessageA(host, WM_CLOSE, 0, 0);
     FixedParts(main, rounds * 4);
