@@ -21,10 +21,6 @@ Dword ThreadOf(AppState &app, Hwnd window) {
     return entry->Thread;
 }
 
-} // namespace
-
-namespace {
-
 bool AskThread(AppState &app, Hwnd window) {
     const Dword thread = ThreadOf(app, window);
     // Our own thread is the one running the switch: its windows never keep us waiting.
