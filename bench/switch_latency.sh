@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Switch latency under Wine: quillane.exe runs in a fresh prefix, and switch_latency.exe (from
+# Switch latency under Wine: the program runs in a fresh prefix, and switch_latency.exe (from
 # bench/switch_latency.cpp) times its switches against the same minimising and restoring done
-# by hand, for 0, 10, 40 and 100 windows. Prints figures only; nothing passes or fails.
+# by hand, for 0, 10, 40 and 100 windows in 4 threads of 2 other processes, and splits each
+# switch into its phases. Prints figures only; nothing passes or fails.
 #
 #   bench/switch_latency.sh [BUILD_DIR] [ROUNDS] [MODE]   default build/i686, 5 rounds, mode 1
+#
+# The program timed is bench/quillane_phases.exe: the same sources as app/quillane.exe with the
+# phase clock of engine/phases.h (a few counter reads a switch). QUILLANE_SHIPPED=1 times the
+# shipped app/quillane.exe instead, without the phases.
 #
 # MODE 2 (one notification icon, whose callback message alone changes at a switch) or 3 (the
 # floating window) shows what the icon updates of mode 1 cost.
@@ -13,7 +18,9 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build/i686}" && pwd)
 ROUNDS=${2:-5}
 MODE=${3:-1}
-for f in app/quillane.exe bench/switch_latency.exe tests/wine/driver.exe; do
+PROGRAM=bench/quillane_phases.exe
+[[ ${QUILLANE_SHIPPED:-0} == 1 ]] && PROGRAM=app/quillane.exe
+for f in $PROGRAM bench/switch_latency.exe tests/wine/driver.exe; do
     [[ -f $BUILD/$f ]] || { echo "missing $BUILD/$f: build it first" >&2; exit 2; }
 done
 if grep -q 'x86_64-w64-mingw32' "$BUILD/CMakeCache.txt" 2>/dev/null; then
@@ -25,14 +32,14 @@ fi
 wine_session_start
 new_prefix latency
 
-wine "$BUILD/app/quillane.exe" </dev/null >/dev/null 2>&1 &
+wine "$BUILD/$PROGRAM" </dev/null >/dev/null 2>&1 &
 quillane=$!
 wine_run 30 "$BUILD/tests/wine/driver.exe" wait-window Quillane 20
 [[ $WINE_RC == 0 ]] || { echo "quillane.exe did not start" >&2; exit 1; }
 
 # The display-mode commands are 600, 601 and 602.
 [[ $MODE == 1 ]] || wine_run 30 "$BUILD/tests/wine/driver.exe" send Quillane 273 $((599 + MODE)) 0
-echo "quillane.exe: $BUILD/app/quillane.exe ($WS_ARCH prefix), display mode $MODE"
+echo "program: $BUILD/$PROGRAM ($WS_ARCH prefix), display mode $MODE; load: $(uptime | sed 's/.*load/load/')"
 wine_run 900 "$BUILD/bench/switch_latency.exe" "$ROUNDS" 0 10 40 100
 cat "$WINE_OUT"
 [[ -s $WINE_ERR ]] && cat "$WINE_ERR" >&2

@@ -52,6 +52,7 @@ struct WindowEntry {
     // to ParkedAt when it is next restored.
     std::uint8_t Parked;
     Point ParkedAt;
+    Dword Thread; // the thread that made the window; 0 until the hung check first needs it
 };
 
 struct RankedWindow {
@@ -88,6 +89,12 @@ struct HungWindow {
     std::int32_t Desktop;
 };
 constexpr int MaxHungWindows = 256;
+// A thread asked during the switch under way, and whether it answered: one question a thread.
+struct ThreadAnswer {
+    Dword Thread;
+    std::uint8_t Answered;
+};
+constexpr int MaxAskedThreads = 64;
 // Command identifiers travel in a 16-bit word: the Applications menu lists this many entries.
 constexpr int MenuWindowSlots = (0xFFFF - 1024 - MaxDesktops) / 16 + 1;
 // Outer size of the floating window for one row count.
@@ -148,6 +155,9 @@ struct AppState {
     std::uint8_t IconsLost = 0;
     HungWindow Hung[MaxHungWindows] = {};
     std::int32_t HungCount = 0;
+    ThreadAnswer Asked[MaxAskedThreads] = {};
+    std::int32_t AskedCount = 0;
+    Dword OwnThread = 0; // the thread of the main window, which runs every switch
     // The handles the last Applications menu was built with, by table index: its commands
     // name these windows whatever the table became since.
     Hwnd MenuWindows[MenuWindowSlots] = {};

@@ -69,7 +69,6 @@ void ReshowCurrentDesktop(AppState &app) {
     CaptureZOrder(app, d);
     MinimizeAnimation(app, Animation::Off);
     AskWindows(app, d, d);
-    AskHiddenWindows(app, d);
     HideWindows(app, MergedPopup, MergedOverlapped, d);
     RestoreList list = CollectWindows(app, MergedToRestore, d);
     app.Store->SaveSettings(app, SaveDesktopSet | WithoutCapture);

@@ -1,5 +1,6 @@
 #include "engine/hung.h"
 
+#include "engine/phases.h"
 #include "engine/window_table.h"
 
 namespace q {
@@ -10,10 +11,53 @@ bool Answers(AppState &app, Hwnd window) {
                                                 AnswerTimeout, &result) != 0;
 }
 
-bool IsLeftBehind(const AppState &app, Hwnd window) {
+namespace {
+
+// A window's thread never changes: asked once for the table's windows.
+Dword ThreadOf(AppState &app, Hwnd window) {
+    WindowEntry *entry = FindWindowEntry(app, window);
+    if (entry == nullptr) return app.Sys->window.GetWindowThreadProcessId(window);
+    if (entry->Thread == 0) entry->Thread = app.Sys->window.GetWindowThreadProcessId(window);
+    return entry->Thread;
+}
+
+bool AskThread(AppState &app, Hwnd window) {
+    const Dword thread = ThreadOf(app, window);
+    // Our own thread is the one running the switch: its windows never keep us waiting.
+    if (thread != 0 && thread == app.OwnThread) return true;
+    for (std::int32_t i = 0; i < app.AskedCount; ++i)
+        if (thread != 0 && app.Asked[i].Thread == thread) return app.Asked[i].Answered != 0;
+    const bool answered = Answers(app, window);
+    // Past the last place, the threads are asked again for each of their windows.
+    if (thread != 0 && app.AskedCount < MaxAskedThreads)
+        app.Asked[app.AskedCount++] = ThreadAnswer{thread, static_cast<std::uint8_t>(answered ? 1 : 0)};
+    return answered;
+}
+
+} // namespace
+
+bool ThreadAnswers(AppState &app, Hwnd window) {
+    const Phase phase = EnterPhase(Phase::HungCheck);
+    const bool answered = AskThread(app, window);
+    EnterPhase(phase);
+    return answered;
+}
+
+bool HeldBack(const AppState &app, Hwnd window) {
     for (std::int32_t i = 0; i < app.HungCount; ++i)
         if (app.Hung[i].Window == window) return true;
     return false;
+}
+
+bool IsLeftBehind(AppState &app, Hwnd window) {
+    if (HeldBack(app, window)) return true;
+    if (ThreadAnswers(app, window)) return false;
+    // More hung windows than places: the rest are still left alone for this switch, but may be
+    // claimed by the desktop shown at the next refresh.
+    const WindowEntry *entry = FindWindowEntry(app, window);
+    if (app.HungCount < MaxHungWindows)
+        app.Hung[app.HungCount++] = HungWindow{window, entry != nullptr ? entry->Desktop : app.CurrentDesktop()};
+    return true;
 }
 
 void RefreshWindowTable(AppState &app) {
@@ -29,40 +73,21 @@ void RefreshWindowTable(AppState &app) {
     app.HungCount = kept;
 }
 
-namespace {
-
-bool Touched(AppState &app, const WindowEntry &e, int left, int entered) {
-    if (e.Window == app.FloatingWindow) return false;
-    if (e.Sticky != 0) return true;
-    if (e.Desktop != left && !(e.Desktop == entered && e.Minimized == 0)) return false;
-    return app.Sys->window.IsWindowVisible(e.Window);
-}
-
-} // namespace
-
 void AskWindows(AppState &app, int left, int entered) {
     HungWindow earlier[MaxHungWindows];
     const std::int32_t earlierCount = app.HungCount;
     for (std::int32_t i = 0; i < earlierCount; ++i)
         earlier[i] = app.Hung[i];
     app.HungCount = 0;
-    auto wasLeft = [&](Hwnd w) {
-        for (std::int32_t i = 0; i < earlierCount; ++i)
-            if (earlier[i].Window == w) return true;
-        return false;
-    };
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry e = app.Windows.Entries[i];
-        const bool before = wasLeft(e.Window);
-        if (!before && !Touched(app, e, left, entered)) continue;
-        if (!Answers(app, e.Window)) {
-            // More hung windows than places: the rest are still left alone for this switch, but
-            // may be claimed by the desktop shown at the next refresh.
-            if (app.HungCount < MaxHungWindows) app.Hung[app.HungCount++] = HungWindow{e.Window, e.Desktop};
-            continue;
-        }
-        if (before && e.Sticky == 0 && e.Desktop != left && e.Desktop != entered &&
-            app.Sys->window.IsWindowVisible(e.Window) && !app.Sys->window.IsIconic(e.Window)) {
+    app.AskedCount = 0;
+    app.OwnThread = app.Sys->window.GetWindowThreadProcessId(app.MainWindow);
+    for (std::int32_t i = 0; i < earlierCount; ++i) {
+        const WindowEntry *entry = FindWindowEntry(app, earlier[i].Window);
+        if (entry == nullptr) continue;
+        const WindowEntry e = *entry; // the calls below may change the table
+        if (IsLeftBehind(app, e.Window)) continue;
+        if (e.Sticky == 0 && e.Desktop != left && e.Desktop != entered && app.Sys->window.IsWindowVisible(e.Window) &&
+            !app.Sys->window.IsIconic(e.Window)) {
             if (e.Popup == WS_POPUP)
                 ParkWindow(app, e.Window);
             else

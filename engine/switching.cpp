@@ -2,6 +2,7 @@
 
 #include "engine/hung.h"
 #include "engine/notify_port.h"
+#include "engine/phases.h"
 #include "engine/store_port.h"
 #include "engine/window_table.h"
 
@@ -10,7 +11,7 @@ namespace q {
 namespace {
 
 // The floating window never takes part; a window whose thread does not answer is left as it is.
-bool Excluded(const AppState &app, const WindowEntry &entry) {
+bool Excluded(AppState &app, const WindowEntry &entry) {
     return entry.Window == app.FloatingWindow || IsLeftBehind(app, entry.Window);
 }
 
@@ -46,22 +47,32 @@ void SwitchDesktop(AppState &app, int n) {
     // another switch or change the desktops before this one ends.
     app.Switching = 1;
 
+    EnterPhase(Phase::Icons);
     app.Notify->SwitchBegins(app, c, n);
 
+    EnterPhase(Phase::Refresh);
     RefreshWindowTable(app);
+    EnterPhase(Phase::Capture);
     CaptureZOrder(app, c);
+    EnterPhase(Phase::Animation);
     MinimizeAnimation(app, Animation::Off);
+    EnterPhase(Phase::HungCheck);
     AskWindows(app, c, n);
-    AskHiddenWindows(app, n);
 
+    EnterPhase(Phase::Hiding);
     HideWindows(app, TakePopupToHide, TakeWindowToHide, c);
 
+    EnterPhase(Phase::Collecting);
     RestoreList list = CollectWindows(app, TakeWindowToRestore, n);
+    EnterPhase(Phase::Wallpaper);
     if (app.OwnWallpapers != 0) app.Store->ExchangeWallpaper(app, c, n);
+    EnterPhase(Phase::Restores);
     RestoreWindows(app, list, TakeWindowToRestore, n);
 
+    EnterPhase(Phase::Animation);
     MinimizeAnimation(app, Animation::Back);
     FreeRestoreList(app, list);
+    EnterPhase(Phase::Outside);
     app.Desktops.CurrentDesktop = n;
     app.Switching = 0;
     if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);

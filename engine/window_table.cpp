@@ -105,6 +105,7 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     entry.Popup = style & WS_POPUP;
     entry.MinimizedShown = 0;
     entry.Parked = 0;
+    entry.Thread = 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
     return &entry;
 }
@@ -125,7 +126,7 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
     if (entry == nullptr) return AddWindowEntry(app, style, window);
     // A window whose thread did not answer keeps what the table knew: the switch that left it
     // alone did not minimise or restore it, whatever its state says.
-    if (IsLeftBehind(app, window)) return nullptr;
+    if (HeldBack(app, window)) return nullptr;
     if (entry->MinimizedShown != 0) {
         if ((style & WS_VISIBLE) == 0) return nullptr; // hid itself when we minimised it: away
         entry->MinimizedShown = 0; // shown again by its program or the user
@@ -306,18 +307,6 @@ void WindowReturned(AppState &app, Hwnd window) {
     if (AtPark(app, window) && Answers(app, window))
         app.Sys->window.SetWindowPos(window, nullptr, at.x, at.y, 0, 0,
                                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// Shown again, a window that hid itself waits for its thread like any other.
-void AskHiddenWindows(AppState &app, int entered) {
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry e = app.Windows.Entries[i]; // a copy: Answers runs other messages
-        if (e.MinimizedShown == 0 || e.Desktop != entered || e.Sticky != 0 || IsLeftBehind(app, e.Window) ||
-            app.Sys->window.IsWindowVisible(e.Window))
-            continue;
-        if (!Answers(app, e.Window) && app.HungCount < MaxHungWindows)
-            app.Hung[app.HungCount++] = HungWindow{e.Window, e.Desktop};
-    }
 }
 
 void MinimizeAnimation(AppState &app, Animation step) {

@@ -40,11 +40,6 @@ bool AtPark(AppState &app, Hwnd window);
 // After our SW_RESTORE of a window: it is shown again, and back where it stood before a park
 // that its program refused, unless it has moved since.
 void WindowReturned(AppState &app, Hwnd window);
-// Before the restoring pass of desktop `entered`: the windows that hid themselves when we
-// minimised them, which the pass will show, are asked too; those that do not answer are left
-// behind (see AskWindows).
-void AskHiddenWindows(AppState &app, int entered);
-
 enum class Animation { Off, Back };
 void MinimizeAnimation(AppState &app, Animation step);
 

@@ -48,6 +48,8 @@ struct WindowPort {
     virtual bool IsWindow(Hwnd window) = 0;
     virtual bool IsWindowVisible(Hwnd window) = 0;
     virtual bool IsIconic(Hwnd window) = 0;
+    // The thread that made the window (the process is not asked for); 0 for no window.
+    virtual Dword GetWindowThreadProcessId(Hwnd window) = 0;
     virtual bool ShowWindow(Hwnd window, int command) = 0;
     virtual bool SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy,
                               Uint flags) = 0;

@@ -89,6 +89,7 @@ class Win32Platform final : public WindowPort,
     bool IsWindow(Hwnd window) override { return ::IsWindow(window) != 0; }
     bool IsWindowVisible(Hwnd window) override { return ::IsWindowVisible(window) != 0; }
     bool IsIconic(Hwnd window) override { return ::IsIconic(window) != 0; }
+    Dword GetWindowThreadProcessId(Hwnd window) override { return ::GetWindowThreadProcessId(window, nullptr); }
     bool ShowWindow(Hwnd window, int command) override { return ::ShowWindow(window, command) != 0; }
     bool SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy, Uint flags) override {
         return ::SetWindowPos(window, insertAfter, x, y, cx, cy, flags) != 0;

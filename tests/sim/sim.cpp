@@ -11,6 +11,8 @@ namespace q {
 namespace {
 
 constexpr std::uintptr_t WindowBase = 0x10000;
+// Thread identifiers: each top-level window made without an owner gets FirstThread + its number.
+constexpr Dword FirstThread = 0x100;
 constexpr std::uintptr_t MenuBase = 0x10000000;
 constexpr std::uintptr_t KeyBase = 0x20000000;
 constexpr std::uintptr_t IconBase = 0x30000000;
@@ -126,8 +128,8 @@ struct SimMachine::Window {
     Hicon image = nullptr;
     Hfont font = nullptr;
     WindowHandler *subclass = nullptr; // the core's procedure in place of the window's own
-    bool hung = false; // its thread stopped pumping
     Habit habit = Habit::None;
+    Dword thread = 0; // the thread that made it: its owner's or parent's, or one of its own
     // Toolbar state.
     std::vector<ToolbarButton> buttons;
     int buttonWidth = 0;
@@ -275,6 +277,8 @@ Hwnd SimMachine::MakeWindow(const std::string &className, const std::string &tit
     w->normal = w->current = rect;
     w->parent = parent;
     w->owner = owner;
+    const Window *maker = Find(parent != nullptr ? parent : owner);
+    w->thread = maker != nullptr ? maker->thread : FirstThread + static_cast<Dword>(nextWindow_);
     Window &made = *w;
     windows_[handle] = std::move(w);
     if (parent != nullptr) {
@@ -484,7 +488,7 @@ bool SimMachine::IsIconic(Hwnd window) {
 bool SimMachine::ShowWindow(Hwnd window, int command) {
     Window *w = Find(window);
     if (w == nullptr) return false;
-    if (w->hung) {
+    if (ThreadHung(*w)) {
         ++blockedCalls;
         return false;
     }
@@ -539,7 +543,7 @@ bool SimMachine::ShowWindow(Hwnd window, int command) {
 bool SimMachine::SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy, Uint flags) {
     Window *w = Find(window);
     if (w == nullptr) return false;
-    if (w->hung) {
+    if (ThreadHung(*w)) {
         ++blockedCalls;
         return false;
     }
@@ -774,7 +778,7 @@ Lresult SimMachine::DeliverToOwnProcedure(Hwnd window, Uint message, Wparam wPar
 
 Lresult SimMachine::SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) {
     if (recordCalls) messages.push_back({window, message, wParam, lParam, false});
-    if (Window *w = Find(window); w != nullptr && w->hung) {
+    if (Window *w = Find(window); w != nullptr && ThreadHung(*w)) {
         ++blockedCalls;
         return 0;
     }
@@ -785,7 +789,7 @@ Lresult SimMachine::SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam
                                         Uint, std::uintptr_t *result) {
     ++answerChecks;
     Window *w = Find(window);
-    if (w == nullptr || w->hung) return 0;
+    if (w == nullptr || ThreadHung(*w)) return 0;
     if (recordCalls) messages.push_back({window, message, wParam, lParam, false});
     Lresult answer = Deliver(window, message, wParam, lParam);
     if (result != nullptr) *result = static_cast<std::uintptr_t>(answer);
@@ -802,12 +806,32 @@ Uint SimMachine::RegisterWindowMessageA(const char *name) {
 }
 
 void SimMachine::SetHung(Hwnd window, bool hung) {
-    if (Window *w = Find(window)) w->hung = hung;
+    Window *w = Find(window);
+    if (w == nullptr) return;
+    if (hung)
+        hungThreads_.insert(w->thread);
+    else
+        hungThreads_.erase(w->thread);
 }
 
 bool SimMachine::IsHung(Hwnd window) const {
     Window *w = Find(window);
-    return w != nullptr && w->hung;
+    return w != nullptr && ThreadHung(*w);
+}
+
+bool SimMachine::ThreadHung(const Window &w) const {
+    return hungThreads_.count(w.thread) != 0;
+}
+
+void SimMachine::ShareThread(Hwnd window, Hwnd with) {
+    Window *w = Find(window);
+    const Window *other = Find(with);
+    if (w != nullptr && other != nullptr) w->thread = other->thread;
+}
+
+Dword SimMachine::GetWindowThreadProcessId(Hwnd window) {
+    Window *w = Find(window);
+    return w != nullptr ? w->thread : 0;
 }
 
 void SimMachine::RestartTaskbar() {
@@ -815,7 +839,7 @@ void SimMachine::RestartTaskbar() {
     const Uint message = RegisterWindowMessageA("TaskbarCreated");
     std::vector<Hwnd> windows = zorder_;
     for (Hwnd h : windows)
-        if (Window *w = Find(h); w != nullptr && !w->hung) SendMessageA(h, message, 0, 0);
+        if (Window *w = Find(h); w != nullptr && !ThreadHung(*w)) SendMessageA(h, message, 0, 0);
 }
 
 bool SimMachine::PostMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) {

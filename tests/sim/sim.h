@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -290,9 +291,15 @@ class SimMachine : public WindowPort,
     // ---- Hung windows and the taskbar: test side ----
     // A window whose thread stops pumping: SendMessageTimeoutA to it gives up, and every call
     // that would wait for its thread (ShowWindow, SetWindowPos, SendMessageA) is counted in
-    // blockedCalls and does nothing; on Windows that call would never return.
+    // blockedCalls and does nothing; on Windows that call would never return. The state is the
+    // thread's: every window of that thread hangs with it.
     void SetHung(Hwnd window, bool hung);
     bool IsHung(Hwnd window) const;
+    // Each top-level window is made by a thread of its own, unless this puts it in the thread
+    // of `with` (a program with several windows); children, dialogs and message boxes are made
+    // by the thread of their parent or owner. A window's thread never changes on Windows:
+    // share before the program first sees the window.
+    void ShareThread(Hwnd window, Hwnd with);
     std::size_t blockedCalls = 0;
     std::size_t answerChecks = 0; // SendMessageTimeoutA calls
     // The shell restarts: every notification icon is gone, and the registered message
@@ -401,6 +408,7 @@ class SimMachine : public WindowPort,
     bool IsWindow(Hwnd window) override;
     bool IsWindowVisible(Hwnd window) override;
     bool IsIconic(Hwnd window) override;
+    Dword GetWindowThreadProcessId(Hwnd window) override;
     bool ShowWindow(Hwnd window, int command) override;
     bool SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy, Uint flags) override;
     bool GetWindowRect(Hwnd window, Rect *rect) override;
@@ -500,12 +508,14 @@ class SimMachine : public WindowPort,
     std::vector<Hwnd> zorder_;                        // top-level, top to bottom
     Hwnd active_ = nullptr;
     std::uintptr_t nextWindow_ = 0;
+    std::set<Dword> hungThreads_;
     Point cursor_ = {512, 384};
     std::int32_t minAnimate_ = 1;
     std::string shownWallpaper_;
     std::string shownPattern_;
 
     Window *Find(Hwnd window) const;
+    bool ThreadHung(const Window &w) const;
     Window *FindControl(Hwnd dialog, int id) const;
     Hwnd MakeWindow(const std::string &className, const std::string &title, std::uint32_t style,
                     std::uint32_t exStyle, Rect rect, Hwnd parent, Hwnd owner);

@@ -343,5 +343,61 @@ TEST(RandomSequence, EveryEventKeepsTheDesktopsAndTheWindows) {
     EXPECT_GT(world.sweeps, 0u);
 }
 
+// A thread that stops answering keeps all its windows as they are, with one question for the
+// thread: its window on the desktop left stays shown and its window on the desktop entered
+// stays minimised, each keeping its desktop; once the thread answers, both follow them again.
+TEST(HungWindows, AThreadThatStopsKeepsAllItsWindowsAsTheyAre) {
+    Machine m;
+    Hwnd a = m.Window("A");
+    Hwnd p1 = m.Window("P1");
+    Hwnd p2 = m.Window("P2");
+    m.sim.ShareThread(p2, p1);
+    m.Start();
+    m.Send(UM_MOVETODESKTOP, H(p2), 2);
+    ASSERT_TRUE(m.sim.IsMinimized(p2));
+    m.sim.SetHung(p1, true);
+    ASSERT_TRUE(m.sim.IsHung(p2));
+    const std::size_t asked = m.sim.answerChecks;
+    m.Show(2);
+    EXPECT_EQ(m.sim.answerChecks - asked, 2u); // A's thread and the program's, not each window
+    EXPECT_TRUE(m.sim.IsMinimized(a));
+    EXPECT_FALSE(m.sim.IsMinimized(p1));
+    EXPECT_TRUE(m.sim.IsMinimized(p2));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+    m.Show(1);
+    EXPECT_FALSE(m.sim.IsMinimized(a));
+    EXPECT_EQ(FindWindowEntry(m.app, p1)->Desktop, 1);
+    EXPECT_EQ(FindWindowEntry(m.app, p2)->Desktop, 2);
+    m.sim.SetHung(p1, false);
+    m.Show(2);
+    EXPECT_TRUE(m.sim.IsMinimized(p1));
+    EXPECT_FALSE(m.sim.IsMinimized(p2));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
+// A window's thread answers when the switch begins, then stops pumping while the switch
+// minimises another window: it is asked right before the first call into it, found out and
+// left as it is. Asked once at the start, the switch would have waited for it for good.
+TEST(HungWindows, AThreadThatStopsDuringTheSwitchIsFoundOutBeforeItsFirstCall) {
+    Machine m;
+    Hwnd a = m.Window("A");
+    Hwnd b = m.Window("B"); // on top: the passes come to it first
+    m.Start();
+    m.sim.SetWindowProc(b, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
+        if (message == WM_SIZE && wParam == sim::SIZE_MINIMIZED) m.sim.SetHung(a, true);
+        return m.sim.DefWindowProc(w, message, wParam, lParam);
+    });
+    m.Show(2);
+    EXPECT_EQ(m.Current(), 2);
+    EXPECT_TRUE(m.sim.IsMinimized(b));
+    EXPECT_FALSE(m.sim.IsMinimized(a));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+    m.sim.SetHung(a, false);
+    m.Show(1);
+    EXPECT_FALSE(m.sim.IsMinimized(a));
+    EXPECT_FALSE(m.sim.IsMinimized(b));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
 } // namespace
 } // namespace q::test
