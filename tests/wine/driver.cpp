@@ -312,19 +312,20 @@ LRESULT CALLBACK DriverWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     }
 }
 
+// A white window class of the driver's with the given procedure; returns its name.
+const char *RegisterDriverClass(const char *name, WNDPROC procedure) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);
+    return name;
+}
+
 const char *DriverClass() {
-    static const char name[] = "QuillaneDriverWindow";
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DriverWindowProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = name;
-        RegisterClassA(&wc);
-        registered = true;
-    }
+    static const char *name = RegisterDriverClass("QuillaneDriverWindow", DriverWindowProc);
     return name;
 }
 
@@ -359,18 +360,12 @@ LRESULT CALLBACK HabitWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 int Habits(const char *prefix) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = HabitWindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = "QuillaneDriverHabit";
-    RegisterClassA(&wc);
+    const char *habitClass = RegisterDriverClass("QuillaneDriverHabit", HabitWindowProc);
     const std::string hider = std::string(prefix) + "Hider", refuser = std::string(prefix) + "Refuser";
-    HWND a = CreateWindowExA(0, wc.lpszClassName, hider.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300,
-                             200, nullptr, nullptr, wc.hInstance, nullptr);
-    HWND b = CreateWindowExA(0, wc.lpszClassName, refuser.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
-                             200, 150, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND a = CreateWindowExA(0, habitClass, hider.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300, 200,
+                             nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND b = CreateWindowExA(0, habitClass, refuser.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 200,
+                             150, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (a == nullptr || b == nullptr) return 1;
     g_open += 2;
     Out("ready\n");
@@ -695,14 +690,8 @@ LRESULT CALLBACK HungWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 DWORD WINAPI HungThread(LPVOID title) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = HungWindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = "QuillaneDriverHung";
-    RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, wc.lpszClassName, static_cast<const char *>(title),
+    const char *hungClass = RegisterDriverClass("QuillaneDriverHung", HungWindowProc);
+    HWND window = CreateWindowExA(0, hungClass, static_cast<const char *>(title),
                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 300, 300, 200, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
     if (window == nullptr) return 1;
