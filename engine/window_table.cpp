@@ -197,7 +197,12 @@ bool EnumAddProc(Hwnd window, void *context) {
 bool EnumRefreshProc(Hwnd window, void *context) {
     auto &app = *static_cast<AppState *>(context);
     std::uint32_t style = 0;
-    if (FilterWindow(app, window, style)) RefreshWindowEntry(app, style, window);
+    // A window in the table passed the class test when it entered: only its style is news.
+    if (FindWindowEntry(app, window) != nullptr)
+        RefreshWindowEntry(app, static_cast<std::uint32_t>(app.Sys->window.GetWindowLongA(window, GWL_STYLE)),
+                           window);
+    else if (FilterWindow(app, window, style))
+        RefreshWindowEntry(app, style, window);
     return true;
 }
 
@@ -211,13 +216,12 @@ void CaptureZOrder(AppState &app, int desktop) {
     std::int32_t rank = 1;
     Hwnd above = nullptr;
     for (Hwnd w = win.GetTopWindow(nullptr); w != nullptr; w = win.GetWindow(w, GW_HWNDNEXT)) {
-        auto style = static_cast<std::uint32_t>(win.GetWindowLongA(w, GWL_STYLE));
-        if ((style & WS_CHILD) == 0) {
-            WindowEntry *entry = FindWindowEntry(app, w);
-            if (entry != nullptr && entry->Desktop == desktop) {
-                entry->ZRank = rank++;
-                entry->WindowAbove = above;
-            }
+        // The table first: the style of another desktop's or an unknown window is not needed.
+        WindowEntry *entry = FindWindowEntry(app, w);
+        if (entry != nullptr && entry->Desktop == desktop &&
+            (static_cast<std::uint32_t>(win.GetWindowLongA(w, GWL_STYLE)) & WS_CHILD) == 0) {
+            entry->ZRank = rank++;
+            entry->WindowAbove = above;
         }
         above = w;
     }
@@ -332,25 +336,25 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
 RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
     RestoreList list;
     const WindowTable &table = app.Windows;
-    std::int32_t count = 0;
-    for (std::int32_t i = 0; i < table.Count; ++i)
-        if (take(app, table.Entries[i], desktop)) ++count;
-    if (count == 0) {
+    // Room for every entry, so that one pass collects (each test asks the system), and behind it
+    // the room the sort merges into; failing that, the list alone; failing both, the windows are
+    // restored unsorted (see RestoreWindows).
+    const std::int32_t room = table.Count;
+    if (room == 0) {
         list.Sorted = true;
         return list;
     }
-    // The list and, behind it, the room its sort merges into; failing that, the list alone.
     RankedWindow *scratch = nullptr;
     list.Items = static_cast<RankedWindow *>(
-        app.Memory.Allocate(sizeof(RankedWindow) * 2 * static_cast<std::size_t>(count)));
+        app.Memory.Allocate(sizeof(RankedWindow) * 2 * static_cast<std::size_t>(room)));
     if (list.Items != nullptr)
-        scratch = list.Items + count;
+        scratch = list.Items + room;
     else
         list.Items = static_cast<RankedWindow *>(
-            app.Memory.Allocate(sizeof(RankedWindow) * static_cast<std::size_t>(count)));
-    if (list.Items == nullptr) return list; // restored unsorted, see RestoreWindows
-    for (std::int32_t i = 0; i < table.Count && list.Count < count; ++i) {
-        const WindowEntry &entry = table.Entries[i];
+            app.Memory.Allocate(sizeof(RankedWindow) * static_cast<std::size_t>(room)));
+    if (list.Items == nullptr) return list;
+    for (std::int32_t i = 0; i < table.Count && list.Count < room; ++i) {
+        const WindowEntry entry = table.Entries[i]; // a copy: the test may run other messages
         if (take(app, entry, desktop)) list.Items[list.Count++] = RankedWindow{entry.Window, entry.ZRank};
     }
     SortByZRank(list.Count, list.Items, scratch);
