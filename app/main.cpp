@@ -5,6 +5,7 @@
 #include "engine/names.h"
 #include "engine/window_table.h"
 #include "platform/win32/win32_platform.h"
+#include "ui/command_menu.h"
 #include "ui/engine_notices.h"
 #include "ui/floating_window.h"
 #include "ui/main_window.h"
@@ -70,7 +71,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HWND running = FindWindowA(q::names::MainClass, nullptr);
     if (running != nullptr) {
         if (!uninstall) {
-            PostMessageA(running, WM_COMMAND, 101, 0);
+            PostMessageA(running, WM_COMMAND, q::CmdAbout, 0);
             return 1;
         }
         PostMessageA(running, WM_CLOSE, 0, 0);
@@ -83,7 +84,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     RegisterClass(instance, q::names::MainClass, MainWindowProc, LoadIconA(nullptr, IDI_APPLICATION));
     RegisterClass(instance, q::names::BitmapClass, BitmapBackgroundProc, nullptr);
-    RegisterClass(instance, q::names::FloatingClass, FloatingWindowProc, LoadIconA(instance, MAKEINTRESOURCEA(1)));
+    RegisterClass(instance, q::names::FloatingClass, FloatingWindowProc, LoadIconA(instance, MAKEINTRESOURCEA(Q_IDI_PROGRAM)));
 
     app.FloatingWindow = CreateWindowExA(app.TopMost | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE, q::names::FloatingClass,
                                          q::names::WindowTitle, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
