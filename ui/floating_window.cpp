@@ -14,7 +14,6 @@ constexpr Uint AlwaysOnTopId = Q_IDM_TEMPLATE_ALWAYS_ON_TOP;
 constexpr Uint AlwaysOnTopPosition = 3;
 constexpr std::uint32_t ToolbarStyle =
     WS_CHILD | WS_VISIBLE | TBSTYLE_WRAPABLE | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_TOP;
-constexpr std::uint32_t FrameExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
 
 int Ceiling(int a, int b) {
     return (a + b - 1) / b;
@@ -115,7 +114,7 @@ void ComputeRowSizes(AppState &app) {
         const int columns = Ceiling(n, r);
         const int rows = Ceiling(n, columns);
         Rect rect{0, 0, columns * b.right, rows * b.bottom};
-        app.Sys->window.AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, false, FrameExStyle);
+        app.Sys->window.AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, false, FloatingExStyle);
         app.RowSizes[r] = RowSize{rect.right - rect.left, rect.bottom - rect.top};
     }
 }
