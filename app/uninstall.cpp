@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "config/settings.h"
 #include "engine/names.h"
 #include "ui/texts.h"
 
@@ -77,9 +78,9 @@ void DeleteSettings(RegistryPort &reg) {
     if (reg.RegOpenKeyExA(HkeyCurrentUser(), names::SettingsKeyUpper, KEY_ALL_ACCESS, &key) ==
         ERROR_SUCCESS) {
         // All eight, whatever the number of desktops: older runs may have left more.
-        char subkey[] = "Desktop0";
-        for (char digit = '1'; digit <= '8'; ++digit) {
-            subkey[7] = digit;
+        for (int n = 1; n <= MaxDesktops; ++n) {
+            char subkey[9];
+            DesktopKeyName(n, subkey);
             reg.RegDeleteKeyA(key, subkey);
         }
         reg.RegCloseKey(key);
