@@ -52,10 +52,12 @@ bool StartProgram(AppState &app, WindowClasses &classes) {
     LoadOrCreateSettings(app);
     classes.Register();
     WindowPort &win = app.Sys->window;
-    app.FloatingWindow = win.CreateWindowExA(app.TopMost | FloatingExStyle, names::FloatingClass, names::WindowTitle,
-                                             FloatingStyle, app.FloatingX, app.FloatingY, 200, 70, nullptr, 0);
-    app.MainWindow = win.CreateWindowExA(0, names::MainClass, names::WindowTitle, WS_OVERLAPPEDWINDOW, 100, 100,
-                                         240, 168, nullptr, 0);
+    // The floating window's WM_CREATE sizes it for its buttons; the main window is never shown.
+    app.FloatingWindow = win.CreateWindowExA(app.TopMost | FloatingExStyle, names::FloatingClass,
+                                             names::WindowTitle, FloatingStyle, app.FloatingX, app.FloatingY,
+                                             200, 70, nullptr, 0);
+    app.MainWindow = win.CreateWindowExA(0, names::MainClass, names::WindowTitle, WS_OVERLAPPEDWINDOW, 100,
+                                         100, 240, 168, nullptr, 0);
     return app.MainWindow != nullptr;
 }
 
