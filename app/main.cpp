@@ -1,11 +1,10 @@
-// quillane.exe: start-up, the window classes, the message loop.
+// quillane.exe: the window procedures and classes that start-up registers, the message loop.
 #include "app/startup.h"
 #include "app/uninstall.h"
-#include "config/engine_store.h"
 #include "engine/names.h"
 #include "engine/window_table.h"
 #include "platform/win32/win32_platform.h"
-#include "ui/engine_notices.h"
+#include "ui/command_menu.h"
 #include "ui/floating_window.h"
 #include "ui/main_window.h"
 #include "ui/texts.h"
@@ -57,20 +56,29 @@ void RegisterClass(HINSTANCE instance, const char *name, WNDPROC procedure, HICO
     RegisterClassA(&wc);
 }
 
+struct Win32Classes final : q::WindowClasses {
+    HINSTANCE instance;
+    explicit Win32Classes(HINSTANCE module) : instance(module) {}
+    void Register() override {
+        RegisterClass(instance, q::names::MainClass, MainWindowProc, LoadIconA(nullptr, IDI_APPLICATION));
+        RegisterClass(instance, q::names::BitmapClass, BitmapBackgroundProc, nullptr);
+        RegisterClass(instance, q::names::FloatingClass, FloatingWindowProc,
+                      LoadIconA(instance, MAKEINTRESOURCEA(Q_IDI_PROGRAM)));
+    }
+};
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     new (appStorage) q::AppState();
     InitCommonControls();
-    app.Sys = &q::Win32Ports();
-    app.Notify = &q::EngineNotices();
-    app.Store = &q::EngineStore();
+    q::ConnectPorts(app, q::Win32Ports());
     const bool uninstall = q::IsUninstallArgument(q::ArgumentText(GetCommandLineA()));
 
     HWND running = FindWindowA(q::names::MainClass, nullptr);
     if (running != nullptr) {
         if (!uninstall) {
-            PostMessageA(running, WM_COMMAND, 101, 0);
+            PostMessageA(running, WM_COMMAND, q::CmdAbout, 0);
             return 1;
         }
         PostMessageA(running, WM_CLOSE, 0, 0);
@@ -79,19 +87,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     app.LanguageBase = q::ChooseLanguage(app);
     if (uninstall) return q::RunUninstall(app);
 
-    q::InitialiseDesktops(app);
-
-    RegisterClass(instance, q::names::MainClass, MainWindowProc, LoadIconA(nullptr, IDI_APPLICATION));
-    RegisterClass(instance, q::names::BitmapClass, BitmapBackgroundProc, nullptr);
-    RegisterClass(instance, q::names::FloatingClass, FloatingWindowProc, LoadIconA(instance, MAKEINTRESOURCEA(1)));
-
-    app.FloatingWindow = CreateWindowExA(app.TopMost | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE, q::names::FloatingClass,
-                                         q::names::WindowTitle, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
-                                         app.FloatingX, app.FloatingY, 200, 70, nullptr, nullptr, instance,
-                                         nullptr);
-    app.MainWindow = CreateWindowExA(0, q::names::MainClass, q::names::WindowTitle, WS_OVERLAPPEDWINDOW, 100, 100,
-                                     240, 168, nullptr, nullptr, instance, nullptr);
-    if (app.MainWindow == nullptr) {
+    Win32Classes classes(instance);
+    if (!q::StartProgram(app, classes)) {
         // Nothing could ever reach a program without its main window: end instead of waiting.
         q::FreeWindowTable(app);
         return 2;

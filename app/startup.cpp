@@ -2,10 +2,13 @@
 
 #include <cstring>
 
+#include "config/engine_store.h"
 #include "config/settings.h"
 #include "config/wallpaper.h"
 #include "engine/names.h"
 #include "engine/window_table.h"
+#include "ui/engine_notices.h"
+#include "ui/floating_window.h"
 
 namespace q {
 
@@ -31,12 +34,31 @@ bool IsUninstallArgument(const char *argumentText) {
     return std::strcmp(argumentText, names::UninstallArgument) == 0;
 }
 
-void InitialiseDesktops(AppState &app) {
+void ConnectPorts(AppState &app, Platform &sys) {
+    app.Sys = &sys;
+    app.Notify = &EngineNotices();
+    app.Store = &EngineStore();
+}
+
+void TakeInventory(AppState &app) {
     // Without memory for the table the program still runs: the first window added tries again.
     CreateWindowTable(app);
     app.Sys->window.EnumWindows(EnumAddProc, &app);
     CaptureStartupWallpaper(app);
+}
+
+bool StartProgram(AppState &app, WindowClasses &classes) {
+    TakeInventory(app);
     LoadOrCreateSettings(app);
+    classes.Register();
+    WindowPort &win = app.Sys->window;
+    // The floating window's WM_CREATE sizes it for its buttons; the main window is never shown.
+    app.FloatingWindow = win.CreateWindowExA(app.TopMost | FloatingExStyle, names::FloatingClass,
+                                             names::WindowTitle, FloatingStyle, app.FloatingX, app.FloatingY,
+                                             200, 70, nullptr, 0);
+    app.MainWindow = win.CreateWindowExA(0, names::MainClass, names::WindowTitle, WS_OVERLAPPEDWINDOW, 100,
+                                         100, 240, 168, nullptr, 0);
+    return app.MainWindow != nullptr;
 }
 
 } // namespace q

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "config/settings.h"
 #include "engine/names.h"
 #include "ui/texts.h"
 
@@ -19,8 +20,6 @@ constexpr char RemovalPending[] = "Quillane v2.0 - uninstall not complete";
 constexpr char SetupCall95[] = "\\rundll.exe setupx.dll,InstallHinfSection DefaultUninstall 4 ";
 constexpr char SetupCallNT[] = "\\rundll32.exe syssetup.dll,SetupInfObjectInstallAction DefaultUninstall 4 ";
 
-constexpr Uint StringShellext = 11;
-constexpr Uint StringExeName = 15;
 
 // Takes whole pieces only. Once a piece is missing or does not fit in the room left, the line
 // is spoilt and stays empty.
@@ -79,9 +78,9 @@ void DeleteSettings(RegistryPort &reg) {
     if (reg.RegOpenKeyExA(HkeyCurrentUser(), names::SettingsKeyUpper, KEY_ALL_ACCESS, &key) ==
         ERROR_SUCCESS) {
         // All eight, whatever the number of desktops: older runs may have left more.
-        char subkey[] = "Desktop0";
-        for (char digit = '1'; digit <= '8'; ++digit) {
-            subkey[7] = digit;
+        for (int n = 1; n <= MaxDesktops; ++n) {
+            char subkey[9];
+            DesktopKeyName(n, subkey);
             reg.RegDeleteKeyA(key, subkey);
         }
         reg.RegCloseKey(key);
@@ -137,9 +136,9 @@ int SecondPhaseLine(AppState &app, bool windows95, char (&line)[SecondPhaseLineS
     builder.AppendDirectory(systemDirectory);
     builder.Append("\\");
     char piece[SecondPhaseLineSize];
-    builder.Append(piece, LoadWhole(app, StringShellext, piece));
+    builder.Append(piece, LoadWhole(app, Q_IDS_SHELLEXT, piece));
     // "\quillane.exe" names the installation file once its "exe" is "inf".
-    int length = LoadWhole(app, StringExeName, piece);
+    int length = LoadWhole(app, Q_IDS_EXE_NAME, piece);
     if (length >= 3) std::memcpy(piece + length - 3, "inf", 3);
     builder.Append(piece, length >= 3 ? length : 0);
     return builder.Finish();
@@ -152,7 +151,7 @@ int RunUninstall(AppState &app) {
     RewriteRemovalEntry(app);
 
     char text[SecondPhaseLineSize];
-    LoadText(app, 8, text, sizeof text);
+    LoadText(app, Q_IDS_UNINSTALL_FIRST_PART, text, sizeof text);
     app.Sys->message.MessageBoxA(nullptr, text, names::WindowTitle, MB_OK);
     return 0;
 }

@@ -9,12 +9,10 @@
 #include <cstring>
 #include <vector>
 
-#include "config/engine_store.h"
-#include "config/wallpaper.h"
+#include "app/startup.h"
 #include "engine/switching.h"
 #include "engine/window_table.h"
 #include "tests/sim/sim.h"
-#include "ui/engine_notices.h"
 
 namespace {
 
@@ -148,13 +146,9 @@ Figures Measure(int windows) {
     BenchMachine sim(windows);
     sim.recordCalls = false; // the call logs would grow with every switch
     q::AppState app;
-    app.Sys = &sim.Ports();
-    app.Notify = &q::EngineNotices();
-    app.Store = &q::EngineStore();
+    q::ConnectPorts(app, sim.Ports());
     app.Desktops.DesktopCount = 2;
-    q::CreateWindowTable(app);
-    sim.EnumWindows(q::EnumAddProc, &app);
-    q::CaptureStartupWallpaper(app);
+    q::TakeInventory(app);
     // Every other window lives on desktop 2, so each switch hides half and restores half.
     for (std::int32_t i = 0; i < app.Windows.Count; i += 2) {
         app.Windows.Entries[i].Desktop = 2;

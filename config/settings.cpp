@@ -13,7 +13,7 @@ std::int32_t BoundDesktopCount(std::int32_t stored) {
     return stored;
 }
 
-std::int32_t BoundDisplayMode(std::int32_t stored) { return stored >= 1 && stored <= 3 ? stored : 1; }
+std::int32_t BoundDisplayMode(std::int32_t stored) { return stored >= DisplayTaskBar && stored <= DisplayFloating ? stored : DisplayTaskBar; }
 
 std::int32_t BoundRowsFloating(std::int32_t stored) {
     if (stored < 1) return 1;

@@ -23,7 +23,7 @@ bool LoadOrCreateSettings(AppState &app);
 void LoadSettings(AppState &app, Hkey key);
 // Writes nothing to the settings key while SettingsUnreadable is set.
 void SaveSettings(AppState &app, unsigned flags);
-// Commands 600 to 602 store the display mode, and nothing else writes it.
+// The display mode commands store it, and nothing else writes it.
 void WriteDisplayMode(AppState &app);
 
 // "Desktop" followed by the digit of desktop n (1..8).

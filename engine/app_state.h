@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/ports.h"
+#include "res/resource_ids.h"
 
 namespace q {
 
@@ -95,15 +96,23 @@ struct ThreadAnswer {
     std::uint8_t Answered;
 };
 constexpr int MaxAskedThreads = 64;
-// Command identifiers travel in a 16-bit word: the Applications menu lists this many entries.
-constexpr int MenuWindowSlots = (0xFFFF - 1024 - MaxDesktops) / 16 + 1;
+// The Applications menu's commands: from CmdFirstWindowCommand, sixteen a listed window, its
+// index in the menu times 16 plus the target desktop (0: shown on every desktop). Identifiers
+// travel in a 16-bit word: the menu lists this many entries.
+constexpr Uint CmdFirstWindowCommand = 1024;
+constexpr Uint WindowCommandId(int index, int target) {
+    return CmdFirstWindowCommand + 16 * static_cast<Uint>(index) + static_cast<Uint>(target);
+}
+constexpr int MenuWindowSlots = (0xFFFF - CmdFirstWindowCommand - MaxDesktops) / 16 + 1;
 // Outer size of the floating window for one row count.
 struct RowSize {
     std::int32_t width;
     std::int32_t height;
 };
 
-enum class DisplayModes : std::int32_t { TaskBar = 1, Menu = 2, Floating = 3 };
+// How the desktops are shown (AppState::DisplayMode, the stored "Display"): a notification icon
+// each; one icon whose menu lists them; one icon and the floating window.
+enum DisplayModes : std::int32_t { DisplayTaskBar = 1, DisplayMenu = 2, DisplayFloating = 3 };
 
 struct NotifyPort;
 struct StorePort;
@@ -120,8 +129,8 @@ struct AppState {
     Hwnd FloatingWindow = nullptr;
     DesktopTable Desktops = {};
     WindowTable Windows;
-    std::int32_t LanguageBase = 100;
-    std::int32_t DisplayMode = 1;
+    std::int32_t LanguageBase = Q_ENGLISH;
+    std::int32_t DisplayMode = DisplayTaskBar;
     std::uint8_t OwnWallpapers = 1;
     std::int32_t RowsFloating = 1;
     std::uint8_t DialogOpen = 0;
@@ -173,13 +182,19 @@ struct AppState {
 };
 
 // Private messages of the main window and the floating window.
-constexpr Uint UM_DESKTOP_BASE = WM_USER;      // UM_DESKTOP n is WM_USER + n
+// UM_DESKTOP(n), n from 1 to MaxDesktops, to the main window: desktop n's notification icon
+// or hot key, the mouse message in lParam. The floating window's messages share its numbers.
+constexpr Uint UM_DESKTOP_BASE = WM_USER;
 constexpr Uint UM_DESKTOPADDED = WM_USER + 1;  // to the floating window
 constexpr Uint UM_DESKTOPREMOVED = WM_USER + 2;
 constexpr Uint UM_DESKTOPSWITCH = WM_USER + 3;
 constexpr Uint UM_INITSYSMENU = WM_USER + 4;
 constexpr Uint UM_SETSTICKY = WM_USER + 33;
 constexpr Uint UM_MOVETODESKTOP = WM_USER + 34;
-constexpr Uint UM_DESKTOP(int n) { return WM_USER + static_cast<Uint>(n); }
+constexpr Uint UM_DESKTOP(int n) { return UM_DESKTOP_BASE + static_cast<Uint>(n); }
+constexpr bool IsDesktopMessage(Uint message) {
+    return message > UM_DESKTOP_BASE && message <= UM_DESKTOP(MaxDesktops);
+}
+constexpr int DesktopOfMessage(Uint message) { return static_cast<int>(message - UM_DESKTOP_BASE); }
 
 } // namespace q

@@ -31,8 +31,8 @@ bool Confirmed(AppState &app, int d) {
     char question[128];
     char text[128 + TitleSize];
     char caption[32];
-    LoadText(app.Sys->resource, app.LanguageBase, 2, question, sizeof question);
-    LoadText(app.Sys->resource, app.LanguageBase, 4, caption, sizeof caption);
+    LoadText(app.Sys->resource, app.LanguageBase, Q_IDS_DELETE_QUESTION, question, sizeof question);
+    LoadText(app.Sys->resource, app.LanguageBase, Q_IDS_CONFIRMATION, caption, sizeof caption);
     FormatText(text, sizeof text, question, app.Record(d).DesktopTitle);
     app.DeleteAsking = 1;
     const int answer = app.Sys->message.MessageBoxA(nullptr, text, caption, MB_ICONQUESTION | MB_YESNO);
@@ -114,14 +114,14 @@ void DeleteDesktop(AppState &app, int n) {
     if (ChangesHeld(app) || n < 1 || n > app.DesktopCount()) return;
     MessagePort &msg = app.Sys->message;
     if (n == app.CurrentDesktop()) {
-        msg.SendMessageA(app.MainWindow, WM_COMMAND, 112, 0);
+        msg.SendMessageA(app.MainWindow, WM_COMMAND, Q_IDM_DELETE_CURRENT_DESKTOP, 0);
         return;
     }
     const int shown = app.CurrentDesktop();
     const int countBefore = app.DesktopCount();
     msg.SendMessageA(app.MainWindow, UM_DESKTOP(n), 0, WM_LBUTTONDOWN);
     if (app.CurrentDesktop() != n) return; // not shown: nothing is asked or deleted
-    msg.SendMessageA(app.MainWindow, WM_COMMAND, 112, 0);
+    msg.SendMessageA(app.MainWindow, WM_COMMAND, Q_IDM_DELETE_CURRENT_DESKTOP, 0);
     bool deleted = app.DesktopCount() < countBefore;
     int back = deleted && shown > n ? shown - 1 : shown;
     msg.SendMessageA(app.MainWindow, UM_DESKTOP(back), 0, WM_LBUTTONDOWN);

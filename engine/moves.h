@@ -12,7 +12,7 @@ void SetSticky(AppState &app, Hwnd window, Lparam lParam);
 // one of our own windows or a hidden window is ignored (any program can post this; the floating
 // window stays on every desktop, and a minimise would show a hidden window).
 void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam);
-// The Applications commands, 1024 + 16 x entry index + target.
+// The Applications commands (WindowCommandId).
 void WindowCommand(AppState &app, Uint id);
 
 } // namespace q

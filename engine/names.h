@@ -12,8 +12,10 @@ constexpr const char UninstallArgument[] = "uninstall";
 
 // The settings key; start-up's language read and the uninstall mode spell it in capitals,
 // which names the same key.
-constexpr const char SettingsKey[] = "Software\\Halvern\\Quillane";
-constexpr const char SettingsKeyUpper[] = "SOFTWARE\\Halvern\\Quillane";
+#define Q_SETTINGS_BELOW_SOFTWARE "\\Halvern\\Quillane"
+constexpr const char SettingsKey[] = "Software" Q_SETTINGS_BELOW_SOFTWARE;
+constexpr const char SettingsKeyUpper[] = "SOFTWARE" Q_SETTINGS_BELOW_SOFTWARE;
+#undef Q_SETTINGS_BELOW_SOFTWARE
 constexpr const char DesktopValuesKey[] = "Control Panel\\desktop";
 
 constexpr const char ValueLanguage[] = "Language";

@@ -1,6 +1,7 @@
 #include "res/text_lookup.h"
 
 #include "platform/format.h"
+#include "res/resource_ids.h"
 
 namespace q {
 
@@ -13,7 +14,7 @@ int LoadText(ResourcePort &resource, std::int32_t languageBase, Uint id, char *b
 
 void DefaultTitle(ResourcePort &resource, std::int32_t languageBase, int n, char *title, int size) {
     char word[28];
-    LoadText(resource, languageBase, 1, word, sizeof word);
+    LoadText(resource, languageBase, Q_IDS_DESKTOP, word, sizeof word);
     FormatText(title, static_cast<std::size_t>(size), "%s %d", word, n);
 }
 

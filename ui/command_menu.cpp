@@ -33,7 +33,7 @@ void TemplateText(AppState &app, Hmenu temp, Uint id, char (&text)[128]) {
 void AddApplications(AppState &app, Hmenu applications) {
     MenuPort &menu = app.Sys->menu;
     char sticky[128];
-    LoadText(app, 7, sticky, sizeof sticky);
+    LoadText(app, Q_IDS_STICKY, sticky, sizeof sticky);
     menu.RemoveMenu(applications, 0, MF_BYPOSITION);
     std::int32_t count = app.Windows.Count;
     if (count > MaxListedWindowIndex + 1) count = MaxListedWindowIndex + 1;
@@ -68,17 +68,17 @@ Hmenu DesktopSubmenu(AppState &app, Hmenu temp, int m) {
     Hmenu popup = menu.CreatePopupMenu();
     char text[128];
     if (m != app.CurrentDesktop()) {
-        TemplateText(app, temp, 100, text);
-        menu.AppendMenuA(popup, MF_STRING, DesktopCommandId(m, 0), text);
+        TemplateText(app, temp, Q_IDM_TEMPLATE_ACTIVATE, text);
+        menu.AppendMenuA(popup, MF_STRING, DesktopCommandId(m, DesktopActivate), text);
         menu.AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
     }
-    TemplateText(app, temp, 1, text);
-    menu.AppendMenuA(popup, MF_STRING, DesktopCommandId(m, 1), text);
-    TemplateText(app, temp, 2, text);
+    TemplateText(app, temp, Q_IDM_TEMPLATE_RENAME, text);
+    menu.AppendMenuA(popup, MF_STRING, DesktopCommandId(m, DesktopRename), text);
+    TemplateText(app, temp, Q_IDM_TEMPLATE_DELETE, text);
     menu.AppendMenuA(popup, MF_STRING | (app.DesktopCount() <= MinDesktops ? MF_GRAYED : 0),
-                     DesktopCommandId(m, 2), text);
-    TemplateText(app, temp, 3, text);
-    menu.AppendMenuA(popup, MF_STRING, DesktopCommandId(m, 3), text);
+                     DesktopCommandId(m, DesktopDelete), text);
+    TemplateText(app, temp, Q_IDM_TEMPLATE_HOTKEY, text);
+    menu.AppendMenuA(popup, MF_STRING, DesktopCommandId(m, DesktopHotKey), text);
     return popup;
 }
 
@@ -100,22 +100,21 @@ void InsertDesktopItem(AppState &app, Hmenu track, Hmenu temp, int m) {
 
 void ShowCommandMenu(AppState &app, int n) {
     MenuPort &menu = app.Sys->menu;
-    Hmenu loaded = app.Sys->resource.LoadMenuA(1 + app.LanguageBase);
+    Hmenu loaded = app.Sys->resource.LoadMenuA(Q_IDR_COMMAND_MENU + app.LanguageBase);
     if (loaded == nullptr) return;
     // One menu at a time: a second right click inside this one (its loop, or the window titles
     // read from other programs while it is built) would replace the handles its Applications
     // commands name.
     app.MenuOpen = 1;
     Hmenu track = menu.GetSubMenu(loaded, 0);
-    Hmenu display = menu.GetSubMenu(track, 5);
-    Hmenu applications = menu.GetSubMenu(track, 2);
+    Hmenu display = menu.GetSubMenu(track, DisplayPosition);
+    Hmenu applications = menu.GetSubMenu(track, ApplicationsPosition);
     Hmenu temp = menu.GetSubMenu(loaded, 1);
 
     SetState(app, track, CmdCreateDesktop, app.DesktopCount() >= MaxDesktops ? MFS_GRAYED : 0);
     SetState(app, track, CmdOneBackground, app.OwnWallpapers == 0 ? MFS_CHECKED : 0);
-    for (int mode = 1; mode <= 3; ++mode)
-        SetState(app, display, CmdDisplayTaskBar + static_cast<Uint>(mode - 1),
-                 mode == app.DisplayMode ? MFS_CHECKED : 0);
+    for (int mode = DisplayTaskBar; mode <= DisplayFloating; ++mode)
+        SetState(app, display, DisplayModeCommand(mode), mode == app.DisplayMode ? MFS_CHECKED : 0);
 
     RefreshWindowTable(app);
     AddApplications(app, applications);
@@ -124,7 +123,7 @@ void ShowCommandMenu(AppState &app, int n) {
     separator.fMask = MIIM_TYPE;
     separator.fType = MFT_SEPARATOR;
     menu.InsertMenuItemA(track, 0, true, &separator);
-    if (app.DisplayMode == 1) {
+    if (app.DisplayMode == DisplayTaskBar) {
         InsertDesktopItem(app, track, temp, n);
     } else {
         for (int k = 0; k < app.DesktopCount(); ++k) InsertDesktopItem(app, track, temp, app.DesktopCount() - k);
@@ -152,8 +151,8 @@ void OpenAboutBox(AppState &app) {
 void ConfirmQuit(AppState &app) {
     char question[128];
     char caption[16];
-    LoadText(app, 3, question, sizeof question);
-    LoadText(app, 4, caption, sizeof caption);
+    LoadText(app, Q_IDS_QUIT_QUESTION, question, sizeof question);
+    LoadText(app, Q_IDS_CONFIRMATION, caption, sizeof caption);
     ++app.QuitAsking;
     const int answer = app.Sys->message.MessageBoxA(nullptr, question, caption, MB_ICONQUESTION | MB_YESNO);
     --app.QuitAsking;

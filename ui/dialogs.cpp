@@ -39,7 +39,7 @@ void FillTemplate(AppState &app, Hwnd window, int templateSize, const char *valu
 
 void SetDialogIcon(AppState &app, Hwnd dialog) {
     app.Sys->message.SendMessageA(app.Sys->dialog.GetDlgItem(dialog, IdIcon), STM_SETIMAGE, IMAGE_ICON,
-                                  reinterpret_cast<Lparam>(app.Sys->resource.LoadIconA(1)));
+                                  reinterpret_cast<Lparam>(app.Sys->resource.LoadIconA(Q_IDI_PROGRAM)));
 }
 
 bool IsChecked(AppState &app, Hwnd dialog, int id) {
@@ -76,9 +76,9 @@ void RunEditDialog(AppState &app, int n, int resource, DialogHandler &handler) {
 void HotKeyText(AppState &app, std::uint32_t value, char (&text)[32]) {
     char key[16];
     if ((value & 0xFFFF) == 0)
-        LoadText(app, 6, key, sizeof key);
+        LoadText(app, Q_IDS_NO_HOTKEY, key, sizeof key);
     else
-        FormatText(key, sizeof key, "F%d", static_cast<int>(value & 0xFFFF) - 111);
+        FormatText(key, sizeof key, "F%d", static_cast<int>((value & 0xFFFF) - VK_F1) + 1);
     JoinHotKey(value >> 16, key, text);
 }
 
@@ -170,7 +170,7 @@ void HotKeyDialog::OnOk(Hwnd dialog) {
             char pattern[128];
             char keyText[32];
             char text[128 + 32];
-            LoadText(app_, 5, pattern, sizeof pattern);
+            LoadText(app_, Q_IDS_HOTKEY_TAKEN, pattern, sizeof pattern);
             HotKeyText(app_, modifiers << 16 | key, keyText);
             FormatText(text, sizeof text, pattern, keyText);
             app_.Sys->message.MessageBoxA(dialog, text, "Information", MB_ICONWARNING);

@@ -2,27 +2,28 @@
 #pragma once
 
 #include "engine/app_state.h"
+#include "res/resource_ids.h"
 
 namespace q {
 
-constexpr int RenameDialogId = 1;
-constexpr int AboutDialogId = 2;
-constexpr int HotKeyDialogId = 3;
+constexpr int RenameDialogId = Q_IDD_RENAME;
+constexpr int AboutDialogId = Q_IDD_ABOUT;
+constexpr int HotKeyDialogId = Q_IDD_HOTKEY;
 
 // Control identifiers.
-constexpr int IdIcon = 50;
-constexpr int IdTitleEdit = 100;
-constexpr int IdHotKeyLabel = 500;
-constexpr int IdShift = 101;
-constexpr int IdControl = 102;
-constexpr int IdAlt = 103;
-constexpr int IdKeyList = 104;
-constexpr int IdNoHotKey = 105;
-constexpr int IdAboutName = 100;
-constexpr int IdEmailLink = 500;
-constexpr int IdWebLink = 501;
-constexpr int IdPictureStrip = 120;
-constexpr int CursorPointingHand = 1;
+constexpr int IdIcon = Q_IDC_ICON;
+constexpr int IdTitleEdit = Q_IDC_TITLE_EDIT;
+constexpr int IdHotKeyLabel = Q_IDC_HOTKEY_LABEL;
+constexpr int IdShift = Q_IDC_SHIFT;
+constexpr int IdControl = Q_IDC_CONTROL;
+constexpr int IdAlt = Q_IDC_ALT;
+constexpr int IdKeyList = Q_IDC_KEY_LIST;
+constexpr int IdNoHotKey = Q_IDC_NO_HOTKEY;
+constexpr int IdAboutName = Q_IDC_ABOUT_NAME;
+constexpr int IdEmailLink = Q_IDC_EMAIL_LINK;
+constexpr int IdWebLink = Q_IDC_WEB_LINK;
+constexpr int IdPictureStrip = 120; // made by the About box, in no template
+constexpr int CursorPointingHand = Q_IDC_POINTING_HAND;
 
 // "Shift+Ctrl+Alt+F24" and the like; "[None]" / "[Aucun]" for 0. Modifier bits beyond the
 // three the program uses are not shown.

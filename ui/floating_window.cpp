@@ -1,19 +1,19 @@
 #include "ui/floating_window.h"
 
 #include "config/settings.h"
+#include "ui/command_menu.h"
 
 namespace q {
 
 namespace {
 
 constexpr int ToolbarId = 101;
-constexpr int ToolbarBitmap = 100;
+constexpr int ToolbarBitmap = Q_IDB_TOOLBAR;
 constexpr int FirstButton = 200; // desktop n has button 199 + n
-constexpr Uint AlwaysOnTopId = 500;
+constexpr Uint AlwaysOnTopId = Q_IDM_TEMPLATE_ALWAYS_ON_TOP;
 constexpr Uint AlwaysOnTopPosition = 3;
 constexpr std::uint32_t ToolbarStyle =
     WS_CHILD | WS_VISIBLE | TBSTYLE_WRAPABLE | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_TOP;
-constexpr std::uint32_t FrameExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
 
 int Ceiling(int a, int b) {
     return (a + b - 1) / b;
@@ -114,7 +114,7 @@ void ComputeRowSizes(AppState &app) {
         const int columns = Ceiling(n, r);
         const int rows = Ceiling(n, columns);
         Rect rect{0, 0, columns * b.right, rows * b.bottom};
-        app.Sys->window.AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, false, FrameExStyle);
+        app.Sys->window.AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, false, FloatingExStyle);
         app.RowSizes[r] = RowSize{rect.right - rect.left, rect.bottom - rect.top};
     }
 }
@@ -155,7 +155,7 @@ void Relayout(AppState &app, Hwnd window, int rows, unsigned saveFlags) {
     if (rows < 1) rows = 1;
     if (rows > MaxDesktops) rows = MaxDesktops;
     SizeOnScreen(app, window, before, app.RowSizes[rows]);
-    if (app.DisplayMode == 3) win.ShowWindow(window, SW_SHOW);
+    if (app.DisplayMode == DisplayFloating) win.ShowWindow(window, SW_SHOW);
     app.RowsFloating = rows;
     SaveSettings(app, saveFlags);
 }
@@ -271,21 +271,21 @@ void OnInitSystemMenu(AppState &app, Hwnd window) {
     menu.InsertMenuItemA(system, 2, true, &separator);
     menu.InsertMenuItemA(system, 2, true, &separator);
 
-    Hmenu loaded = app.Sys->resource.LoadMenuA(app.LanguageBase + 1);
+    Hmenu loaded = app.Sys->resource.LoadMenuA(Q_IDR_COMMAND_MENU + app.LanguageBase);
     if (loaded == nullptr) return;
     Hmenu track = menu.GetSubMenu(loaded, 0);
-    Hmenu display = menu.GetSubMenu(track, 5);
+    Hmenu display = menu.GetSubMenu(track, DisplayPosition);
     Hmenu modes = menu.CreatePopupMenu();
-    for (Uint i = 0; i < 3; ++i) {
+    for (Uint i = 0; i <= DisplayFloating - DisplayTaskBar; ++i) {
         ItemCopy mode;
         ReadItem(menu, display, i, true, FullItem, mode);
-        // Only mode 3 shows this window.
-        if (i == 2) SetChecked(mode.info, true);
+        // Only DisplayFloating shows this window.
+        if (i == DisplayFloating - DisplayTaskBar) SetChecked(mode.info, true);
         menu.InsertMenuItemA(modes, i, true, &mode.info);
     }
 
     ItemCopy popup;
-    ReadItem(menu, track, 5, true, MIIM_TYPE, popup);
+    ReadItem(menu, track, DisplayPosition, true, MIIM_TYPE, popup);
     popup.info.fMask = MIIM_STATE | MIIM_SUBMENU | MIIM_TYPE;
     popup.info.fType = MFT_STRING;
     popup.info.fState = 0;
@@ -380,7 +380,7 @@ Lresult FloatingWindowMessage(AppState &app, Hwnd window, Uint message, Wparam w
     case WM_COMMAND: {
         const int id = LoWord(wParam);
         // Some systems report a choice in the system menu's pop-up as a plain command.
-        if (id >= 600 && id <= 602) {
+        if (IsDisplayModeCommand(static_cast<Uint>(id))) {
             app.Sys->message.SendMessageA(app.MainWindow, WM_COMMAND, wParam, lParam);
             return 0;
         }
@@ -394,7 +394,7 @@ Lresult FloatingWindowMessage(AppState &app, Hwnd window, Uint message, Wparam w
             ToggleAlwaysOnTop(app, window);
             return 0;
         }
-        if (id < 600 || id > 602) break;
+        if (!IsDisplayModeCommand(id)) break;
         app.Sys->message.SendMessageA(app.MainWindow, WM_COMMAND, wParam, lParam);
         return 0;
     }

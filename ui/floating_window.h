@@ -6,6 +6,10 @@
 
 namespace q {
 
+// Its frame: a tool window's small caption with the system menu, and edges that resize it.
+constexpr std::uint32_t FloatingStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+constexpr std::uint32_t FloatingExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
+
 // Handles one message of the floating window. `handled` is false for messages the default
 // window procedure should answer.
 Lresult FloatingWindowMessage(AppState &app, Hwnd window, Uint message, Wparam wParam, Lparam lParam,

@@ -70,16 +70,16 @@ void RemoveIcon(AppState &app, Uint id) { Notify(app, NIM_DELETE, Icon(app, id, 
 } // namespace
 
 void AddStartupIcons(AppState &app) {
-    if (app.DisplayMode == 1) {
+    if (app.DisplayMode == DisplayTaskBar) {
         AddEveryDesktopIcon(app);
     } else {
         AddMainIcon(app);
-        if (app.DisplayMode == 3) app.Sys->window.ShowWindow(app.FloatingWindow, SW_SHOW);
+        if (app.DisplayMode == DisplayFloating) app.Sys->window.ShowWindow(app.FloatingWindow, SW_SHOW);
     }
 }
 
 void SwitchIcons(AppState &app, int left, int entered) {
-    if (app.DisplayMode == 1) {
+    if (app.DisplayMode == DisplayTaskBar) {
         SetPicture(app, entered, IconCurrent);
         SetPicture(app, left, IconOther);
     } else {
@@ -88,18 +88,18 @@ void SwitchIcons(AppState &app, int left, int entered) {
 }
 
 void AddDesktopIcon(AppState &app, int n) {
-    if (app.DisplayMode == 1) AddDesktopIconWithPicture(app, n, IconOther);
+    if (app.DisplayMode == DisplayTaskBar) AddDesktopIconWithPicture(app, n, IconOther);
 }
 
 void RetitleDesktopIcon(AppState &app, int n) {
-    if (app.DisplayMode != 1) return;
+    if (app.DisplayMode != DisplayTaskBar) return;
     NotifyIconData data = Icon(app, static_cast<Uint>(n), NIF_TIP);
     SetTip(data, app.Record(n).DesktopTitle);
     Notify(app, NIM_MODIFY, data);
 }
 
 void RenumberDesktopIcon(AppState &app, int n) {
-    if (app.DisplayMode != 1) return;
+    if (app.DisplayMode != DisplayTaskBar) return;
     NotifyIconData data = Icon(app, static_cast<Uint>(n), NIF_MESSAGE | NIF_TIP);
     data.uCallbackMessage = UM_DESKTOP(n);
     SetTip(data, app.Record(n).DesktopTitle);
@@ -107,29 +107,29 @@ void RenumberDesktopIcon(AppState &app, int n) {
 }
 
 void RemoveDesktopIcon(AppState &app, int n) {
-    if (app.DisplayMode == 1) RemoveIcon(app, static_cast<Uint>(n));
+    if (app.DisplayMode == DisplayTaskBar) RemoveIcon(app, static_cast<Uint>(n));
 }
 
 void MarkCurrentDesktopIcon(AppState &app) {
-    if (app.DisplayMode == 1)
+    if (app.DisplayMode == DisplayTaskBar)
         SetPicture(app, app.CurrentDesktop(), IconCurrent);
     else
         PointMainIconAt(app, app.CurrentDesktop());
 }
 
 void SetDisplayMode(AppState &app, int mode) {
-    if (mode == 1) {
-        if (app.DisplayMode != 1) {
+    if (mode == DisplayTaskBar) {
+        if (app.DisplayMode != DisplayTaskBar) {
             RemoveIcon(app, MainIconId);
             AddEveryDesktopIcon(app);
         }
         app.Sys->window.ShowWindow(app.FloatingWindow, SW_HIDE);
     } else {
-        if (app.DisplayMode == 1) {
+        if (app.DisplayMode == DisplayTaskBar) {
             for (int n = 1; n <= app.DesktopCount(); ++n) RemoveIcon(app, static_cast<Uint>(n));
             AddMainIcon(app);
         }
-        app.Sys->window.ShowWindow(app.FloatingWindow, mode == 3 ? SW_SHOW : SW_HIDE);
+        app.Sys->window.ShowWindow(app.FloatingWindow, mode == DisplayFloating ? SW_SHOW : SW_HIDE);
     }
     app.DisplayMode = mode;
     WriteDisplayMode(app);
@@ -147,14 +147,14 @@ void OnTaskbarCreated(AppState &app) {
 void AddIconsAgain(AppState &app) {
     app.IconsLost = 0;
     if (app.Closed != 0) return;
-    if (app.DisplayMode == 1)
+    if (app.DisplayMode == DisplayTaskBar)
         AddEveryDesktopIcon(app, true);
     else
         AddMainIcon(app, true);
 }
 
 void RemoveIconsAndHotKeys(AppState &app) {
-    if (app.DisplayMode == 1) {
+    if (app.DisplayMode == DisplayTaskBar) {
         for (int n = 1; n <= app.DesktopCount(); ++n) {
             RemoveIcon(app, static_cast<Uint>(n));
             UnregisterDesktopHotKey(app, n);

@@ -1,12 +1,14 @@
-// The notification icons: one per desktop (display mode 1) or one for the program (2 and 3).
+// The notification icons: one per desktop (DisplayTaskBar) or one for the program (the other
+// display modes).
 #pragma once
 
 #include "engine/app_state.h"
+#include "res/resource_ids.h"
 
 namespace q {
 
-constexpr int IconCurrent = 10; // the program's picture
-constexpr int IconOther = 11;   // the same in greys
+constexpr int IconCurrent = Q_IDI_CURRENT;
+constexpr int IconOther = Q_IDI_OTHER;
 constexpr Uint MainIconId = 0;
 
 // WM_CREATE: the icons of the display mode, and the floating window shown in mode 3.

@@ -66,21 +66,22 @@ void ToggleOneBackground(AppState &app) {
 }
 
 void DesktopCommand(AppState &app, Uint id) {
-    int n = static_cast<int>((id - 400) / 10) + 1;
-    Uint op = (id - 400) % 10;
+    int n = DesktopOfCommand(id);
+    int op = DesktopOpOfCommand(id);
     if (n > app.DesktopCount()) return;
-    if (op != 0 && ChangesHeld(app)) return; // activating is a switch, held on its own terms
+    // Activating is a switch, held on its own terms.
+    if (op != DesktopActivate && ChangesHeld(app)) return;
     switch (op) {
-    case 0:
+    case DesktopActivate:
         app.Sys->message.SendMessageA(app.MainWindow, UM_DESKTOP(n), 0, WM_LBUTTONDOWN);
         break;
-    case 1:
+    case DesktopRename:
         RunRenameDialog(app, n);
         break;
-    case 2:
+    case DesktopDelete:
         DeleteDesktop(app, n);
         break;
-    case 3:
+    case DesktopHotKey:
         RunHotKeyDialog(app, n);
         break;
     default:
@@ -90,37 +91,36 @@ void DesktopCommand(AppState &app, Uint id) {
 
 void OnCommand(AppState &app, Wparam wParam) {
     Uint id = LoWord(wParam);
-    if (id >= 1024) {
+    if (id >= CmdFirstWindowCommand) {
         WindowCommand(app, id);
         return;
     }
-    if (id >= 400 && id <= 473) {
+    if (IsDesktopCommand(id)) {
         DesktopCommand(app, id);
         return;
     }
+    if (IsDisplayModeCommand(id)) {
+        // The icons are rebuilt from CurrentDesktop, which a dialog or a switch makes untrue.
+        if (!SwitchesHeld(app)) SetDisplayMode(app, DisplayModeOfCommand(id));
+        return;
+    }
     switch (id) {
-    case 101:
+    case CmdAbout:
         // Its modal loop inside a switch would let windows hang between the switch's check
         // and its call.
         if (app.Switching == 0 && app.Closed == 0) OpenAboutBox(app);
         break;
-    case 102:
+    case CmdQuit:
         if (!SwitchesHeld(app)) ConfirmQuit(app);
         break;
-    case 110:
+    case CmdCreateDesktop:
         CreateDesktop(app);
         break;
-    case 112:
+    case CmdDeleteCurrentDesktop:
         DeleteCurrentDesktop(app);
         break;
-    case 120:
+    case CmdOneBackground:
         ToggleOneBackground(app);
-        break;
-    case 600:
-    case 601:
-    case 602:
-        // The icons are rebuilt from CurrentDesktop, which a dialog or a switch makes untrue.
-        if (!SwitchesHeld(app)) SetDisplayMode(app, static_cast<int>(id) - 599);
         break;
     default:
         break; // produced by no menu of ours
@@ -136,8 +136,8 @@ Lresult MainWindowMessage(AppState &app, Hwnd window, Uint message, Wparam wPara
         OnTaskbarCreated(app);
         return 0;
     }
-    if (message > WM_USER && message <= WM_USER + MaxDesktops) {
-        OnDesktopMessage(app, static_cast<int>(message - WM_USER), lParam);
+    if (IsDesktopMessage(message)) {
+        OnDesktopMessage(app, DesktopOfMessage(message), lParam);
         return 0;
     }
     switch (message) {

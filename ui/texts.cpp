@@ -20,9 +20,9 @@ std::int32_t ChooseLanguage(AppState &app) {
         reg.RegCloseKey(key);
     }
     // Only the two languages the executable holds; anything else would make every text fail.
-    if (stored == 0 || stored == 100) return stored;
+    if (stored == 0 || stored == Q_ENGLISH) return stored;
     Uint primary = app.Sys->resource.GetUserDefaultLCID() & 0x3FF;
-    return primary == LANG_FRENCH ? 0 : 100;
+    return primary == LANG_FRENCH ? 0 : Q_ENGLISH;
 }
 
 } // namespace q

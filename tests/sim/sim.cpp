@@ -306,6 +306,10 @@ void SimMachine::SetWindowProc(Hwnd window, SimWindowProc proc) {
     if (Window *w = Find(window)) w->proc = std::move(proc);
 }
 
+void SimMachine::RegisterClass(const std::string &className, SimWindowProc proc) {
+    classes_[className] = std::move(proc);
+}
+
 void SimMachine::SetHabit(Hwnd window, Habit habit) {
     if (Window *w = Find(window)) w->habit = habit;
 }
@@ -1934,6 +1938,16 @@ Hcursor SimMachine::SetCursor(Hcursor cursor) {
 
 Hwnd SimMachine::CreateWindowExA(Dword exStyle, const char *className, const char *title, Dword style, int x,
                                  int y, int width, int height, Hwnd parent, int id) {
+    if (parent == nullptr && !(style & WS_CHILD)) {
+        // A top-level window of a registered class: its procedure sees WM_CREATE first.
+        auto found = classes_.find(className != nullptr ? className : "");
+        if (found == classes_.end()) return nullptr;
+        Hwnd window = CreateWindow(found->first, title != nullptr ? title : "", style, exStyle,
+                                   Rect{x, y, x + width, y + height});
+        SetWindowProc(window, found->second);
+        SendMessageA(window, WM_CREATE, 0, 0);
+        return window;
+    }
     Window *p = Find(parent);
     if (p == nullptr || !(style & WS_CHILD)) return nullptr;
     const Rect r = {p->current.left + x, p->current.top + y, p->current.left + x + width,

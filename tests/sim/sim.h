@@ -243,6 +243,9 @@ class SimMachine : public WindowPort,
                       std::uint32_t style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, std::uint32_t exStyle = 0,
                       Rect rect = {100, 100, 500, 400});
     void SetWindowProc(Hwnd window, SimWindowProc proc);
+    // A window class of the program's: CreateWindowExA gives a top-level window of this class
+    // `proc` and sends it WM_CREATE before it returns the handle, as the system does.
+    void RegisterClass(const std::string &className, SimWindowProc proc);
     // What a window's own program does when the window is minimised, after its procedure has
     // seen the WM_SIZE: nothing; hide it (many keep a minimised window only as a tray icon);
     // or restore it at once, refusing the minimise.
@@ -506,6 +509,7 @@ class SimMachine : public WindowPort,
     // Windows.
     std::map<Hwnd, std::unique_ptr<Window>> windows_; // destroyed ones stay, marked
     std::vector<Hwnd> zorder_;                        // top-level, top to bottom
+    std::map<std::string, SimWindowProc> classes_;    // RegisterClass
     Hwnd active_ = nullptr;
     std::uintptr_t nextWindow_ = 0;
     std::set<Dword> hungThreads_;

@@ -9,10 +9,9 @@
 #include <vector>
 
 #include "app/startup.h"
-#include "config/engine_store.h"
+#include "engine/names.h"
 #include "engine/window_table.h"
 #include "tests/sim/sim.h"
-#include "ui/engine_notices.h"
 #include "ui/floating_window.h"
 #include "ui/main_window.h"
 #include "ui/texts.h"
@@ -62,41 +61,36 @@ struct Machine {
     // Sees every message of the main window before the program does.
     std::function<void(Uint message)> spy;
 
-    Machine() {
-        app.Sys = &sim.Ports();
-        app.Notify = &EngineNotices();
-        app.Store = &EngineStore();
-    }
+    Machine() { ConnectPorts(app, sim.Ports()); }
     ~Machine() { FreeWindowTable(app); }
     Machine(const Machine &) = delete;
     Machine &operator=(const Machine &) = delete;
 
-    // Start-up from the language choice to WM_CREATE of the main window.
+    // The program's window classes on the simulated machine: the core answers their windows.
+    struct Classes final : WindowClasses {
+        Machine &m;
+        explicit Classes(Machine &machine) : m(machine) {}
+        void Register() override {
+            Machine *machine = &m; // the procedures outlive start-up
+            m.sim.RegisterClass(names::FloatingClass, [machine](Hwnd w, Uint message, Wparam wp, Lparam lp) {
+                bool handled = false;
+                Lresult r = FloatingWindowMessage(machine->app, w, message, wp, lp, handled);
+                return handled ? r : machine->sim.DefWindowProc(w, message, wp, lp);
+            });
+            m.sim.RegisterClass(names::MainClass, [machine](Hwnd w, Uint message, Wparam wp, Lparam lp) {
+                if (machine->spy) machine->spy(message);
+                bool handled = false;
+                Lresult r = MainWindowMessage(machine->app, w, message, wp, lp, handled);
+                return handled ? r : machine->sim.DefWindowProc(w, message, wp, lp);
+            });
+        }
+    };
+
+    // Start-up as quillane.exe runs it, from the language choice to WM_CREATE of the main window.
     void Start() {
         app.LanguageBase = ChooseLanguage(app);
-        InitialiseDesktops(app);
-        // As CreateWindowExA: WM_CREATE runs before the handle is stored.
-        Hwnd floating =
-            sim.CreateWindow("QuillaneFloating", "Quillane v2.0", WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
-                             app.TopMost | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE,
-                             Rect{app.FloatingX, app.FloatingY, app.FloatingX + 200, app.FloatingY + 70});
-        sim.SetWindowProc(floating, [this](Hwnd w, Uint m, Wparam wp, Lparam lp) {
-            bool handled = false;
-            Lresult r = FloatingWindowMessage(app, w, m, wp, lp, handled);
-            return handled ? r : sim.DefWindowProc(w, m, wp, lp);
-        });
-        sim.SendMessageA(floating, WM_CREATE, 0, 0);
-        app.FloatingWindow = floating;
-        Hwnd main =
-            sim.CreateWindow("Quillane", "Quillane v2.0", WS_OVERLAPPEDWINDOW, 0, Rect{100, 100, 340, 268});
-        sim.SetWindowProc(main, [this](Hwnd w, Uint m, Wparam wp, Lparam lp) {
-            if (spy) spy(m);
-            bool handled = false;
-            Lresult r = MainWindowMessage(app, w, m, wp, lp, handled);
-            return handled ? r : sim.DefWindowProc(w, m, wp, lp);
-        });
-        app.MainWindow = main;
-        sim.SendMessageA(main, WM_CREATE, 0, 0);
+        Classes classes(*this);
+        StartProgram(app, classes);
         sim.PumpMessages();
     }
 

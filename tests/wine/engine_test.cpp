@@ -2,13 +2,11 @@
 // the core through q::Win32Ports(), and the registry of the Wine prefix read back with the API.
 
 // The core first: <windows.h> (through harness.h) would turn its constants into macros.
-#include "config/engine_store.h"
+#include "app/startup.h"
 #include "config/settings.h"
-#include "config/wallpaper.h"
 #include "engine/switching.h"
 #include "engine/window_table.h"
 #include "platform/win32/win32_platform.h"
-#include "ui/engine_notices.h"
 
 #include "tests/wine/harness.h"
 
@@ -33,11 +31,7 @@ struct Desk {
     q::AppState app;
     std::vector<HWND> made;
 
-    Desk() {
-        app.Sys = &q::Win32Ports();
-        app.Notify = &q::EngineNotices();
-        app.Store = &q::EngineStore();
-    }
+    Desk() { q::ConnectPorts(app, q::Win32Ports()); }
     Desk(const Desk &) = delete;
     Desk &operator=(const Desk &) = delete;
     ~Desk() {
@@ -59,12 +53,11 @@ struct Desk {
         app.FloatingWindow = Make(Kind::Tool, "floating", Box(800, 40, 150, 60));
     }
 
-    // Start-up's order: table, first enumeration, wallpaper capture.
+    // Start-up's first inventory (table, first enumeration, wallpaper capture); the desktops are
+    // the test's, not the settings'.
     void Start(int desktopCount) {
         wt::Pump(100);
-        q::CreateWindowTable(app);
-        app.Sys->window.EnumWindows(q::EnumAddProc, &app);
-        q::CaptureStartupWallpaper(app);
+        q::TakeInventory(app);
         app.Desktops.DesktopCount = desktopCount;
         app.Desktops.CurrentDesktop = 1;
     }

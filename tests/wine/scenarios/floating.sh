@@ -2,7 +2,10 @@
 # buttons, clicks that switch, desktops created and deleted, rows chosen by dragging an edge,
 # always on top and the position kept for the next start, the system menu's mode commands, the
 # window kept on the screen and alive through WM_CLOSE, and a close while it is in menu mode.
-# Sourced by tests/wine/run.sh after program.sh, whose pg_ helpers it uses.
+# Sourced by tests/wine/run.sh.
+
+# shellcheck source=tests/wine/scenario_helpers.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../scenario_helpers.sh"
 
 # fl_get NAME: one line of the driver's "floating" report, without its name.
 fl_get() {
@@ -19,14 +22,8 @@ fl_start() {
 }
 
 # fl_wait NAME VALUE [SECONDS]: polls the report until the line reads VALUE.
-fl_wait() {
-    local i
-    for ((i = 0; i < ${3:-10} * 5; i++)); do
-        [[ $(fl_get "$1") == "$2" ]] && return 0
-        sleep 0.2
-    done
-    return 1
-}
+fl_is() { [[ $(fl_get "$1") == "$2" ]]; }
+fl_wait() { pg_poll $((${3:-10} * 5)) 0.2 fl_is "$1" "$2"; }
 
 # fl_click N: a click on desktop N's button, found from the toolbar's place and button size.
 fl_click() {
@@ -58,14 +55,7 @@ fl_width() {
 fl_stored() { pg_value "$PG_SETTINGS" "$1"; }
 
 # fl_poll COMMAND...: polls the command for up to 10 s.
-fl_poll() {
-    local i
-    for ((i = 0; i < 50; i++)); do
-        "$@" && return 0
-        sleep 0.2
-    done
-    return 1
-}
+fl_poll() { pg_poll 50 0.2 "$@"; }
 fl_foreground() { pg_drv foreground && grep -q 'class="QuillaneFloating"' "$WINE_OUT"; }
 # fl_menus N: at least N of quillane.exe's menus are open. Each is a visible X window, and so is
 # the floating window itself.
@@ -107,7 +97,7 @@ fl_scenario_desktops() {
     expect "window B1" pg_windows B 1
     expect "quillane.exe starts in mode 3" fl_start
     two=$(fl_width)
-    pg_drv send Quillane 273 110 0 # Create a new desktop
+    pg_drv send Quillane "$WM_COMMAND" "$IDM_CREATE_DESKTOP" 0 # Create a new desktop
     expect "a third button" fl_wait shown "200 201 202"
     three=$(fl_width)
     expect "the window grew by one button" test "$three" -gt "$two"
@@ -118,9 +108,9 @@ fl_scenario_desktops() {
     fl_click 3
     expect "desktop 3's button shows desktop 3" pg_drv wait-iconic 1 10 B1
     expect "desktop 3's button pressed" fl_wait pressed 202
-    pg_drv post Quillane 273 112 0 # Delete the shown desktop
+    pg_drv post Quillane "$WM_COMMAND" "$IDM_DELETE_CURRENT_DESKTOP" 0 # Delete the shown desktop
     expect "confirmation" pg_drv wait-window '#32770' 10
-    pg_drv post '#32770' 273 6 0 # Yes
+    pg_drv post '#32770' "$WM_COMMAND" "$IDYES" 0 # Yes
     expect "the third button hidden" fl_wait shown "200 201"
     expect_eq "$(fl_get pressed)" 201 "desktop 2's button pressed"
     expect_eq "$(fl_width)" "$two" "the window back to two buttons"
@@ -162,7 +152,7 @@ fl_scenario_topmost() {
     local l t r b
     expect "quillane.exe starts in mode 3" fl_start
     expect_eq "$(fl_get topmost)" 1 "always on top by default"
-    pg_drv send QuillaneFloating 274 500 0
+    pg_drv send QuillaneFloating "$WM_SYSCOMMAND" "$IDM_TEMPLATE_ALWAYS_ON_TOP" 0
     expect "no longer on top" fl_wait topmost 0
     read -r l t r b <<<"$(fl_get rect)"
     fl_drag $((l + 20)) $((t + 8)) -400 300
@@ -197,7 +187,7 @@ fl_scenario_system_menu() {
     xdotool key --window "$xwin" m # In this menu
     expect "hidden by 601" fl_wait visible 0
     expect_eq "$(fl_stored Display)" "type=4 size=4 data=02000000" "mode 2 stored"
-    pg_drv send QuillaneFloating 274 602 0
+    pg_drv send QuillaneFloating "$WM_SYSCOMMAND" "$IDM_DISPLAY_FLOATING" 0
     expect "shown by 602" fl_wait visible 1
     pg_close
 }
@@ -226,12 +216,12 @@ fl_scenario_on_screen() {
     local l t r b n
     expect "quillane.exe starts in mode 3 with 3 desktops" fl_start 3
     expect "Alt+F4 pressed on it" fl_caption_keys alt+F4
-    pg_drv post QuillaneFloating 16 0 0
+    pg_drv post QuillaneFloating "$WM_CLOSE" 0 0
     sleep 1
     expect "still there after Alt+F4 and WM_CLOSE" pg_drv visible QuillaneFloating
     expect_eq "$(fl_get shown)" "200 201 202" "with its buttons"
 
-    for n in 4 5 6 7 8; do pg_drv send Quillane 273 110 0; done
+    for n in 4 5 6 7 8; do pg_drv send Quillane "$WM_COMMAND" "$IDM_CREATE_DESKTOP" 0; done
     expect "eight buttons" fl_wait shown "200 201 202 203 204 205 206 207"
     read -r l t r b <<<"$(fl_get rect)"
     expect_eq "$r $t" "1024 0" "still at the top right"

@@ -1,13 +1,16 @@
 # Installing from the downloadable package and removing in two phases, with the real
 # quillane.exe and quillane.inf: the installation file through Wine's setup engine, the
 # uninstall mode of the installed program while it runs, then the installation file's
-# uninstall section. Sourced by tests/wine/run.sh after program.sh, whose helpers it uses.
+# uninstall section. Sourced by tests/wine/run.sh.
 #
 # install-remove: the package of the build under test, by the prefix's own setup engine (for
 # the i686 build in a 64-bit prefix, its files and values where a 32-bit program sees them).
 # install-64bit-windows-*, in the x86_64 session: each package by the 64-bit engine, as a
 # right click on Install runs it on 64-bit Windows, each phase from what the previous one
 # left, and then nothing of ours in either registry view or system folder.
+
+# shellcheck source=tests/wine/scenario_helpers.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../scenario_helpers.sh"
 
 IN_ENGLISH='First part of uninstall finished. Please click on the OK button and restart the uninstall procedure.'
 IN_FRENCH_START='Premi.re partie de la d.sinstallation termin.e\. Veuillez cliquer'

@@ -1,117 +1,9 @@
 # quillane.exe itself under Wine: first run in both languages, the hand-over to a running
 # instance, switching by icon and by hot key, the display modes, a hot key taken by another
 # program, and closing from outside. Sourced by tests/wine/run.sh ($BUILD, pass/fail/expect).
-#
-# The driver (tests/wine/driver.cpp) makes the ordinary windows, reads their states and the
-# registry; xdotool clicks the icons and presses the keys. Icon k (0-based, in the order they
-# were added) sits at x = 1014 - 20k, y = 758 on the 1024x768 screen.
 
-PG_SETTINGS='HKCU\Software\Halvern\Quillane'
-PG_QUILLANE=""
-PG_STARTS=0
-
-pg_driver_exe() { printf '%s\n' "$BUILD/tests/wine/driver.exe"; }
-
-# pg_drv ARGS...: one driver command; its output in $WINE_OUT, its exit code returned.
-pg_drv() {
-    wine_run 30 "$(pg_driver_exe)" "$@"
-    return "$WINE_RC"
-}
-
-# pg_start [NAME=VALUE...]: starts quillane.exe in the background with that environment
-# (e.g. a locale) and waits for its main window, which exists once the icons are added.
-pg_start() {
-    local base
-    PG_STARTS=$((PG_STARTS + 1))
-    base="$WS_DIR/out/$WS_PREFIX_NAME.quillane$PG_STARTS"
-    env "$@" wine "$BUILD/app/quillane.exe" </dev/null >"$base.out" 2>"$base.err" &
-    PG_QUILLANE=$!
-    pg_drv wait-window Quillane 20
-}
-
-# pg_close: WM_CLOSE from outside, then the exit code of the process in $WINE_RC.
-pg_close() {
-    pg_drv post Quillane 16 0 0
-    wine_wait 20 "$PG_QUILLANE"
-}
-
-# pg_background NAME DRIVER-ARGS...: a driver that keeps running (windows, hot key holder);
-# its PID in $PG_BG_PID, its output in $PG_BG_OUT.
-pg_background() {
-    local name=$1
-    shift
-    PG_BG_OUT="$WS_DIR/out/$WS_PREFIX_NAME.$name.out"
-    wine "$(pg_driver_exe)" "$@" </dev/null >"$PG_BG_OUT" 2>&1 &
-    PG_BG_PID=$!
-}
-
-pg_end_background() {
-    kill "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
-}
-
-# pg_windows PREFIX N: N ordinary windows PREFIX1..PREFIXN, waited for.
-pg_windows() {
-    pg_background "windows-$1" windows "$1" "$2"
-    pg_drv wait-title "$1$2" 15
-}
-
-# pg_wait_output FILE TEXT [SECONDS]: a background driver printed a line equal to TEXT.
-pg_wait_output() {
-    local i
-    for ((i = 0; i < ${3:-10} * 20; i++)); do
-        tr -d '\r' 2>/dev/null <"$1" | grep -qx -- "$2" && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
-# pg_value KEY NAME: "type=T size=S data=HEX" for numbers, "type=T size=S text=..." for
-# strings (the tail of a string field is not ours to judge), "missing" when absent.
-pg_value() {
-    if pg_drv reg-get "$1" "$2"; then
-        if grep -q ' text=' "$WINE_OUT"; then sed 's/ data=[0-9A-F]*//' "$WINE_OUT"; else cat "$WINE_OUT"; fi
-    else
-        echo missing
-    fi
-}
-
-# pg_names reg-keys|reg-values KEY: the names sorted, on one line.
-pg_names() {
-    pg_drv "$1" "$2" || { echo missing; return; }
-    sort "$WINE_OUT" | tr '\n' ' ' | sed 's/ $//'
-}
-
-pg_state() {
-    pg_drv state "$@"
-    cat "$WINE_OUT"
-}
-
-# Screenshots of the notification area: the signature of icon k's 16x16 square, compared with
-# a square of the same taskbar where no icon ever is (k = 5).
-pg_shot() {
-    xdotool mousemove 512 300 # no hover highlight or tool tip over the icons
-    sleep 0.3
-    PG_SHOT="$WS_DIR/out/$WS_PREFIX_NAME.shot$((++PG_STARTS)).png"
-    wine_screenshot "$PG_SHOT"
-}
-pg_icon_sig() {
-    convert "${2:-$PG_SHOT}" -crop "16x16+$((1006 - 20 * $1))+750" +repage -format '%#' info:
-}
-# pg_icons: "1 1 0" = which of the positions 0, 1, 2 show an icon in the last screenshot.
-pg_icons() {
-    local empty k out=()
-    empty=$(pg_icon_sig 5)
-    for k in 0 1 2; do
-        if [[ $(pg_icon_sig "$k") == "$empty" ]]; then out+=(0); else out+=(1); fi
-    done
-    echo "${out[*]}"
-}
-
-pg_click() {
-    xdotool mousemove "$1" "$2" click 1
-    sleep 0.3
-}
+# shellcheck source=tests/wine/scenario_helpers.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../scenario_helpers.sh"
 
 # The settings a first run leaves: three values, two desktops with their titles.
 pg_check_first_run_settings() {
@@ -159,17 +51,15 @@ pg_scenario_second_start() {
     expect "first instance starts" pg_start
     pg_drv count '#32770'
     expect_eq "$(cat "$WINE_OUT")" 0 "no dialog before the second start"
-    wine_run 30 "$BUILD/app/quillane.exe"
-    expect_eq "$WINE_RC" 1 "exit code of the second start"
+    pg_second_start
     expect "first instance still running" kill -0 "$PG_QUILLANE"
     expect "main window still there" pg_drv wait-window Quillane 1
     expect "About box of the running instance" pg_drv wait-window '#32770' 10
-    wine_run 30 "$BUILD/app/quillane.exe"
-    expect_eq "$WINE_RC" 1 "exit code of the third start"
+    pg_second_start third
     sleep 0.7
     pg_drv count '#32770'
     expect_eq "$(cat "$WINE_OUT")" 1 "still one About box after the third start"
-    pg_drv post '#32770' 16 0 0
+    pg_drv post '#32770' "$WM_CLOSE" 0 0
     expect "About box closes" pg_drv gone-window '#32770' 10
     pg_close
     expect_eq "$WINE_RC" 0 "exit code after WM_CLOSE"
@@ -293,20 +183,20 @@ pg_scenario_display_modes() {
     expect_eq "$WINE_RC" 1 "floating window hidden in mode 1"
     expect_eq "$(pg_value "$PG_SETTINGS" Display)" missing "no Display before any mode command"
 
-    pg_drv send Quillane 273 602 0
+    pg_drv send Quillane "$WM_COMMAND" "$IDM_DISPLAY_FLOATING" 0
     expect "floating window shown by 602" pg_drv visible QuillaneFloating
     expect_eq "$(pg_value "$PG_SETTINGS" Display)" "type=4 size=4 data=03000000" "Display after 602"
     pg_shot
     expect_eq "$(pg_icons)" "1 0 0" "one icon in mode 3"
 
-    pg_drv send Quillane 273 600 0
+    pg_drv send Quillane "$WM_COMMAND" "$IDM_DISPLAY_TASKBAR" 0
     pg_drv visible QuillaneFloating
     expect_eq "$WINE_RC" 1 "floating window hidden by 600"
     expect_eq "$(pg_value "$PG_SETTINGS" Display)" "type=4 size=4 data=01000000" "Display after 600"
     pg_shot
     expect_eq "$(pg_icons)" "1 1 0" "two icons in mode 1"
 
-    pg_drv send Quillane 273 601 0
+    pg_drv send Quillane "$WM_COMMAND" "$IDM_DISPLAY_MENU" 0
     pg_drv visible QuillaneFloating
     expect_eq "$WINE_RC" 1 "floating window hidden by 601"
     expect_eq "$(pg_value "$PG_SETTINGS" Display)" "type=4 size=4 data=02000000" "Display after 601"
@@ -314,7 +204,7 @@ pg_scenario_display_modes() {
     expect_eq "$(pg_icons)" "1 0 0" "one icon in mode 2"
 
     pg_drv reg-set-dword "$PG_SETTINGS" Display 9
-    pg_drv send Quillane 273 601 0 # the same mode again: still written
+    pg_drv send Quillane "$WM_COMMAND" "$IDM_DISPLAY_MENU" 0 # the same mode again: still written
     expect_eq "$(pg_value "$PG_SETTINGS" Display)" "type=4 size=4 data=02000000" "601 again writes Display"
     # The floating window stored where it stands when 602 first showed it (its first WM_MOVE
     # since it exists); the mode commands themselves add nothing but Display.
@@ -322,7 +212,7 @@ pg_scenario_display_modes() {
         "Desktop Display FloatingX FloatingY RowsFloating TopMost Wallpaper" \
         "a mode command writes nothing but Display"
 
-    pg_drv send Quillane 273 602 0
+    pg_drv send Quillane "$WM_COMMAND" "$IDM_DISPLAY_FLOATING" 0
     pg_close
     expect_eq "$WINE_RC" 0 "exit code after WM_CLOSE in mode 3"
     expect "quillane.exe starts again in mode 3" pg_start
@@ -337,7 +227,7 @@ pg_scenario_display_modes() {
 pg_scenario_close_from_outside() {
     expect "windows A1, A2" pg_windows A 2
     expect "quillane.exe starts" pg_start
-    pg_drv post Quillane 0x402 0 0x201 # UM_DESKTOP 2, WM_LBUTTONDOWN: as a click on icon 2
+    pg_show 2 # as a click on icon 2
     expect "on desktop 2" pg_drv wait-iconic 1 10 A1 A2
     pg_shot
     expect_eq "$(pg_icons)" "1 1 0" "two icons while running"
@@ -360,14 +250,13 @@ pg_scenario_smoke() {
     pg_check_first_run_settings Desktop
     pg_shot
     expect_eq "$(pg_icons)" "1 1 0" "two icons"
-    pg_drv post Quillane 0x402 0 0x201 # UM_DESKTOP 2, WM_LBUTTONDOWN
+    pg_show 2
     expect "desktop 2 minimises A1" pg_drv wait-iconic 1 10 A1
-    pg_drv post Quillane 0x401 0 0x201
+    pg_show 1
     expect "desktop 1 restores A1" pg_drv wait-iconic 0 10 A1
-    wine_run 30 "$BUILD/app/quillane.exe"
-    expect_eq "$WINE_RC" 1 "exit code of the second start"
+    pg_second_start
     expect "About box of the running instance" pg_drv wait-window '#32770' 10
-    pg_drv post '#32770' 16 0 0
+    pg_drv post '#32770' "$WM_CLOSE" 0 0
     pg_drv gone-window '#32770' 10
     pg_close
     expect_eq "$WINE_RC" 0 "exit code after WM_CLOSE"

@@ -1,21 +1,21 @@
 # quillane.exe among other programs: messages arriving inside its delete confirmation, a window
-# whose thread stops answering, and a taskbar that comes back. Sourced by tests/wine/run.sh after
-# menus.sh, whose mn_* helpers it uses (program, keys, icons, registry).
+# whose thread stops answering, and a taskbar that comes back. Sourced by tests/wine/run.sh.
 
-RB_SETTINGS='HKCU\Software\Halvern\Quillane'
+# shellcheck source=tests/wine/scenario_helpers.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../scenario_helpers.sh"
 
 # rb_boxes: the number of message boxes and dialogs on the screen.
 rb_boxes() {
-    mn_drv count '#32770'
+    pg_drv count '#32770'
     tr -d '\r\n' <"$WINE_OUT"
 }
 
 # rb_titles: the stored titles, "Home Work" and the like.
 rb_titles() {
     local n count out=()
-    count=$(mn_value "$RB_SETTINGS" Desktop | sed -n 's/.*data=\(..\).*/\1/p')
+    count=$(pg_value "$PG_SETTINGS" Desktop | sed -n 's/.*data=\(..\).*/\1/p')
     for ((n = 1; n <= 16#${count:-0}; n++)); do
-        out+=("$(mn_value "$RB_SETTINGS\\Desktop$n" DesktopTitle | sed 's/.*text="\(.*\)"$/\1/')")
+        out+=("$(pg_value "$PG_SETTINGS\\Desktop$n" DesktopTitle | sed 's/.*text="\(.*\)"$/\1/')")
     done
     echo "${out[*]}"
 }
@@ -23,75 +23,75 @@ rb_titles() {
 # The deletion deletes the desktop its question named. While the question is open, a click on
 # another desktop's icon shows nothing (the question stays about the desktop on the screen).
 rb_scenario_delete_named() {
-    mn_seed_desktops Home Work Play
-    expect "window R1 on Home" mn_windows R r
-    expect "quillane.exe starts" mn_start
-    expect_eq "$(mn_wait_icons "1 1 1")" "1 1 1" "three icons"
+    pg_seed_desktops Home Work Play
+    expect "window R1 on Home" pg_windows R 1
+    expect "quillane.exe starts" pg_start_with_keys
+    expect_eq "$(pg_wait_icons "1 1 1")" "1 1 1" "three icons"
 
-    mn_drv post Quillane 273 422 0 # Delete of desktop 3, "Play"
-    expect "confirmation" mn_dialog Confirmation
-    expect_eq "$(mn_control 65535 | sed 's/.* text=//')" '"Would you really delete the desktop named "Play" ?"' \
+    pg_drv post Quillane "$WM_COMMAND" 422 0 # Delete of desktop 3, "Play"
+    expect "confirmation" pg_dialog Confirmation
+    expect_eq "$(pg_control 65535 | sed 's/.* text=//')" '"Would you really delete the desktop named "Play" ?"' \
         "question names Play"
-    expect "Play is shown while asking" mn_iconic 1 R1
-    mn_left_click 1 # desktop 2, "Work"
-    mn_drv post Quillane 0x402 0 0x201
-    mn_drv send Quillane 0 0 0 # the program answers: both clicks were handled
+    expect "Play is shown while asking" pg_iconic 1 R1
+    pg_click_icon 1 # desktop 2, "Work"
+    pg_show 2
+    pg_drv send Quillane "$WM_NULL" 0 0 # the program answers: both clicks were handled
     expect_eq "$(rb_boxes)" 1 "still one question"
-    mn_keys Return
-    expect "Yes closes the confirmation" mn_gone Confirmation
-    expect_eq "$(mn_wait_value "$RB_SETTINGS" Desktop "type=4 size=4 data=02000000")" \
+    pg_keys Return
+    expect "Yes closes the confirmation" pg_gone Confirmation
+    expect_eq "$(pg_wait_value "$PG_SETTINGS" Desktop "type=4 size=4 data=02000000")" \
         "type=4 size=4 data=02000000" "two desktops left"
     expect_eq "$(rb_titles)" "Home Work" "Play deleted, Work kept"
-    expect "back on Home" mn_iconic 0 R1
-    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons"
-    mn_stop
+    expect "back on Home" pg_iconic 0 R1
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "two icons"
+    pg_stop
 }
 
 # A second Delete inside the question asks nothing and deletes nothing: Yes deletes one desktop.
 rb_scenario_delete_twice() {
-    mn_seed_desktops One Two Three
-    expect "quillane.exe starts" mn_start
-    mn_drv post Quillane 273 112 0
-    expect "confirmation" mn_dialog Confirmation
-    mn_drv post Quillane 273 112 0
-    mn_drv post Quillane 273 101 0 # About: opens inside the question once the 112 before it ran
-    expect "About box inside the question" mn_probe window "About" 10
+    pg_seed_desktops One Two Three
+    expect "quillane.exe starts" pg_start_with_keys
+    pg_drv post Quillane "$WM_COMMAND" "$IDM_DELETE_CURRENT_DESKTOP" 0
+    expect "confirmation" pg_dialog Confirmation
+    pg_drv post Quillane "$WM_COMMAND" "$IDM_DELETE_CURRENT_DESKTOP" 0
+    pg_drv post Quillane "$WM_COMMAND" "$IDM_ABOUT" 0 # About: opens inside the question once the 112 before it ran
+    expect "About box inside the question" pg_probe window "About" 10
     expect_eq "$(rb_boxes)" 2 "the question and the About box, no second question"
-    mn_keys Escape
-    expect "About box closed" mn_gone "About"
-    expect "the question is still open" mn_dialog Confirmation
+    pg_keys Escape
+    expect "About box closed" pg_gone "About"
+    expect "the question is still open" pg_dialog Confirmation
     # The keyboard focus went back to the About box's hidden owner: Yes is pressed by message.
-    mn_drv post '#32770' 273 6 0
-    expect "the question is answered" mn_gone Confirmation
-    mn_drv send Quillane 0 0 0
-    expect_eq "$(mn_value "$RB_SETTINGS" Desktop | cut -d' ' -f1-2)" "type=4 size=4" "Desktop stored"
-    expect_eq "$(mn_value "$RB_SETTINGS" Desktop)" "type=4 size=4 data=02000000" "one desktop deleted at most"
-    expect "still running" kill -0 "$MN_PID"
-    mn_stop
+    pg_drv post '#32770' "$WM_COMMAND" "$IDYES" 0
+    expect "the question is answered" pg_gone Confirmation
+    pg_drv send Quillane "$WM_NULL" 0 0
+    expect_eq "$(pg_value "$PG_SETTINGS" Desktop | cut -d' ' -f1-2)" "type=4 size=4" "Desktop stored"
+    expect_eq "$(pg_value "$PG_SETTINGS" Desktop)" "type=4 size=4 data=02000000" "one desktop deleted at most"
+    expect "still running" kill -0 "$PG_QUILLANE"
+    pg_stop
 }
 
 # Six deletions posted at once with four desktops: one question; Yes leaves three desktops, and
 # the program goes on (a Create after it works).
 rb_scenario_delete_six() {
     local i
-    mn_seed_desktops A B C D
-    expect "quillane.exe starts" mn_start
-    for ((i = 0; i < 6; i++)); do mn_drv post Quillane 273 112 0; done
-    expect "confirmation" mn_dialog Confirmation
-    mn_drv send Quillane 0 0 0
+    pg_seed_desktops A B C D
+    expect "quillane.exe starts" pg_start_with_keys
+    for ((i = 0; i < 6; i++)); do pg_drv post Quillane "$WM_COMMAND" "$IDM_DELETE_CURRENT_DESKTOP" 0; done
+    expect "confirmation" pg_dialog Confirmation
+    pg_drv send Quillane "$WM_NULL" 0 0
     expect_eq "$(rb_boxes)" 1 "one question for six requests"
-    mn_keys Return
-    expect "Yes closes it" mn_gone Confirmation
-    mn_probe window Confirmation 1.5
+    pg_keys Return
+    expect "Yes closes it" pg_gone Confirmation
+    pg_probe window Confirmation 1.5
     expect_eq "$WINE_RC" 1 "no further question"
-    expect_eq "$(mn_wait_value "$RB_SETTINGS" Desktop "type=4 size=4 data=03000000")" \
+    expect_eq "$(pg_wait_value "$PG_SETTINGS" Desktop "type=4 size=4 data=03000000")" \
         "type=4 size=4 data=03000000" "three desktops"
     expect_eq "$(rb_titles)" "B C D" "the first desktop deleted"
-    mn_drv post Quillane 273 110 0
-    expect_eq "$(mn_wait_value "$RB_SETTINGS" Desktop "type=4 size=4 data=04000000")" \
+    pg_drv post Quillane "$WM_COMMAND" "$IDM_CREATE_DESKTOP" 0
+    expect_eq "$(pg_wait_value "$PG_SETTINGS" Desktop "type=4 size=4 data=04000000")" \
         "type=4 size=4 data=04000000" "a Create afterwards"
-    expect "still running" kill -0 "$MN_PID"
-    mn_stop
+    expect "still running" kill -0 "$PG_QUILLANE"
+    pg_stop
 }
 
 # A window whose thread stops pumping, on the desktop being left: the switch ends, the program
@@ -101,22 +101,22 @@ rb_scenario_hung_window() {
     expect "windows G1, G2" pg_windows G 2
     wine "$BUILD/tests/wine/driver.exe" hung-window Stuck </dev/null >"$hung_out" 2>&1 &
     hung_pid=$!
-    expect "window Stuck" mn_drv wait-title Stuck 15
-    expect "quillane.exe starts" mn_start
-    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons"
-    mn_drv post QuillaneDriverHung 0x464 0 0 # WM_USER + 100: its thread sleeps from now on
+    expect "window Stuck" pg_drv wait-title Stuck 15
+    expect "quillane.exe starts" pg_start_with_keys
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "two icons"
+    pg_drv post QuillaneDriverHung 0x464 0 0 # WM_USER + 100: its thread sleeps from now on
 
-    mn_left_click 1
-    expect "the switch minimises the others" mn_iconic 1 G1 G2
-    expect "the program answers after the switch" mn_drv send Quillane 0 0 0
-    expect_eq "$(mn_state Stuck)" "iconic=0" "the hung window is left as it was"
-    mn_left_click 1 # the shown desktop: nothing, and no wait
-    mn_drv post Quillane 0x402 0 0x201
-    expect "the program still answers" mn_drv send Quillane 0 0 0
-    mn_left_click 0
-    expect "the others come back" mn_iconic 0 G1 G2
-    expect "the program answers after the way back" mn_drv send Quillane 0 0 0
-    mn_stop
+    pg_click_icon 1
+    expect "the switch minimises the others" pg_iconic 1 G1 G2
+    expect "the program answers after the switch" pg_drv send Quillane "$WM_NULL" 0 0
+    expect_eq "$(pg_iconic_state Stuck)" "iconic=0" "the hung window is left as it was"
+    pg_click_icon 1 # the shown desktop: nothing, and no wait
+    pg_show 2
+    expect "the program still answers" pg_drv send Quillane "$WM_NULL" 0 0
+    pg_click_icon 0
+    expect "the others come back" pg_iconic 0 G1 G2
+    expect "the program answers after the way back" pg_drv send Quillane "$WM_NULL" 0 0
+    pg_stop
     kill "$hung_pid" 2>/dev/null || true
 }
 
@@ -124,58 +124,54 @@ rb_scenario_hung_window() {
 # desktop's picture and answer clicks; in mode 2 the single icon comes back.
 rb_scenario_taskbar_created() {
     local current other
-    expect "window T1" mn_windows T t
-    expect "quillane.exe starts" mn_start
-    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons"
-    mn_left_click 1
-    expect "on desktop 2" mn_iconic 1 T1
+    expect "window T1" pg_windows T 1
+    expect "quillane.exe starts" pg_start_with_keys
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "two icons"
+    pg_click_icon 1
+    expect "on desktop 2" pg_iconic 1 T1
     pg_shot
     other=$(pg_icon_sig 0)
     current=$(pg_icon_sig 1)
 
-    expect "icons deleted from outside" mn_drv tray-delete Quillane 1 2
-    expect_eq "$(mn_wait_icons "0 0 0")" "0 0 0" "no icons left"
-    expect "TaskbarCreated" mn_drv taskbar-created Quillane
-    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "both icons back"
+    expect "icons deleted from outside" pg_drv tray-delete Quillane 1 2
+    expect_eq "$(pg_wait_icons "0 0 0")" "0 0 0" "no icons left"
+    expect "TaskbarCreated" pg_drv taskbar-created Quillane
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "both icons back"
     pg_shot
     expect_eq "$(pg_icon_sig 0)" "$other" "icon 1 back with the other-desktop picture"
     expect_eq "$(pg_icon_sig 1)" "$current" "icon 2 back with the current-desktop picture"
-    mn_left_click 0
-    expect "icon 1 answers a click" mn_iconic 0 T1
-    expect "icon 1 opens the menu" mn_open_menu 0
-    mn_keys Escape
-    expect "menu closed" mn_menu_closed
-    expect "TaskbarCreated with the icons still there" mn_drv taskbar-created Quillane
-    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "still two icons"
+    pg_click_icon 0
+    expect "icon 1 answers a click" pg_iconic 0 T1
+    expect "icon 1 opens the menu" pg_open_menu 0
+    pg_keys Escape
+    expect "menu closed" pg_menu_closed
+    expect "TaskbarCreated with the icons still there" pg_drv taskbar-created Quillane
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "still two icons"
 
-    mn_drv send Quillane 273 601 0
-    expect_eq "$(mn_wait_icons "1 0 0")" "1 0 0" "one icon in mode 2"
-    expect "main icon deleted from outside" mn_drv tray-delete Quillane 0
-    expect_eq "$(mn_wait_icons "0 0 0")" "0 0 0" "no icon left"
-    expect "TaskbarCreated in mode 2" mn_drv taskbar-created Quillane
-    expect_eq "$(mn_wait_icons "1 0 0")" "1 0 0" "the main icon back"
-    expect "the main icon opens the menu" mn_open_menu 0
-    mn_keys Escape
-    expect "menu closed" mn_menu_closed
-    mn_stop
+    pg_drv send Quillane "$WM_COMMAND" "$IDM_DISPLAY_MENU" 0
+    expect_eq "$(pg_wait_icons "1 0 0")" "1 0 0" "one icon in mode 2"
+    expect "main icon deleted from outside" pg_drv tray-delete Quillane 0
+    expect_eq "$(pg_wait_icons "0 0 0")" "0 0 0" "no icon left"
+    expect "TaskbarCreated in mode 2" pg_drv taskbar-created Quillane
+    expect_eq "$(pg_wait_icons "1 0 0")" "1 0 0" "the main icon back"
+    expect "the main icon opens the menu" pg_open_menu 0
+    pg_keys Escape
+    expect "menu closed" pg_menu_closed
+    pg_stop
 }
 
 # rb_where TITLE: "x=L y=T visible=0|1 iconic=0|1" of the titled window.
 rb_where() {
-    mn_drv where "$1"
+    pg_drv where "$1"
     tr -d '\r' <"$WINE_OUT"
 }
 
 # rb_wait_where TITLE PATTERN: the window reaches that place and state (10 s at most).
-rb_wait_where() {
-    local i
-    for ((i = 0; i < 50; i++)); do
-        # shellcheck disable=SC2053 # a pattern
-        [[ $(rb_where "$1") == $2 ]] && return 0
-        sleep 0.2
-    done
-    return 1
+rb_is_where() {
+    # shellcheck disable=SC2053 # a pattern
+    [[ $(rb_where "$1") == $2 ]]
 }
+rb_wait_where() { pg_poll 50 0.2 rb_is_where "$1" "$2"; }
 
 # A window its program hides when minimised, and a pop-up its program restores whenever it is
 # minimised: after 1 -> 2 -> 1 both are back where they stood, and so after a quit from desktop
@@ -184,34 +180,34 @@ rb_scenario_hiding_windows() {
     local out="$WS_DIR/out/$WS_PREFIX_NAME.habits.out" pid hider refuser shown
     wine "$BUILD/tests/wine/driver.exe" habits Test </dev/null >"$out" 2>&1 &
     pid=$!
-    expect "window TestRefuser" mn_drv wait-title TestRefuser 15
+    expect "window TestRefuser" pg_drv wait-title TestRefuser 15
     hider=$(rb_where TestHider)
     refuser=$(rb_where TestRefuser)
     expect_eq "$refuser" "x=200 y=150 visible=1 iconic=0" "the pop-up at its place"
-    expect "quillane.exe starts" mn_start
-    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons"
+    expect "quillane.exe starts" pg_start_with_keys
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "two icons"
 
-    mn_left_click 1
+    pg_click_icon 1
     expect "desktop 2: the hider hides itself" rb_wait_where TestHider "* visible=0 iconic=1"
     expect_eq "$(rb_where TestRefuser)" "x=3000 y=3000 visible=1 iconic=0" "the pop-up refused, off the screen"
-    mn_left_click 0
+    pg_click_icon 0
     expect "desktop 1: the hider is back" rb_wait_where TestHider "$hider"
     expect "desktop 1: the pop-up is back" rb_wait_where TestRefuser "$refuser"
-    mn_left_click 1
+    pg_click_icon 1
     expect "desktop 2 again" rb_wait_where TestRefuser "x=3000 y=3000 visible=1 iconic=0"
-    mn_stop
+    pg_stop
     expect "after the quit from desktop 2: the hider" rb_wait_where TestHider "$hider"
     expect "after the quit from desktop 2: the pop-up" rb_wait_where TestRefuser "$refuser"
 
-    expect "quillane.exe starts again" mn_start
-    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons again"
+    expect "quillane.exe starts again" pg_start_with_keys
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "two icons again"
     for shown in TestHider TestRefuser; do
-        mn_drv wait-title "$shown" 5
-        mn_drv post Quillane 1058 "$(head -1 "$WINE_OUT" | tr -d '\r' | cut -d' ' -f1)" 2
+        pg_drv wait-title "$shown" 5
+        pg_drv post Quillane "$UM_MOVETODESKTOP" "$(head -1 "$WINE_OUT" | tr -d '\r' | cut -d' ' -f1)" 2
     done
     expect "sent to desktop 2: the hider" rb_wait_where TestHider "* visible=0 iconic=1"
     expect "sent to desktop 2: the pop-up" rb_wait_where TestRefuser "x=3000 y=3000 visible=1 iconic=0"
-    mn_stop
+    pg_stop
     expect "after the quit from desktop 1: the hider" rb_wait_where TestHider "$hider"
     expect "after the quit from desktop 1: the pop-up" rb_wait_where TestRefuser "$refuser"
     kill "$pid" 2>/dev/null || true
@@ -220,61 +216,61 @@ rb_scenario_hiding_windows() {
 # What the check for a hung window costs next to what it guards (figures, no verdict).
 rb_scenario_answer_cost() {
     expect "windows C1..C20" pg_windows C 20
-    expect "measured" mn_drv answer-cost C 20 5
+    expect "measured" pg_drv answer-cost C 20 5
     sed 's/^/  /' "$WINE_OUT"
 }
 
 # WM_CLOSE (as an uninstall start posts it) while the delete question is open on desktop 3: the
 # program still shows desktop 1 before it ends, and deletes nothing.
 rb_scenario_close_in_question() {
-    mn_seed_desktops Home Work Play
-    expect "window K1 on Home" mn_windows K k
-    expect "quillane.exe starts" mn_start
-    expect_eq "$(mn_wait_icons "1 1 1")" "1 1 1" "three icons"
-    mn_left_click 2
-    expect "Play shown" mn_iconic 1 K1
-    mn_drv post Quillane 273 112 0
-    expect "confirmation" mn_dialog Confirmation
-    mn_drv post Quillane 16 0 0
-    wine_wait 20 "$MN_PID"
+    pg_seed_desktops Home Work Play
+    expect "window K1 on Home" pg_windows K 1
+    expect "quillane.exe starts" pg_start_with_keys
+    expect_eq "$(pg_wait_icons "1 1 1")" "1 1 1" "three icons"
+    pg_click_icon 2
+    expect "Play shown" pg_iconic 1 K1
+    pg_drv post Quillane "$WM_COMMAND" "$IDM_DELETE_CURRENT_DESKTOP" 0
+    expect "confirmation" pg_dialog Confirmation
+    pg_drv post Quillane "$WM_CLOSE" 0 0
+    wine_wait 20 "$PG_QUILLANE"
     expect_eq "$WINE_RC" 0 "the program ends, exit code 0"
-    expect_eq "$(mn_state K1)" "iconic=0" "Home shown before the end"
-    expect_eq "$(mn_value "$RB_SETTINGS" Desktop)" "type=4 size=4 data=03000000" "nothing deleted"
+    expect_eq "$(pg_iconic_state K1)" "iconic=0" "Home shown before the end"
+    expect_eq "$(pg_value "$PG_SETTINGS" Desktop)" "type=4 size=4 data=03000000" "nothing deleted"
 }
 
 # The same with the command menu open on desktop 2: the menu goes, desktop 1 comes back.
 rb_scenario_close_in_menu() {
-    expect "window M1 on desktop 1" mn_windows M m
-    expect "quillane.exe starts" mn_start
-    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons"
-    mn_left_click 1
-    expect "desktop 2 shown" mn_iconic 1 M1
-    expect "menu open" mn_open_menu 1
-    mn_drv post Quillane 16 0 0
-    wine_wait 20 "$MN_PID"
+    expect "window M1 on desktop 1" pg_windows M 1
+    expect "quillane.exe starts" pg_start_with_keys
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "two icons"
+    pg_click_icon 1
+    expect "desktop 2 shown" pg_iconic 1 M1
+    expect "menu open" pg_open_menu 1
+    pg_drv post Quillane "$WM_CLOSE" 0 0
+    wine_wait 20 "$PG_QUILLANE"
     expect_eq "$WINE_RC" 0 "the program ends, exit code 0"
-    expect_eq "$(mn_state M1)" "iconic=0" "desktop 1 shown before the end"
-    expect "no menu left" mn_menu_closed
+    expect_eq "$(pg_iconic_state M1)" "iconic=0" "desktop 1 shown before the end"
+    expect "no menu left" pg_menu_closed
 }
 
 # Another program sends the About box WM_INITDIALOG twice, with an lParam of its own: the links
 # still work, the box closes, and About opens a fresh one.
 rb_scenario_about_init_again() {
-    expect "quillane.exe starts" mn_start
-    mn_drv post Quillane 273 101 0
-    expect "About box" mn_probe window "About" 10
-    expect "WM_INITDIALOG again" mn_drv send '#32770' 272 0 0x1234
-    expect "and again" mn_drv send '#32770' 272 0 0
+    expect "quillane.exe starts" pg_start_with_keys
+    pg_drv post Quillane "$WM_COMMAND" "$IDM_ABOUT" 0
+    expect "About box" pg_probe window "About" 10
+    expect "WM_INITDIALOG again" pg_drv send '#32770' "$WM_INITDIALOG" 0 0x1234
+    expect "and again" pg_drv send '#32770' "$WM_INITDIALOG" 0 0
     xdotool mousemove 700 600 mousemove 880 660 mousemove 880 676 # over the box and its links
-    expect "the program answers" mn_drv send Quillane 0 0 0
-    mn_drv post '#32770' 273 2 0 # Esc
-    expect "About box closed" mn_gone "About"
-    mn_drv post Quillane 273 101 0
-    expect "a fresh About box" mn_probe window "About" 10
-    mn_drv post '#32770' 273 1 0
-    expect "closed again" mn_gone "About"
-    expect "still running" kill -0 "$MN_PID"
-    mn_stop
+    expect "the program answers" pg_drv send Quillane "$WM_NULL" 0 0
+    pg_drv post '#32770' "$WM_COMMAND" "$IDCANCEL" 0 # Esc
+    expect "About box closed" pg_gone "About"
+    pg_drv post Quillane "$WM_COMMAND" "$IDM_ABOUT" 0
+    expect "a fresh About box" pg_probe window "About" 10
+    pg_drv post '#32770' "$WM_COMMAND" "$IDOK" 0
+    expect "closed again" pg_gone "About"
+    expect "still running" kill -0 "$PG_QUILLANE"
+    pg_stop
 }
 
 add_scenario robust-delete-named rb_scenario_delete_named

@@ -1,7 +1,9 @@
 # The stored settings on the real program: a settings key that cannot be read is left as it
 # is, a two-digit wallpaper style follows its desktop, and a value of another type than the
-# program writes counts as missing. Sourced by tests/wine/run.sh after program.sh, whose
-# helpers (pg_start, pg_drv, pg_value, pg_close, pg_shot, pg_icons) it uses.
+# program writes counts as missing. Sourced by tests/wine/run.sh.
+
+# shellcheck source=tests/wine/scenario_helpers.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../scenario_helpers.sh"
 
 ST_LIVE='HKCU\Control Panel\Desktop'
 
