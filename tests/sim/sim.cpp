@@ -834,8 +834,9 @@ Dword SimMachine::GetWindowThreadProcessId(Hwnd window) {
     return w != nullptr ? w->thread : 0;
 }
 
-void SimMachine::RestartTaskbar() {
+void SimMachine::RestartTaskbar(bool broadcast) {
     icons_.clear();
+    if (!broadcast) return;
     const Uint message = RegisterWindowMessageA("TaskbarCreated");
     std::vector<Hwnd> windows = zorder_;
     for (Hwnd h : windows)
@@ -958,6 +959,11 @@ std::shared_ptr<SimMachine::Key> SimMachine::WalkOrMake(Hkey root, const std::st
     return key;
 }
 
+void SimMachine::MarkDeleted(Key &key) {
+    key.deleted = true;
+    for (auto &sub : key.subkeys) MarkDeleted(*sub.second);
+}
+
 bool SimMachine::Denied(const Key &key) const {
     return DeniedPath(key.path);
 }
@@ -1073,6 +1079,9 @@ std::int32_t SimMachine::RegSetValueExA(Hkey key, const char *name, Dword type, 
         // As Windows (and Wine): a string whose size leaves out the zero that follows it gets
         // the zero counted. The system reads that byte past the given size, so does this.
         if (type == REG_SZ && size > 0 && bytes[size - 1] != 0 && bytes[size] == 0) ++size;
+        // The Windows 95 family keeps a string as its text and one zero, whatever size was given.
+        if (type == REG_SZ && Windows95Family() && bytes != nullptr)
+            size = static_cast<Dword>(std::find(bytes, bytes + size, 0) - bytes) + 1;
         slot.second.type = type;
         slot.second.data.assign(bytes, bytes + (bytes != nullptr ? size : 0));
     }
@@ -1099,11 +1108,12 @@ std::int32_t SimMachine::RegDeleteKeyA(Hkey parent, const char *path) {
             key = it->second;
         }
     }
-    // As on NT: a key with subkeys is not deleted.
-    if (status == ERROR_SUCCESS && (!key->subkeys.empty() || Denied(*key))) status = ERROR_ACCESS_DENIED;
+    // NT refuses a key with subkeys; the Windows 95 family deletes it with all below it.
+    if (status == ERROR_SUCCESS && Denied(*key)) status = ERROR_ACCESS_DENIED;
+    if (status == ERROR_SUCCESS && !key->subkeys.empty() && !Windows95Family()) status = ERROR_ACCESS_DENIED;
     if (status == ERROR_SUCCESS) {
         where = key->path;
-        key->deleted = true;
+        MarkDeleted(*key);
         holder->subkeys.erase(Lower(key->name));
     }
     LogRegistry("deletekey", where, path, status);

@@ -303,8 +303,9 @@ class SimMachine : public WindowPort,
     std::size_t blockedCalls = 0;
     std::size_t answerChecks = 0; // SendMessageTimeoutA calls
     // The shell restarts: every notification icon is gone, and the registered message
-    // "TaskbarCreated" is sent to each top-level window.
-    void RestartTaskbar();
+    // "TaskbarCreated" is sent to each top-level window, except by the shells of Windows 95
+    // and NT 4.0 as they came (broadcast false), which say nothing.
+    void RestartTaskbar(bool broadcast = true);
 
     // ---- Registry: test side ----
     bool KeyExists(Hkey root, const std::string &path) const;
@@ -345,8 +346,10 @@ class SimMachine : public WindowPort,
     static int IconId(Hicon icon); // -1 for anything LoadIconA did not make
     void SetUserDefaultLCID(Uint lcid) { lcid_ = lcid; }
     // What GetVersion answers (the high bit set on the Windows 95 family; NT 4 by default) and
-    // the two directories, which may be made longer than any buffer.
+    // the two directories, which may be made longer than any buffer. The registry follows the
+    // family: strings and key deletion differ (RegSetValueExA, RegDeleteKeyA).
     Dword version = 0x05650004;
+    bool Windows95Family() const { return (version & 0x80000000u) != 0; }
     std::string windowsDirectory = "C:\\WINNT";
     std::string systemDirectory = "C:\\WINNT\\system32";
 
@@ -555,6 +558,7 @@ class SimMachine : public WindowPort,
     std::int32_t OpenKey(bool create, Hkey parent, const char *path, Dword access, Hkey *result);
     std::shared_ptr<Key> WalkOrMake(Hkey root, const std::string &path);
     bool Denied(const Key &key) const;
+    static void MarkDeleted(Key &key); // with every key below it
     bool DeniedPath(const std::string &path) const;
     Hkey HandOut(std::shared_ptr<Key> key, Dword access);
     void LogRegistry(const char *operation, const std::string &path, const char *name, std::int32_t result);
