@@ -416,9 +416,13 @@ class RandomWorld {
         Sim().SetHung(w->window, false);
     }
 
+    // Half the time as on Windows 95 and NT 4.0 as they came: no broadcast, and the user gets
+    // the icons back by starting the program again.
     void TaskbarRestart() {
-        Note("taskbar restarts");
-        Sim().RestartTaskbar();
+        const bool broadcast = Chance(2);
+        Note(broadcast ? "taskbar restarts" : "taskbar restarts silently, then a second start");
+        Sim().RestartTaskbar(broadcast);
+        if (!broadcast) Sim().PostMessageA(Main(), WM_COMMAND, 101, 0);
         if (depth_ == 0) Sim().PumpMessages();
     }
 
