@@ -45,6 +45,7 @@
 //                                     PREFIXRefuser, a pop-up at 200, 150 that restores itself
 //                                     in WM_SIZE when minimised; "ready"; message loop
 //   where TITLE                       "x=L y=T visible=0|1 iconic=0|1" of the titled window
+//   version                           the Windows GetVersion reports: "4.0 windows95", "5.1 nt"
 //
 // Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
 #include <windows.h>
@@ -808,6 +809,12 @@ int Sizing(char **numbers) {
     return 0;
 }
 
+int Version() {
+    const DWORD v = GetVersion();
+    Out("%lu.%lu %s\n", v & 0xFF, (v >> 8) & 0xFF, (v & 0x80000000) != 0 ? "windows95" : "nt");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -886,5 +893,6 @@ int main(int argc, char **argv) {
     if (command == "sizing" && args(5)) return Sizing(argv + 2);
     if (command == "habits" && args(1)) return Habits(argv[2]);
     if (command == "where" && args(1)) return Where(argv[2]);
+    if (command == "version") return Version();
     return Usage();
 }
