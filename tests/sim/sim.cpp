@@ -1995,8 +1995,42 @@ Hfont SimMachine::ControlFont(Hwnd dialog, int id) const {
 
 // ---- Frames, system menus and toolbars ----
 
+// The monitor that shows most of `rect`, or else the one nearest to it; workArea without monitors.
+Rect SimMachine::WorkAreaAt(const Rect &rect) {
+    const Monitor *best = nullptr;
+    std::int64_t bestShown = -1;
+    std::int64_t bestGap = 0;
+    for (const Monitor &m : monitors) {
+        const std::int64_t w = std::min(rect.right, m.area.right) - std::max(rect.left, m.area.left);
+        const std::int64_t h = std::min(rect.bottom, m.area.bottom) - std::max(rect.top, m.area.top);
+        const std::int64_t shown = w > 0 && h > 0 ? w * h : 0;
+        const std::int64_t gap = std::max<std::int64_t>(0, -w) + std::max<std::int64_t>(0, -h);
+        if (shown > bestShown || (shown == 0 && bestShown == 0 && gap < bestGap)) {
+            best = &m;
+            bestShown = shown;
+            bestGap = gap;
+        }
+    }
+    return best != nullptr ? best->work : workArea;
+}
+
 int SimMachine::GetSystemMetrics(int index) {
+    Rect virtualScreen{0, 0, 0, 0};
+    for (const Monitor &m : monitors) {
+        virtualScreen.left = std::min(virtualScreen.left, m.area.left);
+        virtualScreen.top = std::min(virtualScreen.top, m.area.top);
+        virtualScreen.right = std::max(virtualScreen.right, m.area.right);
+        virtualScreen.bottom = std::max(virtualScreen.bottom, m.area.bottom);
+    }
     switch (index) {
+    case SM_XVIRTUALSCREEN:
+        return virtualScreen.left;
+    case SM_YVIRTUALSCREEN:
+        return virtualScreen.top;
+    case SM_CXVIRTUALSCREEN:
+        return virtualScreen.right - virtualScreen.left;
+    case SM_CYVIRTUALSCREEN:
+        return virtualScreen.bottom - virtualScreen.top;
     case SM_CXFRAME:
     case SM_CYFRAME:
         return sim::FrameWidth;

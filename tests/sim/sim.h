@@ -265,6 +265,13 @@ class SimMachine : public WindowPort,
     std::int32_t MinAnimate() const { return minAnimate_; }
     void SetMinAnimate(std::int32_t value) { minAnimate_ = value; }
     Rect workArea = {0, 0, 1024, 748};
+    // The monitors of a system that has a virtual screen (Windows 98 and 2000 on), the primary
+    // one first; none on Windows 95 and NT 4.0, where workArea is the only one.
+    struct Monitor {
+        Rect area;
+        Rect work;
+    };
+    std::vector<Monitor> monitors;
     std::vector<SimParameterCall> parameterCalls;
 
     // ---- Messages: test side ----
@@ -430,6 +437,7 @@ class SimMachine : public WindowPort,
     Hwnd CreateWindowExA(Dword exStyle, const char *className, const char *title, Dword style, int x, int y,
                          int width, int height, Hwnd parent, int id) override;
     int GetSystemMetrics(int index) override;
+    Rect WorkAreaAt(const Rect &rect) override;
     bool AdjustWindowRectEx(Rect *rect, std::uint32_t style, bool menu, std::uint32_t exStyle) override;
     Hwnd GetDesktopWindow() override;
     bool InvalidateRect(Hwnd window, const Rect *rect, bool erase) override;
