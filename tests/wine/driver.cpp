@@ -38,7 +38,8 @@
 //   floating                          the floating window: "rect L T R B", "rows N" (the
 //                                     toolbar's height in buttons), "toolbar L T R B",
 //                                     "button W H", "shown IDS", "pressed IDS",
-//                                     "visible 0|1", "topmost 0|1", one per line
+//                                     "visible 0|1", "topmost 0|1", "frame CX CY" (the
+//                                     sizing frame's width and height), one per line
 //   sizing EDGE L T R B               WM_SIZING to the floating window; prints the rect it chose
 //   habits PREFIX                     PREFIXHider, overlapped, which its program hides when it
 //                                     is minimised (as Wine's Task Manager does), and
@@ -796,6 +797,7 @@ int Floating() {
     Out("shown%s\npressed%s\n", shown.c_str(), pressed.c_str());
     Out("visible %d\ntopmost %d\n", IsWindowVisible(w) ? 1 : 0,
         (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 1 : 0);
+    Out("frame %d %d\n", GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME));
     return 0;
 }
 
