@@ -111,6 +111,8 @@ class RandomWorld {
         trail_.clear();
         m_ = std::make_unique<Machine>();
         Sim().recordCalls = false;
+        // Half the machines keep the Windows 95 family's registry.
+        if (Chance(2)) Sim().version = 0xC0000004;
         sinceStart_ = 0;
         quitChecked_ = false;
         const int count = 2 + Pick(4);
