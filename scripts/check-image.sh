@@ -5,7 +5,7 @@
 #
 #   scripts/check-image.sh [EXE]        default build/i686/app/quillane.exe
 #
-# Prints one line per rule; exits 1 when any rule fails.
+# Prints one line when every rule holds; otherwise every rule with its outcome, and exits 1.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 EXE=${1:-$ROOT/build/i686/app/quillane.exe}
@@ -17,10 +17,11 @@ import sys
 path = sys.argv[1]
 data = open(path, "rb").read()
 failures = []
+outcomes = []
 
 
 def rule(ok, text):
-    print(("ok    " if ok else "FAIL  ") + text)
+    outcomes.append(("ok    " if ok else "FAIL  ") + text)
     if not ok:
         failures.append(text)
 
@@ -190,6 +191,9 @@ rule(images and not bad, f"{len(images)} icon images and bitmaps, each of at mos
      + ("" if not bad else ": " + "; ".join(bad)))
 
 if failures:
-    print(f"check-image: {path} breaks {len(failures)} rule(s)", file=sys.stderr)
+    print("\n".join(outcomes), file=sys.stderr)
+    print(f"check-image: {path} breaks {len(failures)} of {len(outcomes)} rules", file=sys.stderr)
     sys.exit(1)
+name = path.replace("\\", "/").rsplit("/", 1)[-1]
+print(f"check-image: {len(outcomes)} rules hold for {name} (base, versions, directories, imports, constructors, resources)")
 EOF
