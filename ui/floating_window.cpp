@@ -72,8 +72,9 @@ Rect PrimaryWorkArea(AppState &app) {
 Rect JustInside(AppState &app, Rect r, bool *reachable = nullptr) {
     WindowPort &win = app.Sys->window;
     const Rect work = WorkAreaAt(app, r);
-    std::int32_t edges[4];
+    std::int32_t edges[4]; // left, top, right, bottom
     std::int32_t limits[4];
+    static_assert(sizeof edges == sizeof(Rect), "a rectangle is its four edges");
     std::memcpy(edges, &r, sizeof edges);
     std::memcpy(limits, &work, sizeof limits);
     bool reach = true;
@@ -96,7 +97,8 @@ Rect JustInside(AppState &app, Rect r, bool *reachable = nullptr) {
 // Gives the window `size` with its left and top edges kept, unless that takes part of it
 // out of reach.
 void SizeOnScreen(AppState &app, Hwnd window, const Rect &before, RowSize size) {
-    const Rect r = JustInside(app, Rect{before.left, before.top, before.left + size.width, before.top + size.height});
+    const Rect r =
+        JustInside(app, Rect{before.left, before.top, before.left + size.width, before.top + size.height});
     app.Sys->window.SetWindowPos(window, nullptr, r.left, r.top, size.width, size.height, SWP_NOZORDER);
 }
 
@@ -150,7 +152,8 @@ void OnCreate(AppState &app, Hwnd window) {
     JustInside(app, placed, &reachable);
     if (reachable) return;
     const Rect work = PrimaryWorkArea(app);
-    app.Sys->window.SetWindowPos(window, nullptr, work.right - size.width, work.top, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    app.Sys->window.SetWindowPos(window, nullptr, work.right - size.width, work.top, 0, 0,
+                                 SWP_NOZORDER | SWP_NOSIZE);
 }
 
 // Re-lays the window for the new desktop count in `rows` rows, hidden meanwhile.

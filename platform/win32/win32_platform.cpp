@@ -145,8 +145,10 @@ class Win32Platform final : public WindowPort,
         using FromRect = HMONITOR(WINAPI *)(const Rect *, DWORD);
         using Info = BOOL(WINAPI *)(HMONITOR, MonitorInfo *);
         HMODULE user = ::GetModuleHandleA("user32.dll");
-        auto fromRect = reinterpret_cast<FromRect>(reinterpret_cast<void (*)()>(::GetProcAddress(user, "MonitorFromRect")));
-        auto info = reinterpret_cast<Info>(reinterpret_cast<void (*)()>(::GetProcAddress(user, "GetMonitorInfoA")));
+        auto fromRect = reinterpret_cast<FromRect>(
+            reinterpret_cast<void (*)()>(::GetProcAddress(user, "MonitorFromRect")));
+        auto info =
+            reinterpret_cast<Info>(reinterpret_cast<void (*)()>(::GetProcAddress(user, "GetMonitorInfoA")));
         monitor.cbSize = sizeof monitor;
         if (::GetSystemMetrics(SM_CXVIRTUALSCREEN) != 0 && fromRect != nullptr && info != nullptr &&
             info(fromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor) != 0)

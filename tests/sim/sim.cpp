@@ -961,7 +961,8 @@ std::shared_ptr<SimMachine::Key> SimMachine::WalkOrMake(Hkey root, const std::st
 
 void SimMachine::MarkDeleted(Key &key) {
     key.deleted = true;
-    for (auto &sub : key.subkeys) MarkDeleted(*sub.second);
+    for (auto &sub : key.subkeys)
+        MarkDeleted(*sub.second);
 }
 
 bool SimMachine::Denied(const Key &key) const {

@@ -74,9 +74,10 @@ TEST(FloatingWindow, FirstStartPlacesOneRowAtTheTopRightAndAStoredPlaceIsKeptWhi
     };
     const std::int32_t height = Size(r).y;
     const std::int32_t right = sim::ScreenWidth - Size(r).x;
-    for (Case c : {Case{300, 200, 300, 200}, Case{-500, 3000, right, 0}, Case{300, -height + 2, right, 0},
-                   Case{-20, 700, -20, 700}, Case{1000, -5, 1000, -5}, Case{300, 748 - sim::FrameWidth, right, 0},
-                   Case{sim::ScreenWidth - sim::FrameWidth, 300, right, 0}}) {
+    for (Case c :
+         {Case{300, 200, 300, 200}, Case{-500, 3000, right, 0}, Case{300, -height + 2, right, 0},
+          Case{-20, 700, -20, 700}, Case{1000, -5, 1000, -5}, Case{300, 748 - sim::FrameWidth, right, 0},
+          Case{sim::ScreenWidth - sim::FrameWidth, 300, right, 0}}) {
         SCOPED_TRACE(std::to_string(c.x) + ", " + std::to_string(c.y));
         Machine stored;
         stored.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingX", static_cast<std::uint32_t>(c.x));

@@ -172,11 +172,12 @@ TEST(Uninstall, BothSystemFamiliesLeaveWhatTheirSecondPhaseNeeds) {
         EXPECT_EQ(m.sim.KeyExists(HkeyCurrentUser(), SettingsPath), !windows95);
         EXPECT_EQ(m.sim.ValueNames(HkeyLocalMachine(), RunPath), std::vector<std::string>{"Other"});
         Dword size = 0;
-        const std::string line = windows95 ? Line95(m.sim.windowsDirectory, m.sim.systemDirectory)
-                                           : LineNT(m.sim.systemDirectory);
+        const std::string line =
+            windows95 ? Line95(m.sim.windowsDirectory, m.sim.systemDirectory) : LineNT(m.sim.systemDirectory);
         EXPECT_EQ(m.Removal("UninstallString", size), line + '\0');
         EXPECT_EQ(size, windows95 ? 111u : line.size() + 1);
-        EXPECT_EQ(m.Removal("DisplayName", size), std::string("Quillane v2.0 - uninstall not complete") + '\0');
+        EXPECT_EQ(m.Removal("DisplayName", size),
+                  std::string("Quillane v2.0 - uninstall not complete") + '\0');
         EXPECT_EQ(m.sim.messageBoxes.size(), 1u);
         EXPECT_EQ(m.sim.OpenKeyCount(), 0u);
     }
