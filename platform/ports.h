@@ -72,6 +72,11 @@ struct WindowPort {
     virtual Hwnd CreateWindowExA(Dword exStyle, const char *className, const char *title, Dword style, int x,
                                  int y, int width, int height, Hwnd parent, int id) = 0;
     virtual int GetSystemMetrics(int index) = 0;
+    // The work area of the monitor that shows most of `rect`, or of the nearest one, where the
+    // system has a virtual screen (SM_CXVIRTUALSCREEN; MonitorFromRect with
+    // MONITOR_DEFAULTTONEAREST, then GetMonitorInfoA). Elsewhere (Windows 95, NT 4.0) the one
+    // work area, SPI_GETWORKAREA's, or the whole screen where even that is not known.
+    virtual Rect WorkAreaAt(const Rect &rect) = 0;
     virtual bool AdjustWindowRectEx(Rect *rect, std::uint32_t style, bool menu, std::uint32_t exStyle) = 0;
     virtual Hwnd GetDesktopWindow() = 0;
     virtual bool InvalidateRect(Hwnd window, const Rect *rect, bool erase) = 0;

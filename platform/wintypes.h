@@ -226,6 +226,11 @@ constexpr Uint MF_BYCOMMAND = 0x0000;
 constexpr int SM_CXFRAME = 32;
 constexpr int SM_CYFRAME = 33;
 constexpr int SM_CYSMCAPTION = 51;
+// The rectangle around every monitor; 0 on systems of one screen only (Windows 95, NT 4.0).
+constexpr int SM_XVIRTUALSCREEN = 76;
+constexpr int SM_YVIRTUALSCREEN = 77;
+constexpr int SM_CXVIRTUALSCREEN = 78;
+constexpr int SM_CYVIRTUALSCREEN = 79;
 constexpr Uint WMSZ_LEFT = 1;
 constexpr Uint WMSZ_RIGHT = 2;
 constexpr Uint WMSZ_TOP = 3;

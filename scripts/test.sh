@@ -19,9 +19,11 @@ for preset in mingw-i686 mingw-x86_64; do
   cmake --preset "$preset" >/dev/null
   cmake --build "build/${preset#mingw-}" -j "$jobs"
 done
-# The shipped exe calls only what Windows 95 and NT 4.0 both have, and runs on their processors.
+# The shipped exe calls only what Windows 95 and NT 4.0 both have, runs on their processors, and
+# its image holds nothing they cannot load or read.
 scripts/check-imports.sh build/i686/app/quillane.exe
 scripts/check-instructions.sh build/i686/app/quillane.exe
+scripts/check-image.sh build/i686/app/quillane.exe
 
 # The downloads for Windows users, win32 (the shipped one) and win64: exactly the program, its
 # installation file and the readme, the first two as the build made them.

@@ -1,5 +1,7 @@
 #include "ui/floating_window.h"
 
+#include <cstring>
+
 #include "config/settings.h"
 #include "ui/command_menu.h"
 
@@ -54,42 +56,49 @@ void Resize(AppState &app, Hwnd window, RowSize size) {
     app.Sys->window.SetWindowPos(window, nullptr, 0, 0, size.width, size.height, SWP_NOZORDER | SWP_NOMOVE);
 }
 
-// The part of the screen the taskbar leaves free; the whole screen where the system cannot tell.
-Rect WorkArea(AppState &app) {
+Rect WorkAreaAt(AppState &app, const Rect &r) {
+    return app.Sys->window.WorkAreaAt(r);
+}
+
+// The primary monitor's: the one nearest to the screen's origin, which it holds.
+Rect PrimaryWorkArea(AppState &app) {
+    return WorkAreaAt(app, Rect{0, 0, 0, 0});
+}
+
+// `r` moved just enough to bring its caption and buttons (the window inside its sizing frame)
+// into the work area of the monitor that shows most of it; unchanged when they are in it, and
+// the left or top edge winning where they do not fit. `reachable`, when asked: some of the
+// caption lies in that work area as it is, so that the user can take the window by it.
+Rect JustInside(AppState &app, Rect r, bool *reachable = nullptr) {
     WindowPort &win = app.Sys->window;
-    Rect work{0, 0, 0, 0};
-    if (!win.SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) win.GetWindowRect(win.GetDesktopWindow(), &work);
-    return work;
+    const Rect work = WorkAreaAt(app, r);
+    std::int32_t edges[4]; // left, top, right, bottom
+    std::int32_t limits[4];
+    static_assert(sizeof edges == sizeof(Rect), "a rectangle is its four edges");
+    std::memcpy(edges, &r, sizeof edges);
+    std::memcpy(limits, &work, sizeof limits);
+    bool reach = true;
+    for (int axis = 0; axis < 2; ++axis) { // left and right, then top and bottom
+        const std::int32_t frame = win.GetSystemMetrics(SM_CXFRAME + axis);
+        const std::int32_t low = edges[axis] + frame;
+        const std::int32_t high = edges[axis + 2] - frame;
+        const std::int32_t captionEnd = axis == 0 ? high : low + win.GetSystemMetrics(SM_CYSMCAPTION);
+        reach = reach && low < limits[axis + 2] && captionEnd > limits[axis];
+        std::int32_t shift = high > limits[axis + 2] ? limits[axis + 2] - high : 0;
+        if (low + shift < limits[axis]) shift = limits[axis] - low;
+        edges[axis] += shift;
+        edges[axis + 2] += shift;
+    }
+    if (reachable != nullptr) *reachable = reach;
+    std::memcpy(&r, edges, sizeof edges);
+    return r;
 }
 
-// Some of the caption lies in the work area, so that the user can still drag the window.
-bool CaptionOnScreen(AppState &app, const Rect &r, const Rect &work) {
-    WindowPort &win = app.Sys->window;
-    const std::int32_t top = r.top + win.GetSystemMetrics(SM_CYFRAME);
-    return r.left < work.right && r.right > work.left && top < work.bottom &&
-           top + win.GetSystemMetrics(SM_CYSMCAPTION) > work.top;
-}
-
-// Where the program puts a window it moves from `before` to `r`: inside the work area whenever
-// it fits, never above its top, and against the right or bottom edge when `before` reached it.
-Rect KeepOnScreen(const Rect &before, const Rect &r, const Rect &work) {
-    const std::int32_t width = r.right - r.left;
-    const std::int32_t height = r.bottom - r.top;
-    std::int32_t x = r.left;
-    std::int32_t y = r.top;
-    if (before.right >= work.right || x + width > work.right) x = work.right - width;
-    if (x < work.left) x = work.left;
-    if (before.bottom >= work.bottom || y + height > work.bottom) y = work.bottom - height;
-    if (y < work.top) y = work.top;
-    return Rect{x, y, x + width, y + height};
-}
-
-// Gives the window `size` at the place of `before`, kept on the screen: one at the right or
-// bottom edge grows towards the left or the top.
+// Gives the window `size` with its left and top edges kept, unless that takes part of it
+// out of reach.
 void SizeOnScreen(AppState &app, Hwnd window, const Rect &before, RowSize size) {
-    const Rect r = KeepOnScreen(before, Rect{before.left, before.top, before.left + size.width,
-                                             before.top + size.height},
-                                WorkArea(app));
+    const Rect r =
+        JustInside(app, Rect{before.left, before.top, before.left + size.width, before.top + size.height});
     app.Sys->window.SetWindowPos(window, nullptr, r.left, r.top, size.width, size.height, SWP_NOZORDER);
 }
 
@@ -137,11 +146,14 @@ void OnCreate(AppState &app, Hwnd window) {
 
     Rect placed{};
     app.Sys->window.GetWindowRect(window, &placed);
-    // A first start, or a place the user can no longer take the window by: the top right.
-    const Rect work = WorkArea(app);
-    if (!CaptionOnScreen(app, placed, work))
-        placed = Rect{work.right - size.width, work.top, work.right, work.top + size.height};
-    SizeOnScreen(app, window, placed, size);
+    // A stored place stays as it is while its caption can be reached on some monitor. A first
+    // start, or a place the user can no longer take the window by: the top right.
+    bool reachable = false;
+    JustInside(app, placed, &reachable);
+    if (reachable) return;
+    const Rect work = PrimaryWorkArea(app);
+    app.Sys->window.SetWindowPos(window, nullptr, work.right - size.width, work.top, 0, 0,
+                                 SWP_NOZORDER | SWP_NOSIZE);
 }
 
 // Re-lays the window for the new desktop count in `rows` rows, hidden meanwhile.
@@ -197,7 +209,7 @@ void OnSizing(AppState &app, Hwnd window, Uint edge, Rect *proposed) {
             proposed->right = proposed->left + s.width;
             proposed->top = c.top + Half(c.bottom - c.top) - Half(s.height);
             proposed->bottom = proposed->top + s.height;
-            *proposed = KeepOnScreen(c, *proposed, WorkArea(app));
+            *proposed = JustInside(app, *proposed);
             app.RowsFloating = r;
         }
     }

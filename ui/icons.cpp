@@ -27,9 +27,9 @@ void Notify(AppState &app, Dword message, const NotifyIconData &data) {
     app.Sys->shell.Shell_NotifyIconA(message, &data);
 }
 
-// Adding again: an icon the shell still has is brought up to date instead.
+// Adding again: an icon the shell still has is brought up to date; only one it lost is added.
 void Add(AppState &app, const NotifyIconData &data, bool again) {
-    if (!app.Sys->shell.Shell_NotifyIconA(NIM_ADD, &data) && again) Notify(app, NIM_MODIFY, data);
+    if (!again || !app.Sys->shell.Shell_NotifyIconA(NIM_MODIFY, &data)) Notify(app, NIM_ADD, data);
 }
 
 void AddDesktopIconWithPicture(AppState &app, int n, int picture, bool again = false) {

@@ -26,9 +26,11 @@ void RemoveDesktopIcon(AppState &app, int n);
 void MarkCurrentDesktopIcon(AppState &app);
 // Commands 600, 601, 602: the icons and floating window of `mode`, then "Display" stored.
 void SetDisplayMode(AppState &app, int mode);
-// The shell's "TaskbarCreated": the icons of the display mode are added again with the shown
-// desktop's picture and every title. Deferred (IconsLost) while a switch or a Rename or Hot
-// key dialog is under way, since CurrentDesktop does not name the shown desktop then.
+// The shell's "TaskbarCreated", and a second start of the program (the only sign a taskbar
+// that restarted without that broadcast gives): the icons of the display mode the taskbar
+// lost are added again with the shown desktop's picture and every title; those it still has
+// are brought up to date. Deferred (IconsLost) while a switch or a Rename or Hot key dialog
+// is under way, since CurrentDesktop does not name the shown desktop then.
 void OnTaskbarCreated(AppState &app);
 void AddIconsAgain(AppState &app);
 // WM_CLOSE: every icon removed, each desktop's hot key released.

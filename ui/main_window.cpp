@@ -106,6 +106,8 @@ void OnCommand(AppState &app, Wparam wParam) {
     }
     switch (id) {
     case CmdAbout:
+        // A second start: on a taskbar that restarted without telling, the icons are gone.
+        OnTaskbarCreated(app);
         // Its modal loop inside a switch would let windows hang between the switch's check
         // and its call.
         if (app.Switching == 0 && app.Closed == 0) OpenAboutBox(app);

@@ -131,6 +131,32 @@ class Win32Platform final : public WindowPort,
                                  nullptr);
     }
     int GetSystemMetrics(int index) override { return ::GetSystemMetrics(index); }
+    // The monitors' calls are looked up, not imported: Windows 95 and NT 4.0 lack them and
+    // would refuse to load an exe that names them.
+    Rect WorkAreaAt(const Rect &rect) override {
+        // MONITORINFO, its rectangles the core's (laid out as RECT).
+        struct MonitorInfo {
+            DWORD cbSize;
+            Rect rcMonitor;
+            Rect rcWork;
+            DWORD dwFlags;
+        } monitor;
+        static_assert(sizeof(MonitorInfo) == sizeof(MONITORINFO), "MONITORINFO's layout");
+        using FromRect = HMONITOR(WINAPI *)(const Rect *, DWORD);
+        using Info = BOOL(WINAPI *)(HMONITOR, MonitorInfo *);
+        HMODULE user = ::GetModuleHandleA("user32.dll");
+        auto fromRect = reinterpret_cast<FromRect>(
+            reinterpret_cast<void (*)()>(::GetProcAddress(user, "MonitorFromRect")));
+        auto info =
+            reinterpret_cast<Info>(reinterpret_cast<void (*)()>(::GetProcAddress(user, "GetMonitorInfoA")));
+        monitor.cbSize = sizeof monitor;
+        if (::GetSystemMetrics(SM_CXVIRTUALSCREEN) != 0 && fromRect != nullptr && info != nullptr &&
+            info(fromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor) != 0)
+            return monitor.rcWork;
+        if (::SystemParametersInfoA(SPI_GETWORKAREA, 0, &monitor.rcWork, 0) == 0)
+            ::GetWindowRect(::GetDesktopWindow(), reinterpret_cast<RECT *>(&monitor.rcWork));
+        return monitor.rcWork;
+    }
     bool AdjustWindowRectEx(Rect *rect, std::uint32_t style, bool menu, std::uint32_t exStyle) override {
         RECT r{rect->left, rect->top, rect->right, rect->bottom};
         BOOL ok = ::AdjustWindowRectEx(&r, style, menu, exStyle);

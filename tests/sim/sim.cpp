@@ -838,8 +838,9 @@ Dword SimMachine::GetWindowThreadProcessId(Hwnd window) {
     return w != nullptr ? w->thread : 0;
 }
 
-void SimMachine::RestartTaskbar() {
+void SimMachine::RestartTaskbar(bool broadcast) {
     icons_.clear();
+    if (!broadcast) return;
     const Uint message = RegisterWindowMessageA("TaskbarCreated");
     std::vector<Hwnd> windows = zorder_;
     for (Hwnd h : windows)
@@ -962,6 +963,12 @@ std::shared_ptr<SimMachine::Key> SimMachine::WalkOrMake(Hkey root, const std::st
     return key;
 }
 
+void SimMachine::MarkDeleted(Key &key) {
+    key.deleted = true;
+    for (auto &sub : key.subkeys)
+        MarkDeleted(*sub.second);
+}
+
 bool SimMachine::Denied(const Key &key) const {
     return DeniedPath(key.path);
 }
@@ -1077,6 +1084,9 @@ std::int32_t SimMachine::RegSetValueExA(Hkey key, const char *name, Dword type, 
         // As Windows (and Wine): a string whose size leaves out the zero that follows it gets
         // the zero counted. The system reads that byte past the given size, so does this.
         if (type == REG_SZ && size > 0 && bytes[size - 1] != 0 && bytes[size] == 0) ++size;
+        // The Windows 95 family keeps a string as its text and one zero, whatever size was given.
+        if (type == REG_SZ && Windows95Family() && bytes != nullptr)
+            size = static_cast<Dword>(std::find(bytes, bytes + size, 0) - bytes) + 1;
         slot.second.type = type;
         slot.second.data.assign(bytes, bytes + (bytes != nullptr ? size : 0));
     }
@@ -1103,11 +1113,12 @@ std::int32_t SimMachine::RegDeleteKeyA(Hkey parent, const char *path) {
             key = it->second;
         }
     }
-    // As on NT: a key with subkeys is not deleted.
-    if (status == ERROR_SUCCESS && (!key->subkeys.empty() || Denied(*key))) status = ERROR_ACCESS_DENIED;
+    // NT refuses a key with subkeys; the Windows 95 family deletes it with all below it.
+    if (status == ERROR_SUCCESS && Denied(*key)) status = ERROR_ACCESS_DENIED;
+    if (status == ERROR_SUCCESS && !key->subkeys.empty() && !Windows95Family()) status = ERROR_ACCESS_DENIED;
     if (status == ERROR_SUCCESS) {
         where = key->path;
-        key->deleted = true;
+        MarkDeleted(*key);
         holder->subkeys.erase(Lower(key->name));
     }
     LogRegistry("deletekey", where, path, status);
@@ -1999,8 +2010,42 @@ Hfont SimMachine::ControlFont(Hwnd dialog, int id) const {
 
 // ---- Frames, system menus and toolbars ----
 
+// The monitor that shows most of `rect`, or else the one nearest to it; workArea without monitors.
+Rect SimMachine::WorkAreaAt(const Rect &rect) {
+    const Monitor *best = nullptr;
+    std::int64_t bestShown = -1;
+    std::int64_t bestGap = 0;
+    for (const Monitor &m : monitors) {
+        const std::int64_t w = std::min(rect.right, m.area.right) - std::max(rect.left, m.area.left);
+        const std::int64_t h = std::min(rect.bottom, m.area.bottom) - std::max(rect.top, m.area.top);
+        const std::int64_t shown = w > 0 && h > 0 ? w * h : 0;
+        const std::int64_t gap = std::max<std::int64_t>(0, -w) + std::max<std::int64_t>(0, -h);
+        if (shown > bestShown || (shown == 0 && bestShown == 0 && gap < bestGap)) {
+            best = &m;
+            bestShown = shown;
+            bestGap = gap;
+        }
+    }
+    return best != nullptr ? best->work : workArea;
+}
+
 int SimMachine::GetSystemMetrics(int index) {
+    Rect virtualScreen{0, 0, 0, 0};
+    for (const Monitor &m : monitors) {
+        virtualScreen.left = std::min(virtualScreen.left, m.area.left);
+        virtualScreen.top = std::min(virtualScreen.top, m.area.top);
+        virtualScreen.right = std::max(virtualScreen.right, m.area.right);
+        virtualScreen.bottom = std::max(virtualScreen.bottom, m.area.bottom);
+    }
     switch (index) {
+    case SM_XVIRTUALSCREEN:
+        return virtualScreen.left;
+    case SM_YVIRTUALSCREEN:
+        return virtualScreen.top;
+    case SM_CXVIRTUALSCREEN:
+        return virtualScreen.right - virtualScreen.left;
+    case SM_CYVIRTUALSCREEN:
+        return virtualScreen.bottom - virtualScreen.top;
     case SM_CXFRAME:
     case SM_CYFRAME:
         return sim::FrameWidth;

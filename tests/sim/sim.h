@@ -268,6 +268,13 @@ class SimMachine : public WindowPort,
     std::int32_t MinAnimate() const { return minAnimate_; }
     void SetMinAnimate(std::int32_t value) { minAnimate_ = value; }
     Rect workArea = {0, 0, 1024, 748};
+    // The monitors of a system that has a virtual screen (Windows 98 and 2000 on), the primary
+    // one first; none on Windows 95 and NT 4.0, where workArea is the only one.
+    struct Monitor {
+        Rect area;
+        Rect work;
+    };
+    std::vector<Monitor> monitors;
     std::vector<SimParameterCall> parameterCalls;
 
     // ---- Messages: test side ----
@@ -306,8 +313,9 @@ class SimMachine : public WindowPort,
     std::size_t blockedCalls = 0;
     std::size_t answerChecks = 0; // SendMessageTimeoutA calls
     // The shell restarts: every notification icon is gone, and the registered message
-    // "TaskbarCreated" is sent to each top-level window.
-    void RestartTaskbar();
+    // "TaskbarCreated" is sent to each top-level window, except by the shells of Windows 95
+    // and NT 4.0 as they came (broadcast false), which say nothing.
+    void RestartTaskbar(bool broadcast = true);
 
     // ---- Registry: test side ----
     bool KeyExists(Hkey root, const std::string &path) const;
@@ -348,8 +356,10 @@ class SimMachine : public WindowPort,
     static int IconId(Hicon icon); // -1 for anything LoadIconA did not make
     void SetUserDefaultLCID(Uint lcid) { lcid_ = lcid; }
     // What GetVersion answers (the high bit set on the Windows 95 family; NT 4 by default) and
-    // the two directories, which may be made longer than any buffer.
+    // the two directories, which may be made longer than any buffer. The registry follows the
+    // family: strings and key deletion differ (RegSetValueExA, RegDeleteKeyA).
     Dword version = 0x05650004;
+    bool Windows95Family() const { return (version & 0x80000000u) != 0; }
     std::string windowsDirectory = "C:\\WINNT";
     std::string systemDirectory = "C:\\WINNT\\system32";
 
@@ -430,6 +440,7 @@ class SimMachine : public WindowPort,
     Hwnd CreateWindowExA(Dword exStyle, const char *className, const char *title, Dword style, int x, int y,
                          int width, int height, Hwnd parent, int id) override;
     int GetSystemMetrics(int index) override;
+    Rect WorkAreaAt(const Rect &rect) override;
     bool AdjustWindowRectEx(Rect *rect, std::uint32_t style, bool menu, std::uint32_t exStyle) override;
     Hwnd GetDesktopWindow() override;
     bool InvalidateRect(Hwnd window, const Rect *rect, bool erase) override;
@@ -559,6 +570,7 @@ class SimMachine : public WindowPort,
     std::int32_t OpenKey(bool create, Hkey parent, const char *path, Dword access, Hkey *result);
     std::shared_ptr<Key> WalkOrMake(Hkey root, const std::string &path);
     bool Denied(const Key &key) const;
+    static void MarkDeleted(Key &key); // with every key below it
     bool DeniedPath(const std::string &path) const;
     Hkey HandOut(std::shared_ptr<Key> key, Dword access);
     void LogRegistry(const char *operation, const std::string &path, const char *name, std::int32_t result);

@@ -470,6 +470,34 @@ TEST_F(SimRegistry, KeysWithSubkeysAreNotDeleted) {
     EXPECT_EQ(reg.RegDeleteKeyA(HkeyCurrentUser(), "Software\\Halvern\\Quillane"), ERROR_SUCCESS);
 }
 
+// The Windows 95 family: a key goes with everything below it, and a string is kept as its text
+// and one zero whatever size it was written with (NT keeps the size, as the tests above show).
+TEST_F(SimRegistry, TheWindows95FamilyDeletesWholeTreesAndKeepsStringsShort) {
+    sim.version = 0xC0000004;
+    sim.CreateKey(HkeyCurrentUser(), "Software\\Halvern\\Quillane\\Desktop3\\Deeper");
+    Hkey open = Create("Software\\Halvern\\Quillane\\Desktop3\\Deeper");
+    Hkey key = Create("Software\\Strings");
+    char field[33] = "Title";
+    EXPECT_EQ(reg.RegSetValueExA(key, "Padded", REG_SZ, field, sizeof field), ERROR_SUCCESS);
+    EXPECT_EQ(reg.RegSetValueExA(key, "Bare", REG_SZ, field, 5), ERROR_SUCCESS);
+    const char wallpaper[260] = {};
+    EXPECT_EQ(reg.RegSetValueExA(key, "Empty", REG_SZ, wallpaper, sizeof wallpaper), ERROR_SUCCESS);
+    const std::uint32_t number = 7;
+    EXPECT_EQ(reg.RegSetValueExA(key, "Number", REG_DWORD, &number, 4), ERROR_SUCCESS);
+    reg.RegCloseKey(key);
+    EXPECT_EQ(sim.Value(HkeyCurrentUser(), "Software\\Strings", "Padded")->data,
+              (std::vector<std::uint8_t>{'T', 'i', 't', 'l', 'e', 0}));
+    EXPECT_EQ(sim.Value(HkeyCurrentUser(), "Software\\Strings", "Bare")->data.size(), 6u);
+    EXPECT_EQ(sim.Value(HkeyCurrentUser(), "Software\\Strings", "Empty")->data.size(), 1u);
+    EXPECT_EQ(sim.Value(HkeyCurrentUser(), "Software\\Strings", "Number")->data.size(), 4u);
+
+    EXPECT_EQ(reg.RegDeleteKeyA(HkeyCurrentUser(), "Software\\Halvern\\Quillane"), ERROR_SUCCESS);
+    EXPECT_FALSE(sim.KeyExists(HkeyCurrentUser(), "Software\\Halvern\\Quillane"));
+    EXPECT_TRUE(sim.KeyExists(HkeyCurrentUser(), "Software\\Halvern"));
+    EXPECT_EQ(reg.RegSetValueExA(open, "HotKey", REG_DWORD, &number, 4), sim::ERROR_KEY_DELETED);
+    reg.RegCloseKey(open);
+}
+
 TEST_F(SimRegistry, AccessRightsOfHandlesAndUsersAreEnforced) {
     sim.SetText(HkeyCurrentUser(), "Control Panel\\desktop", "Wallpaper", "");
     Hkey query = nullptr;

@@ -66,15 +66,18 @@ TEST(FloatingWindow, FirstStartPlacesOneRowAtTheTopRightAndAStoredPlaceIsKeptWhi
     EXPECT_EQ(Shown(m), "[200] 201 202 ");
     EXPECT_TRUE(m.sim.IsVisible(m.app.FloatingWindow));
 
-    // Inside the screen: exactly where it was. Caption out of reach: as at a first start.
-    // Partly outside: pulled in, against the edges it crossed.
+    // Some of the caption in the work area: exactly where it was, also partly outside it or
+    // over the taskbar. Caption out of reach (the frame alone does not count): as at a first
+    // start.
     struct Case {
         std::int32_t x, y, left, top;
     };
     const std::int32_t height = Size(r).y;
-    for (Case c : {Case{300, 200, 300, 200}, Case{-500, 3000, sim::ScreenWidth - Size(r).x, 0},
-                   Case{300, -height + 2, sim::ScreenWidth - Size(r).x, 0}, Case{-20, 700, 0, 748 - height},
-                   Case{1000, -5, sim::ScreenWidth - Size(r).x, 0}}) {
+    const std::int32_t right = sim::ScreenWidth - Size(r).x;
+    for (Case c :
+         {Case{300, 200, 300, 200}, Case{-500, 3000, right, 0}, Case{300, -height + 2, right, 0},
+          Case{-20, 700, -20, 700}, Case{1000, -5, 1000, -5}, Case{300, 748 - sim::FrameWidth, right, 0},
+          Case{sim::ScreenWidth - sim::FrameWidth, 300, right, 0}}) {
         SCOPED_TRACE(std::to_string(c.x) + ", " + std::to_string(c.y));
         Machine stored;
         stored.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingX", static_cast<std::uint32_t>(c.x));
@@ -92,34 +95,50 @@ TEST(FloatingWindow, FirstStartPlacesOneRowAtTheTopRightAndAStoredPlaceIsKeptWhi
     EXPECT_EQ(top.sim.Position(top.app.FloatingWindow).right, sim::ScreenWidth);
 }
 
-// The window at the top right, as a first start leaves it: more desktops, fewer and other
-// rows keep it against the right edge and its caption on the screen; at the bottom edge it
-// grows upwards; in the middle of the screen it keeps its corner.
-TEST(FloatingWindow, SizesTheProgramGivesKeepTheWindowOnTheScreen) {
+// The caption and the buttons: the window inside its frame.
+Rect Inner(const Rect &r) {
+    return Rect{r.left + sim::FrameWidth, r.top + sim::FrameWidth, r.right - sim::FrameWidth,
+                r.bottom - sim::FrameWidth};
+}
+
+// The window at the top right, as a first start leaves it. A desktop more keeps the left edge
+// and would push the window past the screen's edge: it moves left just enough for its caption
+// and buttons; a deletion keeps the left edge where it is; a row change keeps the centre and
+// moves only where the caption would leave the screen. In the middle of the screen nothing
+// moves; at the bottom edge the window moves up just enough.
+TEST(FloatingWindow, SizesTheProgramGivesKeepTheirAnchorAndMoveOnlyToStayReachable) {
     Machine m;
     StartFloating(m, 3);
+    const Rect first = m.sim.Position(m.app.FloatingWindow);
     auto inside = [&](const char *what) {
         SCOPED_TRACE(what);
         const Rect r = m.sim.Position(m.app.FloatingWindow);
-        EXPECT_EQ(r.right, sim::ScreenWidth);
-        EXPECT_GE(r.top, 0);
-        EXPECT_LE(r.bottom, 748);
+        const Rect in = Inner(r);
+        EXPECT_GE(in.left, 0);
+        EXPECT_LE(in.right, sim::ScreenWidth);
+        EXPECT_GE(in.top, 0);
+        EXPECT_LE(in.bottom, 748);
         EXPECT_EQ(Size(r).x, m.app.RowSizes[m.app.RowsFloating].width);
     };
     Rect p = Drag(m, WMSZ_BOTTOM, 10, m.app.RowSizes[3].height + 1);
     EXPECT_EQ(m.app.RowsFloating, 8);
-    EXPECT_EQ(p.top, 0);
-    EXPECT_EQ(p.right, sim::ScreenWidth);
+    EXPECT_EQ(Inner(p).top, 0); // centred, it would begin above the screen
+    EXPECT_LE(std::abs(Centre(p).x - Centre(first).x), 1);
     Apply(m, p);
     Apply(m, Drag(m, WMSZ_TOP, 10, 1));
     inside("back to one row");
+    EXPECT_EQ(m.sim.Position(m.app.FloatingWindow).right, sim::ScreenWidth);
     for (int n = 4; n <= 8; ++n) {
         m.Command(110);
         ASSERT_EQ(m.app.DesktopCount(), n);
         inside("created");
+        EXPECT_EQ(Inner(m.sim.Position(m.app.FloatingWindow)).right, sim::ScreenWidth);
     }
+    const Rect eight = m.sim.Position(m.app.FloatingWindow);
     m.Command(112);
     inside("deleted");
+    EXPECT_EQ(m.sim.Position(m.app.FloatingWindow).left, eight.left);
+    EXPECT_EQ(m.sim.Position(m.app.FloatingWindow).top, eight.top);
 
     Machine bottom;
     bottom.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingX", 300);
@@ -130,11 +149,11 @@ TEST(FloatingWindow, SizesTheProgramGivesKeepTheWindowOnTheScreen) {
     bottom.Command(110);
     ASSERT_EQ(bottom.app.RowsFloating, 4);
     Rect r = bottom.sim.Position(bottom.app.FloatingWindow);
-    EXPECT_EQ(r.bottom, 748);
+    EXPECT_EQ(Inner(r).bottom, 748);
     EXPECT_GT(Size(r).y, height);
     EXPECT_EQ(r.left, 300);
     r = Drag(bottom, WMSZ_RIGHT, 500, Size(r).y);
-    EXPECT_EQ(r.bottom, 748);
+    EXPECT_LE(Inner(r).bottom, 748);
     EXPECT_EQ(bottom.app.RowsFloating, 1);
 
     Machine middle;
@@ -146,6 +165,75 @@ TEST(FloatingWindow, SizesTheProgramGivesKeepTheWindowOnTheScreen) {
     r = middle.sim.Position(middle.app.FloatingWindow);
     EXPECT_EQ(r.left, 300);
     EXPECT_EQ(r.top, 200);
+}
+
+// A second monitor to the right of the primary one, taller and without a taskbar, and a third
+// to its left: a place on either is kept at start-up and through every size, which moves the
+// window only to keep it on the monitor it is on. Without monitors' calls (Windows 95, NT 4.0)
+// or once the monitor is gone, the same place counts as out of reach.
+TEST(FloatingWindow, APlaceOnAnyMonitorIsKeptAndSizesStayOnThatMonitor) {
+    const std::vector<SimMachine::Monitor> monitors = {
+        {Rect{0, 0, 1024, 768}, Rect{0, 0, 1024, 748}},
+        {Rect{1024, 0, 2304, 1024}, Rect{1024, 0, 2304, 1024}},
+        {Rect{-1280, 0, 0, 1024}, Rect{-1280, 0, 0, 1024}},
+    };
+    auto started = [&](Machine &m, std::int32_t x, std::int32_t y, bool withMonitors, int rows = 0) {
+        if (withMonitors) m.sim.monitors = monitors;
+        m.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingX", static_cast<std::uint32_t>(x));
+        m.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingY", static_cast<std::uint32_t>(y));
+        StartFloating(m, 3, rows);
+        return m.sim.Position(m.app.FloatingWindow);
+    };
+    {
+        Machine m;
+        m.sim.monitors = monitors;
+        EXPECT_EQ(m.sim.GetSystemMetrics(SM_XVIRTUALSCREEN), -1280);
+        EXPECT_EQ(m.sim.GetSystemMetrics(SM_CXVIRTUALSCREEN), 2304 + 1280);
+        EXPECT_EQ(m.sim.GetSystemMetrics(SM_CYVIRTUALSCREEN), 1024);
+    }
+
+    // Partly past the second monitor's right edge and below the primary screen's bottom: kept.
+    Machine m;
+    Rect r = started(m, 2250, 950, true);
+    EXPECT_EQ(r.left, 2250);
+    EXPECT_EQ(r.top, 950);
+    const std::int32_t width = Size(r).x;
+    ASSERT_GT(Inner(r).right, 2304);
+    ASSERT_LE(Inner(r).bottom, 1024);
+    m.Command(110); // the left edge kept would leave the buttons past the edge: left, just enough
+    r = m.sim.Position(m.app.FloatingWindow);
+    EXPECT_GT(Size(r).x, width);
+    EXPECT_EQ(Inner(r).right, 2304);
+    EXPECT_EQ(r.top, 950);
+    const Rect four = r;
+    m.Command(112);
+    r = m.sim.Position(m.app.FloatingWindow);
+    EXPECT_EQ(r.left, four.left);
+    EXPECT_EQ(r.top, 950);
+    Rect p = Drag(m, WMSZ_BOTTOM, 10, m.app.RowSizes[3].height + 1); // taller, centred: up just enough
+    EXPECT_EQ(m.app.RowsFloating, 8);
+    EXPECT_EQ(Inner(p).bottom, 1024);
+    EXPECT_GE(Inner(p).left, 1024);
+    EXPECT_LE(Inner(p).right, 2304);
+
+    Machine left;
+    r = started(left, -700, 950, true, 1);
+    EXPECT_EQ(r.left, -700);
+    EXPECT_EQ(r.top, 950);
+    left.Command(110);
+    r = left.sim.Position(left.app.FloatingWindow);
+    EXPECT_EQ(r.left, -700);
+    EXPECT_EQ(r.top, 950);
+    EXPECT_LE(Inner(r).right, 0);
+
+    // No virtual screen, or no monitor there any more: the top right of the primary screen.
+    for (bool withMonitors : {false, true}) {
+        Machine gone;
+        if (withMonitors) gone.sim.monitors = {monitors[0]};
+        r = started(gone, 2100, 900, false);
+        EXPECT_EQ(r.right, sim::ScreenWidth);
+        EXPECT_EQ(r.top, 0);
+    }
 }
 
 // Alt+F4 or another program's WM_CLOSE would leave the user without the desktops' buttons.

@@ -111,6 +111,8 @@ class RandomWorld {
         trail_.clear();
         m_ = std::make_unique<Machine>();
         Sim().recordCalls = false;
+        // Half the machines keep the Windows 95 family's registry.
+        if (Chance(2)) Sim().version = 0xC0000004;
         sinceStart_ = 0;
         quitChecked_ = false;
         const int count = 2 + Pick(4);
@@ -416,9 +418,13 @@ class RandomWorld {
         Sim().SetHung(w->window, false);
     }
 
+    // Half the time as on Windows 95 and NT 4.0 as they came: no broadcast, and the user gets
+    // the icons back by starting the program again.
     void TaskbarRestart() {
-        Note("taskbar restarts");
-        Sim().RestartTaskbar();
+        const bool broadcast = Chance(2);
+        Note(broadcast ? "taskbar restarts" : "taskbar restarts silently, then a second start");
+        Sim().RestartTaskbar(broadcast);
+        if (!broadcast) Sim().PostMessageA(Main(), WM_COMMAND, 101, 0);
         if (depth_ == 0) Sim().PumpMessages();
     }
 

@@ -244,6 +244,60 @@ TEST(Taskbar, IconsComeBackWhenTheTaskbarRestarts) {
     EXPECT_EQ(m.sim.NotifyIcon(m.app.MainWindow, 0)->callbackMessage, UM_DESKTOP(2));
 }
 
+// A taskbar that restarts without the broadcast: a second start puts the lost icons back and
+// shows the About box; where the icons are still there it only brings them up to date.
+TEST(Taskbar, ASecondStartBringsBackIconsTheTaskbarLostSilently) {
+    for (int mode : {1, 2}) {
+        SCOPED_TRACE(mode);
+        Machine m;
+        m.StoreDesktops({"One", "Two", "Three"});
+        m.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "Display", static_cast<std::uint32_t>(mode));
+        m.Start();
+        m.Show(3);
+        m.sim.RestartTaskbar(false);
+        EXPECT_TRUE(m.sim.NotifyIcons().empty());
+        m.sim.PumpMessages();
+        EXPECT_TRUE(m.sim.NotifyIcons().empty()); // nothing told the program
+
+        m.sim.notifyCalls.clear();
+        std::size_t iconsUnderTheBox = 0;
+        m.sim.ScriptDialog([&](SimMachine &sim, Hwnd box) {
+            iconsUnderTheBox = sim.NotifyIcons().size();
+            sim.CloseDialog(box);
+        });
+        m.sim.PostMessageA(m.app.MainWindow, WM_COMMAND, 101, 0);
+        m.sim.PumpMessages();
+        EXPECT_EQ(m.sim.dialogRuns.size(), 1u);
+        EXPECT_EQ(iconsUnderTheBox, mode == 1 ? 3u : 1u); // back before the box shows
+        if (mode == 1) {
+            ASSERT_EQ(m.sim.NotifyIcons().size(), 3u);
+            for (Uint n = 1; n <= 3; ++n) {
+                const SimIcon *icon = m.sim.NotifyIcon(m.app.MainWindow, n);
+                ASSERT_NE(icon, nullptr);
+                EXPECT_EQ(SimMachine::IconId(icon->icon), n == 3 ? 10 : 11);
+                EXPECT_EQ(icon->tip, Title(m, static_cast<int>(n)));
+                EXPECT_EQ(icon->callbackMessage, UM_DESKTOP(static_cast<int>(n)));
+            }
+        } else {
+            ASSERT_EQ(m.sim.NotifyIcons().size(), 1u);
+            EXPECT_EQ(m.sim.NotifyIcon(m.app.MainWindow, 0)->callbackMessage, UM_DESKTOP(3));
+        }
+        const std::size_t added = m.sim.NotifyIcons().size();
+
+        // A third start with the icons in place: each is modified, none added twice.
+        m.sim.notifyCalls.clear();
+        m.sim.PostMessageA(m.app.MainWindow, WM_COMMAND, 101, 0);
+        m.sim.PumpMessages();
+        EXPECT_EQ(m.sim.dialogRuns.size(), 2u);
+        EXPECT_EQ(m.sim.NotifyIcons().size(), added);
+        EXPECT_EQ(m.sim.notifyCalls.size(), added);
+        for (const SimNotifyCall &call : m.sim.notifyCalls) {
+            EXPECT_EQ(call.message, NIM_MODIFY);
+            EXPECT_TRUE(call.result);
+        }
+    }
+}
+
 // WM_CLOSE (as an uninstall start posts it) inside each modal loop of the program and inside a
 // switch, with desktop 3 shown: the program ends with desktop 1 on the screen, its pop-up where
 // it stood, no icon, and nothing the open question or dialog was about changed afterwards.

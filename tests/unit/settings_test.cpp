@@ -164,6 +164,44 @@ TEST(Settings, EverythingSavedIsLoadedBackByTheNextRun) {
     EXPECT_EQ(Number(m.sim, Settings, "Desktop"), 2u);
 }
 
+// Windows 95 keeps each string as its text and one zero, NT the whole field; both load back
+// what the program stored, and each save leaves exactly its desktops' subkeys (a surplus subkey
+// that holds a key of someone else's goes on 95, and stays on NT, which refuses it).
+TEST(Settings, BothSystemFamiliesLoadBackWhatWasStored) {
+    for (Dword version : {0x05650004u, 0xC0000004u}) {
+        const bool windows95 = (version & 0x80000000u) != 0;
+        SCOPED_TRACE(windows95 ? "Windows 95" : "NT 4.0");
+        Machine m;
+        m.sim.version = version;
+        SetLive(m.sim, "C:\\one.bmp", "(None)", "1", "10");
+        m.Start();
+        m.Command(110);
+        std::strcpy(m.app.Record(3).DesktopTitle, "A title of exactly 32 characters");
+        m.app.Record(2).HotKey = VK_F1 + 1;
+        m.sim.CreateKey(HkeyCurrentUser(), Settings + "\\Desktop5\\Theirs");
+        SaveSettings(m.app, SaveDesktopSet);
+
+        EXPECT_TRUE(Stored(m.sim, Sub(3), "DesktopTitle", REG_SZ, 33));
+        EXPECT_TRUE(Stored(m.sim, Sub(1), "DesktopTitle", REG_SZ, windows95 ? 10 : 33));
+        EXPECT_TRUE(Stored(m.sim, Sub(1), "Wallpaper", REG_SZ, windows95 ? 11 : 260));
+        EXPECT_TRUE(Stored(m.sim, Sub(2), "WallpaperStyle", REG_SZ, 3));
+        EXPECT_TRUE(Stored(m.sim, Sub(2), "TileWallpaper", REG_SZ, 2));
+        EXPECT_TRUE(Stored(m.sim, Settings, "Wallpaper", REG_DWORD, 1));
+        EXPECT_EQ(m.sim.KeyExists(HkeyCurrentUser(), Sub(5)), !windows95);
+
+        AppState again;
+        LoadAgain(m.sim, again);
+        EXPECT_EQ(again.DesktopCount(), 3);
+        for (int n = 1; n <= 3; ++n) {
+            SCOPED_TRACE(n);
+            EXPECT_STREQ(again.Record(n).DesktopTitle, m.app.Record(n).DesktopTitle);
+            EXPECT_STREQ(again.Record(n).Wallpaper, "C:\\one.bmp");
+            EXPECT_STREQ(again.Record(n).WallpaperStyle, "10");
+            EXPECT_EQ(again.Record(n).HotKey, m.app.Record(n).HotKey);
+        }
+    }
+}
+
 TEST(Settings, MissingValuesAndSubkeysKeepTheirDefaults) {
     Machine m;
     SetLive(m.sim, "C:\\live.bmp", "(None)", "0", "0");

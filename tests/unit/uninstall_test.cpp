@@ -155,6 +155,34 @@ TEST(Uninstall, RemovesSettingsAndAutostartAndPointsTheEntryAtTheSecondPhase) {
     }
 }
 
+// On Windows 95 the removal entry names setupx.dll through rundll.exe in the Windows folder;
+// the settings go there too, a subkey some other program left under them included (NT keeps
+// the settings key then, since it refuses a key that still has subkeys).
+TEST(Uninstall, BothSystemFamiliesLeaveWhatTheirSecondPhaseNeeds) {
+    for (Dword version : {0x05650004u, Windows95}) {
+        const bool windows95 = version == Windows95;
+        SCOPED_TRACE(windows95 ? "Windows 95" : "NT 4.0");
+        Installed m;
+        m.sim.version = version;
+        m.sim.windowsDirectory = windows95 ? "C:\\WINDOWS" : "C:\\WINNT";
+        m.sim.systemDirectory = windows95 ? "C:\\WINDOWS\\SYSTEM" : "C:\\WINNT\\system32";
+        m.sim.CreateKey(HkeyCurrentUser(), DesktopPath(2) + "\\Theirs");
+        EXPECT_EQ(m.Uninstall(), 0);
+        EXPECT_FALSE(m.sim.KeyExists(HkeyCurrentUser(), DesktopPath(1)));
+        EXPECT_EQ(m.sim.KeyExists(HkeyCurrentUser(), SettingsPath), !windows95);
+        EXPECT_EQ(m.sim.ValueNames(HkeyLocalMachine(), RunPath), std::vector<std::string>{"Other"});
+        Dword size = 0;
+        const std::string line =
+            windows95 ? Line95(m.sim.windowsDirectory, m.sim.systemDirectory) : LineNT(m.sim.systemDirectory);
+        EXPECT_EQ(m.Removal("UninstallString", size), line + '\0');
+        EXPECT_EQ(size, windows95 ? 111u : line.size() + 1);
+        EXPECT_EQ(m.Removal("DisplayName", size),
+                  std::string("Quillane v2.0 - uninstall not complete") + '\0');
+        EXPECT_EQ(m.sim.messageBoxes.size(), 1u);
+        EXPECT_EQ(m.sim.OpenKeyCount(), 0u);
+    }
+}
+
 // A user without rights on the machine's keys: the settings still go and the message still
 // comes. A system directory too long for a whole line keeps the installed command.
 TEST(Uninstall, WhatCannotBeWrittenIsLeftAsItWas) {

@@ -38,13 +38,15 @@
 //   floating                          the floating window: "rect L T R B", "rows N" (the
 //                                     toolbar's height in buttons), "toolbar L T R B",
 //                                     "button W H", "shown IDS", "pressed IDS",
-//                                     "visible 0|1", "topmost 0|1", one per line
+//                                     "visible 0|1", "topmost 0|1", "frame CX CY" (the
+//                                     sizing frame's width and height), one per line
 //   sizing EDGE L T R B               WM_SIZING to the floating window; prints the rect it chose
 //   habits PREFIX                     PREFIXHider, overlapped, which its program hides when it
 //                                     is minimised (as Wine's Task Manager does), and
 //                                     PREFIXRefuser, a pop-up at 200, 150 that restores itself
 //                                     in WM_SIZE when minimised; "ready"; message loop
 //   where TITLE                       "x=L y=T visible=0|1 iconic=0|1" of the titled window
+//   version                           the Windows GetVersion reports: "4.0 windows95", "5.1 nt"
 //
 // Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
 #include <windows.h>
@@ -795,6 +797,7 @@ int Floating() {
     Out("shown%s\npressed%s\n", shown.c_str(), pressed.c_str());
     Out("visible %d\ntopmost %d\n", IsWindowVisible(w) ? 1 : 0,
         (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 1 : 0);
+    Out("frame %d %d\n", GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME));
     return 0;
 }
 
@@ -805,6 +808,12 @@ int Sizing(char **numbers) {
            static_cast<LONG>(Number(numbers[3])), static_cast<LONG>(Number(numbers[4]))};
     SendMessageA(w, WM_SIZING, Number(numbers[0]), reinterpret_cast<LPARAM>(&r));
     Out("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+}
+
+int Version() {
+    const DWORD v = GetVersion();
+    Out("%lu.%lu %s\n", v & 0xFF, (v >> 8) & 0xFF, (v & 0x80000000) != 0 ? "windows95" : "nt");
     return 0;
 }
 
@@ -886,5 +895,6 @@ int main(int argc, char **argv) {
     if (command == "sizing" && args(5)) return Sizing(argv + 2);
     if (command == "habits" && args(1)) return Habits(argv[2]);
     if (command == "where" && args(1)) return Where(argv[2]);
+    if (command == "version") return Version();
     return Usage();
 }

@@ -92,12 +92,43 @@ run_test_program() {
 SCENARIO_NAMES=()
 SCENARIO_FUNCTIONS=()
 SCENARIO_ARGUMENTS=()
+SCENARIO_VERSIONS=()
 
 add_scenario() {
     SCENARIO_NAMES+=("$1")
     SCENARIO_FUNCTIONS+=("$2")
     SCENARIO_ARGUMENTS+=("${3:-}")
+    SCENARIO_VERSIONS+=("${4:-}")
 }
+
+# The systems the program is shipped for, besides Wine's default one: a prefix told to be one
+# of them (HKCU\Software\Wine, "Version") reports it to every program, and keeps some of its
+# ways (the Windows 95 registry's strings, for one).
+WINDOWS_VERSIONS=(win95 nt40)
+# The Windows a scenario runs under: "" for Wine's default, or one of WINDOWS_VERSIONS.
+WINDOWS_VERSION=""
+
+# add_version_runs NAME[:VERSION]...: the scenarios whose outcome depends on the system run
+# again under each of WINDOWS_VERSIONS (or only VERSION), as NAME-win95 and NAME-nt40.
+add_version_runs() {
+    local name i version versions
+    for name in "$@"; do
+        versions=("${WINDOWS_VERSIONS[@]}")
+        if [[ $name == *:* ]]; then
+            versions=("${name#*:}")
+            name=${name%%:*}
+        fi
+        for i in "${!SCENARIO_NAMES[@]}"; do
+            [[ ${SCENARIO_NAMES[$i]} == "$name" && -z ${SCENARIO_VERSIONS[$i]} ]] || continue
+            for version in "${versions[@]}"; do
+                add_scenario "$name-$version" "${SCENARIO_FUNCTIONS[$i]}" "${SCENARIO_ARGUMENTS[$i]}" "$version"
+            done
+        done
+    done
+}
+
+# windows_95_family: the current scenario runs under Windows 95 (its family's rules apply).
+windows_95_family() { [[ $WINDOWS_VERSION == win95 ]]; }
 
 shopt -s nullglob
 PROGRAMS=("$BUILD"/tests/wine/*_test.exe)
@@ -135,6 +166,7 @@ echo "Wine session on $DISPLAY, ready in $(ws_elapsed "$started") s: $(basename 
 
 SHOTS=$BUILD/tests/wine/screenshots
 SUMMARY=()
+declare -A VERSIONS_RAN=()
 for i in "${!SCENARIO_NAMES[@]}"; do
     name=${SCENARIO_NAMES[$i]}
     selected "$name" || continue
@@ -144,6 +176,14 @@ for i in "${!SCENARIO_NAMES[@]}"; do
     SCENARIO_PASSED=0
     SCENARIO_FAILED=0
     new_prefix "$name"
+    WINDOWS_VERSION=${SCENARIO_VERSIONS[$i]}
+    if [[ -n $WINDOWS_VERSION ]]; then
+        wine reg add 'HKCU\Software\Wine' /v Version /d "$WINDOWS_VERSION" /f </dev/null >/dev/null 2>&1
+        wine_run 30 "$BUILD/tests/wine/driver.exe" version
+        expect_eq "$(cat "$WINE_OUT")" "4.0 $([[ $WINDOWS_VERSION == win95 ]] && echo windows95 || echo nt)" \
+            "programs of the prefix see $WINDOWS_VERSION"
+    fi
+    VERSIONS_RAN[${WINDOWS_VERSION:-default}]=1
     "${SCENARIO_FUNCTIONS[$i]}" ${SCENARIO_ARGUMENTS[$i]:+"${SCENARIO_ARGUMENTS[$i]}"} ||
         fail "scenario $name stopped with exit code $?"
     if [[ $SCENARIO_FAILED != 0 ]]; then
@@ -163,5 +203,8 @@ done
 wine_session_stop
 echo
 printf '%s\n' "${SUMMARY[@]}"
+# Wine's default first, then the shipped-for systems that ran.
+echo "Windows versions: $(printf '%s\n' "${!VERSIONS_RAN[@]}" | sort | sed "s/^default$/Wine's default/" |
+    paste -sd, - | sed 's/,/, /g')"
 echo "$TOTAL_PASSED passed, $TOTAL_FAILED failed"
 [[ $TOTAL_FAILED == 0 ]]

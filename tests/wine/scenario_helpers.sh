@@ -189,6 +189,16 @@ pg_value() {
 # what it read last.
 pg_wait_value() { pg_until "$3" 40 0.25 pg_value "$1" "$2"; }
 
+# pg_sz FIELD TEXT: how pg_value shows a string the program wrote as a whole field of FIELD
+# bytes: NT keeps the size written, the Windows 95 family the text and one zero.
+pg_sz() {
+    if windows_95_family; then
+        printf 'type=1 size=%d text="%s"\n' $((${#2} + 1)) "$2"
+    else
+        printf 'type=1 size=%d text="%s"\n' "$1" "$2"
+    fi
+}
+
 # pg_names reg-keys|reg-values KEY: the names sorted, on one line.
 pg_names() {
     pg_drv "$1" "$2" || { echo missing; return; }

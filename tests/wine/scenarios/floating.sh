@@ -192,11 +192,13 @@ fl_scenario_system_menu() {
     pg_close
 }
 
-# fl_inside: the whole window within the 1024 pixels' width and its caption below the top.
+# fl_inside: the caption and the buttons (the window inside its sizing frame) within the work
+# area above the taskbar.
 fl_inside() {
-    local l t r b
+    local l t r b x y
     read -r l t r b <<<"$(fl_get rect)"
-    ((l >= 0 && r <= 1024 && t >= 0 && b <= 768))
+    read -r x y <<<"$(fl_get frame)"
+    ((l + x >= 0 && r - x <= 1024 && t + y >= 0 && b - y <= 748))
 }
 
 # fl_caption_keys KEYS...: a click on the caption, then the keys to the window's own X window.
@@ -210,10 +212,10 @@ fl_caption_keys() {
 }
 
 # Neither Alt+F4 nor another program's WM_CLOSE takes the window away; five created desktops
-# widen it towards the left from the top right corner; dragging its bottom edge at y = 0 grows
-# it downwards, its caption still on the screen.
+# widen it towards the left from the top right corner, just enough to keep its buttons on the
+# screen; dragging its bottom edge at y = 0 grows it downwards, its caption still at the top.
 fl_scenario_on_screen() {
-    local l t r b n
+    local l t r b n x y
     expect "quillane.exe starts in mode 3 with 3 desktops" fl_start 3
     expect "Alt+F4 pressed on it" fl_caption_keys alt+F4
     pg_drv post QuillaneFloating "$WM_CLOSE" 0 0
@@ -224,7 +226,8 @@ fl_scenario_on_screen() {
     for n in 4 5 6 7 8; do pg_drv send Quillane "$WM_COMMAND" "$IDM_CREATE_DESKTOP" 0; done
     expect "eight buttons" fl_wait shown "200 201 202 203 204 205 206 207"
     read -r l t r b <<<"$(fl_get rect)"
-    expect_eq "$r $t" "1024 0" "still at the top right"
+    read -r x y <<<"$(fl_get frame)"
+    expect_eq "$((r - x)) $t" "1024 0" "still at the top right, only its frame past the edge"
     expect "inside the screen after five new desktops" fl_inside
     pg_close
 
@@ -233,7 +236,8 @@ fl_scenario_on_screen() {
     fl_drag $(((l + r) / 2)) $((b - 2)) 0 90
     expect "more rows after dragging the bottom edge" fl_poll test "$(fl_get rows)" -gt 1
     read -r l t r b <<<"$(fl_get rect)"
-    expect_eq "$t" 0 "the caption still at the top of the screen"
+    read -r x y <<<"$(fl_get frame)"
+    expect_eq "$((t + y))" 0 "the caption still at the top of the screen"
     expect "inside the screen after the drag" fl_inside
     pg_close
     expect_eq "$WINE_RC" 0 "exit code after WM_CLOSE"

@@ -24,6 +24,10 @@ in_places() {
     IN_REMOVAL="$2\\$IN_WINDOWS_KEY\\Uninstall\\Quillane"
     IN_EXE="$IN_SYSTEM\\Shellext\\quillane.exe"
     IN_SECOND_PHASE="$IN_SYSTEM\\rundll32.exe syssetup.dll,SetupInfObjectInstallAction DefaultUninstall 4 $IN_SYSTEM\\Shellext\\quillane.inf"
+    # The Windows 95 family's setup engine, run from the Windows folder.
+    if windows_95_family; then
+        IN_SECOND_PHASE="C:\\windows\\rundll.exe setupx.dll,InstallHinfSection DefaultUninstall 4 $IN_SYSTEM\\Shellext\\quillane.inf"
+    fi
 }
 
 in_unix() { printf '%s/drive_c/%s\n' "$WINEPREFIX" "$(printf '%s' "${1#C:\\}" | tr '\\' /)"; }
@@ -117,6 +121,11 @@ in_second_phase() {
     program=${line%% *}
     arguments=${line#* }
     arguments=${arguments/syssetup.dll,SetupInfObjectInstallAction/setupapi.dll,InstallHinfSection}
+    # Nor has it Windows 95's 16-bit engine: the same section through rundll32 and setupapi.
+    if [[ $program == *'\rundll.exe' ]]; then
+        program="$IN_SYSTEM\\rundll32.exe"
+        arguments=${arguments/setupx.dll,/setupapi.dll,}
+    fi
     # shellcheck disable=SC2086 # the stored command's words
     wine_run 60 "$(in_unix "$program")" $arguments
     expect_eq "$WINE_RC" 0 "second phase: rundll32 exit code"
@@ -214,6 +223,7 @@ in_scenario_64bit_windows() {
 }
 
 add_scenario install-remove in_scenario_install_remove
+add_version_runs install-remove
 if [[ ${WS_ARCH:-win32} == win64 ]]; then
     add_scenario install-64bit-windows-win32 in_scenario_64bit_windows i686
     add_scenario install-64bit-windows-win64 in_scenario_64bit_windows x86_64

@@ -7,7 +7,7 @@
 
 # The settings a first run leaves: three values, two desktops with their titles.
 pg_check_first_run_settings() {
-    local word=$1 n key
+    local word=$1 n key name text
     expect_eq "$(pg_names reg-values "$PG_SETTINGS")" "Desktop RowsFloating Wallpaper" "values of the settings key"
     expect_eq "$(pg_value "$PG_SETTINGS" Desktop)" "type=4 size=4 data=02000000" "Desktop"
     expect_eq "$(pg_value "$PG_SETTINGS" Wallpaper)" "type=4 size=1 data=01" "Wallpaper flag, one byte"
@@ -17,12 +17,14 @@ pg_check_first_run_settings() {
         key="$PG_SETTINGS\\Desktop$n"
         expect_eq "$(pg_names reg-values "$key")" "DesktopTitle HotKey Pattern TileWallpaper Wallpaper WallpaperStyle" \
             "values of Desktop$n"
-        expect_eq "$(pg_value "$key" DesktopTitle)" "type=1 size=33 text=\"$word $n\"" "Desktop$n title"
+        expect_eq "$(pg_value "$key" DesktopTitle)" "$(pg_sz 33 "$word $n")" "Desktop$n title"
         expect_eq "$(pg_value "$key" HotKey)" "type=4 size=4 data=00000000" "Desktop$n HotKey"
-        expect_eq "$(pg_value "$key" Wallpaper)" 'type=1 size=260 text=""' "Desktop$n Wallpaper (the prefix's)"
-        expect_eq "$(pg_value "$key" Pattern)" 'type=1 size=260 text=""' "Desktop$n Pattern"
-        expect_eq "$(pg_value "$key" TileWallpaper | cut -d' ' -f1-2)" "type=1 size=2" "Desktop$n TileWallpaper"
-        expect_eq "$(pg_value "$key" WallpaperStyle | cut -d' ' -f1-2)" "type=1 size=2" "Desktop$n WallpaperStyle"
+        expect_eq "$(pg_value "$key" Wallpaper)" "$(pg_sz 260 "")" "Desktop$n Wallpaper (the prefix's)"
+        expect_eq "$(pg_value "$key" Pattern)" "$(pg_sz 260 "")" "Desktop$n Pattern"
+        for name in TileWallpaper WallpaperStyle; do
+            text=$(pg_value "$key" $name | sed 's/^.* text="//; s/"$//')
+            expect_eq "$(pg_value "$key" $name)" "$(pg_sz 2 "$text")" "Desktop$n $name"
+        done
     done
 }
 
@@ -271,3 +273,4 @@ add_scenario program-hotkey-switch pg_scenario_hotkey_switch
 add_scenario program-hotkey-taken pg_scenario_hotkey_taken
 add_scenario program-display-modes pg_scenario_display_modes
 add_scenario program-close pg_scenario_close_from_outside
+add_version_runs program-first-run-english program-icon-click

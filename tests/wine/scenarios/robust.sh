@@ -121,7 +121,8 @@ rb_scenario_hung_window() {
 }
 
 # The shell's "TaskbarCreated" after the icons were lost: they come back with the shown
-# desktop's picture and answer clicks; in mode 2 the single icon comes back.
+# desktop's picture and answer clicks; in mode 2 the single icon comes back. Then the same
+# losses without the broadcast, which a second start of the program repairs.
 rb_scenario_taskbar_created() {
     local current other
     expect "window T1" pg_windows T 1
@@ -157,7 +158,40 @@ rb_scenario_taskbar_created() {
     expect "the main icon opens the menu" pg_open_menu 0
     pg_keys Escape
     expect "menu closed" pg_menu_closed
+
+    # A taskbar that restarts without the broadcast (Windows 95 and NT 4.0 as they came): the
+    # user starts the program again, which puts the icons back and shows its About box.
+    expect "main icon deleted, nothing sent" pg_drv tray-delete Quillane 0
+    expect_eq "$(pg_wait_icons "0 0 0")" "0 0 0" "no icon left"
+    pg_second_start
+    expect_eq "$(pg_wait_icons "1 0 0")" "1 0 0" "a second start brings the main icon back"
+    rb_close_about
+    expect "the main icon opens the menu after it" pg_open_menu 0
+    pg_keys Escape
+    expect "menu closed" pg_menu_closed
+    pg_drv send Quillane "$WM_COMMAND" "$IDM_DISPLAY_TASKBAR" 0
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "two icons in mode 1"
+    expect "icons deleted, nothing sent" pg_drv tray-delete Quillane 1 2
+    expect_eq "$(pg_wait_icons "0 0 0")" "0 0 0" "no icons left"
+    pg_second_start
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "a second start brings both icons back"
+    rb_close_about
+    pg_shot # desktop 1 is shown since the click above
+    expect_eq "$(pg_icon_sig 0)" "$current" "icon 1 back with the current-desktop picture"
+    expect_eq "$(pg_icon_sig 1)" "$other" "icon 2 back with the other-desktop picture"
+    pg_second_start # the icons are there: none is added twice
+    rb_close_about
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "still two icons after a third start"
+    pg_click_icon 1
+    expect "icon 2 answers a click" pg_iconic 1 T1
     pg_stop
+}
+
+# rb_close_about: the About box a second start opened is there, and closes.
+rb_close_about() {
+    expect "the About box of the second start" pg_drv wait-window '#32770' 10
+    pg_drv post '#32770' "$WM_CLOSE" 0 0
+    expect "About box closed" pg_drv gone-window '#32770' 10
 }
 
 # rb_where TITLE: "x=L y=T visible=0|1 iconic=0|1" of the titled window.
@@ -278,6 +312,7 @@ add_scenario robust-delete-twice rb_scenario_delete_twice
 add_scenario robust-delete-six rb_scenario_delete_six
 add_scenario robust-hung-window rb_scenario_hung_window
 add_scenario robust-taskbar-created rb_scenario_taskbar_created
+add_version_runs robust-taskbar-created
 add_scenario robust-answer-cost rb_scenario_answer_cost
 add_scenario robust-close-in-question rb_scenario_close_in_question
 add_scenario robust-about-init-again rb_scenario_about_init_again
