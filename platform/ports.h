@@ -54,6 +54,9 @@ struct WindowPort {
     virtual bool SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy,
                               Uint flags) = 0;
     virtual bool GetWindowRect(Hwnd window, Rect *rect) = 0;
+    // Where a minimised window goes back to when restored, and its state.
+    virtual bool GetWindowPlacement(Hwnd window, WindowPlacement *placement) = 0;
+    virtual bool SetWindowPlacement(Hwnd window, const WindowPlacement *placement) = 0;
     virtual Hwnd GetTopWindow(Hwnd parent) = 0;
     virtual Hwnd GetWindow(Hwnd window, Uint relation) = 0;
     virtual bool SetForegroundWindow(Hwnd window) = 0;

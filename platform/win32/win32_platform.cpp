@@ -100,6 +100,13 @@ class Win32Platform final : public WindowPort,
         *rect = Rect{r.left, r.top, r.right, r.bottom};
         return ok != 0;
     }
+    bool GetWindowPlacement(Hwnd window, WindowPlacement *placement) override {
+        placement->length = sizeof(WINDOWPLACEMENT);
+        return ::GetWindowPlacement(window, reinterpret_cast<WINDOWPLACEMENT *>(placement)) != 0;
+    }
+    bool SetWindowPlacement(Hwnd window, const WindowPlacement *placement) override {
+        return ::SetWindowPlacement(window, reinterpret_cast<const WINDOWPLACEMENT *>(placement)) != 0;
+    }
     Hwnd GetTopWindow(Hwnd parent) override { return ::GetTopWindow(parent); }
     Hwnd GetWindow(Hwnd window, Uint relation) override { return ::GetWindow(window, relation); }
     bool SetForegroundWindow(Hwnd window) override { return ::SetForegroundWindow(window) != 0; }

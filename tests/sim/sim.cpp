@@ -593,6 +593,39 @@ bool SimMachine::GetWindowRect(Hwnd window, Rect *rect) {
     return true;
 }
 
+namespace {
+// Placements of windows without WS_EX_TOOLWINDOW are in workspace coordinates.
+Point WorkspaceOrigin(std::uint32_t exStyle, const Rect &work) {
+    return (exStyle & WS_EX_TOOLWINDOW) != 0 ? Point{0, 0} : Point{work.left, work.top};
+}
+} // namespace
+
+bool SimMachine::GetWindowPlacement(Hwnd window, WindowPlacement *placement) {
+    Window *w = Find(window);
+    if (w == nullptr || placement == nullptr) return false;
+    const Point o = WorkspaceOrigin(w->exStyle, workArea);
+    placement->flags = 0;
+    placement->showCmd = !w->Visible() ? SW_HIDE : w->Minimized() ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
+    placement->rcNormalPosition =
+        Rect{w->normal.left - o.x, w->normal.top - o.y, w->normal.right - o.x, w->normal.bottom - o.y};
+    return true;
+}
+
+bool SimMachine::SetWindowPlacement(Hwnd window, const WindowPlacement *placement) {
+    Window *w = Find(window);
+    if (w == nullptr || placement == nullptr) return false;
+    if (ThreadHung(*w)) {
+        ++blockedCalls;
+        return false;
+    }
+    const Point o = WorkspaceOrigin(w->exStyle, workArea);
+    const Rect &r = placement->rcNormalPosition;
+    w->normal = Rect{r.left + o.x, r.top + o.y, r.right + o.x, r.bottom + o.y};
+    if (!w->Minimized()) MoveTo(*w, w->normal);
+    ShowWindow(window, static_cast<int>(placement->showCmd));
+    return true;
+}
+
 Hwnd SimMachine::GetTopWindow(Hwnd parent) {
     if (parent == nullptr) return zorder_.empty() ? nullptr : zorder_.front();
     Window *p = Find(parent);

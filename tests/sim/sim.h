@@ -412,6 +412,8 @@ class SimMachine : public WindowPort,
     bool ShowWindow(Hwnd window, int command) override;
     bool SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy, Uint flags) override;
     bool GetWindowRect(Hwnd window, Rect *rect) override;
+    bool GetWindowPlacement(Hwnd window, WindowPlacement *placement) override;
+    bool SetWindowPlacement(Hwnd window, const WindowPlacement *placement) override;
     Hwnd GetTopWindow(Hwnd parent) override;
     Hwnd GetWindow(Hwnd window, Uint relation) override;
     bool SetForegroundWindow(Hwnd window) override;
