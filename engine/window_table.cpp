@@ -125,11 +125,11 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
     WindowEntry *entry = FindWindowEntry(app, window);
     if (entry == nullptr) return AddWindowEntry(app, style, window);
     // A window whose thread did not answer keeps what the table knew: the switch that left it
-    // alone did not minimise or restore it, whatever its state says. Left on the screen and
-    // minimised since, though, it was minimised by its user or program once it answered again,
-    // and stays so when its desktop is shown.
+    // alone did not minimise or restore it, whatever its state says. Minimised, though, and not
+    // by us, it was minimised by its user or program once it answered again, and stays so when
+    // its desktop is shown.
     if (HeldBack(app, window)) {
-        if ((style & WS_MINIMIZE) != 0 && LeftShown(app, window)) entry->Minimized = 1;
+        if ((style & WS_MINIMIZE) != 0 && entry->MinimizedShown == 0) entry->Minimized = 1;
         return nullptr;
     }
     if (entry->MinimizedShown != 0) {
@@ -317,17 +317,12 @@ namespace {
 
 // A minimised window that a park left with 3000, 3000 as its restore place gets `at` instead,
 // without a change of state: hidden or minimised, it stays so. The placement may be in workspace
-// coordinates: the park is looked for in both, and the place shifted in the same.
+// coordinates, so the place is shifted from the park rather than set.
 void MoveRestorePlace(AppState &app, Hwnd window, Point at) {
     WindowPort &win = app.Sys->window;
     WindowPlacement placement;
     if (!win.GetWindowPlacement(window, &placement)) return;
-    Rect work{0, 0, 0, 0};
-    win.SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     Rect &normal = placement.rcNormalPosition;
-    const bool screen = normal.left == ParkPosition && normal.top == ParkPosition;
-    const bool workspace = normal.left + work.left == ParkPosition && normal.top + work.top == ParkPosition;
-    if (!screen && !workspace) return;
     const std::int32_t dx = at.x - ParkPosition, dy = at.y - ParkPosition;
     normal = Rect{normal.left + dx, normal.top + dy, normal.right + dx, normal.bottom + dy};
     placement.flags = 0;
