@@ -87,6 +87,7 @@ constexpr std::int32_t WindowTableStep = 64;
 struct HungWindow {
     Hwnd Window;
     std::int32_t Desktop;
+    std::uint8_t Shown; // on the screen, not minimised, when it was left
 };
 constexpr int MaxHungWindows = 256;
 // A thread that did not answer during the switch under way: not asked again in that switch.

@@ -81,8 +81,11 @@ void HoldBack(AppState &app, Hwnd window) {
     // More hung windows than places: the rest are still left alone for this switch, but may be
     // claimed by the desktop shown at the next refresh.
     const WindowEntry *entry = FindWindowEntry(app, window);
+    WindowPort &win = app.Sys->window;
+    const bool shown = win.IsWindowVisible(window) && !win.IsIconic(window);
     if (app.HungCount < MaxHungWindows)
-        app.Hung[app.HungCount++] = HungWindow{window, entry != nullptr ? entry->Desktop : app.CurrentDesktop()};
+        app.Hung[app.HungCount++] = HungWindow{window, entry != nullptr ? entry->Desktop : app.CurrentDesktop(),
+                                               static_cast<std::uint8_t>(shown ? 1 : 0)};
 }
 
 bool KnownLeftBehind(AppState &app, Hwnd window) {
@@ -91,6 +94,12 @@ bool KnownLeftBehind(AppState &app, Hwnd window) {
     if (thread == app.OwnThread || !KnownNotAnswering(app, thread)) return false;
     HoldBack(app, window);
     return true;
+}
+
+bool LeftShown(const AppState &app, Hwnd window) {
+    for (std::int32_t i = 0; i < app.HungCount; ++i)
+        if (app.Hung[i].Window == window) return app.Hung[i].Shown != 0;
+    return false;
 }
 
 void RefreshWindowTable(AppState &app) {

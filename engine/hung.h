@@ -27,11 +27,14 @@ bool AnswersAgain(AppState &app, Hwnd window);
 bool IsLeftBehind(AppState &app, Hwnd window);
 // The same without a question, from what this switch found so far.
 bool KnownLeftBehind(AppState &app, Hwnd window);
-// Enters the window in the list of those left behind, with its desktop.
+// Enters the window in the list of those left behind, with its desktop and whether it was left
+// on the screen.
 void HoldBack(AppState &app, Hwnd window);
 // Only what the switches so far found: the window was left behind and has not been asked
 // since. Asks nothing, so it holds outside a switch too.
 bool HeldBack(const AppState &app, Hwnd window);
+// Left behind while on the screen, not minimised: a minimise since then was not ours.
+bool LeftShown(const AppState &app, Hwnd window);
 
 // The window table brought up to date; windows left behind keep their desktop, since the
 // refresh would give a window that was never minimised to the desktop shown.

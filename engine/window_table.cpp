@@ -125,11 +125,11 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
     WindowEntry *entry = FindWindowEntry(app, window);
     if (entry == nullptr) return AddWindowEntry(app, style, window);
     // A window whose thread did not answer keeps what the table knew: the switch that left it
-    // alone did not minimise or restore it, whatever its state says. Minimised, though, and not
-    // by us, it was minimised by its user or program once it answered again, and stays so when
-    // its desktop is shown.
+    // alone did not minimise or restore it, whatever its state says. Left on the screen and
+    // minimised since, though, it was minimised by its user or program once it answered again,
+    // and stays so when its desktop is shown.
     if (HeldBack(app, window)) {
-        if ((style & WS_MINIMIZE) != 0 && entry->MinimizedShown == 0) entry->Minimized = 1;
+        if ((style & WS_MINIMIZE) != 0 && LeftShown(app, window)) entry->Minimized = 1;
         return nullptr;
     }
     if (entry->MinimizedShown != 0) {
