@@ -486,6 +486,7 @@ bool SimMachine::IsIconic(Hwnd window) {
 }
 
 bool SimMachine::ShowWindow(Hwnd window, int command) {
+    CallScope call(*this);
     Window *w = Find(window);
     if (w == nullptr) return false;
     if (ThreadHung(*w)) {
@@ -541,6 +542,7 @@ bool SimMachine::ShowWindow(Hwnd window, int command) {
 }
 
 bool SimMachine::SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy, Uint flags) {
+    CallScope call(*this);
     Window *w = Find(window);
     if (w == nullptr) return false;
     if (ThreadHung(*w)) {
@@ -612,6 +614,7 @@ bool SimMachine::GetWindowPlacement(Hwnd window, WindowPlacement *placement) {
 }
 
 bool SimMachine::SetWindowPlacement(Hwnd window, const WindowPlacement *placement) {
+    CallScope call(*this);
     Window *w = Find(window);
     if (w == nullptr || placement == nullptr) return false;
     if (ThreadHung(*w)) {
@@ -810,6 +813,7 @@ Lresult SimMachine::DeliverToOwnProcedure(Hwnd window, Uint message, Wparam wPar
 }
 
 Lresult SimMachine::SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) {
+    CallScope call(*this);
     if (recordCalls) messages.push_back({window, message, wParam, lParam, false});
     if (Window *w = Find(window); w != nullptr && ThreadHung(*w)) {
         ++blockedCalls;
@@ -822,6 +826,7 @@ Lresult SimMachine::SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam
                                         Uint, std::uintptr_t *result) {
     ++answerChecks;
     Window *w = Find(window);
+    CallScope call(*this, w != nullptr ? w->thread : 0);
     if (w == nullptr || ThreadHung(*w)) return 0;
     if (recordCalls) messages.push_back({window, message, wParam, lParam, false});
     Lresult answer = Deliver(window, message, wParam, lParam);
@@ -841,10 +846,33 @@ Uint SimMachine::RegisterWindowMessageA(const char *name) {
 void SimMachine::SetHung(Hwnd window, bool hung) {
     Window *w = Find(window);
     if (w == nullptr) return;
-    if (hung)
+    if (hung) {
+        hungThreads_.insert(w->thread);
+    } else {
+        hungThreads_.erase(w->thread);
+        stopsAfterCall_.erase(w->thread);
+    }
+}
+
+void SimMachine::StopWhenCallReturns(Hwnd window) {
+    Window *w = Find(window);
+    if (w == nullptr) return;
+    if (callDepth_ == 0)
         hungThreads_.insert(w->thread);
     else
-        hungThreads_.erase(w->thread);
+        stopsAfterCall_.insert(w->thread);
+}
+
+SimMachine::CallScope::~CallScope() {
+    if (--sim.callDepth_ != 0) return;
+    for (auto i = sim.stopsAfterCall_.begin(); i != sim.stopsAfterCall_.end();) {
+        if (*i == asked) {
+            ++i;
+            continue;
+        }
+        sim.hungThreads_.insert(*i);
+        i = sim.stopsAfterCall_.erase(i);
+    }
 }
 
 bool SimMachine::IsHung(Hwnd window) const {

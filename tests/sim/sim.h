@@ -300,6 +300,12 @@ class SimMachine : public WindowPort,
     // by the thread of their parent or owner. A window's thread never changes on Windows:
     // share before the program first sees the window.
     void ShareThread(Hwnd window, Hwnd with);
+    // The thread of `window` stops pumping the moment the call into a window under way returns:
+    // the outermost one, which is the program's (or the test's) and not one that its messages
+    // made. A question to that thread (SendMessageTimeoutA) is no such moment: stopping right
+    // after its answer would only hit the next call into it, which no asking can prevent. With
+    // no call under way, it stops at once. SetHung(window, false) cancels it.
+    void StopWhenCallReturns(Hwnd window);
     std::size_t blockedCalls = 0;
     std::size_t answerChecks = 0; // SendMessageTimeoutA calls
     // The shell restarts: every notification icon is gone, and the registered message
@@ -511,6 +517,17 @@ class SimMachine : public WindowPort,
     Hwnd active_ = nullptr;
     std::uintptr_t nextWindow_ = 0;
     std::set<Dword> hungThreads_;
+    std::set<Dword> stopsAfterCall_;
+    int callDepth_ = 0;
+    // Counts a call into a window; the outermost one's end stops the threads waiting for it.
+    struct CallScope {
+        SimMachine &sim;
+        Dword asked; // the thread a question goes to, 0 for other calls
+        CallScope(SimMachine &s, Dword thread = 0) : sim(s), asked(thread) { ++sim.callDepth_; }
+        ~CallScope();
+        CallScope(const CallScope &) = delete;
+        CallScope &operator=(const CallScope &) = delete;
+    };
     Point cursor_ = {512, 384};
     std::int32_t minAnimate_ = 1;
     std::string shownWallpaper_;
