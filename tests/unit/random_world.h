@@ -156,6 +156,7 @@ class RandomWorld {
             titles.push_back("D" + std::to_string(n));
         m_->StoreDesktops(titles, 1 + Pick(3));
         // Each desktop a wallpaper of its own, so that one stored in another's place shows.
+        Sim().SetText(HkeyCurrentUser(), WallpaperValuesPath, "Wallpaper", "start.bmp");
         wallpapers_.assign(1, "");
         for (int n = 1; n <= count; ++n) {
             wallpapers_.push_back("W" + std::to_string(n) + ".bmp");
@@ -436,12 +437,19 @@ class RandomWorld {
     void Destroy() {
         if (windows_.empty()) return;
         const std::size_t i = static_cast<std::size_t>(Pick(static_cast<int>(windows_.size())));
-        Hwnd h = windows_[i].window;
-        Note("destroy " + std::to_string(reinterpret_cast<std::uintptr_t>(h)));
-        windows_.erase(windows_.begin() + static_cast<std::ptrdiff_t>(i));
-        gone_.push_back(h);
-        Sim().SetHung(h, false); // a hung program is ended from outside
-        Sim().DestroyWindow(h);
+        const Hwnd picked = windows_[i].window;
+        // A hung program is ended from outside, with every window of its thread.
+        const bool ended = Sim().IsHung(picked);
+        const Dword thread = Sim().GetWindowThreadProcessId(picked);
+        for (std::size_t k = windows_.size(); k-- > 0;) {
+            const Hwnd h = windows_[k].window;
+            if (h != picked && (!ended || Sim().GetWindowThreadProcessId(h) != thread)) continue;
+            Note("destroy " + std::to_string(reinterpret_cast<std::uintptr_t>(h)));
+            windows_.erase(windows_.begin() + static_cast<std::ptrdiff_t>(k));
+            gone_.push_back(h);
+            Sim().SetHung(h, false);
+            Sim().DestroyWindow(h);
+        }
     }
 
     // The owner minimises or restores one of its windows, as from the taskbar.
