@@ -511,7 +511,8 @@ class RandomWorld {
 
     void Unhang() {
         Owned *w = AnyWindow();
-        if (w == nullptr) return;
+        // Once the program has closed, the windows stay as its quit found them.
+        if (w == nullptr || App().Closed != 0) return;
         Note("unhang " + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         Sim().SetHung(w->window, false);
     }
