@@ -227,7 +227,7 @@ class SimMachine : public WindowPort,
                    public ToolbarPort {
   public:
     SimMachine();
-    ~SimMachine() override;
+    ~SimMachine();
     SimMachine(const SimMachine &) = delete;
     SimMachine &operator=(const SimMachine &) = delete;
 
