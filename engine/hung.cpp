@@ -21,18 +21,6 @@ Dword ThreadOf(AppState &app, Hwnd window) {
     return entry->Thread;
 }
 
-bool KnownNotAnswering(const AppState &app, Dword thread) {
-    for (std::int32_t i = 0; i < app.AskedCount; ++i)
-        if (thread != 0 && app.Asked[i].Thread == thread) return app.Asked[i].Answered == 0;
-    return false;
-}
-
-void RecordNotAnswering(AppState &app, Dword thread) {
-    // Past the last place, such threads are asked again for each of their windows.
-    if (thread != 0 && !KnownNotAnswering(app, thread) && app.AskedCount < MaxAskedThreads)
-        app.Asked[app.AskedCount++] = ThreadAnswer{thread, 0};
-}
-
 // Only a thread that did not answer is remembered for the rest of the switch. One that answered
 // is asked again before the next call into it: the calls made since, into other programs or into
 // its own windows, may have stopped it (a restore sets many a program repainting).
@@ -40,21 +28,15 @@ bool AskThread(AppState &app, Hwnd window) {
     const Dword thread = ThreadOf(app, window);
     // Our own thread is the one running the switch: its windows never keep us waiting.
     if (thread != 0 && thread == app.OwnThread) return true;
-    if (KnownNotAnswering(app, thread)) return false;
+    for (std::int32_t i = 0; i < app.AskedCount; ++i)
+        if (thread != 0 && app.Asked[i].Thread == thread) return false;
     const bool answered = Answers(app, window);
-    if (!answered) RecordNotAnswering(app, thread);
+    // Past the last place, such threads are asked again for each of their windows.
+    if (!answered && thread != 0 && app.AskedCount < MaxAskedThreads) app.Asked[app.AskedCount++] = ThreadAnswer{thread, 0};
     return answered;
 }
 
 } // namespace
-
-bool AnswersAgain(AppState &app, Hwnd window) {
-    const Phase phase = EnterPhase(Phase::HungCheck);
-    const bool answered = Answers(app, window);
-    if (!answered) RecordNotAnswering(app, ThreadOf(app, window));
-    EnterPhase(phase);
-    return answered;
-}
 
 bool ThreadAnswers(AppState &app, Hwnd window) {
     const Phase phase = EnterPhase(Phase::HungCheck);
@@ -81,19 +63,10 @@ void HoldBack(AppState &app, Hwnd window) {
     // More hung windows than places: the rest are still left alone for this switch, but may be
     // claimed by the desktop shown at the next refresh.
     const WindowEntry *entry = FindWindowEntry(app, window);
-    WindowPort &win = app.Sys->window;
-    const bool shown = win.IsWindowVisible(window) && !win.IsIconic(window);
+    const bool shown = !app.Sys->window.IsIconic(window);
     if (app.HungCount < MaxHungWindows)
         app.Hung[app.HungCount++] = HungWindow{window, entry != nullptr ? entry->Desktop : app.CurrentDesktop(),
                                                static_cast<std::uint8_t>(shown ? 1 : 0)};
-}
-
-bool KnownLeftBehind(AppState &app, Hwnd window) {
-    if (HeldBack(app, window)) return true;
-    const Dword thread = ThreadOf(app, window);
-    if (thread == app.OwnThread || !KnownNotAnswering(app, thread)) return false;
-    HoldBack(app, window);
-    return true;
 }
 
 bool LeftShown(const AppState &app, Hwnd window) {

@@ -15,9 +15,6 @@ bool Answers(AppState &app, Hwnd window);
 // thread that did not answer is not asked again in that switch; windows of our own thread are
 // not asked.
 bool ThreadAnswers(AppState &app, Hwnd window);
-// A question right after a call into the window and before the next one, whatever the switch
-// knows; a thread that does not answer is recorded as one.
-bool AnswersAgain(AppState &app, Hwnd window);
 
 // The test every pass of a switch makes right before it calls into a window: true when the
 // window is left as it is in this switch, because its thread did not answer, now or earlier
@@ -25,15 +22,13 @@ bool AnswersAgain(AppState &app, Hwnd window);
 // stops while the switch works on other windows (or repaints after a restore) is found out;
 // what is left is a thread that stops inside a call, or between its answer and the call.
 bool IsLeftBehind(AppState &app, Hwnd window);
-// The same without a question, from what this switch found so far.
-bool KnownLeftBehind(AppState &app, Hwnd window);
 // Enters the window in the list of those left behind, with its desktop and whether it was left
 // on the screen.
 void HoldBack(AppState &app, Hwnd window);
 // Only what the switches so far found: the window was left behind and has not been asked
 // since. Asks nothing, so it holds outside a switch too.
 bool HeldBack(const AppState &app, Hwnd window);
-// Left behind while on the screen, not minimised: a minimise since then was not ours.
+// Left behind while not minimised: a minimise since then was not ours.
 bool LeftShown(const AppState &app, Hwnd window);
 
 // The window table brought up to date; windows left behind keep their desktop, since the

@@ -36,7 +36,7 @@ bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
     bool take = (e.Desktop == entered && e.Minimized == 0 &&
                  (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window))) ||
                 e.Sticky != 0;
-    return take && e.Window != app.FloatingWindow && !KnownLeftBehind(app, e.Window);
+    return take && e.Window != app.FloatingWindow;
 }
 
 } // namespace

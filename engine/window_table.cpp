@@ -287,7 +287,7 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     win.ShowWindow(window, SW_MINIMIZE);
     // Asked again before the move: the minimise may have set its thread to work, or stopped it.
     // A window it leaves on the screen is left behind, as if its thread had not answered before.
-    if (park && !AnswersAgain(app, window)) {
+    if (park && !Answers(app, window)) {
         if (!win.IsIconic(window)) HoldBack(app, window);
         park = false;
     }
@@ -336,7 +336,7 @@ void GiveBackPlace(AppState &app, Hwnd window) {
     // Its thread is asked first: the restore may have set it repainting for longer than the
     // question waits, and a call into a thread that stopped would never return. The place is
     // kept until it is given back, for the next return or the quit.
-    if (!AnswersAgain(app, window)) return;
+    if (!Answers(app, window)) return;
     // The question ran the window's messages: its program or user may have minimised, hidden or
     // moved it meanwhile, so its state is read now.
     WindowEntry *entry = FindWindowEntry(app, window);
@@ -430,7 +430,7 @@ void ReturnParked(AppState &app, int desktop) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
         if (e.Parked == 0 || (e.Desktop != desktop && e.Sticky == 0) || e.Window == app.FloatingWindow) continue;
-        if (!KnownLeftBehind(app, e.Window)) GiveBackPlace(app, e.Window);
+        if (!HeldBack(app, e.Window)) GiveBackPlace(app, e.Window);
     }
 }
 
