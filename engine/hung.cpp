@@ -32,7 +32,8 @@ bool AskThread(AppState &app, Hwnd window) {
         if (thread != 0 && app.Asked[i].Thread == thread) return false;
     const bool answered = Answers(app, window);
     // Past the last place, such threads are asked again for each of their windows.
-    if (!answered && thread != 0 && app.AskedCount < MaxAskedThreads) app.Asked[app.AskedCount++] = ThreadAnswer{thread, 0};
+    if (!answered && thread != 0 && app.AskedCount < MaxAskedThreads)
+        app.Asked[app.AskedCount++] = ThreadAnswer{thread, 0};
     return answered;
 }
 
