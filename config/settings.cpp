@@ -139,8 +139,12 @@ void SaveSettings(AppState &app, unsigned flags) {
     RegistryPort &reg = app.Sys->registry;
     if ((flags & SaveDesktopSet) != 0) {
         // While a dialog is open CurrentDesktop names the edited desktop, and after a deletion
-        // the values in force are the deleted desktop's: neither belongs in a record.
-        bool capture = app.DialogOpen == 0 && (flags & WithoutCapture) == 0;
+        // the values in force are the deleted desktop's: neither belongs in a record. Nor do they
+        // while a switch, a deletion or a move is under way: another program's message to the
+        // floating window (WM_SIZING) can ask for a save inside our calls to its windows, when
+        // the values in force may already be those of the desktop entered. Such a save keeps
+        // the records as they are; the switch itself takes the desktop left's values in.
+        bool capture = app.DialogOpen == 0 && app.Switching == 0 && (flags & WithoutCapture) == 0;
         bool restore = (flags & RestoreStartupWallpaper) != 0;
         if (capture || restore) {
             Hkey values = OpenDesktopValues(app, KEY_QUERY_VALUE | KEY_SET_VALUE);

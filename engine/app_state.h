@@ -88,9 +88,10 @@ constexpr std::int32_t WindowTableStep = 64;
 struct HungWindow {
     Hwnd Window;
     std::int32_t Desktop;
+    std::uint8_t Shown; // on the screen, not minimised, when it was left
 };
 constexpr int MaxHungWindows = 256;
-// A thread asked during the switch under way, and whether it answered: one question a thread.
+// A thread that did not answer during the switch under way: not asked again in that switch.
 struct ThreadAnswer {
     Dword Thread;
     std::uint8_t Answered;

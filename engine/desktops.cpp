@@ -74,6 +74,7 @@ void ReshowCurrentDesktop(AppState &app) {
     app.Store->SaveSettings(app, SaveDesktopSet | WithoutCapture);
     if (app.OwnWallpapers != 0) app.Store->ExchangeWallpaper(app, 0, d);
     RestoreWindows(app, list, MergedToRestore, d);
+    ReturnParked(app, d);
     MinimizeAnimation(app, Animation::Back);
     FreeRestoreList(app, list);
 }

@@ -21,16 +21,19 @@ Dword ThreadOf(AppState &app, Hwnd window) {
     return entry->Thread;
 }
 
+// Only a thread that did not answer is remembered for the rest of the switch. One that answered
+// is asked again before the next call into it: the calls made since, into other programs or into
+// its own windows, may have stopped it (a restore sets many a program repainting).
 bool AskThread(AppState &app, Hwnd window) {
     const Dword thread = ThreadOf(app, window);
     // Our own thread is the one running the switch: its windows never keep us waiting.
     if (thread != 0 && thread == app.OwnThread) return true;
     for (std::int32_t i = 0; i < app.AskedCount; ++i)
-        if (thread != 0 && app.Asked[i].Thread == thread) return app.Asked[i].Answered != 0;
+        if (thread != 0 && app.Asked[i].Thread == thread) return false;
     const bool answered = Answers(app, window);
-    // Past the last place, the threads are asked again for each of their windows.
-    if (thread != 0 && app.AskedCount < MaxAskedThreads)
-        app.Asked[app.AskedCount++] = ThreadAnswer{thread, static_cast<std::uint8_t>(answered ? 1 : 0)};
+    // Past the last place, such threads are asked again for each of their windows.
+    if (!answered && thread != 0 && app.AskedCount < MaxAskedThreads)
+        app.Asked[app.AskedCount++] = ThreadAnswer{thread, 0};
     return answered;
 }
 
@@ -52,12 +55,25 @@ bool HeldBack(const AppState &app, Hwnd window) {
 bool IsLeftBehind(AppState &app, Hwnd window) {
     if (HeldBack(app, window)) return true;
     if (ThreadAnswers(app, window)) return false;
+    HoldBack(app, window);
+    return true;
+}
+
+void HoldBack(AppState &app, Hwnd window) {
+    if (HeldBack(app, window)) return;
     // More hung windows than places: the rest are still left alone for this switch, but may be
     // claimed by the desktop shown at the next refresh.
     const WindowEntry *entry = FindWindowEntry(app, window);
+    const bool shown = !app.Sys->window.IsIconic(window);
     if (app.HungCount < MaxHungWindows)
-        app.Hung[app.HungCount++] = HungWindow{window, entry != nullptr ? entry->Desktop : app.CurrentDesktop()};
-    return true;
+        app.Hung[app.HungCount++] = HungWindow{window, entry != nullptr ? entry->Desktop : app.CurrentDesktop(),
+                                               static_cast<std::uint8_t>(shown ? 1 : 0)};
+}
+
+bool LeftShown(const AppState &app, Hwnd window) {
+    for (std::int32_t i = 0; i < app.HungCount; ++i)
+        if (app.Hung[i].Window == window) return app.Hung[i].Shown != 0;
+    return false;
 }
 
 void RefreshWindowTable(AppState &app) {

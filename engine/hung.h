@@ -11,20 +11,25 @@ constexpr Uint AnswerTimeout = 200;
 
 // True when the window's thread answers WM_NULL within AnswerTimeout.
 bool Answers(AppState &app, Hwnd window);
-// The same for the window's thread, asked once in a switch for all its windows (AskWindows
-// starts the switch's record); windows of our own thread are not asked.
+// The same for the window's thread, within a switch (AskWindows starts the switch's record): a
+// thread that did not answer is not asked again in that switch; windows of our own thread are
+// not asked.
 bool ThreadAnswers(AppState &app, Hwnd window);
 
 // The test every pass of a switch makes right before it calls into a window: true when the
 // window is left as it is in this switch, because its thread did not answer, now or earlier
-// in this switch; the thread is asked here when the switch has not asked it yet. Asked right
-// before the first call into it rather than all at the start, a thread that stops pumping
-// while the switch works on other windows is found out; what is left is a thread that stops
-// between its answer (or the last call into it that returned) and the next call into it.
+// in this switch. A thread that answered is asked again before each call, so that one that
+// stops while the switch works on other windows (or repaints after a restore) is found out;
+// what is left is a thread that stops inside a call, or between its answer and the call.
 bool IsLeftBehind(AppState &app, Hwnd window);
+// Enters the window in the list of those left behind, with its desktop and whether it was left
+// on the screen.
+void HoldBack(AppState &app, Hwnd window);
 // Only what the switches so far found: the window was left behind and has not been asked
 // since. Asks nothing, so it holds outside a switch too.
 bool HeldBack(const AppState &app, Hwnd window);
+// Left behind while not minimised: a minimise since then was not ours.
+bool LeftShown(const AppState &app, Hwnd window);
 
 // The window table brought up to date; windows left behind keep their desktop, since the
 // refresh would give a window that was never minimised to the desktop shown.

@@ -31,12 +31,12 @@ bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
 
 // Restored: the visible windows of the desktop entered that the user did not minimise, those
 // that hid themselves when a switch minimised them, and every sticky window whatever its
-// desktop or state.
+// desktop or state. Collected without a question: the restore pass asks right before each call.
 bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
     bool take = (e.Desktop == entered && e.Minimized == 0 &&
                  (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window))) ||
                 e.Sticky != 0;
-    return take && !Excluded(app, e);
+    return take && e.Window != app.FloatingWindow;
 }
 
 } // namespace
@@ -68,6 +68,7 @@ void SwitchDesktop(AppState &app, int n) {
     if (app.OwnWallpapers != 0) app.Store->ExchangeWallpaper(app, c, n);
     EnterPhase(Phase::Restores);
     RestoreWindows(app, list, TakeWindowToRestore, n);
+    ReturnParked(app, n);
 
     EnterPhase(Phase::Animation);
     MinimizeAnimation(app, Animation::Back);

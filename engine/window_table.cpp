@@ -125,8 +125,13 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
     WindowEntry *entry = FindWindowEntry(app, window);
     if (entry == nullptr) return AddWindowEntry(app, style, window);
     // A window whose thread did not answer keeps what the table knew: the switch that left it
-    // alone did not minimise or restore it, whatever its state says.
-    if (HeldBack(app, window)) return nullptr;
+    // alone did not minimise or restore it, whatever its state says. Left on the screen and
+    // minimised since, though, it was minimised by its user or program once it answered again,
+    // and stays so when its desktop is shown.
+    if (HeldBack(app, window)) {
+        if ((style & WS_MINIMIZE) != 0 && LeftShown(app, window)) entry->Minimized = 1;
+        return nullptr;
+    }
     if (entry->MinimizedShown != 0) {
         if ((style & WS_VISIBLE) == 0) return nullptr; // hid itself when we minimised it: away
         entry->MinimizedShown = 0; // shown again by its program or the user
@@ -280,8 +285,15 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     WindowPort &win = app.Sys->window;
     const bool shown = win.IsWindowVisible(window) && !win.IsIconic(window);
     win.ShowWindow(window, SW_MINIMIZE);
-    // A program that refuses the minimise has restored its window by now: the move below
-    // takes the window itself off the screen, and it is owed its place back.
+    // Asked again before the move: the minimise may have set its thread to work, or stopped it.
+    // A window it leaves on the screen is left behind, as if its thread had not answered before.
+    if (park && !Answers(app, window)) {
+        if (!win.IsIconic(window)) HoldBack(app, window);
+        park = false;
+    }
+    // A program that refuses the minimise has restored its window by now (or during the
+    // question): the move below takes the window itself off the screen, and it is owed its
+    // place back.
     Rect before{};
     const bool restored = park && !win.IsIconic(window) && win.GetWindowRect(window, &before) &&
                           !(before.left == ParkPosition && before.top == ParkPosition);
@@ -301,16 +313,48 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
 
 void ParkWindow(AppState &app, Hwnd window) { MinimizeWindow(app, window, true); }
 
+namespace {
+
+// A minimised window that a park left with 3000, 3000 as its restore place gets `at` instead,
+// without a change of state: hidden or minimised, it stays so. The placement may be in workspace
+// coordinates, so the place is shifted from the park rather than set.
+void MoveRestorePlace(AppState &app, Hwnd window, Point at) {
+    WindowPort &win = app.Sys->window;
+    WindowPlacement placement;
+    if (!win.GetWindowPlacement(window, &placement)) return;
+    Rect &normal = placement.rcNormalPosition;
+    const std::int32_t dx = at.x - ParkPosition, dy = at.y - ParkPosition;
+    normal = Rect{normal.left + dx, normal.top + dy, normal.right + dx, normal.bottom + dy};
+    placement.flags = 0;
+    placement.showCmd = static_cast<Uint>(win.IsWindowVisible(window) ? SW_SHOWMINNOACTIVE : SW_HIDE);
+    win.SetWindowPlacement(window, &placement);
+}
+
+} // namespace
+
+void GiveBackPlace(AppState &app, Hwnd window) {
+    // Its thread is asked first: the restore may have set it repainting for longer than the
+    // question waits, and a call into a thread that stopped would never return. The place is
+    // kept until it is given back, for the next return or the quit.
+    if (!Answers(app, window)) return;
+    // The question ran the window's messages: its program or user may have minimised, hidden or
+    // moved it meanwhile, so its state is read now.
+    WindowEntry *entry = FindWindowEntry(app, window);
+    if (entry == nullptr || entry->Parked == 0) return;
+    const Point at = entry->ParkedAt;
+    WindowPort &win = app.Sys->window;
+    entry->Parked = 0;
+    if (win.IsIconic(window))
+        MoveRestorePlace(app, window, at);
+    else if (AtPark(app, window)) // not moved since by its program or the user
+        win.SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void WindowReturned(AppState &app, Hwnd window) {
     WindowEntry *entry = FindWindowEntry(app, window);
     if (entry == nullptr) return;
     entry->MinimizedShown = 0;
-    if (entry->Parked == 0 || app.Sys->window.IsIconic(window)) return;
-    const Point at = entry->ParkedAt;
-    entry->Parked = 0;
-    if (AtPark(app, window) && Answers(app, window))
-        app.Sys->window.SetWindowPos(window, nullptr, at.x, at.y, 0, 0,
-                                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (entry->Parked != 0) GiveBackPlace(app, window);
 }
 
 void MinimizeAnimation(AppState &app, Animation step) {
@@ -365,6 +409,9 @@ RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
 void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int desktop) {
     if (list.Sorted) {
         for (std::int32_t i = 0; i < list.Count; ++i) {
+            // Asked again right before the call: since the collection, the wallpaper exchange and
+            // the restores before this one went to other programs, and to its own.
+            if (IsLeftBehind(app, list.Items[i].Window)) continue;
             app.Sys->window.ShowWindow(list.Items[i].Window, SW_RESTORE);
             WindowReturned(app, list.Items[i].Window);
         }
@@ -373,9 +420,17 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
     // No memory for the sorted list: the windows still come back, in table order.
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const Hwnd window = app.Windows.Entries[i].Window;
-        if (!take(app, app.Windows.Entries[i], desktop)) continue;
+        if (!take(app, app.Windows.Entries[i], desktop) || IsLeftBehind(app, window)) continue;
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);
+    }
+}
+
+void ReturnParked(AppState &app, int desktop) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
+        if (e.Parked == 0 || (e.Desktop != desktop && e.Sticky == 0) || e.Window == app.FloatingWindow) continue;
+        if (!HeldBack(app, e.Window)) GiveBackPlace(app, e.Window);
     }
 }
 

@@ -40,6 +40,10 @@ bool AtPark(AppState &app, Hwnd window);
 // After our SW_RESTORE of a window: it is shown again, and back where it stood before a park
 // that its program refused, unless it has moved since.
 void WindowReturned(AppState &app, Hwnd window);
+// Gives a parked window its place back, once its thread answers again: moved there when it stands
+// at the park, shown or hidden; given it as its restore place when minimised. Until its thread
+// answers it keeps the place owed.
+void GiveBackPlace(AppState &app, Hwnd window);
 enum class Animation { Off, Back };
 void MinimizeAnimation(AppState &app, Animation step);
 
@@ -59,6 +63,10 @@ struct RestoreList {
 };
 RestoreList CollectWindows(AppState &app, EntryTest take, int desktop);
 void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int desktop);
+// After the restore pass: the parked windows of `desktop` (and the sticky ones) that it did not
+// put back, because their program hid them while away, their user minimised them or their thread
+// was busy, get their place now (GiveBackPlace), so that none appears off the screen later.
+void ReturnParked(AppState &app, int desktop);
 void FreeRestoreList(AppState &app, RestoreList &list);
 
 } // namespace q

@@ -39,7 +39,6 @@ struct WindowHandler {
 };
 
 struct WindowPort {
-    virtual ~WindowPort() = default;
     virtual void EnumWindows(EnumWindowsProc proc, void *context) = 0;
     virtual std::int32_t GetWindowLongA(Hwnd window, int index) = 0;
     virtual int GetClassNameA(Hwnd window, char *buffer, int size) = 0;
@@ -54,6 +53,9 @@ struct WindowPort {
     virtual bool SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy,
                               Uint flags) = 0;
     virtual bool GetWindowRect(Hwnd window, Rect *rect) = 0;
+    // Where a minimised window goes back to when restored, and its state.
+    virtual bool GetWindowPlacement(Hwnd window, WindowPlacement *placement) = 0;
+    virtual bool SetWindowPlacement(Hwnd window, const WindowPlacement *placement) = 0;
     virtual Hwnd GetTopWindow(Hwnd parent) = 0;
     virtual Hwnd GetWindow(Hwnd window, Uint relation) = 0;
     virtual bool SetForegroundWindow(Hwnd window) = 0;
@@ -80,10 +82,12 @@ struct WindowPort {
     virtual bool AdjustWindowRectEx(Rect *rect, std::uint32_t style, bool menu, std::uint32_t exStyle) = 0;
     virtual Hwnd GetDesktopWindow() = 0;
     virtual bool InvalidateRect(Hwnd window, const Rect *rect, bool erase) = 0;
+
+  protected:
+    ~WindowPort() = default; // never destroyed through the port
 };
 
 struct MessagePort {
-    virtual ~MessagePort() = default;
     virtual Lresult SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) = 0;
     virtual bool PostMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) = 0;
     virtual void PostQuitMessage(int exitCode) = 0;
@@ -93,10 +97,12 @@ struct MessagePort {
                                         Uint timeout, std::uintptr_t *result) = 0;
     // The number of a message shared between programs by its name; 0 on failure.
     virtual Uint RegisterWindowMessageA(const char *name) = 0;
+
+  protected:
+    ~MessagePort() = default; // never destroyed through the port
 };
 
 struct RegistryPort {
-    virtual ~RegistryPort() = default;
     virtual std::int32_t RegOpenKeyExA(Hkey parent, const char *path, Dword access,
                                        Hkey *result) = 0;
     virtual std::int32_t RegCreateKeyExA(Hkey parent, const char *path, Dword access,
@@ -108,10 +114,12 @@ struct RegistryPort {
     virtual std::int32_t RegDeleteKeyA(Hkey parent, const char *path) = 0;
     virtual std::int32_t RegDeleteValueA(Hkey key, const char *name) = 0;
     virtual std::int32_t RegCloseKey(Hkey key) = 0;
+
+  protected:
+    ~RegistryPort() = default; // never destroyed through the port
 };
 
 struct ShellPort {
-    virtual ~ShellPort() = default;
     virtual bool Shell_NotifyIconA(Dword message, const NotifyIconData *data) = 0;
     virtual bool RegisterHotKey(Hwnd window, int id, Uint modifiers, Uint key) = 0;
     virtual bool UnregisterHotKey(Hwnd window, int id) = 0;
@@ -119,11 +127,13 @@ struct ShellPort {
     // ShellExecuteSucceeded on success.
     virtual std::intptr_t ShellExecuteA(Hwnd owner, const char *operation, const char *file,
                                         const char *parameters, const char *directory, int show) = 0;
+
+  protected:
+    ~ShellPort() = default; // never destroyed through the port
 };
 
 // Resources of the program's own module (the instance handle is implied).
 struct ResourcePort {
-    virtual ~ResourcePort() = default;
     virtual int LoadStringA(Uint id, char *buffer, int size) = 0;
     virtual Hicon LoadIconA(int id) = 0;
     virtual Hmenu LoadMenuA(int id) = 0;
@@ -138,10 +148,12 @@ struct ResourcePort {
     // (not italic, underlined or struck out, DEFAULT_CHARSET, default precisions and quality).
     virtual Hfont CreateFontA(int height, int weight, const char *face) = 0;
     virtual bool DeleteObject(Hfont font) = 0;
+
+  protected:
+    ~ResourcePort() = default; // never destroyed through the port
 };
 
 struct MenuPort {
-    virtual ~MenuPort() = default;
     virtual Hmenu GetSubMenu(Hmenu menu, int position) = 0;
     virtual Hmenu CreatePopupMenu() = 0;
     virtual bool AppendMenuA(Hmenu menu, Uint flags, std::uintptr_t id, const char *text) = 0;
@@ -155,6 +167,9 @@ struct MenuPort {
     virtual bool DestroyMenu(Hmenu menu) = 0;
     virtual Hmenu GetSystemMenu(Hwnd window, bool revert) = 0;
     virtual bool DeleteMenu(Hmenu menu, Uint item, Uint flags) = 0;
+
+  protected:
+    ~MenuPort() = default; // never destroyed through the port
 };
 
 // A dialog's behaviour: the Win32 dialog procedure hands every message to it.
@@ -165,13 +180,15 @@ struct DialogHandler {
 };
 
 struct DialogPort {
-    virtual ~DialogPort() = default;
     // Runs the dialog template `resource` modally; returns what EndDialog was given.
     virtual std::intptr_t DialogBoxParamA(int resource, Hwnd owner, DialogHandler *handler) = 0;
     virtual bool EndDialog(Hwnd dialog, std::intptr_t result) = 0;
     virtual Hwnd GetDlgItem(Hwnd dialog, int id) = 0;
     // Dialog units of `dialog` to pixels.
     virtual bool MapDialogRect(Hwnd dialog, Rect *rect) = 0;
+
+  protected:
+    ~DialogPort() = default; // never destroyed through the port
 };
 
 // The fields of TBBUTTON the program fills; the Win32 layer copies them into the real record.
@@ -187,10 +204,12 @@ struct ToolbarButton {
 // The toolbar control; it then answers its TB_ messages through MessagePort. The bitmap is a
 // resource of the program's own module.
 struct ToolbarPort {
-    virtual ~ToolbarPort() = default;
     virtual Hwnd CreateToolbarEx(Hwnd parent, std::uint32_t style, Uint id, int bitmaps, int bitmapResource,
                                  const ToolbarButton *buttons, int count, int dxButton, int dyButton,
                                  int dxBitmap, int dyBitmap) = 0;
+
+  protected:
+    ~ToolbarPort() = default; // never destroyed through the port
 };
 
 struct Platform {

@@ -86,6 +86,7 @@ constexpr int GWL_EXSTYLE = -20;
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOWMINIMIZED = 2;
+constexpr int SW_SHOWMINNOACTIVE = 7;
 constexpr int SW_SHOW = 5;
 constexpr int SW_MINIMIZE = 6;
 constexpr int SW_RESTORE = 9;
@@ -241,6 +242,17 @@ constexpr Uint WMSZ_BOTTOMLEFT = 7;
 constexpr Uint WMSZ_BOTTOMRIGHT = 8;
 
 // Laid out as MINMAXINFO.
+// Laid out as WINDOWPLACEMENT: length 44. For a top-level window without WS_EX_TOOLWINDOW the
+// points and rcNormalPosition are in workspace coordinates (the work area's corner is 0, 0).
+struct WindowPlacement {
+    Uint length = sizeof(WindowPlacement);
+    Uint flags = 0;
+    Uint showCmd = 0;
+    Point ptMinPosition = {0, 0};
+    Point ptMaxPosition = {0, 0};
+    Rect rcNormalPosition = {0, 0, 0, 0};
+};
+
 struct MinMaxInfo {
     Point ptReserved;
     Point ptMaxSize;

@@ -14,7 +14,7 @@
     X(WM_SYSCOMMAND) X(WM_MOUSEMOVE) X(WM_LBUTTONDOWN) X(WM_LBUTTONUP) \
     X(WM_LBUTTONDBLCLK) X(WM_RBUTTONDOWN) X(WM_RBUTTONUP) X(WM_SIZING) \
     X(WM_HOTKEY) X(WM_USER) X(GWL_STYLE) X(GWL_EXSTYLE) \
-    X(SW_HIDE) X(SW_SHOWNORMAL) X(SW_SHOWMINIMIZED) X(SW_SHOW) \
+    X(SW_HIDE) X(SW_SHOWNORMAL) X(SW_SHOWMINIMIZED) X(SW_SHOWMINNOACTIVE) X(SW_SHOW) \
     X(SW_MINIMIZE) X(SW_RESTORE) X(SWP_NOSIZE) X(SWP_NOMOVE) \
     X(SWP_NOZORDER) X(SWP_NOACTIVATE) X(GW_HWNDNEXT) X(SPI_SETDESKWALLPAPER) \
     X(SPI_SETDESKPATTERN) X(SPI_GETWORKAREA) X(SPI_GETANIMATION) X(SPI_SETANIMATION) \
@@ -53,6 +53,8 @@ constexpr std::size_t ours_RectSize = sizeof(q::Rect);
 constexpr std::size_t ours_PointSize = sizeof(q::Point);
 constexpr std::size_t ours_AnimationInfoSize = sizeof(q::AnimationInfo);
 constexpr std::size_t ours_MinMaxInfoSize = sizeof(q::MinMaxInfo);
+constexpr std::size_t ours_WindowPlacementSize = sizeof(q::WindowPlacement);
+constexpr std::size_t ours_NormalPositionOffset = offsetof(q::WindowPlacement, rcNormalPosition);
 constexpr std::size_t ours_MinTrackOffset = offsetof(q::MinMaxInfo, ptMinTrackSize);
 constexpr std::size_t ours_ToolTipTextSize = sizeof(q::ToolTipTextA);
 constexpr std::size_t ours_ToolTipTextOffset = offsetof(q::ToolTipTextA, lpszText);
@@ -78,6 +80,9 @@ static_assert(sizeof(q::Wparam) == sizeof(WPARAM) && sizeof(q::Lparam) == sizeof
               "message parameters are pointer-sized");
 static_assert(ours_RectSize == sizeof(RECT) && ours_PointSize == sizeof(POINT), "RECT and POINT");
 static_assert(ours_AnimationInfoSize == sizeof(ANIMATIONINFO), "ANIMATIONINFO");
+static_assert(ours_WindowPlacementSize == sizeof(WINDOWPLACEMENT) &&
+                  ours_NormalPositionOffset == offsetof(WINDOWPLACEMENT, rcNormalPosition),
+              "WINDOWPLACEMENT");
 static_assert(ours_ToolTipTextSize == sizeof(TOOLTIPTEXTA) &&
                   ours_ToolTipTextOffset == offsetof(TOOLTIPTEXTA, lpszText) &&
                   ours_ToolTipIdOffset == offsetof(TOOLTIPTEXTA, hdr.idFrom) &&

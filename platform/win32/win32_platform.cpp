@@ -61,18 +61,10 @@ LRESULT CALLBACK WindowTrampoline(HWND window, UINT message, WPARAM wParam, LPAR
 
 } // namespace
 
-class Win32Platform final : public WindowPort,
-                            public MessagePort,
-                            public RegistryPort,
-                            public ShellPort,
-                            public ResourcePort,
-                            public MenuPort,
-                            public DialogPort,
-                            public ToolbarPort {
+// One class a port, each with one base: calls through the core's references to the ports then
+// need no adjusting thunks.
+class Win32Window final : public WindowPort {
   public:
-    Win32Platform() : ports_{*this, *this, *this, *this, *this, *this, *this, *this} {}
-    Platform &Ports() { return ports_; }
-
     // Windows.
     void EnumWindows(EnumWindowsProc proc, void *context) override {
         EnumContext c{proc, context};
@@ -99,6 +91,13 @@ class Win32Platform final : public WindowPort,
         BOOL ok = ::GetWindowRect(window, &r);
         *rect = Rect{r.left, r.top, r.right, r.bottom};
         return ok != 0;
+    }
+    bool GetWindowPlacement(Hwnd window, WindowPlacement *placement) override {
+        placement->length = sizeof(WINDOWPLACEMENT);
+        return ::GetWindowPlacement(window, reinterpret_cast<WINDOWPLACEMENT *>(placement)) != 0;
+    }
+    bool SetWindowPlacement(Hwnd window, const WindowPlacement *placement) override {
+        return ::SetWindowPlacement(window, reinterpret_cast<const WINDOWPLACEMENT *>(placement)) != 0;
     }
     Hwnd GetTopWindow(Hwnd parent) override { return ::GetTopWindow(parent); }
     Hwnd GetWindow(Hwnd window, Uint relation) override { return ::GetWindow(window, relation); }
@@ -170,6 +169,10 @@ class Win32Platform final : public WindowPort,
         return ::InvalidateRect(window, rect != nullptr ? &r : nullptr, erase) != 0;
     }
 
+};
+
+class Win32Message final : public MessagePort {
+  public:
     // Messages.
     Lresult SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) override {
         return ::SendMessageA(window, message, wParam, lParam);
@@ -190,6 +193,10 @@ class Win32Platform final : public WindowPort,
     }
     Uint RegisterWindowMessageA(const char *name) override { return ::RegisterWindowMessageA(name); }
 
+};
+
+class Win32Registry final : public RegistryPort {
+  public:
     // Registry.
     std::int32_t RegOpenKeyExA(Hkey parent, const char *path, Dword access, Hkey *result) override {
         return ::RegOpenKeyExA(parent, path, 0, access, result);
@@ -215,6 +222,10 @@ class Win32Platform final : public WindowPort,
     std::int32_t RegDeleteValueA(Hkey key, const char *name) override { return ::RegDeleteValueA(key, name); }
     std::int32_t RegCloseKey(Hkey key) override { return ::RegCloseKey(key); }
 
+};
+
+class Win32Shell final : public ShellPort {
+  public:
     // Shell and hot keys.
     bool Shell_NotifyIconA(Dword message, const NotifyIconData *data) override {
         NOTIFYICONDATAA record;
@@ -238,6 +249,10 @@ class Win32Platform final : public WindowPort,
         return reinterpret_cast<std::intptr_t>(::ShellExecuteA(owner, operation, file, parameters, directory, show));
     }
 
+};
+
+class Win32Resource final : public ResourcePort {
+  public:
     // Resources.
     int LoadStringA(Uint id, char *buffer, int size) override {
         return ::LoadStringA(::GetModuleHandleA(nullptr), id, buffer, size);
@@ -269,6 +284,10 @@ class Win32Platform final : public WindowPort,
     }
     bool DeleteObject(Hfont font) override { return ::DeleteObject(font) != 0; }
 
+};
+
+class Win32Menu final : public MenuPort {
+  public:
     // Menus.
     Hmenu GetSubMenu(Hmenu menu, int position) override { return ::GetSubMenu(menu, position); }
     Hmenu CreatePopupMenu() override { return ::CreatePopupMenu(); }
@@ -301,6 +320,10 @@ class Win32Platform final : public WindowPort,
     Hmenu GetSystemMenu(Hwnd window, bool revert) override { return ::GetSystemMenu(window, revert); }
     bool DeleteMenu(Hmenu menu, Uint item, Uint flags) override { return ::DeleteMenu(menu, item, flags) != 0; }
 
+};
+
+class Win32Dialog final : public DialogPort {
+  public:
     // Dialogs: the handler travels as the creation parameter and is kept in the dialog.
     std::intptr_t DialogBoxParamA(int resource, Hwnd owner, DialogHandler *handler) override {
         return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resource), owner,
@@ -315,6 +338,10 @@ class Win32Platform final : public WindowPort,
         return ok != 0;
     }
 
+};
+
+class Win32Toolbar final : public ToolbarPort {
+  public:
     // Toolbar.
     Hwnd CreateToolbarEx(Hwnd parent, std::uint32_t style, Uint id, int bitmaps, int bitmapResource,
                          const ToolbarButton *buttons, int count, int dxButton, int dyButton, int dxBitmap,
@@ -334,14 +361,27 @@ class Win32Platform final : public WindowPort,
         return ::CreateToolbarEx(parent, style, id, bitmaps, instance, static_cast<UINT_PTR>(bitmapResource),
                                  records, count, dxButton, dyButton, dxBitmap, dyBitmap, sizeof(TBBUTTON));
     }
-
-  private:
-    Platform ports_;
 };
 
-Platform &Win32Ports() {
-    static Win32Platform platform;
-    return platform.Ports();
-}
+namespace {
+
+// The ports keep no state: constants, in the exe's read-only data, with no code to make them
+// and no data section. Their operations change nothing in them.
+const Win32Window window{};
+const Win32Message message{};
+const Win32Registry registry{};
+const Win32Shell shell{};
+const Win32Resource resource{};
+const Win32Menu menu{};
+const Win32Dialog dialog{};
+const Win32Toolbar toolbar{};
+const Platform ports{const_cast<Win32Window &>(window),     const_cast<Win32Message &>(message),
+                     const_cast<Win32Registry &>(registry), const_cast<Win32Shell &>(shell),
+                     const_cast<Win32Resource &>(resource), const_cast<Win32Menu &>(menu),
+                     const_cast<Win32Dialog &>(dialog),     const_cast<Win32Toolbar &>(toolbar)};
+
+} // namespace
+
+Platform &Win32Ports() { return const_cast<Platform &>(ports); }
 
 } // namespace q

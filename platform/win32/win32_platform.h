@@ -6,7 +6,6 @@
 namespace q {
 
 // One object implements every port; Ports() hands them to the core as a Platform.
-class Win32Platform;
 Platform &Win32Ports();
 
 } // namespace q

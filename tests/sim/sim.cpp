@@ -490,6 +490,7 @@ bool SimMachine::IsIconic(Hwnd window) {
 }
 
 bool SimMachine::ShowWindow(Hwnd window, int command) {
+    CallScope call(*this);
     Window *w = Find(window);
     if (w == nullptr) return false;
     if (ThreadHung(*w)) {
@@ -545,6 +546,7 @@ bool SimMachine::ShowWindow(Hwnd window, int command) {
 }
 
 bool SimMachine::SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy, Uint flags) {
+    CallScope call(*this);
     Window *w = Find(window);
     if (w == nullptr) return false;
     if (ThreadHung(*w)) {
@@ -594,6 +596,40 @@ bool SimMachine::GetWindowRect(Hwnd window, Rect *rect) {
     Window *w = Find(window);
     if (w == nullptr || rect == nullptr) return false;
     *rect = w->current;
+    return true;
+}
+
+namespace {
+// Placements of windows without WS_EX_TOOLWINDOW are in workspace coordinates.
+Point WorkspaceOrigin(std::uint32_t exStyle, const Rect &work) {
+    return (exStyle & WS_EX_TOOLWINDOW) != 0 ? Point{0, 0} : Point{work.left, work.top};
+}
+} // namespace
+
+bool SimMachine::GetWindowPlacement(Hwnd window, WindowPlacement *placement) {
+    Window *w = Find(window);
+    if (w == nullptr || placement == nullptr) return false;
+    const Point o = WorkspaceOrigin(w->exStyle, workArea);
+    placement->flags = 0;
+    placement->showCmd = !w->Visible() ? SW_HIDE : w->Minimized() ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
+    placement->rcNormalPosition =
+        Rect{w->normal.left - o.x, w->normal.top - o.y, w->normal.right - o.x, w->normal.bottom - o.y};
+    return true;
+}
+
+bool SimMachine::SetWindowPlacement(Hwnd window, const WindowPlacement *placement) {
+    CallScope call(*this);
+    Window *w = Find(window);
+    if (w == nullptr || placement == nullptr) return false;
+    if (ThreadHung(*w)) {
+        ++blockedCalls;
+        return false;
+    }
+    const Point o = WorkspaceOrigin(w->exStyle, workArea);
+    const Rect &r = placement->rcNormalPosition;
+    w->normal = Rect{r.left + o.x, r.top + o.y, r.right + o.x, r.bottom + o.y};
+    if (!w->Minimized()) MoveTo(*w, w->normal);
+    ShowWindow(window, static_cast<int>(placement->showCmd));
     return true;
 }
 
@@ -781,6 +817,7 @@ Lresult SimMachine::DeliverToOwnProcedure(Hwnd window, Uint message, Wparam wPar
 }
 
 Lresult SimMachine::SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) {
+    CallScope call(*this);
     if (recordCalls) messages.push_back({window, message, wParam, lParam, false});
     if (Window *w = Find(window); w != nullptr && ThreadHung(*w)) {
         ++blockedCalls;
@@ -793,6 +830,7 @@ Lresult SimMachine::SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam
                                         Uint, std::uintptr_t *result) {
     ++answerChecks;
     Window *w = Find(window);
+    CallScope call(*this, w != nullptr ? w->thread : 0);
     if (w == nullptr || ThreadHung(*w)) return 0;
     if (recordCalls) messages.push_back({window, message, wParam, lParam, false});
     Lresult answer = Deliver(window, message, wParam, lParam);
@@ -812,10 +850,33 @@ Uint SimMachine::RegisterWindowMessageA(const char *name) {
 void SimMachine::SetHung(Hwnd window, bool hung) {
     Window *w = Find(window);
     if (w == nullptr) return;
-    if (hung)
+    if (hung) {
+        hungThreads_.insert(w->thread);
+    } else {
+        hungThreads_.erase(w->thread);
+        stopsAfterCall_.erase(w->thread);
+    }
+}
+
+void SimMachine::StopWhenCallReturns(Hwnd window) {
+    Window *w = Find(window);
+    if (w == nullptr) return;
+    if (callDepth_ == 0)
         hungThreads_.insert(w->thread);
     else
-        hungThreads_.erase(w->thread);
+        stopsAfterCall_.insert(w->thread);
+}
+
+SimMachine::CallScope::~CallScope() {
+    if (--sim.callDepth_ != 0) return;
+    for (auto i = sim.stopsAfterCall_.begin(); i != sim.stopsAfterCall_.end();) {
+        if (*i == asked) {
+            ++i;
+            continue;
+        }
+        sim.hungThreads_.insert(*i);
+        i = sim.stopsAfterCall_.erase(i);
+    }
 }
 
 bool SimMachine::IsHung(Hwnd window) const {

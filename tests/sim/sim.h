@@ -227,7 +227,7 @@ class SimMachine : public WindowPort,
                    public ToolbarPort {
   public:
     SimMachine();
-    ~SimMachine() override;
+    ~SimMachine();
     SimMachine(const SimMachine &) = delete;
     SimMachine &operator=(const SimMachine &) = delete;
 
@@ -310,6 +310,12 @@ class SimMachine : public WindowPort,
     // by the thread of their parent or owner. A window's thread never changes on Windows:
     // share before the program first sees the window.
     void ShareThread(Hwnd window, Hwnd with);
+    // The thread of `window` stops pumping the moment the call into a window under way returns:
+    // the outermost one, which is the program's (or the test's) and not one that its messages
+    // made. A question to that thread (SendMessageTimeoutA) is no such moment: stopping right
+    // after its answer would only hit the next call into it, which no asking can prevent. With
+    // no call under way, it stops at once. SetHung(window, false) cancels it.
+    void StopWhenCallReturns(Hwnd window);
     std::size_t blockedCalls = 0;
     std::size_t answerChecks = 0; // SendMessageTimeoutA calls
     // The shell restarts: every notification icon is gone, and the registered message
@@ -425,6 +431,8 @@ class SimMachine : public WindowPort,
     bool ShowWindow(Hwnd window, int command) override;
     bool SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy, Uint flags) override;
     bool GetWindowRect(Hwnd window, Rect *rect) override;
+    bool GetWindowPlacement(Hwnd window, WindowPlacement *placement) override;
+    bool SetWindowPlacement(Hwnd window, const WindowPlacement *placement) override;
     Hwnd GetTopWindow(Hwnd parent) override;
     Hwnd GetWindow(Hwnd window, Uint relation) override;
     bool SetForegroundWindow(Hwnd window) override;
@@ -524,6 +532,17 @@ class SimMachine : public WindowPort,
     Hwnd active_ = nullptr;
     std::uintptr_t nextWindow_ = 0;
     std::set<Dword> hungThreads_;
+    std::set<Dword> stopsAfterCall_;
+    int callDepth_ = 0;
+    // Counts a call into a window; the outermost one's end stops the threads waiting for it.
+    struct CallScope {
+        SimMachine &sim;
+        Dword asked; // the thread a question goes to, 0 for other calls
+        CallScope(SimMachine &s, Dword thread = 0) : sim(s), asked(thread) { ++sim.callDepth_; }
+        ~CallScope();
+        CallScope(const CallScope &) = delete;
+        CallScope &operator=(const CallScope &) = delete;
+    };
     Point cursor_ = {512, 384};
     std::int32_t minAnimate_ = 1;
     std::string shownWallpaper_;

@@ -4,7 +4,11 @@
 // of all that arriving inside their modal loops and inside the program's calls to other windows.
 // After every event the program's records must hold together; at top level the windows owed to
 // the shown desktop must be on the screen; now and then every desktop is shown in turn and every
-// window must be where its desktop says. Used by robust_test.cpp and bench/random_run.cpp.
+// window must be where its desktop says. Programs share threads, threads stop the moment one of
+// the program's calls returns (some while repainting after a restore), and other programs send
+// the floating window WM_SIZING inside those calls; no window is left off the screen that its
+// program did not put there, and every desktop's stored wallpaper stays its own. Used by
+// robust_test.cpp and bench/random_run.cpp.
 #pragma once
 
 #include <algorithm>
@@ -17,9 +21,11 @@
 #include <vector>
 
 #include "engine/hung.h"
+#include "engine/notify_port.h"
 #include "engine/window_table.h"
 #include "tests/unit/machine.h"
 #include "ui/dialogs.h"
+#include "ui/engine_notices.h"
 
 namespace q::test {
 
@@ -66,6 +72,7 @@ class RandomWorld {
         // program moves it back at its next return, at the latest in the next sweep.
         bool restoredAtPark = false;
         SimMachine::Habit habit = SimMachine::Habit::None; // what its program does on a minimise
+        bool slowRepaint = false; // its thread is busy for a while after a restore, now and then
     };
 
     std::mt19937 rng_;
@@ -79,6 +86,36 @@ class RandomWorld {
     bool quitChecked_ = false;
     std::string failure_;
     std::vector<std::string> trail_;
+    // The wallpaper each desktop has (index 0 unused), followed through creations and
+    // deletions by what the engine tells the interface, and the one in force at start-up.
+    std::vector<std::string> wallpapers_;
+    std::string startupWallpaper_;
+
+    struct Notices final : NotifyPort {
+        RandomWorld *world;
+        explicit Notices(RandomWorld *w) : world(w) {}
+        void SwitchBegins(AppState &app, int left, int entered) const override {
+            EngineNotices().SwitchBegins(app, left, entered);
+        }
+        void DesktopAdded(AppState &app, int n) const override {
+            world->wallpapers_.resize(static_cast<std::size_t>(n) + 1);
+            world->wallpapers_[static_cast<std::size_t>(n)] =
+                world->wallpapers_[static_cast<std::size_t>(app.CurrentDesktop())];
+            EngineNotices().DesktopAdded(app, n);
+        }
+        void DesktopRenamed(AppState &app, int n) const override {
+            // In a deletion every desktop above the deleted one moves down with its record.
+            if (app.Switching != 0 && static_cast<std::size_t>(n) + 1 < world->wallpapers_.size())
+                world->wallpapers_[static_cast<std::size_t>(n)] = world->wallpapers_[static_cast<std::size_t>(n) + 1];
+            EngineNotices().DesktopRenamed(app, n);
+        }
+        void DesktopRemoved(AppState &app, int n) const override {
+            world->wallpapers_.resize(static_cast<std::size_t>(n));
+            EngineNotices().DesktopRemoved(app, n);
+        }
+        void LostIconsMayReturn(AppState &app) const override { EngineNotices().LostIconsMayReturn(app); }
+    };
+    Notices notices_{this};
     int nextTitle_ = 0;
 
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
@@ -120,6 +157,14 @@ class RandomWorld {
         for (int n = 1; n <= count; ++n)
             titles.push_back("D" + std::to_string(n));
         m_->StoreDesktops(titles, 1 + Pick(3));
+        // Each desktop a wallpaper of its own, so that one stored in another's place shows.
+        Sim().SetText(HkeyCurrentUser(), WallpaperValuesPath, "Wallpaper", "start.bmp");
+        wallpapers_.assign(1, "");
+        for (int n = 1; n <= count; ++n) {
+            wallpapers_.push_back("W" + std::to_string(n) + ".bmp");
+            Sim().SetText(HkeyCurrentUser(), DesktopPath(n), "Wallpaper", wallpapers_.back(), WallpaperTextSize);
+        }
+        App().Notify = &notices_;
         for (int n = 1; n <= count; ++n)
             if (Chance(2))
                 m_->StoreHotKey(n, (MOD_CONTROL | MOD_ALT) << 16 | (VK_F1 + static_cast<Uint>(Pick(4))));
@@ -129,6 +174,7 @@ class RandomWorld {
         Sim().defaultDialogScript = [this](SimMachine &, Hwnd dialog) { UseDialog(dialog); };
         Sim().menuChooser = [this](SimMachine &, Hmenu menu) { return ChooseFromMenu(menu); };
         m_->Start();
+        startupWallpaper_ = App().Desktops.StartupWallpaper().Wallpaper;
     }
 
     Hwnd Main() { return App().MainWindow; }
@@ -292,6 +338,9 @@ class RandomWorld {
         const std::uint32_t style =
             Chance(4) ? WS_POPUP | WS_CAPTION | WS_VISIBLE : WS_OVERLAPPEDWINDOW | WS_VISIBLE;
         Hwnd h = Sim().CreateWindow("Owned", "W" + std::to_string(++nextTitle_), style);
+        // A program with several windows: they share its thread, and stop together.
+        const Owned *with = !windows_.empty() && Chance(3) ? AnyWindow() : nullptr;
+        if (with != nullptr) Sim().ShareThread(h, with->window);
         // Other programs' messages arrive inside our calls to their windows.
         Sim().SetWindowProc(h, [this](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
             if (message == WM_SIZE && Chance(6)) {
@@ -301,9 +350,11 @@ class RandomWorld {
                 answering_.pop_back();
             }
             if (message == WM_SIZE || message == WM_NULL) OwnerActsInside(w, message);
+            StopsInside(w, message, wParam);
             return Sim().DefWindowProc(w, message, wParam, lParam);
         });
-        windows_.push_back({h, false, false});
+        windows_.push_back({h, false, Sim().IsHung(h)});
+        windows_.back().slowRepaint = Chance(5);
         GiveHabit(windows_.back());
         Note("create " + std::to_string(reinterpret_cast<std::uintptr_t>(h)));
     }
@@ -313,7 +364,7 @@ class RandomWorld {
         if (depth_ >= MaxDepth || sweeping_ || m_ == nullptr || App().MainWindow == nullptr) return;
         const int saved = depth_;
         ++depth_;
-        switch (Pick(7)) {
+        switch (Pick(8)) {
         case 0:
             LeftClick();
             break;
@@ -322,6 +373,9 @@ class RandomWorld {
             break;
         case 6:
             InsideModal(nullptr);
+            break;
+        case 7:
+            ForgedSizing();
             break;
         case 2:
             Move();
@@ -362,7 +416,8 @@ class RandomWorld {
         if (sweeping_ || !Chance(message == WM_NULL ? 8 : 16)) return;
         Owned *w = message == WM_NULL ? OwnedWindow(h) : AnyWindow();
         if (w == nullptr || Sim().IsHung(w->window)) return;
-        const bool minimise = message != WM_NULL && Chance(2);
+        // During the question too: its user minimises it while our call waits for the answer.
+        const bool minimise = Chance(2);
         Note(std::string("its owner ") + (minimise ? "minimises " : "restores ") +
              std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         w->userMinimised = minimise;
@@ -384,12 +439,19 @@ class RandomWorld {
     void Destroy() {
         if (windows_.empty()) return;
         const std::size_t i = static_cast<std::size_t>(Pick(static_cast<int>(windows_.size())));
-        Hwnd h = windows_[i].window;
-        Note("destroy " + std::to_string(reinterpret_cast<std::uintptr_t>(h)));
-        windows_.erase(windows_.begin() + static_cast<std::ptrdiff_t>(i));
-        gone_.push_back(h);
-        Sim().SetHung(h, false); // a hung program is ended from outside
-        Sim().DestroyWindow(h);
+        const Hwnd picked = windows_[i].window;
+        // A hung program is ended from outside, with every window of its thread.
+        const bool ended = Sim().IsHung(picked);
+        const Dword thread = Sim().GetWindowThreadProcessId(picked);
+        for (std::size_t k = windows_.size(); k-- > 0;) {
+            const Hwnd h = windows_[k].window;
+            if (h != picked && (!ended || Sim().GetWindowThreadProcessId(h) != thread)) continue;
+            Note("destroy " + std::to_string(reinterpret_cast<std::uintptr_t>(h)));
+            windows_.erase(windows_.begin() + static_cast<std::ptrdiff_t>(k));
+            gone_.push_back(h);
+            Sim().SetHung(h, false);
+            Sim().DestroyWindow(h);
+        }
     }
 
     // The owner minimises or restores one of its windows, as from the taskbar.
@@ -404,16 +466,55 @@ class RandomWorld {
 
     void Hang() {
         Owned *w = AnyWindow();
-        if (w == nullptr || std::find(answering_.begin(), answering_.end(), w->window) != answering_.end())
-            return;
+        if (w == nullptr) return;
+        // A thread busy in a call cannot stop answering before it returns, whichever window it is.
+        for (Hwnd busy : answering_)
+            if (Sim().GetWindowThreadProcessId(busy) == Sim().GetWindowThreadProcessId(w->window)) return;
         Note("hang " + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
-        w->everHung = true;
+        MarkHung(w->window);
         Sim().SetHung(w->window, true);
+    }
+
+    // Every window of the thread may be left anywhere until the next sweep.
+    void MarkHung(Hwnd h) {
+        for (Owned &o : windows_)
+            if (Sim().GetWindowThreadProcessId(o.window) == Sim().GetWindowThreadProcessId(h)) o.everHung = true;
+    }
+
+    // Inside one of the program's calls: a thread stops the moment that call returns, this
+    // window's after a restore when it repaints slowly, or any program's.
+    void StopsInside(Hwnd h, Uint message, Wparam wParam) {
+        if (sweeping_ || m_ == nullptr || !failure_.empty()) return;
+        Owned *w = OwnedWindow(h);
+        if (w != nullptr && w->slowRepaint && message == WM_SIZE && wParam == sim::SIZE_RESTORED && Chance(2)) {
+            Note("repaints slowly " + std::to_string(reinterpret_cast<std::uintptr_t>(h)));
+        } else if ((message == WM_SIZE || message == WM_NULL || message == WM_MOVE) && Chance(24)) {
+            w = AnyWindow();
+            if (w == nullptr) return;
+            Note("stops when the call returns " + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+        } else {
+            return;
+        }
+        MarkHung(w->window);
+        Sim().StopWhenCallReturns(w->window);
+    }
+
+    // Another program resizes the floating window's frame, or forges the message outright.
+    void ForgedSizing() {
+        Hwnd floating = App().FloatingWindow;
+        if (floating == nullptr) return;
+        Rect proposed = Sim().Position(floating);
+        proposed.right += Pick(200) - 100;
+        proposed.bottom += Pick(100) - 50;
+        const Wparam edge = static_cast<Wparam>(Pick(10));
+        Note("WM_SIZING " + std::to_string(edge));
+        Sim().SendMessageA(floating, WM_SIZING, edge, reinterpret_cast<Lparam>(&proposed));
     }
 
     void Unhang() {
         Owned *w = AnyWindow();
-        if (w == nullptr) return;
+        // Once the program has closed, the windows stay as its quit found them.
+        if (w == nullptr || App().Closed != 0) return;
         Note("unhang " + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         Sim().SetHung(w->window, false);
     }
@@ -599,6 +700,8 @@ class RandomWorld {
         CheckRecords();
         if (!failure_.empty()) return;
         AppState &app = App();
+        CheckWallpapers();
+        if (!failure_.empty()) return;
         if (app.Closed != 0) {
             for (const SimIcon &icon : Sim().NotifyIcons())
                 if (icon.window == Main()) return Fail("an icon is left after closing");
@@ -621,6 +724,26 @@ class RandomWorld {
         }
     }
 
+    // Every desktop's stored wallpaper is its own, or the one in force at start-up that the
+    // one-background option and the quit put back.
+    void CheckWallpapers() {
+        if (App().SettingsUnreadable != 0) return;
+        for (int n = 1; n <= App().DesktopCount() && static_cast<std::size_t>(n) < wallpapers_.size(); ++n) {
+            const auto stored = Sim().Value(HkeyCurrentUser(), DesktopPath(n), "Wallpaper");
+            if (!stored) continue;
+            const std::string text = stored->Text();
+            if (text != wallpapers_[static_cast<std::size_t>(n)] && text != startupWallpaper_)
+                return Fail("desktop " + std::to_string(n) + " stores the wallpaper " + text + " instead of " +
+                            wallpapers_[static_cast<std::size_t>(n)]);
+        }
+    }
+
+    // Its restore place is where a park put it: a restore would take it off the screen.
+    bool RestoresAtPark(const Owned &w) {
+        const Rect at = Sim().NormalPosition(w.window);
+        return at.left == ParkPosition && at.top == ParkPosition;
+    }
+
     // Restored, but where a park put it: off the screen.
     bool Parked(const Owned &w) {
         const Rect at = Sim().Position(w.window);
@@ -638,6 +761,8 @@ class RandomWorld {
             const bool ownHide = w.userMinimised && w.habit == SimMachine::Habit::HideWhenMinimized;
             if (!ownHide && !Sim().IsVisible(w.window)) return Fail("a window is lost after the quit" + Describe(w));
             if (Parked(w)) return Fail("a window is left at 3000, 3000 after the quit" + Describe(w));
+            if (RestoresAtPark(w) && !w.restoredAtPark)
+                return Fail("a window would come back at 3000, 3000 after the quit" + Describe(w));
         }
     }
 
@@ -710,8 +835,13 @@ class RandomWorld {
             CheckRecords();
             if (App().CurrentDesktop() != d) Fail("desktop " + std::to_string(d) + " could not be shown");
             for (const Owned &w : windows_) {
-                if (!failure_.empty() || w.userMinimised) continue;
+                if (!failure_.empty()) continue;
                 const WindowEntry *e = FindWindowEntry(App(), w.window);
+                // Whatever its state, a window of the desktop shown has its place back.
+                if (e != nullptr && (e->Sticky != 0 || e->Desktop == d) && RestoresAtPark(w))
+                    Fail("a window of desktop " + std::to_string(e->Desktop) + " would come back at 3000, 3000" +
+                         Describe(w));
+                if (w.userMinimised) continue;
                 if (e == nullptr) {
                     Fail("a window is missing from the table after a switch");
                     break;

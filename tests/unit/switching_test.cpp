@@ -297,10 +297,22 @@ TEST(Switching, PopupsThatRefuseAMinimiseComeBackWhereTheyStood) {
     EXPECT_EQ(FindWindowEntry(m.app, popup)->Desktop, 2);
     m.Show(1);
 
+    // Sent away, then minimised by its user there: the quit makes its place the one it comes
+    // back to, in the work area's coordinates with the taskbar at the top of the screen.
+    m.sim.workArea = Rect{0, 30, 1024, 768};
+    Hwnd away = m.sim.CreateWindow("Popup", "A", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, place);
+    m.sim.SetHabit(away, SimMachine::Habit::RefuseMinimize);
+    m.Send(UM_MOVETODESKTOP, H(away), 3);
+    m.sim.SetHabit(away, SimMachine::Habit::None);
+    m.sim.ShowWindow(away, SW_MINIMIZE);
+
     m.Send(WM_CLOSE);
     EXPECT_TRUE(At(m.sim, moved, place));
     EXPECT_FALSE(m.sim.IsMinimized(moved));
     EXPECT_TRUE(At(m.sim, popup, Rect{200, 300, 0, 0})); // where its program put it
+    EXPECT_TRUE(m.sim.IsMinimized(away));
+    EXPECT_EQ(m.sim.NormalPosition(away).left, place.left);
+    EXPECT_EQ(m.sim.NormalPosition(away).top, place.top);
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
@@ -337,6 +349,17 @@ TEST(Switching, TheUsersMinimiseAndRestoreWinOverHangsAndRaces) {
     m.Show(1);
     EXPECT_TRUE(m.sim.IsMinimized(down));
     EXPECT_FALSE(m.sim.IsMinimized(racer));
+
+    // Left on the screen by a hang, minimised by its user once it answers: it stays down when
+    // its desktop comes back.
+    Hwnd left = m.Window("L");
+    m.sim.SetHung(left, true);
+    m.Show(2);
+    EXPECT_FALSE(m.sim.IsMinimized(left));
+    m.sim.SetHung(left, false);
+    m.sim.ShowWindow(left, SW_MINIMIZE);
+    m.Show(1);
+    EXPECT_TRUE(m.sim.IsMinimized(left));
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 

@@ -44,9 +44,13 @@
 //   habits PREFIX                     PREFIXHider, overlapped, which its program hides when it
 //                                     is minimised (as Wine's Task Manager does), and
 //                                     PREFIXRefuser, a pop-up at 200, 150 that restores itself
-//                                     in WM_SIZE when minimised; "ready"; message loop
+//                                     in WM_SIZE when minimised, and PREFIXYielder, a pop-up at
+//                                     260, 210 that does so until `minimize` tells it; "ready";
+//                                     message loop
 //   where TITLE                       "x=L y=T visible=0|1 iconic=0|1" of the titled window
 //   version                           the Windows GetVersion reports: "4.0 windows95", "5.1 nt"
+//   minimize TITLE                    the titled window of `habits` minimises itself and takes
+//                                     minimises from now on, as its user would have it
 //
 // Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
 #include <windows.h>
@@ -361,6 +365,19 @@ LRESULT CALLBACK HabitWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DriverWindowProc(window, message, wParam, lParam);
 }
 
+// Refuses every minimise until it is asked to minimise itself (`minimize`).
+constexpr UINT GiveIn = WM_USER + 101;
+LRESULT CALLBACK YieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == GiveIn) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 1);
+        ShowWindow(window, SW_MINIMIZE);
+        return 0;
+    }
+    if (message == WM_SIZE && wParam == SIZE_MINIMIZED && GetWindowLongPtrA(window, GWLP_USERDATA) == 0)
+        ShowWindow(window, SW_RESTORE);
+    return DriverWindowProc(window, message, wParam, lParam);
+}
+
 int Habits(const char *prefix) {
     const char *habitClass = RegisterDriverClass("QuillaneDriverHabit", HabitWindowProc);
     const std::string hider = std::string(prefix) + "Hider", refuser = std::string(prefix) + "Refuser";
@@ -368,8 +385,12 @@ int Habits(const char *prefix) {
                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     HWND b = CreateWindowExA(0, habitClass, refuser.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 200,
                              150, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (a == nullptr || b == nullptr) return 1;
-    g_open += 2;
+    const std::string yielder = std::string(prefix) + "Yielder";
+    HWND c = CreateWindowExA(0, RegisterDriverClass("QuillaneDriverYield", YieldProc), yielder.c_str(),
+                             WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 260, 210, 300, 200, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    if (a == nullptr || b == nullptr || c == nullptr) return 1;
+    g_open += 3;
     Out("ready\n");
     return Loop();
 }
@@ -381,6 +402,11 @@ int Where(const char *title) {
     Out("x=%ld y=%ld visible=%d iconic=%d\n", static_cast<long>(r.left), static_cast<long>(r.top),
         IsWindowVisible(w) ? 1 : 0, IsIconic(w) ? 1 : 0);
     return 0;
+}
+
+int Minimize(const char *title) {
+    HWND w = FindWindowA(nullptr, title);
+    return w != nullptr && SendMessageA(w, GiveIn, 0, 0) == 0 ? 0 : 1;
 }
 
 int HoldHotKey(UINT modifiers, UINT vk) {
@@ -896,5 +922,6 @@ int main(int argc, char **argv) {
     if (command == "habits" && args(1)) return Habits(argv[2]);
     if (command == "where" && args(1)) return Where(argv[2]);
     if (command == "version") return Version();
+    if (command == "minimize" && args(1)) return Minimize(argv[2]);
     return Usage();
 }

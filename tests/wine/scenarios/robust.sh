@@ -209,7 +209,8 @@ rb_wait_where() { pg_poll 50 0.2 rb_is_where "$1" "$2"; }
 
 # A window its program hides when minimised, and a pop-up its program restores whenever it is
 # minimised: after 1 -> 2 -> 1 both are back where they stood, and so after a quit from desktop
-# 2 and after a quit from desktop 1 with both sent to desktop 2.
+# 2 and after a quit from desktop 1 with both sent to desktop 2. A pop-up that refuses
+# minimises until its user minimises it, sent to desktop 2 and minimised there, stays so.
 rb_scenario_hiding_windows() {
     local out="$WS_DIR/out/$WS_PREFIX_NAME.habits.out" pid hider refuser shown
     wine "$BUILD/tests/wine/driver.exe" habits Test </dev/null >"$out" 2>&1 &
@@ -218,6 +219,7 @@ rb_scenario_hiding_windows() {
     hider=$(rb_where TestHider)
     refuser=$(rb_where TestRefuser)
     expect_eq "$refuser" "x=200 y=150 visible=1 iconic=0" "the pop-up at its place"
+    pg_drv wait-title TestYielder 5
     expect "quillane.exe starts" pg_start_with_keys
     expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "two icons"
 
@@ -235,15 +237,21 @@ rb_scenario_hiding_windows() {
 
     expect "quillane.exe starts again" pg_start_with_keys
     expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "two icons again"
-    for shown in TestHider TestRefuser; do
+    for shown in TestHider TestRefuser TestYielder; do
         pg_drv wait-title "$shown" 5
         pg_drv post Quillane "$UM_MOVETODESKTOP" "$(head -1 "$WINE_OUT" | tr -d '\r' | cut -d' ' -f1)" 2
     done
     expect "sent to desktop 2: the hider" rb_wait_where TestHider "* visible=0 iconic=1"
     expect "sent to desktop 2: the pop-up" rb_wait_where TestRefuser "x=3000 y=3000 visible=1 iconic=0"
+    expect "sent to desktop 2: the other pop-up" rb_wait_where TestYielder "x=3000 y=3000 visible=1 iconic=0"
+    pg_drv minimize TestYielder
+    expect "minimised by its user" rb_wait_where TestYielder "* visible=1 iconic=1"
     pg_stop
     expect "after the quit from desktop 1: the hider" rb_wait_where TestHider "$hider"
     expect "after the quit from desktop 1: the pop-up" rb_wait_where TestRefuser "$refuser"
+    # Its restore place is given back through SetWindowPlacement, which Wine refuses for another
+    # process's window: only that the quit leaves it minimised, and goes on, is seen here.
+    expect_eq "$(rb_where TestYielder | cut -d' ' -f3-)" "visible=1 iconic=1" "the other pop-up still minimised"
     kill "$pid" 2>/dev/null || true
 }
 
