@@ -53,6 +53,11 @@ struct WindowEntry {
     std::uint8_t Parked;
     Point ParkedAt;
     Dword Thread; // the thread that made the window; 0 until the hung check first needs it
+    // The window's top owner (GW_OWNER followed up), or none: also none when that is one of our
+    // own windows. An owned window goes where its owner goes (see GoesWithOwner), unless it was
+    // moved or made sticky on its own (Alone) since its owner last took it along.
+    Hwnd Owner;
+    std::uint8_t Alone;
 };
 
 struct RankedWindow {

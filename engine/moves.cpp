@@ -33,6 +33,45 @@ bool Movable(AppState &app, Hwnd window) {
     return IsTrackedClass(className);
 }
 
+// Moved or made sticky on its own, an owned window goes alone until its owner takes it along
+// again; sent back to its owner's desktop, it goes with its owner again.
+void MarkAlone(AppState &app, WindowEntry &entry) {
+    if (entry.Owner == nullptr) return;
+    const WindowEntry *owner = FindWindowEntry(app, entry.Owner);
+    entry.Alone = owner != nullptr && owner->Desktop == entry.Desktop && owner->Sticky == entry.Sticky ? 0 : 1;
+}
+
+// An owner takes its owned windows along, those that went alone included.
+void TakeOwnedAlong(AppState &app, const WindowEntry &owner) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        WindowEntry &e = app.Windows.Entries[i];
+        if (e.Owner != owner.Window) continue;
+        e.Desktop = owner.Desktop;
+        e.Sticky = owner.Sticky;
+        e.Alone = 0;
+    }
+}
+
+// After the owner's park or restore: its owned windows should have gone down or come up with
+// it. One still shown after the park is parked too; one still minimised (or hidden by our own
+// minimise) after the restore is restored, and one restored where a park put it goes back.
+void FollowOwnerOnScreen(AppState &app, Hwnd owner, bool shown) {
+    WindowPort &win = app.Sys->window;
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls below run other messages
+        if (e.Owner != owner || e.Window == owner || !GoesWithOwner(app, e)) continue;
+        const bool visible = win.IsWindowVisible(e.Window);
+        if (!shown) {
+            if (visible && Answers(app, e.Window)) ParkWindow(app, e.Window);
+            continue;
+        }
+        const bool minimized = visible ? win.IsIconic(e.Window) : e.MinimizedShown != 0;
+        if ((!visible && !minimized) || !Answers(app, e.Window)) continue;
+        if (minimized) win.ShowWindow(e.Window, SW_RESTORE);
+        WindowReturned(app, e.Window);
+    }
+}
+
 void RemoveLeftBehind(AppState &app, Hwnd window) {
     std::int32_t kept = 0;
     for (std::int32_t i = 0; i < app.HungCount; ++i)
@@ -50,7 +89,10 @@ void SetSticky(AppState &app, Hwnd window, Lparam lParam) {
     WindowEntry *entry = !sticky                                  ? FindWindowEntry(app, window)
                          : app.Sys->window.IsWindowVisible(window) ? EntryFor(app, window)
                                                                    : nullptr;
-    if (entry != nullptr) entry->Sticky = sticky ? 1 : 0;
+    if (entry == nullptr) return;
+    entry->Sticky = sticky ? 1 : 0;
+    MarkAlone(app, *entry);
+    TakeOwnedAlong(app, *entry);
 }
 
 void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
@@ -72,12 +114,16 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     RemoveLeftBehind(app, window);
     entry->Desktop = d;
     entry->Sticky = 0;
+    MarkAlone(app, *entry);
+    TakeOwnedAlong(app, *entry);
     app.Switching = 1; // its thread may send us messages before ShowWindow returns
     if (d == app.CurrentDesktop()) {
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);
     } else
         ParkWindow(app, window);
+    FollowOwnerOnScreen(app, window, d == app.CurrentDesktop());
+    SettleMinimized(app);
     app.Switching = 0;
     if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }

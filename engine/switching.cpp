@@ -33,6 +33,10 @@ bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
 // that hid themselves when a switch minimised them, and every sticky window whatever its
 // desktop or state.
 bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
+    // Owned windows come with their owner, whatever they show now: hidden with it, one is left to
+    // its restore when its turn comes; minimised, it is restored, since nothing else would.
+    if (GoesWithOwner(app, e))
+        return ((e.Desktop == entered && e.Minimized == 0) || e.Sticky != 0) && !Excluded(app, e);
     bool take = (e.Desktop == entered && e.Minimized == 0 &&
                  (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window))) ||
                 e.Sticky != 0;
@@ -72,20 +76,35 @@ void SwitchDesktop(AppState &app, int n) {
     EnterPhase(Phase::Animation);
     MinimizeAnimation(app, Animation::Back);
     FreeRestoreList(app, list);
+    SettleMinimized(app);
     EnterPhase(Phase::Outside);
     app.Desktops.CurrentDesktop = n;
     app.Switching = 0;
     if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }
 
+namespace {
+// Minimised by us on its way to another desktop, with no taskbar button to come back by (an
+// owned window its owner's minimise did not hide, a tool window): once we are gone, lost.
+bool OutOfReach(AppState &app, const WindowEntry &e) {
+    WindowPort &win = app.Sys->window;
+    return e.Minimized == 0 && win.IsWindowVisible(e.Window) && win.IsIconic(e.Window) &&
+           !HasTaskbarButton(app, e.Window);
+}
+} // namespace
+
 void ReturnAllWindows(AppState &app) {
     const std::uint8_t switching = app.Switching;
     app.Switching = 1; // their threads may send us messages before our calls return
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i];
+        if (e.Window == app.FloatingWindow) continue;
         const bool hidden = e.MinimizedShown != 0 && !app.Sys->window.IsWindowVisible(e.Window);
-        if ((!hidden && e.Parked == 0) || e.Window == app.FloatingWindow || !Answers(app, e.Window)) continue;
-        if (hidden) app.Sys->window.ShowWindow(e.Window, SW_RESTORE);
+        const bool lost = !hidden && OutOfReach(app, e);
+        if ((!hidden && !lost && e.Parked == 0) || !Answers(app, e.Window)) continue;
+        // Desktop 1 stays as the user left it: its top window keeps the activation and its
+        // stacking order stays; these come back where they lie, below it.
+        if (hidden || lost) app.Sys->window.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
         WindowReturned(app, e.Window);
     }
     app.Switching = switching;

@@ -106,6 +106,8 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     entry.MinimizedShown = 0;
     entry.Parked = 0;
     entry.Thread = 0;
+    entry.Owner = RootOwner(app, window); // asked once: a window's owner is given when it is made
+    entry.Alone = 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
     return &entry;
 }
@@ -209,6 +211,59 @@ bool EnumRefreshProc(Hwnd window, void *context) {
 void UpdateWindowTable(AppState &app) {
     PurgeWindowTable(app);
     app.Sys->window.EnumWindows(EnumRefreshProc, &app);
+    FollowOwners(app);
+}
+
+Hwnd RootOwner(AppState &app, Hwnd window) {
+    Hwnd root = nullptr;
+    Hwnd w = app.Sys->window.GetWindow(window, GW_OWNER);
+    for (int depth = 0; w != nullptr && depth < 16; ++depth) {
+        root = w;
+        w = app.Sys->window.GetWindow(w, GW_OWNER);
+    }
+    if (root == app.MainWindow || root == app.FloatingWindow) return nullptr;
+    return root;
+}
+
+WindowEntry *OwnerEntry(AppState &app, const WindowEntry &entry) {
+    if (entry.Owner == nullptr || entry.Alone != 0) return nullptr;
+    WindowEntry *owner = FindWindowEntry(app, entry.Owner);
+    // A hidden owner (many programs own their windows by one that is never shown) takes nothing
+    // along, unless it hid itself when we minimised it.
+    if (owner == nullptr || (owner->MinimizedShown == 0 && !app.Sys->window.IsWindowVisible(entry.Owner)))
+        return nullptr;
+    return owner;
+}
+
+void FollowOwners(AppState &app) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        WindowEntry &e = app.Windows.Entries[i];
+        const WindowEntry *owner = OwnerEntry(app, e);
+        if (owner == nullptr) continue;
+        e.Desktop = owner->Desktop;
+        e.Sticky = owner->Sticky;
+        e.Minimized = 0;
+    }
+}
+
+bool LeftToOwner(AppState &app, Hwnd window) {
+    const WindowEntry *entry = FindWindowEntry(app, window);
+    return entry != nullptr && entry->MinimizedShown == 0 && GoesWithOwner(app, *entry) &&
+           !app.Sys->window.IsWindowVisible(window);
+}
+
+void SettleMinimized(AppState &app) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
+        if (app.Windows.Entries[i].MinimizedShown != 0 && app.Sys->window.IsWindowVisible(app.Windows.Entries[i].Window))
+            app.Windows.Entries[i].MinimizedShown = 0;
+}
+
+bool HasTaskbarButton(AppState &app, Hwnd window) {
+    WindowPort &win = app.Sys->window;
+    if (!win.IsWindowVisible(window)) return false;
+    const auto ex = static_cast<std::uint32_t>(win.GetWindowLongA(window, GWL_EXSTYLE));
+    return (ex & WS_EX_APPWINDOW) != 0 ||
+           ((ex & WS_EX_TOOLWINDOW) == 0 && win.GetWindow(window, GW_OWNER) == nullptr);
 }
 
 void CaptureZOrder(AppState &app, int desktop) {
@@ -327,10 +382,21 @@ void MinimizeAnimation(AppState &app, Animation step) {
 
 void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i)
-        if (park(app, app.Windows.Entries[i], desktop)) MinimizeWindow(app, app.Windows.Entries[i].Window, true);
+        if (!GoesWithOwner(app, app.Windows.Entries[i]) && park(app, app.Windows.Entries[i], desktop))
+            MinimizeWindow(app, app.Windows.Entries[i].Window, true);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i)
-        if (minimize(app, app.Windows.Entries[i], desktop))
+        if (!GoesWithOwner(app, app.Windows.Entries[i]) && minimize(app, app.Windows.Entries[i], desktop))
             MinimizeWindow(app, app.Windows.Entries[i].Window, false);
+    // Owned windows went down with their owners. Still shown (the owner refused its minimise, or
+    // the system does not hide owned windows), one goes as the passes above would take it.
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls below run other messages
+        if (!GoesWithOwner(app, e) || !app.Sys->window.IsWindowVisible(e.Window)) continue;
+        if (park(app, e, desktop))
+            MinimizeWindow(app, e.Window, true);
+        else if (minimize(app, e, desktop))
+            MinimizeWindow(app, e.Window, false);
+    }
 }
 
 RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
@@ -365,6 +431,7 @@ RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
 void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int desktop) {
     if (list.Sorted) {
         for (std::int32_t i = 0; i < list.Count; ++i) {
+            if (LeftToOwner(app, list.Items[i].Window)) continue;
             app.Sys->window.ShowWindow(list.Items[i].Window, SW_RESTORE);
             WindowReturned(app, list.Items[i].Window);
         }
@@ -373,7 +440,7 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
     // No memory for the sorted list: the windows still come back, in table order.
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const Hwnd window = app.Windows.Entries[i].Window;
-        if (!take(app, app.Windows.Entries[i], desktop)) continue;
+        if (!take(app, app.Windows.Entries[i], desktop) || LeftToOwner(app, window)) continue;
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);
     }

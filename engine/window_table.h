@@ -40,17 +40,41 @@ bool AtPark(AppState &app, Hwnd window);
 // After our SW_RESTORE of a window: it is shown again, and back where it stood before a park
 // that its program refused, unless it has moved since.
 void WindowReturned(AppState &app, Hwnd window);
+// Owned windows. Windows hides an owner's owned windows when it is minimised and shows them
+// again when it is restored, and only its owner's restore or its program brings back an owned
+// window that is minimised (it has no taskbar button). So an owned window goes with its owner
+// while the owner is shown, or hid itself when we minimised it: the owner's minimise and restore
+// take it along, and nothing of ours shows it while it is hidden with its owner.
+// The top owner of a window, or none (also none when that is one of our own windows).
+Hwnd RootOwner(AppState &app, Hwnd window);
+// The entry of the owner `entry` goes with, or nullptr when it goes alone.
+WindowEntry *OwnerEntry(AppState &app, const WindowEntry &entry);
+inline bool GoesWithOwner(AppState &app, const WindowEntry &entry) { return OwnerEntry(app, entry) != nullptr; }
+// After a refresh: each window that goes with its owner has its owner's desktop and stickiness,
+// and is never taken for one the user minimised (it has no taskbar button to come back by).
+void FollowOwners(AppState &app);
+// Goes with its owner and is hidden, not by our minimise of it: left to its owner's restore.
+bool LeftToOwner(AppState &app, Hwnd window);
+// The end of a switch, a move or a re-show: a window that our minimise left shown is no longer
+// marked MinimizedShown, so only one that hid itself while that was under way comes back
+// hidden. A window hidden later by its program or the user stays hidden.
+void SettleMinimized(AppState &app);
+// Visible, top-level and without owner or WS_EX_TOOLWINDOW, or with WS_EX_APPWINDOW.
+bool HasTaskbarButton(AppState &app, Hwnd window);
+
 enum class Animation { Off, Back };
 void MinimizeAnimation(AppState &app, Animation step);
 
 // The two hiding passes of a switch or re-show: first every entry passing `park` is parked,
-// then every entry passing `minimize` is minimised.
+// then every entry passing `minimize` is minimised. Windows that go with their owner are left to
+// their owner's minimise; a third pass hides, as the first two would, those still shown after it.
 using EntryTest = bool (*)(AppState &app, const WindowEntry &entry, int desktop);
 void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop);
 
 // Restores the collected windows: ShowWindow(SW_RESTORE) bottom first. `count` windows that
 // satisfy `take` are collected from the table; when no memory can be had for the sorted list,
-// the same windows are restored in table order instead, so none is left minimised.
+// the same windows are restored in table order instead, so none is left minimised. A window left
+// to its owner's restore (LeftToOwner) when its turn comes is passed over.
 using EntryTest = bool (*)(AppState &app, const WindowEntry &entry, int desktop);
 struct RestoreList {
     RankedWindow *Items = nullptr;

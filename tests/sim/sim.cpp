@@ -331,7 +331,7 @@ bool SimMachine::HiddenWithOwner(Hwnd window) const {
 bool SimMachine::HasTaskbarButton(Hwnd window) const {
     Window *w = Find(window);
     if (w == nullptr || w->parent != nullptr || (w->style & WS_CHILD) || !w->Visible()) return false;
-    return (w->exStyle & sim::WS_EX_APPWINDOW) != 0 || (w->owner == nullptr && !(w->exStyle & WS_EX_TOOLWINDOW));
+    return (w->exStyle & WS_EX_APPWINDOW) != 0 || (w->owner == nullptr && !(w->exStyle & WS_EX_TOOLWINDOW));
 }
 
 bool SimMachine::IsMinimized(Hwnd window) const {

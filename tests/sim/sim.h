@@ -41,7 +41,6 @@ constexpr int SW_SHOWNA = 8;
 constexpr Uint WM_SHOWWINDOW = 0x0018;
 constexpr Lparam SW_PARENTCLOSING = 1;
 constexpr Lparam SW_PARENTOPENING = 3;
-constexpr std::uint32_t WS_EX_APPWINDOW = 0x00040000u;
 constexpr Uint SIZE_RESTORED = 0;
 constexpr Uint SIZE_MINIMIZED = 1;
 constexpr Uint TPM_RETURNCMD = 0x0100;

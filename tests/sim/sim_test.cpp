@@ -125,7 +125,7 @@ TEST(SimWindows, OwnedWindowsGoDownAndComeUpWithTheirOwner) {
     EXPECT_FALSE(sim.HasTaskbarButton(find));
     EXPECT_FALSE(sim.HasTaskbarButton(kept));
     Hwnd tool = sim.CreateWindow("Tool", "T", Overlapped, WS_EX_TOOLWINDOW);
-    Hwnd app = sim.CreateWindow("Tool", "A", Overlapped, sim::WS_EX_APPWINDOW, {0, 0, 9, 9}, owner);
+    Hwnd app = sim.CreateWindow("Tool", "A", Overlapped, WS_EX_APPWINDOW, {0, 0, 9, 9}, owner);
     EXPECT_FALSE(sim.HasTaskbarButton(tool));
     EXPECT_TRUE(sim.HasTaskbarButton(app));
     sim.DestroyWindow(app);
