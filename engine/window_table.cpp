@@ -248,8 +248,16 @@ void FollowOwners(AppState &app) {
 
 bool LeftToOwner(AppState &app, Hwnd window) {
     const WindowEntry *entry = FindWindowEntry(app, window);
-    return entry != nullptr && entry->MinimizedShown == 0 && GoesWithOwner(app, *entry) &&
-           !app.Sys->window.IsWindowVisible(window);
+    if (entry == nullptr || entry->Owner == nullptr || entry->MinimizedShown != 0 ||
+        app.Sys->window.IsWindowVisible(window))
+        return false;
+    // One that went alone too: hidden while its owner is down, it is not ours to show.
+    return GoesWithOwner(app, *entry) || app.Sys->window.IsIconic(entry->Owner);
+}
+
+bool OwnerUp(AppState &app, Hwnd owner) {
+    WindowPort &win = app.Sys->window;
+    return win.IsWindowVisible(owner) && !win.IsIconic(owner) && !AtPark(app, owner);
 }
 
 void SettleMinimized(AppState &app) {
@@ -392,6 +400,8 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls below run other messages
         if (!GoesWithOwner(app, e) || !app.Sys->window.IsWindowVisible(e.Window)) continue;
+        // An owner that refused its minimise stays on the screen: its windows stay with it.
+        if (OwnerUp(app, e.Owner)) continue;
         if (park(app, e, desktop))
             MinimizeWindow(app, e.Window, true);
         else if (minimize(app, e, desktop))

@@ -53,8 +53,11 @@ inline bool GoesWithOwner(AppState &app, const WindowEntry &entry) { return Owne
 // After a refresh: each window that goes with its owner has its owner's desktop and stickiness,
 // and is never taken for one the user minimised (it has no taskbar button to come back by).
 void FollowOwners(AppState &app);
-// Goes with its owner and is hidden, not by our minimise of it: left to its owner's restore.
+// Hidden, not by our minimise of it, and going with its owner, or going alone while its owner is
+// minimised: left to its owner's restore.
 bool LeftToOwner(AppState &app, Hwnd window);
+// Shown, not minimised and not parked.
+bool OwnerUp(AppState &app, Hwnd owner);
 // The end of a switch, a move or a re-show: a window that our minimise left shown is no longer
 // marked MinimizedShown, so only one that hid itself while that was under way comes back
 // hidden. A window hidden later by its program or the user stays hidden.
@@ -67,7 +70,8 @@ void MinimizeAnimation(AppState &app, Animation step);
 
 // The two hiding passes of a switch or re-show: first every entry passing `park` is parked,
 // then every entry passing `minimize` is minimised. Windows that go with their owner are left to
-// their owner's minimise; a third pass hides, as the first two would, those still shown after it.
+// their owner's minimise; a third pass hides, as the first two would, those still shown after it
+// unless their owner is still up.
 using EntryTest = bool (*)(AppState &app, const WindowEntry &entry, int desktop);
 void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop);
 
