@@ -41,11 +41,12 @@ void MarkAlone(AppState &app, WindowEntry &entry) {
     entry.Alone = owner != nullptr && owner->Desktop == entry.Desktop && owner->Sticky == entry.Sticky ? 0 : 1;
 }
 
-// An owner takes its owned windows along, those that went alone included.
-void TakeOwnedAlong(AppState &app, const WindowEntry &owner) {
+// An owner takes its owned windows along: a move takes those that went alone too (it brings
+// them up or down with it), sticky only those that go with it.
+void TakeOwnedAlong(AppState &app, const WindowEntry &owner, bool evenAlone) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         WindowEntry &e = app.Windows.Entries[i];
-        if (e.Owner != owner.Window) continue;
+        if (e.Owner != owner.Window || (e.Alone != 0 && !evenAlone)) continue;
         e.Desktop = owner.Desktop;
         e.Sticky = owner.Sticky;
         e.Alone = 0;
@@ -92,7 +93,7 @@ void SetSticky(AppState &app, Hwnd window, Lparam lParam) {
     if (entry == nullptr) return;
     entry->Sticky = sticky ? 1 : 0;
     MarkAlone(app, *entry);
-    TakeOwnedAlong(app, *entry);
+    TakeOwnedAlong(app, *entry, false);
 }
 
 void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
@@ -115,7 +116,7 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     entry->Desktop = d;
     entry->Sticky = 0;
     MarkAlone(app, *entry);
-    TakeOwnedAlong(app, *entry);
+    TakeOwnedAlong(app, *entry, true);
     app.Switching = 1; // its thread may send us messages before ShowWindow returns
     if (d == app.CurrentDesktop()) {
         app.Sys->window.ShowWindow(window, SW_RESTORE);

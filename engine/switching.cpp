@@ -15,31 +15,36 @@ bool Excluded(AppState &app, const WindowEntry &entry) {
     return entry.Window == app.FloatingWindow || IsLeftBehind(app, entry.Window);
 }
 
-// First hiding pass: the visible pop-ups of the desktop left, and every sticky window.
+// A window its program hid is its program's: a minimise or a restore would show it. Only one
+// that hid itself while we minimised it comes back.
+bool ShownOrOurs(AppState &app, const WindowEntry &e) {
+    return e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window);
+}
+
+// First hiding pass: the visible pop-ups of the desktop left, and every visible sticky window.
 bool TakePopupToHide(AppState &app, const WindowEntry &e, int left) {
     bool take = (e.Desktop == left && e.Popup == WS_POPUP && app.Sys->window.IsWindowVisible(e.Window)) ||
-                e.Sticky != 0;
+                (e.Sticky != 0 && app.Sys->window.IsWindowVisible(e.Window));
     return take && !Excluded(app, e);
 }
 
 // Second hiding pass: the visible overlapped windows of the desktop left, and again the sticky ones.
 bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
     bool take = (e.Desktop == left && e.Popup == 0 && app.Sys->window.IsWindowVisible(e.Window)) ||
-                e.Sticky != 0;
+                (e.Sticky != 0 && app.Sys->window.IsWindowVisible(e.Window));
     return take && !Excluded(app, e);
 }
 
 // Restored: the visible windows of the desktop entered that the user did not minimise, those
 // that hid themselves when a switch minimised them, and every sticky window whatever its
-// desktop or state.
+// desktop or state, unless its program hid it.
 bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
     // Owned windows come with their owner, whatever they show now: hidden with it, one is left to
     // its restore when its turn comes; minimised, it is restored, since nothing else would.
     if (GoesWithOwner(app, e))
         return ((e.Desktop == entered && e.Minimized == 0) || e.Sticky != 0) && !Excluded(app, e);
-    bool take = (e.Desktop == entered && e.Minimized == 0 &&
-                 (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window))) ||
-                e.Sticky != 0;
+    bool take = (e.Desktop == entered && e.Minimized == 0 && ShownOrOurs(app, e)) ||
+                (e.Sticky != 0 && ShownOrOurs(app, e));
     return take && !Excluded(app, e);
 }
 

@@ -246,13 +246,9 @@ void FollowOwners(AppState &app) {
     }
 }
 
-bool LeftToOwner(AppState &app, Hwnd window) {
+bool HiddenByOthers(AppState &app, Hwnd window) {
     const WindowEntry *entry = FindWindowEntry(app, window);
-    if (entry == nullptr || entry->Owner == nullptr || entry->MinimizedShown != 0 ||
-        app.Sys->window.IsWindowVisible(window))
-        return false;
-    // One that went alone too: hidden while its owner is down, it is not ours to show.
-    return GoesWithOwner(app, *entry) || app.Sys->window.IsIconic(entry->Owner);
+    return entry != nullptr && entry->MinimizedShown == 0 && !app.Sys->window.IsWindowVisible(window);
 }
 
 bool OwnerUp(AppState &app, Hwnd owner) {
@@ -395,13 +391,16 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
     for (std::int32_t i = 0; i < app.Windows.Count; ++i)
         if (!GoesWithOwner(app, app.Windows.Entries[i]) && minimize(app, app.Windows.Entries[i], desktop))
             MinimizeWindow(app, app.Windows.Entries[i].Window, false);
-    // Owned windows went down with their owners. Still shown (the owner refused its minimise, or
-    // the system does not hide owned windows), one goes as the passes above would take it.
+    // Owned windows went down with their owners. One still shown after we took its owner down
+    // (its program showed it again, or the system does not hide owned windows) goes as the passes
+    // above would take it. Its owner already down before, or up (it refused its minimise), its
+    // program keeps it on the screen: it stays with it.
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls below run other messages
-        if (!GoesWithOwner(app, e) || !app.Sys->window.IsWindowVisible(e.Window)) continue;
-        // An owner that refused its minimise stays on the screen: its windows stay with it.
-        if (OwnerUp(app, e.Owner)) continue;
+        const WindowEntry *owner = OwnerEntry(app, e);
+        if (owner == nullptr || owner->MinimizedShown == 0 || !app.Sys->window.IsWindowVisible(e.Window) ||
+            OwnerUp(app, e.Owner))
+            continue;
         if (park(app, e, desktop))
             MinimizeWindow(app, e.Window, true);
         else if (minimize(app, e, desktop))
@@ -441,7 +440,7 @@ RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
 void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int desktop) {
     if (list.Sorted) {
         for (std::int32_t i = 0; i < list.Count; ++i) {
-            if (LeftToOwner(app, list.Items[i].Window)) continue;
+            if (HiddenByOthers(app, list.Items[i].Window)) continue;
             app.Sys->window.ShowWindow(list.Items[i].Window, SW_RESTORE);
             WindowReturned(app, list.Items[i].Window);
         }
@@ -450,7 +449,7 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
     // No memory for the sorted list: the windows still come back, in table order.
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const Hwnd window = app.Windows.Entries[i].Window;
-        if (!take(app, app.Windows.Entries[i], desktop) || LeftToOwner(app, window)) continue;
+        if (!take(app, app.Windows.Entries[i], desktop) || HiddenByOthers(app, window)) continue;
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);
     }

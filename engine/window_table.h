@@ -53,9 +53,9 @@ inline bool GoesWithOwner(AppState &app, const WindowEntry &entry) { return Owne
 // After a refresh: each window that goes with its owner has its owner's desktop and stickiness,
 // and is never taken for one the user minimised (it has no taskbar button to come back by).
 void FollowOwners(AppState &app);
-// Hidden, not by our minimise of it, and going with its owner, or going alone while its owner is
-// minimised: left to its owner's restore.
-bool LeftToOwner(AppState &app, Hwnd window);
+// Hidden, and not by our own minimise of it: by its program, the user, or its owner's minimise
+// (then its owner's restore brings it back). Never ours to show.
+bool HiddenByOthers(AppState &app, Hwnd window);
 // Shown, not minimised and not parked.
 bool OwnerUp(AppState &app, Hwnd owner);
 // The end of a switch, a move or a re-show: a window that our minimise left shown is no longer
@@ -77,8 +77,9 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
 
 // Restores the collected windows: ShowWindow(SW_RESTORE) bottom first. `count` windows that
 // satisfy `take` are collected from the table; when no memory can be had for the sorted list,
-// the same windows are restored in table order instead, so none is left minimised. A window left
-// to its owner's restore (LeftToOwner) when its turn comes is passed over.
+// the same windows are restored in table order instead, so none is left minimised. A window
+// hidden by others (HiddenByOthers) when its turn comes is passed over: taken while it was shown,
+// it may have been hidden since, as our calls ran other programs' messages.
 using EntryTest = bool (*)(AppState &app, const WindowEntry &entry, int desktop);
 struct RestoreList {
     RankedWindow *Items = nullptr;
