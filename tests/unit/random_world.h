@@ -685,7 +685,14 @@ class RandomWorld {
             if (w.userMinimised || w.everHung || w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w)) continue;
             const WindowEntry *e = FindWindowEntry(app, w.window);
             if (e == nullptr || e->Sticky != 0 || e->Desktop != app.CurrentDesktop()) continue;
-            if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || (Parked(w) && !w.restoredAtPark))
+            // An owned pop-up parked alone (its owner was hidden) that refused the minimise joins
+            // its owner when that is shown again, and goes back at its desktop's next return.
+            const bool rejoined = e->Owner != nullptr && e->Parked != 0;
+            // One sent alone to another desktop than its owner's comes back minimised with its
+            // owner; restored at the next return of its own desktop (see CheckReach).
+            const WindowEntry *owner = e->Alone != 0 ? FindWindowEntry(app, e->Owner) : nullptr;
+            if (owner != nullptr && (owner->Desktop != e->Desktop || owner->Sticky != 0)) continue;
+            if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || (Parked(w) && !w.restoredAtPark && !rejoined))
                 return Fail("a window of the shown desktop " + std::to_string(e->Desktop) + " is not shown" +
                             Describe(w));
         }
@@ -733,7 +740,10 @@ class RandomWorld {
                     return Fail("a window is hidden and out of reach" + Describe(w));
                 continue;
             }
-            if (iconic && !w.userMinimised && !Sim().HasTaskbarButton(w.window) && !Away(w))
+            // One sent alone to a desktop other than its owner's goes down whenever its owner does,
+            // and comes back minimised with it: restored at the next return of its own desktop.
+            const bool alone = e != nullptr && e->Alone != 0;
+            if (iconic && !w.userMinimised && !alone && !Sim().HasTaskbarButton(w.window) && !Away(w))
                 return Fail("a minimised window has no way back" + Describe(w));
         }
     }
@@ -893,6 +903,11 @@ class RandomWorld {
                     Fail("a window is missing from the table after a switch");
                     break;
                 }
+                // One sent alone to another desktop than its owner's goes down and comes up with its
+                // owner, whatever its desktop says (Windows' rule): only its record is checked.
+                const WindowEntry *ownerEntry = e->Alone != 0 ? FindWindowEntry(App(), e->Owner) : nullptr;
+                if (ownerEntry != nullptr && (ownerEntry->Desktop != e->Desktop || ownerEntry->Sticky != e->Sticky))
+                    continue;
                 const bool owed = e->Sticky != 0 || e->Desktop == d;
                 if (owed && (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || Parked(w)))
                     Fail("a window of desktop " + std::to_string(e->Desktop) + " is not shown with it" +
@@ -901,9 +916,10 @@ class RandomWorld {
                 // overlapped window that refuses the minimise stays where it is.
                 // Nor does an owned window its program shows while its owner is down, or that stays
                 // up with an owner that refuses.
+                // Nor one sent alone to another desktop: its owner's restore shows it (Windows' rule).
                 const Owned *owner = OwnedWindow(Sim().Owner(w.window));
-                const bool refuses = Refuses(w) || (e->Alone == 0 && owner != nullptr &&
-                                                    (Refuses(*owner) || !OwnerUp(owner->window)));
+                const bool refuses = Refuses(w) || (owner != nullptr && (e->Alone != 0 || Refuses(*owner) ||
+                                                                         !OwnerUp(owner->window)));
                 if (!owed && !refuses && Sim().IsVisible(w.window) && !Sim().IsMinimized(w.window) && !Parked(w))
                     Fail("a window of desktop " + std::to_string(e->Desktop) + " is shown on desktop " +
                          std::to_string(d) + Describe(w));
