@@ -238,11 +238,20 @@ WindowEntry *OwnerEntry(AppState &app, const WindowEntry &entry) {
 void FollowOwners(AppState &app) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         WindowEntry &e = app.Windows.Entries[i];
+        if (e.Owner == nullptr) continue;
+        // Without a taskbar button a minimised owned window is out of the user's reach: it
+        // comes back with its desktop, whoever minimised it.
+        e.Minimized = 0;
+        if (e.Alone != 0) {
+            // Back on its owner's desktop (its owner was claimed there), it goes with it again.
+            const WindowEntry *owner = FindWindowEntry(app, e.Owner);
+            if (owner == nullptr || owner->Desktop != e.Desktop || owner->Sticky != e.Sticky) continue;
+            e.Alone = 0;
+        }
         const WindowEntry *owner = OwnerEntry(app, e);
         if (owner == nullptr) continue;
         e.Desktop = owner->Desktop;
         e.Sticky = owner->Sticky;
-        e.Minimized = 0;
     }
 }
 
@@ -335,8 +344,27 @@ bool AtPark(AppState &app, Hwnd window) {
     return app.Sys->window.GetWindowRect(window, &r) && r.left == ParkPosition && r.top == ParkPosition;
 }
 
+namespace {
+// Before an owner goes down: its owned windows that we minimised (parked while they went alone,
+// or while their owner was hidden) come up first, where they lie, so that the system hides them
+// with their owner as they are and its restore brings them back on the screen, not minimised.
+void BringUpOwned(AppState &app, Hwnd owner) {
+    WindowPort &win = app.Sys->window;
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls below run other messages
+        if (e.Owner != owner || e.Minimized != 0 || !GoesWithOwner(app, e) || !win.IsWindowVisible(e.Window))
+            continue;
+        const bool iconic = win.IsIconic(e.Window);
+        if ((!iconic && e.Parked == 0) || !Answers(app, e.Window)) continue;
+        if (iconic) win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+        WindowReturned(app, e.Window);
+    }
+}
+} // namespace
+
 void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     WindowPort &win = app.Sys->window;
+    BringUpOwned(app, window);
     const bool shown = win.IsWindowVisible(window) && !win.IsIconic(window);
     win.ShowWindow(window, SW_MINIMIZE);
     // A program that refuses the minimise has restored its window by now: the move below

@@ -50,8 +50,9 @@ Hwnd RootOwner(AppState &app, Hwnd window);
 // The entry of the owner `entry` goes with, or nullptr when it goes alone.
 WindowEntry *OwnerEntry(AppState &app, const WindowEntry &entry);
 inline bool GoesWithOwner(AppState &app, const WindowEntry &entry) { return OwnerEntry(app, entry) != nullptr; }
-// After a refresh: each window that goes with its owner has its owner's desktop and stickiness,
-// and is never taken for one the user minimised (it has no taskbar button to come back by).
+// After a refresh: each window that goes with its owner has its owner's desktop and stickiness;
+// one that went alone goes with it again once both are on the same desktop; no owned window is
+// taken for one the user minimised (it has no taskbar button to come back by).
 void FollowOwners(AppState &app);
 // Hidden, and not by our own minimise of it: by its program, the user, or its owner's minimise
 // (then its owner's restore brings it back). Never ours to show.

@@ -692,6 +692,8 @@ class RandomWorld {
             // owner; restored at the next return of its own desktop (see CheckReach).
             const WindowEntry *owner = e->Alone != 0 ? FindWindowEntry(app, e->Owner) : nullptr;
             if (owner != nullptr && (owner->Desktop != e->Desktop || owner->Sticky != 0)) continue;
+            // Nor one we minimised whose owner came up without us (see CheckReach).
+            if (Sim().IsMinimized(w.window) && e->Minimized == 0 && GoesWithOwner(app, *e)) continue;
             if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || (Parked(w) && !w.restoredAtPark && !rejoined))
                 return Fail("a window of the shown desktop " + std::to_string(e->Desktop) + " is not shown" +
                             Describe(w));
@@ -735,7 +737,9 @@ class RandomWorld {
             const WindowEntry *e = FindWindowEntry(App(), w.window);
             if (!visible) {
                 const bool ownHide = w.userMinimised && w.habit == SimMachine::Habit::HideWhenMinimized;
-                const bool hidAway = e != nullptr && e->MinimizedShown != 0 && Away(w);
+                // Hid itself when we minimised it: back with its desktop (or its owner's, which it
+                // follows; the sweep checks both).
+                const bool hidAway = e != nullptr && e->MinimizedShown != 0 && (Away(w) || GoesWithOwner(App(), *e));
                 if (!ownHide && !hidAway && !HiddenWithOwner(w))
                     return Fail("a window is hidden and out of reach" + Describe(w));
                 continue;
@@ -743,7 +747,11 @@ class RandomWorld {
             // One sent alone to a desktop other than its owner's goes down whenever its owner does,
             // and comes back minimised with it: restored at the next return of its own desktop.
             const bool alone = e != nullptr && e->Alone != 0;
-            if (iconic && !w.userMinimised && !alone && !Sim().HasTaskbarButton(w.window) && !Away(w))
+            // One we minimised whose owner came up without us (the user restored it from the
+            // taskbar while its program had shown it during our park): restored at the next return
+            // of its desktop, which the sweep checks.
+            const bool ours = e != nullptr && e->Minimized == 0 && GoesWithOwner(App(), *e);
+            if (iconic && !w.userMinimised && !alone && !ours && !Sim().HasTaskbarButton(w.window) && !Away(w))
                 return Fail("a minimised window has no way back" + Describe(w));
         }
     }
@@ -753,8 +761,9 @@ class RandomWorld {
     // minimised, unless they went alone or their program or the user did something else to them.
     std::vector<Hwnd> HiddenWithOwners() {
         std::vector<Hwnd> hidden;
+        // Those minimised when their owner went down come back minimised (Windows' rule).
         for (const Owned &w : windows_)
-            if (HiddenWithOwner(w)) hidden.push_back(w.window);
+            if (HiddenWithOwner(w) && !Sim().IsMinimized(w.window) && !Parked(w)) hidden.push_back(w.window);
         return hidden;
     }
 
@@ -793,7 +802,8 @@ class RandomWorld {
                 continue;
             }
             const WindowEntry *e = FindWindowEntry(App(), w.window);
-            if (HiddenWithOwner(w) && !w.userMinimised && !w.everHung && e != nullptr && e->Alone == 0)
+            if (HiddenWithOwner(w) && !Sim().IsMinimized(w.window) && !w.userMinimised && !w.everHung &&
+                e != nullptr && e->Alone == 0)
                 withOwner.push_back(w.window);
             if (!ownHide && !visible && !HiddenWithOwner(w))
                 return Fail("a window is lost after the quit" + Describe(w));
