@@ -71,6 +71,7 @@ void RefreshWindowTable(AppState &app) {
         app.Hung[kept++] = app.Hung[i];
     }
     app.HungCount = kept;
+    FollowOwners(app); // after the desktops of windows left behind are put back
 }
 
 void AskWindows(AppState &app, int left, int entered) {

@@ -98,6 +98,19 @@ bool OutOfReach(AppState &app, const WindowEntry &e) {
 }
 } // namespace
 
+namespace {
+// An owner the quit brought back shows its owned windows again as they were hidden: those we
+// minimised, passed over while hidden with it, come up too.
+void ReturnOwnedWindows(AppState &app, Hwnd owner) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i];
+        if (e.Owner != owner || !OutOfReach(app, e) || !Answers(app, e.Window)) continue;
+        app.Sys->window.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+        WindowReturned(app, e.Window);
+    }
+}
+} // namespace
+
 void ReturnAllWindows(AppState &app) {
     const std::uint8_t switching = app.Switching;
     app.Switching = 1; // their threads may send us messages before our calls return
@@ -111,6 +124,7 @@ void ReturnAllWindows(AppState &app) {
         // stacking order stays; these come back where they lie, below it.
         if (hidden || lost) app.Sys->window.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
         WindowReturned(app, e.Window);
+        if (hidden) ReturnOwnedWindows(app, e.Window);
     }
     app.Switching = switching;
 }

@@ -211,7 +211,6 @@ bool EnumRefreshProc(Hwnd window, void *context) {
 void UpdateWindowTable(AppState &app) {
     PurgeWindowTable(app);
     app.Sys->window.EnumWindows(EnumRefreshProc, &app);
-    FollowOwners(app);
 }
 
 Hwnd RootOwner(AppState &app, Hwnd window) {
@@ -344,10 +343,6 @@ bool AtPark(AppState &app, Hwnd window) {
     return app.Sys->window.GetWindowRect(window, &r) && r.left == ParkPosition && r.top == ParkPosition;
 }
 
-namespace {
-// Before an owner goes down: its owned windows that we minimised (parked while they went alone,
-// or while their owner was hidden) come up first, where they lie, so that the system hides them
-// with their owner as they are and its restore brings them back on the screen, not minimised.
 void BringUpOwned(AppState &app, Hwnd owner) {
     WindowPort &win = app.Sys->window;
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
@@ -360,7 +355,6 @@ void BringUpOwned(AppState &app, Hwnd owner) {
         WindowReturned(app, e.Window);
     }
 }
-} // namespace
 
 void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     WindowPort &win = app.Sys->window;
@@ -471,6 +465,7 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
             if (HiddenByOthers(app, list.Items[i].Window)) continue;
             app.Sys->window.ShowWindow(list.Items[i].Window, SW_RESTORE);
             WindowReturned(app, list.Items[i].Window);
+            BringUpOwned(app, list.Items[i].Window);
         }
         return;
     }
@@ -480,6 +475,7 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
         if (!take(app, app.Windows.Entries[i], desktop) || HiddenByOthers(app, window)) continue;
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);
+        BringUpOwned(app, window);
     }
 }
 

@@ -59,6 +59,11 @@ void FollowOwners(AppState &app);
 bool HiddenByOthers(AppState &app, Hwnd window);
 // Shown, not minimised and not parked.
 bool OwnerUp(AppState &app, Hwnd owner);
+// Around an owner's minimise or restore: its owned windows that we minimised (or parked while
+// they refused the minimise) and that are shown come up where they lie, without activation, so
+// that the system hides them with their owner as they are and its restore brings them back on
+// the screen, not minimised. Those hidden are left to the owner.
+void BringUpOwned(AppState &app, Hwnd owner);
 // The end of a switch, a move or a re-show: a window that our minimise left shown is no longer
 // marked MinimizedShown, so only one that hid itself while that was under way comes back
 // hidden. A window hidden later by its program or the user stays hidden.
@@ -80,7 +85,8 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
 // satisfy `take` are collected from the table; when no memory can be had for the sorted list,
 // the same windows are restored in table order instead, so none is left minimised. A window
 // hidden by others (HiddenByOthers) when its turn comes is passed over: taken while it was shown,
-// it may have been hidden since, as our calls ran other programs' messages.
+// it may have been hidden since, as our calls ran other programs' messages. After each window,
+// its owned windows come up with it (BringUpOwned).
 using EntryTest = bool (*)(AppState &app, const WindowEntry &entry, int desktop);
 struct RestoreList {
     RankedWindow *Items = nullptr;

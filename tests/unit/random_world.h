@@ -459,7 +459,11 @@ class RandomWorld {
     // a hidden one again, restored or as it was.
     void ProgramHides() {
         Owned *w = AnyWindow();
-        if (w == nullptr || Sim().IsHung(w->window) || !Sim().IsVisible(w->window)) return;
+        // Not from inside its own procedure: a program that restores its window at every minimise
+        // would show it again at once.
+        if (w == nullptr || Sim().IsHung(w->window) || !Sim().IsVisible(w->window) ||
+            std::find(answering_.begin(), answering_.end(), w->window) != answering_.end())
+            return;
         Note("its program hides " + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         // Hidden while a switch or a move is under way, or before the program saw it shown again
         // after it hid itself inside our minimise (nothing tells it apart from that first hide),
@@ -637,6 +641,8 @@ class RandomWorld {
             const WindowEntry *e = FindWindowEntry(App(), w.window);
             if (w.userMinimised || w.everHung || e == nullptr || e->Desktop != 1 || e->Sticky != 0) continue;
             if (w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w)) continue;
+            // An owned window we minimised comes back with its owner (see CheckReach).
+            if (e->Owner != nullptr && Sim().IsMinimized(w.window)) continue;
             if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || Sim().Position(w.window).left == 3000)
                 return Fail("a window of desktop 1 is not shown after the close" + Describe(w));
         }
@@ -693,7 +699,7 @@ class RandomWorld {
             const WindowEntry *owner = e->Alone != 0 ? FindWindowEntry(app, e->Owner) : nullptr;
             if (owner != nullptr && (owner->Desktop != e->Desktop || owner->Sticky != 0)) continue;
             // Nor one we minimised whose owner came up without us (see CheckReach).
-            if (Sim().IsMinimized(w.window) && e->Minimized == 0 && GoesWithOwner(app, *e)) continue;
+            if (Sim().IsMinimized(w.window) && e->Minimized == 0 && e->Owner != nullptr) continue;
             if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || (Parked(w) && !w.restoredAtPark && !rejoined))
                 return Fail("a window of the shown desktop " + std::to_string(e->Desktop) + " is not shown" +
                             Describe(w));
@@ -739,7 +745,7 @@ class RandomWorld {
                 const bool ownHide = w.userMinimised && w.habit == SimMachine::Habit::HideWhenMinimized;
                 // Hid itself when we minimised it: back with its desktop (or its owner's, which it
                 // follows; the sweep checks both).
-                const bool hidAway = e != nullptr && e->MinimizedShown != 0 && (Away(w) || GoesWithOwner(App(), *e));
+                const bool hidAway = e != nullptr && e->MinimizedShown != 0 && (Away(w) || e->Owner != nullptr);
                 if (!ownHide && !hidAway && !HiddenWithOwner(w))
                     return Fail("a window is hidden and out of reach" + Describe(w));
                 continue;
@@ -750,7 +756,7 @@ class RandomWorld {
             // One we minimised whose owner came up without us (the user restored it from the
             // taskbar while its program had shown it during our park): restored at the next return
             // of its desktop, which the sweep checks.
-            const bool ours = e != nullptr && e->Minimized == 0 && GoesWithOwner(App(), *e);
+            const bool ours = e != nullptr && e->Minimized == 0 && e->Owner != nullptr;
             if (iconic && !w.userMinimised && !alone && !ours && !Sim().HasTaskbarButton(w.window) && !Away(w))
                 return Fail("a minimised window has no way back" + Describe(w));
         }
@@ -807,17 +813,21 @@ class RandomWorld {
                 withOwner.push_back(w.window);
             if (!ownHide && !visible && !HiddenWithOwner(w))
                 return Fail("a window is lost after the quit" + Describe(w));
-            if (Parked(w)) return Fail("a window is left at 3000, 3000 after the quit" + Describe(w));
-            if (visible && Sim().IsMinimized(w.window) && !w.userMinimised && !Sim().HasTaskbarButton(w.window))
+            if (Parked(w) && !w.everHung) return Fail("a window is left at 3000, 3000 after the quit" + Describe(w));
+            if (visible && Sim().IsMinimized(w.window) && !w.userMinimised && !w.everHung &&
+                !Sim().HasTaskbarButton(w.window))
                 return Fail("a window is left minimised with no way back after the quit" + Describe(w));
         }
-        // The user restores the minimised windows from their taskbar buttons.
+        // The user restores the minimised windows from their taskbar buttons (their programs do
+        // nothing else meanwhile).
+        sweeping_ = true;
         for (const Owned &w : windows_)
             if (!Sim().IsHung(w.window) && Sim().IsMinimized(w.window) && Sim().HasTaskbarButton(w.window))
                 Sim().ShowWindow(w.window, SW_RESTORE);
+        sweeping_ = false;
         for (Hwnd h : withOwner) {
             const Owned *w = OwnedWindow(h);
-            if (w == nullptr || Sim().IsHung(h) || !Sim().IsVisible(Sim().Owner(h))) continue;
+            if (w == nullptr || Sim().IsHung(h) || !OwnerUp(Sim().Owner(h))) continue;
             if (!Sim().IsVisible(h) || Sim().IsMinimized(h) || Parked(*w))
                 return Fail("an owned window does not come back with its owner after the quit" + Describe(*w));
         }
@@ -918,7 +928,9 @@ class RandomWorld {
                 const WindowEntry *ownerEntry = e->Alone != 0 ? FindWindowEntry(App(), e->Owner) : nullptr;
                 if (ownerEntry != nullptr && (ownerEntry->Desktop != e->Desktop || ownerEntry->Sticky != e->Sticky))
                     continue;
-                const bool owed = e->Sticky != 0 || e->Desktop == d;
+                // One that goes with its owner is owed where its owner is.
+                const WindowEntry *rec = OwnerEntry(App(), *e) != nullptr ? OwnerEntry(App(), *e) : e;
+                const bool owed = rec->Sticky != 0 || rec->Desktop == d;
                 if (owed && (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || Parked(w)))
                     Fail("a window of desktop " + std::to_string(e->Desktop) + " is not shown with it" +
                          Describe(w));
