@@ -15,3 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # aligning each frame to 16 would only cost code.
 set(CMAKE_C_FLAGS_INIT "-march=i386 -mtune=generic -mpreferred-stack-boundary=2")
 set(CMAKE_CXX_FLAGS_INIT "-march=i386 -mtune=generic -mpreferred-stack-boundary=2")
+# The shipped exe is held to 64 KiB: GCC's -Oz gives about half a kilobyte less code than -Os.
+set(CMAKE_C_FLAGS_MINSIZEREL "-Oz -DNDEBUG" CACHE STRING "" FORCE)
+set(CMAKE_CXX_FLAGS_MINSIZEREL "-Oz -DNDEBUG" CACHE STRING "" FORCE)

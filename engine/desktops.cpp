@@ -55,9 +55,6 @@ bool MergedOverlapped(AppState &app, const WindowEntry &e, int d) {
 // a minimised window of the shown desktop once un-stuck, and the next refresh would take it for
 // one the user minimised.
 bool MergedToRestore(AppState &app, const WindowEntry &e, int d) {
-    // As in a switch: an owned window comes with its owner, whatever it shows now.
-    if (e.Sticky == 0 && GoesWithOwner(app, e))
-        return e.Desktop == d && e.Minimized == 0 && !IsLeftBehind(app, e.Window);
     if (e.Sticky != 0)
         return e.Desktop == d && e.Window != app.FloatingWindow && !IsLeftBehind(app, e.Window) &&
                app.Sys->window.IsIconic(e.Window) &&
@@ -80,7 +77,6 @@ void ReshowCurrentDesktop(AppState &app) {
     RestoreWindows(app, list, MergedToRestore, d);
     MinimizeAnimation(app, Animation::Back);
     FreeRestoreList(app, list);
-    SettleMinimized(app);
 }
 
 } // namespace

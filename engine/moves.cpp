@@ -33,43 +33,21 @@ bool Movable(AppState &app, Hwnd window) {
     return IsTrackedClass(className);
 }
 
-// Moved or made sticky on its own, an owned window goes alone until its owner takes it along
-// again; sent back to its owner's desktop, it goes with its owner again.
-void MarkAlone(AppState &app, WindowEntry &entry) {
-    if (entry.Owner == nullptr) return;
-    const WindowEntry *owner = FindWindowEntry(app, entry.Owner);
-    entry.Alone = owner != nullptr && owner->Desktop == entry.Desktop && owner->Sticky == entry.Sticky ? 0 : 1;
-}
-
-// An owner takes its owned windows along: a move takes those that went alone too (it brings
-// them up or down with it), sticky only those that go with it.
-void TakeOwnedAlong(AppState &app, const WindowEntry &owner, bool evenAlone) {
+// After a move or a sticky change of `entry`'s window. Moved or made sticky on its own, an owned
+// window goes alone until its owner takes it along again (sent back beside its owner, it goes with
+// it). An owner takes its owned windows along: a move those that went alone too, sticky only
+// those that go with it.
+void Regroup(AppState &app, WindowEntry &entry, bool evenAlone) {
+    if (entry.Owner != nullptr) {
+        const WindowEntry *owner = FindWindowEntry(app, entry.Owner);
+        entry.Alone = owner == nullptr || owner->Desktop != entry.Desktop || owner->Sticky != entry.Sticky;
+    }
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         WindowEntry &e = app.Windows.Entries[i];
-        if (e.Owner != owner.Window || (e.Alone != 0 && !evenAlone)) continue;
-        e.Desktop = owner.Desktop;
-        e.Sticky = owner.Sticky;
+        if (e.Owner != entry.Window || (e.Alone != 0 && !evenAlone)) continue;
+        e.Desktop = entry.Desktop;
+        e.Sticky = entry.Sticky;
         e.Alone = 0;
-    }
-}
-
-// After the owner's park or restore: its owned windows should have gone down or come up with
-// it. One still shown after the park is parked too; one still minimised (or hidden by our own
-// minimise) after the restore is restored, and one restored where a park put it goes back.
-void FollowOwnerOnScreen(AppState &app, Hwnd owner, bool shown) {
-    WindowPort &win = app.Sys->window;
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls below run other messages
-        if (e.Owner != owner || e.Window == owner || !GoesWithOwner(app, e)) continue;
-        const bool visible = win.IsWindowVisible(e.Window);
-        if (!shown) {
-            if (visible && Answers(app, e.Window)) ParkWindow(app, e.Window);
-            continue;
-        }
-        const bool minimized = visible ? win.IsIconic(e.Window) : e.MinimizedShown != 0;
-        if ((!visible && !minimized) || !Answers(app, e.Window)) continue;
-        if (minimized) win.ShowWindow(e.Window, SW_RESTORE);
-        WindowReturned(app, e.Window);
     }
 }
 
@@ -92,8 +70,7 @@ void SetSticky(AppState &app, Hwnd window, Lparam lParam) {
                                                                    : nullptr;
     if (entry == nullptr) return;
     entry->Sticky = sticky ? 1 : 0;
-    MarkAlone(app, *entry);
-    TakeOwnedAlong(app, *entry, false);
+    Regroup(app, *entry, false);
 }
 
 void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
@@ -115,16 +92,14 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     RemoveLeftBehind(app, window);
     entry->Desktop = d;
     entry->Sticky = 0;
-    MarkAlone(app, *entry);
-    TakeOwnedAlong(app, *entry, true);
+    Regroup(app, *entry, true);
     app.Switching = 1; // its thread may send us messages before ShowWindow returns
+    // Its owned windows go down with it, as Windows hides them, or come up with it.
     if (d == app.CurrentDesktop()) {
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);
     } else
         ParkWindow(app, window);
-    FollowOwnerOnScreen(app, window, d == app.CurrentDesktop());
-    SettleMinimized(app);
     app.Switching = 0;
     if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }

@@ -15,23 +15,16 @@ bool Excluded(AppState &app, const WindowEntry &entry) {
     return entry.Window == app.FloatingWindow || IsLeftBehind(app, entry.Window);
 }
 
-// A window its program hid is its program's: a minimise or a restore would show it. Only one
-// that hid itself while we minimised it comes back.
-bool ShownOrOurs(AppState &app, const WindowEntry &e) {
-    return e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window);
-}
-
 // First hiding pass: the visible pop-ups of the desktop left, and every visible sticky window.
 bool TakePopupToHide(AppState &app, const WindowEntry &e, int left) {
-    bool take = (e.Desktop == left && e.Popup == WS_POPUP && app.Sys->window.IsWindowVisible(e.Window)) ||
-                (e.Sticky != 0 && app.Sys->window.IsWindowVisible(e.Window));
+    bool take = ((e.Desktop == left && e.Popup == WS_POPUP) || e.Sticky != 0) &&
+                app.Sys->window.IsWindowVisible(e.Window);
     return take && !Excluded(app, e);
 }
 
 // Second hiding pass: the visible overlapped windows of the desktop left, and again the sticky ones.
 bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
-    bool take = (e.Desktop == left && e.Popup == 0 && app.Sys->window.IsWindowVisible(e.Window)) ||
-                (e.Sticky != 0 && app.Sys->window.IsWindowVisible(e.Window));
+    bool take = ((e.Desktop == left && e.Popup == 0) || e.Sticky != 0) && app.Sys->window.IsWindowVisible(e.Window);
     return take && !Excluded(app, e);
 }
 
@@ -39,12 +32,13 @@ bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
 // that hid themselves when a switch minimised them, and every sticky window whatever its
 // desktop or state, unless its program hid it.
 bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
-    // Owned windows come with their owner, whatever they show now: hidden with it, one is left to
-    // its restore when its turn comes; minimised, it is restored, since nothing else would.
-    if (GoesWithOwner(app, e))
-        return ((e.Desktop == entered && e.Minimized == 0) || e.Sticky != 0) && !Excluded(app, e);
-    bool take = (e.Desktop == entered && e.Minimized == 0 && ShownOrOurs(app, e)) ||
-                (e.Sticky != 0 && ShownOrOurs(app, e));
+    // A window its program hid is its program's: only one that hid itself while we minimised it
+    // comes back.
+    // An owned window minimised by us and hidden with its owner comes back minimised with it:
+    // it is taken too, restored after its owner (it lies above it), unless still hidden then.
+    bool take = ((e.Desktop == entered && e.Minimized == 0) || e.Sticky != 0) &&
+                (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window) ||
+                 (e.Owner != nullptr && app.Sys->window.IsIconic(e.Window)));
     return take && !Excluded(app, e);
 }
 
@@ -81,35 +75,11 @@ void SwitchDesktop(AppState &app, int n) {
     EnterPhase(Phase::Animation);
     MinimizeAnimation(app, Animation::Back);
     FreeRestoreList(app, list);
-    SettleMinimized(app);
     EnterPhase(Phase::Outside);
     app.Desktops.CurrentDesktop = n;
     app.Switching = 0;
     if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }
-
-namespace {
-// Minimised by us on its way to another desktop, with no taskbar button to come back by (an
-// owned window its owner's minimise did not hide, a tool window): once we are gone, lost.
-bool OutOfReach(AppState &app, const WindowEntry &e) {
-    WindowPort &win = app.Sys->window;
-    return e.Minimized == 0 && win.IsWindowVisible(e.Window) && win.IsIconic(e.Window) &&
-           !HasTaskbarButton(app, e.Window);
-}
-} // namespace
-
-namespace {
-// An owner the quit brought back shows its owned windows again as they were hidden: those we
-// minimised, passed over while hidden with it, come up too.
-void ReturnOwnedWindows(AppState &app, Hwnd owner) {
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry e = app.Windows.Entries[i];
-        if (e.Owner != owner || !OutOfReach(app, e) || !Answers(app, e.Window)) continue;
-        app.Sys->window.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
-        WindowReturned(app, e.Window);
-    }
-}
-} // namespace
 
 void ReturnAllWindows(AppState &app) {
     const std::uint8_t switching = app.Switching;
@@ -117,14 +87,16 @@ void ReturnAllWindows(AppState &app) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i];
         if (e.Window == app.FloatingWindow) continue;
-        const bool hidden = e.MinimizedShown != 0 && !app.Sys->window.IsWindowVisible(e.Window);
-        const bool lost = !hidden && OutOfReach(app, e);
-        if ((!hidden && !lost && e.Parked == 0) || !Answers(app, e.Window)) continue;
+        // Back on the screen: a window that hid itself inside our minimise, and an owned window
+        // we minimised, which has no taskbar button to come back by once we are gone.
+        const bool visible = app.Sys->window.IsWindowVisible(e.Window);
+        const bool back = visible ? e.Owner != nullptr && e.Minimized == 0 && app.Sys->window.IsIconic(e.Window)
+                                  : e.MinimizedShown != 0;
+        if ((!back && e.Parked == 0) || !Answers(app, e.Window)) continue;
         // Desktop 1 stays as the user left it: its top window keeps the activation and its
         // stacking order stays; these come back where they lie, below it.
-        if (hidden || lost) app.Sys->window.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+        if (back) app.Sys->window.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
         WindowReturned(app, e.Window);
-        if (hidden) ReturnOwnedWindows(app, e.Window);
     }
     app.Switching = switching;
 }

@@ -106,7 +106,7 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     entry.MinimizedShown = 0;
     entry.Parked = 0;
     entry.Thread = 0;
-    entry.Owner = RootOwner(app, window); // asked once: a window's owner is given when it is made
+    entry.Owner = app.Sys->window.GetWindow(window, GW_OWNER); // given when the window is made
     entry.Alone = 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
     return &entry;
@@ -213,17 +213,6 @@ void UpdateWindowTable(AppState &app) {
     app.Sys->window.EnumWindows(EnumRefreshProc, &app);
 }
 
-Hwnd RootOwner(AppState &app, Hwnd window) {
-    Hwnd root = nullptr;
-    Hwnd w = app.Sys->window.GetWindow(window, GW_OWNER);
-    for (int depth = 0; w != nullptr && depth < 16; ++depth) {
-        root = w;
-        w = app.Sys->window.GetWindow(w, GW_OWNER);
-    }
-    if (root == app.MainWindow || root == app.FloatingWindow) return nullptr;
-    return root;
-}
-
 WindowEntry *OwnerEntry(AppState &app, const WindowEntry &entry) {
     if (entry.Owner == nullptr || entry.Alone != 0) return nullptr;
     WindowEntry *owner = FindWindowEntry(app, entry.Owner);
@@ -237,16 +226,9 @@ WindowEntry *OwnerEntry(AppState &app, const WindowEntry &entry) {
 void FollowOwners(AppState &app) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         WindowEntry &e = app.Windows.Entries[i];
-        if (e.Owner == nullptr) continue;
         // Without a taskbar button a minimised owned window is out of the user's reach: it
         // comes back with its desktop, whoever minimised it.
-        e.Minimized = 0;
-        if (e.Alone != 0) {
-            // Back on its owner's desktop (its owner was claimed there), it goes with it again.
-            const WindowEntry *owner = FindWindowEntry(app, e.Owner);
-            if (owner == nullptr || owner->Desktop != e.Desktop || owner->Sticky != e.Sticky) continue;
-            e.Alone = 0;
-        }
+        if (e.Owner != nullptr) e.Minimized = 0;
         const WindowEntry *owner = OwnerEntry(app, e);
         if (owner == nullptr) continue;
         e.Desktop = owner->Desktop;
@@ -259,23 +241,8 @@ bool HiddenByOthers(AppState &app, Hwnd window) {
     return entry != nullptr && entry->MinimizedShown == 0 && !app.Sys->window.IsWindowVisible(window);
 }
 
-bool OwnerUp(AppState &app, Hwnd owner) {
-    WindowPort &win = app.Sys->window;
-    return win.IsWindowVisible(owner) && !win.IsIconic(owner) && !AtPark(app, owner);
-}
-
-void SettleMinimized(AppState &app) {
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
-        if (app.Windows.Entries[i].MinimizedShown != 0 && app.Sys->window.IsWindowVisible(app.Windows.Entries[i].Window))
-            app.Windows.Entries[i].MinimizedShown = 0;
-}
-
-bool HasTaskbarButton(AppState &app, Hwnd window) {
-    WindowPort &win = app.Sys->window;
-    if (!win.IsWindowVisible(window)) return false;
-    const auto ex = static_cast<std::uint32_t>(win.GetWindowLongA(window, GWL_EXSTYLE));
-    return (ex & WS_EX_APPWINDOW) != 0 ||
-           ((ex & WS_EX_TOOLWINDOW) == 0 && win.GetWindow(window, GW_OWNER) == nullptr);
+bool OwnerUp(AppState &app, const WindowEntry &owner) {
+    return owner.Parked == 0 && !app.Sys->window.IsIconic(owner.Window);
 }
 
 void CaptureZOrder(AppState &app, int desktop) {
@@ -343,22 +310,8 @@ bool AtPark(AppState &app, Hwnd window) {
     return app.Sys->window.GetWindowRect(window, &r) && r.left == ParkPosition && r.top == ParkPosition;
 }
 
-void BringUpOwned(AppState &app, Hwnd owner) {
-    WindowPort &win = app.Sys->window;
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls below run other messages
-        if (e.Owner != owner || e.Minimized != 0 || !GoesWithOwner(app, e) || !win.IsWindowVisible(e.Window))
-            continue;
-        const bool iconic = win.IsIconic(e.Window);
-        if ((!iconic && e.Parked == 0) || !Answers(app, e.Window)) continue;
-        if (iconic) win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
-        WindowReturned(app, e.Window);
-    }
-}
-
 void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     WindowPort &win = app.Sys->window;
-    BringUpOwned(app, window);
     const bool shown = win.IsWindowVisible(window) && !win.IsIconic(window);
     win.ShowWindow(window, SW_MINIMIZE);
     // A program that refuses the minimise has restored its window by now: the move below
@@ -372,7 +325,9 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     if (entry == nullptr) return;
     if (shown) {
         entry->Minimized = 0; // shown until now, whatever the last refresh found
-        entry->MinimizedShown = 1;
+        // Hidden inside our minimise, by itself: it comes back with its desktop. One that stays
+        // shown is not marked, so that a later hide, its program's or the user's, is kept.
+        entry->MinimizedShown = !win.IsWindowVisible(window);
     }
     if (restored) {
         entry->Parked = 1;
@@ -407,27 +362,21 @@ void MinimizeAnimation(AppState &app, Animation step) {
 }
 
 void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop) {
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
-        if (!GoesWithOwner(app, app.Windows.Entries[i]) && park(app, app.Windows.Entries[i], desktop))
-            MinimizeWindow(app, app.Windows.Entries[i].Window, true);
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
-        if (!GoesWithOwner(app, app.Windows.Entries[i]) && minimize(app, app.Windows.Entries[i], desktop))
-            MinimizeWindow(app, app.Windows.Entries[i].Window, false);
-    // Owned windows went down with their owners. One still shown after we took its owner down
-    // (its program showed it again, or the system does not hide owned windows) goes as the passes
-    // above would take it. Its owner already down before, or up (it refused its minimise), its
-    // program keeps it on the screen: it stays with it.
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls below run other messages
-        const WindowEntry *owner = OwnerEntry(app, e);
-        if (owner == nullptr || owner->MinimizedShown == 0 || !app.Sys->window.IsWindowVisible(e.Window) ||
-            OwnerUp(app, e.Owner))
-            continue;
-        if (park(app, e, desktop))
-            MinimizeWindow(app, e.Window, true);
-        else if (minimize(app, e, desktop))
-            MinimizeWindow(app, e.Window, false);
-    }
+    // Passes 0 and 1 as their tests say, for windows that do not go with an owner. Owned windows
+    // go down with their owners; passes 2 and 3 take, as the first two would, one still shown
+    // after we took its owner down (its program showed it again, or the system does not hide
+    // owned windows). Its owner already down before, or still up (it refused its minimise), it
+    // stays as its program keeps it.
+    for (int pass = 0; pass < 4; ++pass)
+        for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+            const WindowEntry *owner = OwnerEntry(app, app.Windows.Entries[i]);
+            if (pass < 2 ? owner != nullptr
+                         : owner == nullptr || owner->MinimizedShown == 0 || OwnerUp(app, *owner) ||
+                               !app.Sys->window.IsWindowVisible(app.Windows.Entries[i].Window))
+                continue;
+            if (!((pass & 1) != 0 ? minimize : park)(app, app.Windows.Entries[i], desktop)) continue;
+            MinimizeWindow(app, app.Windows.Entries[i].Window, (pass & 1) == 0);
+        }
 }
 
 RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
@@ -465,17 +414,15 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
             if (HiddenByOthers(app, list.Items[i].Window)) continue;
             app.Sys->window.ShowWindow(list.Items[i].Window, SW_RESTORE);
             WindowReturned(app, list.Items[i].Window);
-            BringUpOwned(app, list.Items[i].Window);
         }
         return;
     }
     // No memory for the sorted list: the windows still come back, in table order.
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const Hwnd window = app.Windows.Entries[i].Window;
-        if (!take(app, app.Windows.Entries[i], desktop) || HiddenByOthers(app, window)) continue;
+        if (!take(app, app.Windows.Entries[i], desktop)) continue; // taken now: shown or hidden by us
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);
-        BringUpOwned(app, window);
     }
 }
 

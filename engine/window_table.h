@@ -31,8 +31,9 @@ void CaptureZOrder(AppState &app, int desktop);
 // into; without it the sort still gives the same order, in quadratic time.
 void SortByZRank(std::int32_t count, RankedWindow *items, RankedWindow *scratch = nullptr);
 // Minimises a window for a switch or a move, and with `park` moves it to 3000, 3000 too. A
-// window shown until then is marked MinimizedShown (and not minimised by the user); one whose
-// program restored it at once is marked Parked with the place it stood at.
+// window shown until then is not minimised by the user, and marked MinimizedShown when it hid
+// itself inside our minimise; one whose program restored it at once is marked Parked with the
+// place it stood at.
 void MinimizeWindow(AppState &app, Hwnd window, bool park);
 void ParkWindow(AppState &app, Hwnd window);
 constexpr std::int32_t ParkPosition = 3000;
@@ -45,31 +46,17 @@ void WindowReturned(AppState &app, Hwnd window);
 // window that is minimised (it has no taskbar button). So an owned window goes with its owner
 // while the owner is shown, or hid itself when we minimised it: the owner's minimise and restore
 // take it along, and nothing of ours shows it while it is hidden with its owner.
-// The top owner of a window, or none (also none when that is one of our own windows).
-Hwnd RootOwner(AppState &app, Hwnd window);
 // The entry of the owner `entry` goes with, or nullptr when it goes alone.
 WindowEntry *OwnerEntry(AppState &app, const WindowEntry &entry);
 inline bool GoesWithOwner(AppState &app, const WindowEntry &entry) { return OwnerEntry(app, entry) != nullptr; }
 // After a refresh: each window that goes with its owner has its owner's desktop and stickiness;
-// one that went alone goes with it again once both are on the same desktop; no owned window is
-// taken for one the user minimised (it has no taskbar button to come back by).
+// no owned window is taken for one the user minimised (it has no taskbar button to come back by).
 void FollowOwners(AppState &app);
 // Hidden, and not by our own minimise of it: by its program, the user, or its owner's minimise
 // (then its owner's restore brings it back). Never ours to show.
 bool HiddenByOthers(AppState &app, Hwnd window);
-// Shown, not minimised and not parked.
-bool OwnerUp(AppState &app, Hwnd owner);
-// Around an owner's minimise or restore: its owned windows that we minimised (or parked while
-// they refused the minimise) and that are shown come up where they lie, without activation, so
-// that the system hides them with their owner as they are and its restore brings them back on
-// the screen, not minimised. Those hidden are left to the owner.
-void BringUpOwned(AppState &app, Hwnd owner);
-// The end of a switch, a move or a re-show: a window that our minimise left shown is no longer
-// marked MinimizedShown, so only one that hid itself while that was under way comes back
-// hidden. A window hidden later by its program or the user stays hidden.
-void SettleMinimized(AppState &app);
-// Visible, top-level and without owner or WS_EX_TOOLWINDOW, or with WS_EX_APPWINDOW.
-bool HasTaskbarButton(AppState &app, Hwnd window);
+// An owner we took down that is still up: it refused its minimise (and was not parked).
+bool OwnerUp(AppState &app, const WindowEntry &owner);
 
 enum class Animation { Off, Back };
 void MinimizeAnimation(AppState &app, Animation step);
@@ -85,8 +72,7 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
 // satisfy `take` are collected from the table; when no memory can be had for the sorted list,
 // the same windows are restored in table order instead, so none is left minimised. A window
 // hidden by others (HiddenByOthers) when its turn comes is passed over: taken while it was shown,
-// it may have been hidden since, as our calls ran other programs' messages. After each window,
-// its owned windows come up with it (BringUpOwned).
+// it may have been hidden since, as our calls ran other programs' messages.
 using EntryTest = bool (*)(AppState &app, const WindowEntry &entry, int desktop);
 struct RestoreList {
     RankedWindow *Items = nullptr;
