@@ -34,11 +34,11 @@ bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
 bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
     // A window its program hid is its program's: only one that hid itself while we minimised it
     // comes back.
-    // An owned window minimised by us and hidden with its owner comes back minimised with it:
+    // An owned window minimised or parked by us and hidden with its owner comes back so with it:
     // it is taken too, restored after its owner (it lies above it), unless still hidden then.
     bool take = ((e.Desktop == entered && e.Minimized == 0) || e.Sticky != 0) &&
                 (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window) ||
-                 (e.Owner != nullptr && app.Sys->window.IsIconic(e.Window)));
+                 (e.Owner != nullptr && (e.Parked != 0 || app.Sys->window.IsIconic(e.Window))));
     return take && !Excluded(app, e);
 }
 
@@ -86,9 +86,9 @@ void ReturnAllWindows(AppState &app) {
     app.Switching = 1; // their threads may send us messages before our calls return
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i];
-        if (e.Window == app.FloatingWindow) continue;
         // Back on the screen: a window that hid itself inside our minimise, and an owned window
-        // we minimised, which has no taskbar button to come back by once we are gone.
+        // we minimised, which has no taskbar button to come back by once we are gone. (Never the
+        // floating window: it has no owner, and no switch or move minimises it.)
         const bool visible = app.Sys->window.IsWindowVisible(e.Window);
         const bool back = visible ? e.Owner != nullptr && e.Minimized == 0 && app.Sys->window.IsIconic(e.Window)
                                   : e.MinimizedShown != 0;

@@ -401,7 +401,11 @@ RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
     if (list.Items == nullptr) return list;
     for (std::int32_t i = 0; i < table.Count && list.Count < room; ++i) {
         const WindowEntry entry = table.Entries[i]; // a copy: the test may run other messages
-        if (take(app, entry, desktop)) list.Items[list.Count++] = RankedWindow{entry.Window, entry.ZRank};
+        // Owned windows are restored last, once their owners have shown them (their rank may be
+        // from another desktop; Windows keeps them above their owners anyway).
+        if (take(app, entry, desktop))
+            list.Items[list.Count++] = RankedWindow{
+                entry.Window, entry.Owner != nullptr ? 0 : entry.ZRank};
     }
     SortByZRank(list.Count, list.Items, scratch);
     list.Sorted = true;
