@@ -81,9 +81,8 @@ void SwitchDesktop(AppState &app, int n) {
     if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }
 
-void ReturnAllWindows(AppState &app) {
-    const std::uint8_t switching = app.Switching;
-    app.Switching = 1; // their threads may send us messages before our calls return
+namespace {
+void ReturnWindows(AppState &app) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i];
         // Back on the screen: a window that hid itself inside our minimise, and an owned window
@@ -98,6 +97,15 @@ void ReturnAllWindows(AppState &app) {
         if (back) app.Sys->window.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
         WindowReturned(app, e.Window);
     }
+}
+} // namespace
+
+void ReturnAllWindows(AppState &app) {
+    const std::uint8_t switching = app.Switching;
+    app.Switching = 1; // their threads may send us messages before our calls return
+    // Twice: an owner shown again here shows its owned windows as they were hidden, minimised.
+    ReturnWindows(app);
+    ReturnWindows(app);
     app.Switching = switching;
 }
 
