@@ -605,7 +605,8 @@ bool SimMachine::ShowWindow(Hwnd window, int command) {
             }
             // SW_SHOWNOACTIVATE leaves the stacking order and the activation as they are.
             if (command != sim::SW_SHOWNOACTIVATE && topLevel) Activate(window);
-            if (fromMinimized && topLevel) ShowOwned(window);
+            // Unless minimised again meanwhile (by a program acting inside its WM_SIZE).
+            if (fromMinimized && topLevel && !w->Minimized()) ShowOwned(window);
         }
         return wasVisible;
     case SW_SHOW:
