@@ -54,8 +54,9 @@ struct WindowEntry {
     std::uint8_t Parked;
     Point ParkedAt;
     Dword Thread; // the thread that made the window; 0 until the hung check first needs it
-    // The window's owner (GW_OWNER), or none: also none when that is one of our own windows. An owned window goes where its owner goes (see GoesWithOwner), unless it was
-    // moved or made sticky on its own (Alone) since its owner last took it along.
+    // The window's owner (GW_OWNER) when the entry was made, or none. An owned window goes where
+    // its owner goes (see OwnerEntry), unless it was moved or made sticky on its own (Alone)
+    // since its owner last took it along.
     Hwnd Owner;
     std::uint8_t Alone;
 };

@@ -30,12 +30,10 @@ bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
 
 // Restored: the visible windows of the desktop entered that the user did not minimise, those
 // that hid themselves when a switch minimised them, and every sticky window whatever its
-// desktop or state, unless its program hid it.
+// desktop or state, unless its program hid it: a hidden window is its program's. An owned
+// window minimised or parked by us and hidden with its owner comes back so with it: it is taken
+// too, and restored after its owner, unless still hidden then.
 bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
-    // A window its program hid is its program's: only one that hid itself while we minimised it
-    // comes back.
-    // An owned window minimised or parked by us and hidden with its owner comes back so with it:
-    // it is taken too, restored after its owner (it lies above it), unless still hidden then.
     bool take = ((e.Desktop == entered && e.Minimized == 0) || e.Sticky != 0) &&
                 (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window) ||
                  (e.Owner != nullptr && (e.Parked != 0 || app.Sys->window.IsIconic(e.Window))));

@@ -63,8 +63,8 @@ void MinimizeAnimation(AppState &app, Animation step);
 
 // The two hiding passes of a switch or re-show: first every entry passing `park` is parked,
 // then every entry passing `minimize` is minimised. Windows that go with their owner are left to
-// their owner's minimise; a third pass hides, as the first two would, those still shown after it
-// unless their owner is still up.
+// their owner's minimise; two more passes hide, as the first two would, those still shown after
+// we took their owner down, unless it is still up.
 using EntryTest = bool (*)(AppState &app, const WindowEntry &entry, int desktop);
 void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop);
 
