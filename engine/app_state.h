@@ -46,14 +46,20 @@ struct WindowEntry {
     std::uint8_t Sticky;
     std::uint8_t Minimized;
     std::uint32_t Popup;
-    // A switch or a move minimised it while it was shown: it comes back with its desktop even
-    // if its program then hid it (many keep a minimised window only as a tray icon).
+    // A switch or a move minimised it while it was shown, and it hid itself inside that
+    // minimise: it comes back with its desktop although hidden (many programs keep a minimised
+    // window only as a tray icon). A window hidden later by its program or the user is not.
     std::uint8_t MinimizedShown;
     // Moved to 3000, 3000 while not minimised (its program refused the minimise): it goes back
     // to ParkedAt when it is next restored.
     std::uint8_t Parked;
     Point ParkedAt;
     Dword Thread; // the thread that made the window; 0 until the hung check first needs it
+    // The window's owner (GW_OWNER) when the entry was made, or none. An owned window goes where
+    // its owner goes (see OwnerEntry), unless it was moved or made sticky on its own (Alone)
+    // since its owner last took it along.
+    Hwnd Owner;
+    std::uint8_t Alone;
 };
 
 struct RankedWindow {

@@ -57,7 +57,8 @@ bool MergedOverlapped(AppState &app, const WindowEntry &e, int d) {
 bool MergedToRestore(AppState &app, const WindowEntry &e, int d) {
     if (e.Sticky != 0)
         return e.Desktop == d && e.Window != app.FloatingWindow && !IsLeftBehind(app, e.Window) &&
-               app.Sys->window.IsIconic(e.Window);
+               app.Sys->window.IsIconic(e.Window) &&
+               (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window));
     if (e.MinimizedShown != 0) return e.Desktop == d && e.Minimized == 0 && !IsLeftBehind(app, e.Window);
     return e.Minimized == 0 && MergedWindow(app, e, d);
 }

@@ -87,6 +87,7 @@ void RefreshWindowTable(AppState &app) {
         app.Hung[kept++] = app.Hung[i];
     }
     app.HungCount = kept;
+    FollowOwners(app); // after the desktops of windows left behind are put back
 }
 
 void AskWindows(AppState &app, int left, int entered) {
@@ -102,6 +103,8 @@ void AskWindows(AppState &app, int left, int entered) {
         if (entry == nullptr) continue;
         const WindowEntry e = *entry; // the calls below may change the table
         if (IsLeftBehind(app, e.Window)) continue;
+        // An owned window goes down with its owner, or stays up with it.
+        if (GoesWithOwner(app, e)) continue;
         if (e.Sticky == 0 && e.Desktop != left && e.Desktop != entered && app.Sys->window.IsWindowVisible(e.Window) &&
             !app.Sys->window.IsIconic(e.Window)) {
             if (e.Popup == WS_POPUP)

@@ -32,7 +32,8 @@ bool HeldBack(const AppState &app, Hwnd window);
 bool LeftShown(const AppState &app, Hwnd window);
 
 // The window table brought up to date; windows left behind keep their desktop, since the
-// refresh would give a window that was never minimised to the desktop shown.
+// refresh would give a window that was never minimised to the desktop shown. Then owned windows
+// follow their owners (FollowOwners).
 void RefreshWindowTable(AppState &app);
 
 // Starts the record of a switch from `left` to `entered` (equal for the re-show of a deletion),

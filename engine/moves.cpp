@@ -33,6 +33,24 @@ bool Movable(AppState &app, Hwnd window) {
     return IsTrackedClass(className);
 }
 
+// After a move or a sticky change of `entry`'s window. Moved or made sticky on its own, an owned
+// window goes alone until its owner takes it along again (sent back beside its owner, it goes with
+// it). An owner takes its owned windows along: a move those that went alone too, sticky only
+// those that go with it.
+void Regroup(AppState &app, WindowEntry &entry, bool evenAlone) {
+    if (entry.Owner != nullptr) {
+        const WindowEntry *owner = FindWindowEntry(app, entry.Owner);
+        entry.Alone = owner == nullptr || owner->Desktop != entry.Desktop || owner->Sticky != entry.Sticky;
+    }
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        WindowEntry &e = app.Windows.Entries[i];
+        if (e.Owner != entry.Window || (e.Alone != 0 && !evenAlone)) continue;
+        e.Desktop = entry.Desktop;
+        e.Sticky = entry.Sticky;
+        e.Alone = 0;
+    }
+}
+
 void RemoveLeftBehind(AppState &app, Hwnd window) {
     std::int32_t kept = 0;
     for (std::int32_t i = 0; i < app.HungCount; ++i)
@@ -50,7 +68,9 @@ void SetSticky(AppState &app, Hwnd window, Lparam lParam) {
     WindowEntry *entry = !sticky                                  ? FindWindowEntry(app, window)
                          : app.Sys->window.IsWindowVisible(window) ? EntryFor(app, window)
                                                                    : nullptr;
-    if (entry != nullptr) entry->Sticky = sticky ? 1 : 0;
+    if (entry == nullptr) return;
+    entry->Sticky = sticky ? 1 : 0;
+    Regroup(app, *entry, false);
 }
 
 void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
@@ -72,7 +92,9 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     RemoveLeftBehind(app, window);
     entry->Desktop = d;
     entry->Sticky = 0;
+    Regroup(app, *entry, true);
     app.Switching = 1; // its thread may send us messages before ShowWindow returns
+    // Its owned windows go down with it, as Windows hides them, or come up with it.
     if (d == app.CurrentDesktop()) {
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);

@@ -15,27 +15,29 @@ bool Excluded(AppState &app, const WindowEntry &entry) {
     return entry.Window == app.FloatingWindow || IsLeftBehind(app, entry.Window);
 }
 
-// First hiding pass: the visible pop-ups of the desktop left, and every sticky window.
+// First hiding pass: the visible pop-ups of the desktop left, and every visible sticky window.
 bool TakePopupToHide(AppState &app, const WindowEntry &e, int left) {
-    bool take = (e.Desktop == left && e.Popup == WS_POPUP && app.Sys->window.IsWindowVisible(e.Window)) ||
-                e.Sticky != 0;
+    bool take = ((e.Desktop == left && e.Popup == WS_POPUP) || e.Sticky != 0) &&
+                app.Sys->window.IsWindowVisible(e.Window);
     return take && !Excluded(app, e);
 }
 
 // Second hiding pass: the visible overlapped windows of the desktop left, and again the sticky ones.
 bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
-    bool take = (e.Desktop == left && e.Popup == 0 && app.Sys->window.IsWindowVisible(e.Window)) ||
-                e.Sticky != 0;
+    bool take = ((e.Desktop == left && e.Popup == 0) || e.Sticky != 0) && app.Sys->window.IsWindowVisible(e.Window);
     return take && !Excluded(app, e);
 }
 
 // Restored: the visible windows of the desktop entered that the user did not minimise, those
 // that hid themselves when a switch minimised them, and every sticky window whatever its
-// desktop or state. Collected without a question: the restore pass asks right before each call.
+// desktop or state, unless its program hid it: a hidden window is its program's. An owned
+// window minimised or parked by us and hidden with its owner comes back so with it: it is taken
+// too, and restored after its owner, unless still hidden then. Collected without a question:
+// the restore pass asks right before each call.
 bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
-    bool take = (e.Desktop == entered && e.Minimized == 0 &&
-                 (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window))) ||
-                e.Sticky != 0;
+    bool take = ((e.Desktop == entered && e.Minimized == 0) || e.Sticky != 0) &&
+                (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window) ||
+                 (e.Owner != nullptr && (e.Parked != 0 || app.Sys->window.IsIconic(e.Window))));
     return take && e.Window != app.FloatingWindow;
 }
 
@@ -79,16 +81,31 @@ void SwitchDesktop(AppState &app, int n) {
     if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }
 
+namespace {
+void ReturnWindows(AppState &app) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i];
+        // Back on the screen: a window that hid itself inside our minimise, and an owned window
+        // we minimised, which has no taskbar button to come back by once we are gone. (Never the
+        // floating window: it has no owner, and no switch or move minimises it.)
+        const bool visible = app.Sys->window.IsWindowVisible(e.Window);
+        const bool back = visible ? e.Owner != nullptr && e.Minimized == 0 && app.Sys->window.IsIconic(e.Window)
+                                  : e.MinimizedShown != 0;
+        if ((!back && e.Parked == 0) || !Answers(app, e.Window)) continue;
+        // Desktop 1 stays as the user left it: its top window keeps the activation and its
+        // stacking order stays; these come back where they lie, below it.
+        if (back) app.Sys->window.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+        WindowReturned(app, e.Window);
+    }
+}
+} // namespace
+
 void ReturnAllWindows(AppState &app) {
     const std::uint8_t switching = app.Switching;
     app.Switching = 1; // their threads may send us messages before our calls return
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry e = app.Windows.Entries[i];
-        const bool hidden = e.MinimizedShown != 0 && !app.Sys->window.IsWindowVisible(e.Window);
-        if ((!hidden && e.Parked == 0) || e.Window == app.FloatingWindow || !Answers(app, e.Window)) continue;
-        if (hidden) app.Sys->window.ShowWindow(e.Window, SW_RESTORE);
-        WindowReturned(app, e.Window);
-    }
+    // Twice: an owner shown again here shows its owned windows as they were hidden, minimised.
+    ReturnWindows(app);
+    ReturnWindows(app);
     app.Switching = switching;
 }
 

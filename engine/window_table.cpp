@@ -106,6 +106,8 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     entry.MinimizedShown = 0;
     entry.Parked = 0;
     entry.Thread = 0;
+    entry.Owner = app.Sys->window.GetWindow(window, GW_OWNER); // given when the window is made
+    entry.Alone = 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
     return &entry;
 }
@@ -216,6 +218,38 @@ void UpdateWindowTable(AppState &app) {
     app.Sys->window.EnumWindows(EnumRefreshProc, &app);
 }
 
+WindowEntry *OwnerEntry(AppState &app, const WindowEntry &entry) {
+    if (entry.Owner == nullptr || entry.Alone != 0) return nullptr;
+    WindowEntry *owner = FindWindowEntry(app, entry.Owner);
+    // A hidden owner (many programs own their windows by one that is never shown) takes nothing
+    // along, unless it hid itself when we minimised it.
+    if (owner == nullptr || (owner->MinimizedShown == 0 && !app.Sys->window.IsWindowVisible(entry.Owner)))
+        return nullptr;
+    return owner;
+}
+
+void FollowOwners(AppState &app) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        WindowEntry &e = app.Windows.Entries[i];
+        // Without a taskbar button a minimised owned window is out of the user's reach: it
+        // comes back with its desktop, whoever minimised it.
+        if (e.Owner != nullptr) e.Minimized = 0;
+        const WindowEntry *owner = OwnerEntry(app, e);
+        if (owner == nullptr) continue;
+        e.Desktop = owner->Desktop;
+        e.Sticky = owner->Sticky;
+    }
+}
+
+bool HiddenByOthers(AppState &app, Hwnd window) {
+    const WindowEntry *entry = FindWindowEntry(app, window);
+    return entry != nullptr && entry->MinimizedShown == 0 && !app.Sys->window.IsWindowVisible(window);
+}
+
+bool OwnerUp(AppState &app, const WindowEntry &owner) {
+    return owner.Parked == 0 && !app.Sys->window.IsIconic(owner.Window);
+}
+
 void CaptureZOrder(AppState &app, int desktop) {
     WindowPort &win = app.Sys->window;
     std::int32_t rank = 1;
@@ -303,7 +337,9 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     if (entry == nullptr) return;
     if (shown) {
         entry->Minimized = 0; // shown until now, whatever the last refresh found
-        entry->MinimizedShown = 1;
+        // Hidden inside our minimise, by itself: it comes back with its desktop. One that stays
+        // shown is not marked, so that a later hide, its program's or the user's, is kept.
+        entry->MinimizedShown = !win.IsWindowVisible(window);
     }
     if (restored) {
         entry->Parked = 1;
@@ -370,11 +406,21 @@ void MinimizeAnimation(AppState &app, Animation step) {
 }
 
 void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop) {
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
-        if (park(app, app.Windows.Entries[i], desktop)) MinimizeWindow(app, app.Windows.Entries[i].Window, true);
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
-        if (minimize(app, app.Windows.Entries[i], desktop))
-            MinimizeWindow(app, app.Windows.Entries[i].Window, false);
+    // Passes 0 and 1 as their tests say, for windows that do not go with an owner. Owned windows
+    // go down with their owners; passes 2 and 3 take, as the first two would, one still shown
+    // after we took its owner down (its program showed it again, or the system does not hide
+    // owned windows). Its owner already down before, or still up (it refused its minimise), it
+    // stays as its program keeps it.
+    for (int pass = 0; pass < 4; ++pass)
+        for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+            const WindowEntry *owner = OwnerEntry(app, app.Windows.Entries[i]);
+            if (pass < 2 ? owner != nullptr
+                         : owner == nullptr || owner->MinimizedShown == 0 || OwnerUp(app, *owner) ||
+                               !app.Sys->window.IsWindowVisible(app.Windows.Entries[i].Window))
+                continue;
+            if (!((pass & 1) != 0 ? minimize : park)(app, app.Windows.Entries[i], desktop)) continue;
+            MinimizeWindow(app, app.Windows.Entries[i].Window, (pass & 1) == 0);
+        }
 }
 
 RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
@@ -399,7 +445,11 @@ RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
     if (list.Items == nullptr) return list;
     for (std::int32_t i = 0; i < table.Count && list.Count < room; ++i) {
         const WindowEntry entry = table.Entries[i]; // a copy: the test may run other messages
-        if (take(app, entry, desktop)) list.Items[list.Count++] = RankedWindow{entry.Window, entry.ZRank};
+        // Owned windows are restored last, once their owners have shown them (their rank may be
+        // from another desktop; Windows keeps them above their owners anyway).
+        if (take(app, entry, desktop))
+            list.Items[list.Count++] = RankedWindow{
+                entry.Window, entry.Owner != nullptr ? 0 : entry.ZRank};
     }
     SortByZRank(list.Count, list.Items, scratch);
     list.Sorted = true;
@@ -411,7 +461,7 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
         for (std::int32_t i = 0; i < list.Count; ++i) {
             // Asked again right before the call: since the collection, the wallpaper exchange and
             // the restores before this one went to other programs, and to its own.
-            if (IsLeftBehind(app, list.Items[i].Window)) continue;
+            if (HiddenByOthers(app, list.Items[i].Window) || IsLeftBehind(app, list.Items[i].Window)) continue;
             app.Sys->window.ShowWindow(list.Items[i].Window, SW_RESTORE);
             WindowReturned(app, list.Items[i].Window);
         }
@@ -420,6 +470,7 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
     // No memory for the sorted list: the windows still come back, in table order.
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const Hwnd window = app.Windows.Entries[i].Window;
+        // Taken now (shown, or hidden by us), and asked right before the call.
         if (!take(app, app.Windows.Entries[i], desktop) || IsLeftBehind(app, window)) continue;
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);

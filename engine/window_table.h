@@ -31,8 +31,9 @@ void CaptureZOrder(AppState &app, int desktop);
 // into; without it the sort still gives the same order, in quadratic time.
 void SortByZRank(std::int32_t count, RankedWindow *items, RankedWindow *scratch = nullptr);
 // Minimises a window for a switch or a move, and with `park` moves it to 3000, 3000 too. A
-// window shown until then is marked MinimizedShown (and not minimised by the user); one whose
-// program restored it at once is marked Parked with the place it stood at.
+// window shown until then is not minimised by the user, and marked MinimizedShown when it hid
+// itself inside our minimise; one whose program restored it at once is marked Parked with the
+// place it stood at.
 void MinimizeWindow(AppState &app, Hwnd window, bool park);
 void ParkWindow(AppState &app, Hwnd window);
 constexpr std::int32_t ParkPosition = 3000;
@@ -44,17 +45,38 @@ void WindowReturned(AppState &app, Hwnd window);
 // at the park, shown or hidden; given it as its restore place when minimised. Until its thread
 // answers it keeps the place owed.
 void GiveBackPlace(AppState &app, Hwnd window);
+// Owned windows. Windows hides an owner's owned windows when it is minimised and shows them
+// again when it is restored, and only its owner's restore or its program brings back an owned
+// window that is minimised (it has no taskbar button). So an owned window goes with its owner
+// while the owner is shown, or hid itself when we minimised it: the owner's minimise and restore
+// take it along, and nothing of ours shows it while it is hidden with its owner.
+// The entry of the owner `entry` goes with, or nullptr when it goes alone.
+WindowEntry *OwnerEntry(AppState &app, const WindowEntry &entry);
+inline bool GoesWithOwner(AppState &app, const WindowEntry &entry) { return OwnerEntry(app, entry) != nullptr; }
+// After a refresh: each window that goes with its owner has its owner's desktop and stickiness;
+// no owned window is taken for one the user minimised (it has no taskbar button to come back by).
+void FollowOwners(AppState &app);
+// Hidden, and not by our own minimise of it: by its program, the user, or its owner's minimise
+// (then its owner's restore brings it back). Never ours to show.
+bool HiddenByOthers(AppState &app, Hwnd window);
+// An owner we took down that is still up: it refused its minimise (and was not parked).
+bool OwnerUp(AppState &app, const WindowEntry &owner);
+
 enum class Animation { Off, Back };
 void MinimizeAnimation(AppState &app, Animation step);
 
 // The two hiding passes of a switch or re-show: first every entry passing `park` is parked,
-// then every entry passing `minimize` is minimised.
+// then every entry passing `minimize` is minimised. Windows that go with their owner are left to
+// their owner's minimise; two more passes hide, as the first two would, those still shown after
+// we took their owner down, unless it is still up.
 using EntryTest = bool (*)(AppState &app, const WindowEntry &entry, int desktop);
 void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop);
 
 // Restores the collected windows: ShowWindow(SW_RESTORE) bottom first. `count` windows that
 // satisfy `take` are collected from the table; when no memory can be had for the sorted list,
-// the same windows are restored in table order instead, so none is left minimised.
+// the same windows are restored in table order instead, so none is left minimised. A window
+// hidden by others (HiddenByOthers) when its turn comes is passed over: taken while it was shown,
+// it may have been hidden since, as our calls ran other programs' messages.
 using EntryTest = bool (*)(AppState &app, const WindowEntry &entry, int desktop);
 struct RestoreList {
     RankedWindow *Items = nullptr;

@@ -79,6 +79,7 @@ constexpr std::uint32_t WS_OVERLAPPEDWINDOW = 0x00CF0000u;
 constexpr std::uint32_t WS_EX_TOPMOST = 0x00000008u;
 constexpr std::uint32_t WS_EX_TOOLWINDOW = 0x00000080u;
 constexpr std::uint32_t WS_EX_WINDOWEDGE = 0x00000100u;
+constexpr std::uint32_t WS_EX_APPWINDOW = 0x00040000u;
 constexpr int GWL_STYLE = -16;
 constexpr int GWL_EXSTYLE = -20;
 
@@ -86,6 +87,7 @@ constexpr int GWL_EXSTYLE = -20;
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOWMINIMIZED = 2;
+constexpr int SW_SHOWNOACTIVATE = 4;
 constexpr int SW_SHOWMINNOACTIVE = 7;
 constexpr int SW_SHOW = 5;
 constexpr int SW_MINIMIZE = 6;
@@ -97,6 +99,7 @@ constexpr Uint SWP_NOMOVE = 0x0002;
 constexpr Uint SWP_NOZORDER = 0x0004;
 constexpr Uint SWP_NOACTIVATE = 0x0010;
 constexpr Uint GW_HWNDNEXT = 2;
+constexpr Uint GW_OWNER = 4;
 
 // SystemParametersInfoA.
 constexpr Uint SPI_SETDESKWALLPAPER = 20;

@@ -129,6 +129,7 @@ struct SimMachine::Window {
     Hfont font = nullptr;
     WindowHandler *subclass = nullptr; // the core's procedure in place of the window's own
     Habit habit = Habit::None;
+    bool hiddenWithOwner = false; // hidden by its owner's minimise: shown by its restore
     Dword thread = 0; // the thread that made it: its owner's or parent's, or one of its own
     // Toolbar state.
     std::vector<ToolbarButton> buttons;
@@ -296,8 +297,8 @@ Hwnd SimMachine::MakeWindow(const std::string &className, const std::string &tit
 }
 
 Hwnd SimMachine::CreateWindow(const std::string &className, const std::string &title, std::uint32_t style,
-                              std::uint32_t exStyle, Rect rect) {
-    Hwnd handle = MakeWindow(className, title, style, exStyle, rect, nullptr, nullptr);
+                              std::uint32_t exStyle, Rect rect, Hwnd owner) {
+    Hwnd handle = MakeWindow(className, title, style, exStyle, rect, nullptr, owner);
     if ((style & (WS_VISIBLE | WS_MINIMIZE | WS_CHILD)) == WS_VISIBLE) Activate(handle);
     return handle;
 }
@@ -319,6 +320,22 @@ std::vector<Hwnd> SimMachine::ZOrder(bool visibleOnly) const {
     for (Hwnd h : zorder_)
         if (!visibleOnly || Find(h)->Visible()) order.push_back(h);
     return order;
+}
+
+Hwnd SimMachine::Owner(Hwnd window) const {
+    Window *w = Find(window);
+    return w != nullptr ? w->owner : nullptr;
+}
+
+bool SimMachine::HiddenWithOwner(Hwnd window) const {
+    Window *w = Find(window);
+    return w != nullptr && w->hiddenWithOwner;
+}
+
+bool SimMachine::HasTaskbarButton(Hwnd window) const {
+    Window *w = Find(window);
+    if (w == nullptr || w->parent != nullptr || (w->style & WS_CHILD) || !w->Visible()) return false;
+    return (w->exStyle & WS_EX_APPWINDOW) != 0 || (w->owner == nullptr && !(w->exStyle & WS_EX_TOOLWINDOW));
 }
 
 bool SimMachine::IsMinimized(Hwnd window) const {
@@ -363,6 +380,7 @@ void SimMachine::PlaceOnTop(Hwnd window) {
     if (!Find(window)->Topmost())
         at = std::find_if(zorder_.begin(), zorder_.end(), [&](Hwnd h) { return !Find(h)->Topmost(); });
     zorder_.insert(at, window);
+    KeepOwnedAbove(window);
 }
 
 void SimMachine::PlaceAtBottom(Hwnd window) {
@@ -371,6 +389,7 @@ void SimMachine::PlaceAtBottom(Hwnd window) {
     if (Find(window)->Topmost())
         at = std::find_if(zorder_.begin(), zorder_.end(), [&](Hwnd h) { return !Find(h)->Topmost(); });
     zorder_.insert(at, window);
+    KeepOwnedAbove(window);
 }
 
 void SimMachine::PlaceAfter(Hwnd window, Hwnd after) {
@@ -385,6 +404,62 @@ void SimMachine::PlaceAfter(Hwnd window, Hwnd after) {
     }
     zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), window), zorder_.end());
     zorder_.insert(std::find(zorder_.begin(), zorder_.end(), after) + 1, window);
+    KeepOwnedAbove(window);
+}
+
+// After `window` moved in the stacking order: placed below its owner, it goes just above it;
+// the windows it owns (and theirs) follow it, in their order, just above it.
+void SimMachine::KeepOwnedAbove(Hwnd window) {
+    Window *w = Find(window);
+    if (w == nullptr || w->parent != nullptr) return;
+    auto at = [&](Hwnd h) { return std::find(zorder_.begin(), zorder_.end(), h); };
+    if (w->owner != nullptr && at(w->owner) != zorder_.end() && at(window) > at(w->owner)) {
+        zorder_.erase(at(window));
+        zorder_.insert(at(w->owner), window);
+    }
+    auto ownedBy = [&](Hwnd h) {
+        int depth = 0;
+        for (Window *o = Find(h); o != nullptr && o->owner != nullptr && depth < 16; o = Find(o->owner), ++depth)
+            if (o->owner == window) return true;
+        return false;
+    };
+    std::vector<Hwnd> owned;
+    for (Hwnd h : zorder_)
+        if (ownedBy(h)) owned.push_back(h);
+    if (owned.empty()) return;
+    for (Hwnd h : owned)
+        zorder_.erase(at(h));
+    zorder_.insert(at(window), owned.begin(), owned.end());
+}
+
+// The owner's minimise hides its visible owned windows, and its restore shows those again.
+void SimMachine::HideOwned(Hwnd owner) {
+    std::vector<Hwnd> owned;
+    for (Hwnd h : zorder_)
+        if (Find(h)->owner == owner && Find(h)->Visible()) owned.push_back(h);
+    for (Hwnd h : owned) {
+        Window *o = Find(h);
+        if (o == nullptr || !o->Visible()) continue;
+        if (!ThreadHung(*o)) SendMessageA(h, sim::WM_SHOWWINDOW, 0, sim::SW_PARENTCLOSING);
+        o = Find(h);
+        if (o == nullptr || !o->Visible()) continue;
+        o->style &= ~WS_VISIBLE;
+        o->hiddenWithOwner = true;
+        if (active_ == h) ActivateNext(h);
+    }
+}
+
+void SimMachine::ShowOwned(Hwnd owner) {
+    std::vector<Hwnd> owned;
+    for (Hwnd h : zorder_)
+        if (Find(h)->owner == owner && Find(h)->hiddenWithOwner) owned.push_back(h);
+    for (Hwnd h : owned) {
+        Window *o = Find(h);
+        if (o == nullptr || !o->hiddenWithOwner) continue;
+        o->hiddenWithOwner = false;
+        if (!ThreadHung(*o)) SendMessageA(h, sim::WM_SHOWWINDOW, 1, sim::SW_PARENTOPENING);
+        if ((o = Find(h)) != nullptr) o->style |= WS_VISIBLE;
+    }
 }
 
 void SimMachine::Activate(Hwnd window) {
@@ -499,6 +574,7 @@ bool SimMachine::ShowWindow(Hwnd window, int command) {
     }
     const bool wasVisible = w->Visible();
     const bool topLevel = w->parent == nullptr && !(w->style & WS_CHILD);
+    if (command != SW_HIDE) w->hiddenWithOwner = false; // shown by its program now
     switch (command) {
     case SW_HIDE:
         if (!wasVisible) return false;
@@ -512,6 +588,8 @@ bool SimMachine::ShowWindow(Hwnd window, int command) {
         if (w->Minimized()) return wasVisible;
         // Windows goes to the bottom and hands activation on; restore brings back `normal`.
         w->style |= WS_MINIMIZE;
+        if (topLevel) HideOwned(window);
+        if ((w = Find(window)) == nullptr) return wasVisible;
         if (w->parent == nullptr) PlaceAtBottom(window);
         if (active_ == window) ActivateNext(window);
         MoveTo(*w, {sim::IconicX, sim::IconicY, sim::IconicX + IconicWidth, sim::IconicY + IconicHeight});
@@ -522,16 +600,18 @@ bool SimMachine::ShowWindow(Hwnd window, int command) {
         // A visible window that is not minimised is left alone, activation included.
         if (wasVisible && !w->Minimized()) return true;
         w->style |= WS_VISIBLE;
-        if (w->Minimized()) {
-            w->style &= ~WS_MINIMIZE;
-            MoveTo(*w, w->normal);
-            w = Find(window);
-            if (w == nullptr) return wasVisible;
-        }
-        if (command == sim::SW_SHOWNOACTIVATE) {
-            if (topLevel) PlaceOnTop(window);
-        } else if (topLevel) {
-            Activate(window);
+        {
+            const bool fromMinimized = w->Minimized();
+            if (fromMinimized) {
+                w->style &= ~WS_MINIMIZE;
+                MoveTo(*w, w->normal);
+                w = Find(window);
+                if (w == nullptr) return wasVisible;
+            }
+            // SW_SHOWNOACTIVATE leaves the stacking order and the activation as they are.
+            if (command != sim::SW_SHOWNOACTIVATE && topLevel) Activate(window);
+            // Unless minimised again meanwhile (by a program acting inside its WM_SIZE).
+            if (fromMinimized && topLevel && !w->Minimized()) ShowOwned(window);
         }
         return wasVisible;
     case SW_SHOW:

@@ -38,6 +38,9 @@ constexpr int GWL_ID = -12;
 constexpr int SW_SHOWNOACTIVATE = 4;
 constexpr int SW_SHOWMINNOACTIVE = 7;
 constexpr int SW_SHOWNA = 8;
+constexpr Uint WM_SHOWWINDOW = 0x0018;
+constexpr Lparam SW_PARENTCLOSING = 1;
+constexpr Lparam SW_PARENTOPENING = 3;
 constexpr Uint SIZE_RESTORED = 0;
 constexpr Uint SIZE_MINIMIZED = 1;
 constexpr Uint TPM_RETURNCMD = 0x0100;
@@ -238,10 +241,11 @@ class SimMachine : public WindowPort,
 
     // ---- Windows: test side ----
     // A top-level window (or a WS_CHILD one that the z-order walk reports too), placed on top
-    // of the stacking order; with WS_VISIBLE (and not WS_MINIMIZE) it becomes active.
+    // of the stacking order; with WS_VISIBLE (and not WS_MINIMIZE) it becomes active. An owned
+    // window is made by its owner's thread.
     Hwnd CreateWindow(const std::string &className, const std::string &title,
                       std::uint32_t style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, std::uint32_t exStyle = 0,
-                      Rect rect = {100, 100, 500, 400});
+                      Rect rect = {100, 100, 500, 400}, Hwnd owner = nullptr);
     void SetWindowProc(Hwnd window, SimWindowProc proc);
     // A window class of the program's: CreateWindowExA gives a top-level window of this class
     // `proc` and sends it WM_CREATE before it returns the handle, as the system does.
@@ -254,6 +258,17 @@ class SimMachine : public WindowPort,
     // Top-level windows, top to bottom; `visibleOnly` drops hidden ones.
     std::vector<Hwnd> ZOrder(bool visibleOnly = false) const;
     Hwnd Active() const { return active_; }
+    // Windows' rules for owned windows (documented for ShowOwnedPopups, WM_SHOWWINDOW and the
+    // taskbar): minimising an owner hides its visible owned windows, each told by WM_SHOWWINDOW
+    // FALSE with SW_PARENTCLOSING, and restoring it shows exactly those again (WM_SHOWWINDOW
+    // TRUE, SW_PARENTOPENING) in whatever state they had, minimised included. An owned window
+    // always stays above its owner in the stacking order. Hiding the owner hides nothing.
+    Hwnd Owner(Hwnd window) const;
+    bool HiddenWithOwner(Hwnd window) const;
+    // The taskbar shows a button for a visible top-level window without an owner and without
+    // WS_EX_TOOLWINDOW, or for one with WS_EX_APPWINDOW: the only way a user brings a minimised
+    // window back (a minimised window sits out of sight, at -32000, -32000).
+    bool HasTaskbarButton(Hwnd window) const;
     bool IsMinimized(Hwnd window) const;
     bool IsVisible(Hwnd window) const;
     bool IsWindowEnabled(Hwnd window) const;
@@ -556,6 +571,9 @@ class SimMachine : public WindowPort,
     void PlaceOnTop(Hwnd window);
     void PlaceAtBottom(Hwnd window);
     void PlaceAfter(Hwnd window, Hwnd after);
+    void KeepOwnedAbove(Hwnd window);
+    void HideOwned(Hwnd owner);
+    void ShowOwned(Hwnd owner);
     void Activate(Hwnd window);
     void ActivateNext(Hwnd leaving);
     void MoveTo(Window &w, Rect rect);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace q {
@@ -106,6 +107,76 @@ TEST(SimWindows, OwnersThatHideOrRefuseAMinimisedWindow) {
     sim.ShowWindow(refuser, SW_MINIMIZE);
     EXPECT_EQ(sim.Position(refuser).left, 3000);
     EXPECT_EQ(sim.Active(), refuser);
+}
+
+// Windows' rules for owned windows: a Find box goes down and comes up with its Notepad, in
+// the state it had (a minimised one comes back minimised), stays above it, and has no taskbar
+// button; one its program hid before stays hidden.
+TEST(SimWindows, OwnedWindowsGoDownAndComeUpWithTheirOwner) {
+    SimMachine sim;
+    Hwnd owner = sim.CreateWindow("Notepad", "N");
+    Hwnd find = sim.CreateWindow("Dialog", "Find", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160}, owner);
+    Hwnd about = sim.CreateWindow("Dialog", "About", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {0, 0, 90, 90}, owner);
+    Hwnd kept = sim.CreateWindow("Dialog", "Replace", WS_POPUP | WS_CAPTION, 0, {0, 0, 90, 90}, owner);
+    Hwnd other = sim.CreateWindow("App", "O");
+    EXPECT_EQ(sim.GetWindowThreadProcessId(find), sim.GetWindowThreadProcessId(owner));
+    EXPECT_EQ(sim.GetWindow(find, sim::GW_OWNER), owner);
+    EXPECT_TRUE(sim.HasTaskbarButton(owner));
+    EXPECT_FALSE(sim.HasTaskbarButton(find));
+    EXPECT_FALSE(sim.HasTaskbarButton(kept));
+    Hwnd tool = sim.CreateWindow("Tool", "T", Overlapped, WS_EX_TOOLWINDOW);
+    Hwnd app = sim.CreateWindow("Tool", "A", Overlapped, WS_EX_APPWINDOW, {0, 0, 9, 9}, owner);
+    EXPECT_FALSE(sim.HasTaskbarButton(tool));
+    EXPECT_TRUE(sim.HasTaskbarButton(app));
+    sim.DestroyWindow(app);
+
+    // Raised, the owner brings its owned windows with it, above itself.
+    sim.SetActiveWindow(owner);
+    EXPECT_EQ(Walk(sim), (std::vector<Hwnd>{kept, about, find, owner, tool, other}));
+    sim.ShowWindow(about, SW_MINIMIZE);
+    const auto below = Walk(sim);
+    EXPECT_LT(std::find(below.begin(), below.end(), about), std::find(below.begin(), below.end(), owner));
+
+    sim.messages.clear();
+    sim.ShowWindow(owner, SW_MINIMIZE);
+    for (Hwnd h : {find, about}) {
+        EXPECT_FALSE(sim.IsWindowVisible(h));
+        EXPECT_TRUE(sim.HiddenWithOwner(h));
+        ASSERT_EQ(sim.CountMessages(h, sim::WM_SHOWWINDOW), 1u);
+    }
+    EXPECT_EQ(sim.CountMessages(kept, sim::WM_SHOWWINDOW), 0u);
+    const auto closing = std::find_if(sim.messages.begin(), sim.messages.end(),
+                                      [&](const SimMessage &m) { return m.window == find; });
+    EXPECT_EQ(closing->wParam, 0u);
+    EXPECT_EQ(closing->lParam, sim::SW_PARENTCLOSING);
+    EXPECT_NE(sim.Active(), find);
+
+    sim.messages.clear();
+    sim.ShowWindow(owner, SW_RESTORE);
+    EXPECT_TRUE(sim.IsWindowVisible(find));
+    EXPECT_FALSE(sim.IsIconic(find));
+    EXPECT_TRUE(sim.IsWindowVisible(about));
+    EXPECT_TRUE(sim.IsIconic(about)); // minimised before: back minimised, out of reach
+    EXPECT_FALSE(sim.IsWindowVisible(kept));
+    EXPECT_EQ(sim.messages.back().message, sim::WM_SHOWWINDOW);
+    EXPECT_EQ(sim.messages.back().wParam, 1u);
+    EXPECT_EQ(sim.messages.back().lParam, sim::SW_PARENTOPENING);
+    EXPECT_EQ(sim.Active(), owner);
+    EXPECT_EQ(Walk(sim)[3], owner);
+
+    // Hidden by its program while its owner is down, it is not brought back; hiding the owner
+    // hides nothing, and SW_SHOWNOACTIVATE restores in place without taking the activation.
+    sim.ShowWindow(owner, SW_MINIMIZE);
+    sim.ShowWindow(find, SW_SHOW);
+    sim.ShowWindow(find, SW_HIDE);
+    const Hwnd active = sim.Active();
+    sim.ShowWindow(owner, sim::SW_SHOWNOACTIVATE);
+    EXPECT_FALSE(sim.IsWindowVisible(find));
+    EXPECT_NE(active, owner);
+    EXPECT_EQ(sim.Active(), active);
+    EXPECT_EQ(Walk(sim).back(), owner);
+    sim.ShowWindow(owner, SW_HIDE);
+    EXPECT_TRUE(sim.IsWindowVisible(about));
 }
 
 TEST(SimWindows, RestoringBottomFirstRebuildsTheStackingOrder) {

@@ -1,14 +1,16 @@
 // A random user and random other programs in front of the running program on the simulated
 // machine: clicks, hot keys, every command, moves with any handle, windows created, destroyed,
-// minimised, restored and hung by their owners, boxes and dialogs answered either way, and more
-// of all that arriving inside their modal loops and inside the program's calls to other windows.
-// After every event the program's records must hold together; at top level the windows owed to
-// the shown desktop must be on the screen; now and then every desktop is shown in turn and every
-// window must be where its desktop says. Programs share threads, threads stop the moment one of
-// the program's calls returns (some while repainting after a restore), and other programs send
-// the floating window WM_SIZING inside those calls; no window is left off the screen that its
-// program did not put there, and every desktop's stored wallpaper stays its own. Used by
-// robust_test.cpp and bench/random_run.cpp.
+// minimised, restored, hidden, shown and hung by their programs, owners with modal and modeless
+// owned pop-ups, boxes and dialogs answered either way, and more of all that arriving inside
+// their modal loops and inside the program's calls to other windows. After every event the
+// program's records must hold together; at top level the windows owed to the shown desktop must
+// be on the screen and every window must be within the user's reach; now and then every desktop
+// is shown in turn and every window must be where its desktop says; after the quit every window
+// is on the screen or within reach. Programs share threads, threads stop the moment one of the
+// program's calls returns (some while repainting after a restore), and other programs send the
+// floating window WM_SIZING inside those calls; no window is left off the screen that its program
+// did not put there, and every desktop's stored wallpaper stays its own. Used by robust_test.cpp
+// and bench/random_run.cpp.
 #pragma once
 
 #include <algorithm>
@@ -45,9 +47,11 @@ class RandomWorld {
         ++steps;
         ++sinceStart_;
         Note("-- step " + std::to_string(steps));
+        const std::vector<Hwnd> hiddenWithOwners = HiddenWithOwners();
         Event(0);
         // What was posted inside the event's calls is handled before anything is judged.
         Sim().PumpMessages();
+        if (failure_.empty() && m_->app.Closed == 0) CheckBackWithOwners(hiddenWithOwners);
         if (failure_.empty()) CheckTopLevel();
         if (failure_.empty() && m_->app.Closed == 0 && sinceStart_ % SweepEvery == 0) Sweep();
         return failure_.empty();
@@ -60,7 +64,7 @@ class RandomWorld {
 
   private:
     static constexpr int MaxDepth = 3;
-    static constexpr int MaxWindows = 10;
+    static constexpr int MaxWindows = 12;
     static constexpr std::uint64_t RestartEvery = 3000;
     static constexpr std::uint64_t SweepEvery = 50;
 
@@ -73,6 +77,11 @@ class RandomWorld {
         bool restoredAtPark = false;
         SimMachine::Habit habit = SimMachine::Habit::None; // what its program does on a minimise
         bool slowRepaint = false; // its thread is busy for a while after a restore, now and then
+        bool hiddenByProgram = false; // the last thing its program did to it was SW_HIDE
+        // ... while a switch or a move was under way: if that minimised it, it hid itself inside
+        // our minimise and comes back with its desktop; if not, it stays hidden. Either is right.
+        bool hiddenInsideOurs = false;
+        bool modal = false;           // an owned pop-up that disables its owner while it lives
     };
 
     std::mt19937 rng_;
@@ -191,7 +200,7 @@ class RandomWorld {
     void Event(int depth) {
         const int saved = depth_;
         depth_ = depth;
-        switch (Pick(18)) {
+        switch (Pick(20)) {
         case 0:
         case 1:
             LeftClick();
@@ -234,6 +243,12 @@ class RandomWorld {
             break;
         case 16:
             OddMove();
+            break;
+        case 17:
+            ProgramHides();
+            break;
+        case 18:
+            ProgramShows();
             break;
         default:
             TaskbarRestart();
@@ -333,13 +348,24 @@ class RandomWorld {
         return &windows_[static_cast<std::size_t>(Pick(static_cast<int>(windows_.size())))];
     }
 
+    // A window without owner, or now and then an owned pop-up of one (a Find box, a palette),
+    // modal (its owner disabled while it lives) or modeless.
     void Create() {
         if (windows_.size() >= MaxWindows) return;
-        const std::uint32_t style =
-            Chance(4) ? WS_POPUP | WS_CAPTION | WS_VISIBLE : WS_OVERLAPPEDWINDOW | WS_VISIBLE;
-        Hwnd h = Sim().CreateWindow("Owned", "W" + std::to_string(++nextTitle_), style);
-        // A program with several windows: they share its thread, and stop together.
-        const Owned *with = !windows_.empty() && Chance(3) ? AnyWindow() : nullptr;
+        Hwnd owner = nullptr;
+        if (Chance(3)) {
+            const Owned *o = AnyWindow();
+            if (o != nullptr && Sim().Owner(o->window) == nullptr && !Sim().IsHung(o->window)) owner = o->window;
+        }
+        const std::uint32_t style = owner != nullptr || Chance(4) ? WS_POPUP | WS_CAPTION | WS_VISIBLE
+                                                                  : WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+        Hwnd h = Sim().CreateWindow("Owned", "W" + std::to_string(++nextTitle_), style, 0,
+                                    Rect{100, 100, 500, 400}, owner);
+        const bool modal = owner != nullptr && Sim().IsWindowEnabled(owner) && Chance(3);
+        if (modal) Sim().EnableWindow(owner, false);
+        // A program with several windows: they share its thread, and stop together. (An owned
+        // window is made by its owner's thread.)
+        const Owned *with = owner == nullptr && !windows_.empty() && Chance(3) ? AnyWindow() : nullptr;
         if (with != nullptr) Sim().ShareThread(h, with->window);
         // Other programs' messages arrive inside our calls to their windows.
         Sim().SetWindowProc(h, [this](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
@@ -355,8 +381,12 @@ class RandomWorld {
         });
         windows_.push_back({h, false, Sim().IsHung(h)});
         windows_.back().slowRepaint = Chance(5);
+        windows_.back().modal = modal;
         GiveHabit(windows_.back());
-        Note("create " + std::to_string(reinterpret_cast<std::uintptr_t>(h)));
+        Note("create " + std::to_string(reinterpret_cast<std::uintptr_t>(h)) +
+             (owner != nullptr ? (modal ? " modal, owned by " : " owned by ") +
+                                     std::to_string(reinterpret_cast<std::uintptr_t>(owner))
+                               : std::string()));
     }
 
     // A message another program sends while the program waits for one of its windows.
@@ -421,6 +451,7 @@ class RandomWorld {
         Note(std::string("its owner ") + (minimise ? "minimises " : "restores ") +
              std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         w->userMinimised = minimise;
+        w->hiddenByProgram = w->hiddenInsideOurs = false;
         // The check (SMTO_BLOCK) takes no messages of ours while it waits: none arrive inside.
         const int saved = depth_;
         if (message == WM_NULL) depth_ = MaxDepth;
@@ -447,11 +478,20 @@ class RandomWorld {
             const Hwnd h = windows_[k].window;
             if (h != picked && (!ended || Sim().GetWindowThreadProcessId(h) != thread)) continue;
             Note("destroy " + std::to_string(reinterpret_cast<std::uintptr_t>(h)));
+            const bool modal = windows_[k].modal;
+            const Hwnd owner = Sim().Owner(h);
             windows_.erase(windows_.begin() + static_cast<std::ptrdiff_t>(k));
             gone_.push_back(h);
             Sim().SetHung(h, false);
             Sim().DestroyWindow(h);
+            if (modal && Sim().IsWindow(owner)) Sim().EnableWindow(owner, true);
         }
+        // Their owned windows went with them.
+        for (std::size_t k = windows_.size(); k-- > 0;)
+            if (!Sim().IsWindow(windows_[k].window)) {
+                gone_.push_back(windows_[k].window);
+                windows_.erase(windows_.begin() + static_cast<std::ptrdiff_t>(k));
+            }
     }
 
     // The owner minimises or restores one of its windows, as from the taskbar.
@@ -460,6 +500,7 @@ class RandomWorld {
         if (w == nullptr || Sim().IsHung(w->window)) return;
         Note((minimise ? "minimise " : "restore ") + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         w->userMinimised = minimise;
+        w->hiddenByProgram = w->hiddenInsideOurs = false;
         Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
         NoteRestoredAtPark(*w);
     }
@@ -509,6 +550,38 @@ class RandomWorld {
         const Wparam edge = static_cast<Wparam>(Pick(10));
         Note("WM_SIZING " + std::to_string(edge));
         Sim().SendMessageA(floating, WM_SIZING, edge, reinterpret_cast<Lparam>(&proposed));
+    }
+
+    // Its program hides a shown window (to its tray icon, or a box it keeps for later), or shows
+    // a hidden one again, restored or as it was.
+    void ProgramHides() {
+        Owned *w = AnyWindow();
+        // Not from inside its own procedure: a program that restores its window at every minimise
+        // would show it again at once.
+        if (w == nullptr || Sim().IsHung(w->window) || !Sim().IsVisible(w->window) ||
+            std::find(answering_.begin(), answering_.end(), w->window) != answering_.end())
+            return;
+        Note("its program hides " + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+        // Hidden while a switch or a move is under way, or before the program saw it shown again
+        // after it hid itself inside our minimise (nothing tells it apart from that first hide),
+        // it may come back with its desktop.
+        const WindowEntry *e = FindWindowEntry(App(), w->window);
+        const bool inside = App().Switching != 0 || (e != nullptr && e->MinimizedShown != 0);
+        w->hiddenByProgram = !inside;
+        w->hiddenInsideOurs = inside;
+        Sim().ShowWindow(w->window, SW_HIDE);
+    }
+
+    void ProgramShows() {
+        Owned *w = AnyWindow();
+        if (w == nullptr || Sim().IsHung(w->window) || Sim().IsVisible(w->window)) return;
+        const bool restore = Chance(2);
+        Note(std::string("its program shows ") + (restore ? "and restores " : "") +
+             std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+        w->hiddenByProgram = w->hiddenInsideOurs = false;
+        Sim().ShowWindow(w->window, restore ? SW_RESTORE : SW_SHOW);
+        w->userMinimised = Sim().IsMinimized(w->window); // shown as its program left it
+        NoteRestoredAtPark(*w);
     }
 
     void Unhang() {
@@ -669,6 +742,9 @@ class RandomWorld {
         for (const Owned &w : windows_) {
             const WindowEntry *e = FindWindowEntry(App(), w.window);
             if (w.userMinimised || w.everHung || e == nullptr || e->Desktop != 1 || e->Sticky != 0) continue;
+            if (w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w)) continue;
+            // An owned window we minimised comes back with its owner (see CheckReach).
+            if (e->Owner != nullptr && Sim().IsMinimized(w.window)) continue;
             if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || Sim().Position(w.window).left == 3000)
                 return Fail("a window of desktop 1 is not shown after the close" + Describe(w));
         }
@@ -714,11 +790,21 @@ class RandomWorld {
             return Fail("a guard is left set");
         CheckIcons();
         CheckOddWindows();
+        CheckReach();
         for (const Owned &w : windows_) {
-            if (w.userMinimised || w.everHung) continue;
+            if (w.userMinimised || w.everHung || w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w)) continue;
             const WindowEntry *e = FindWindowEntry(app, w.window);
             if (e == nullptr || e->Sticky != 0 || e->Desktop != app.CurrentDesktop()) continue;
-            if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || (Parked(w) && !w.restoredAtPark))
+            // An owned pop-up parked alone (its owner was hidden) that refused the minimise joins
+            // its owner when that is shown again, and goes back at its desktop's next return.
+            const bool rejoined = e->Owner != nullptr && e->Parked != 0;
+            // One sent alone to another desktop than its owner's comes back minimised with its
+            // owner; restored at the next return of its own desktop (see CheckReach).
+            const WindowEntry *owner = e->Alone != 0 ? FindWindowEntry(app, e->Owner) : nullptr;
+            if (owner != nullptr && (owner->Desktop != e->Desktop || owner->Sticky != 0)) continue;
+            // Nor one we minimised whose owner came up without us (see CheckReach).
+            if (Sim().IsMinimized(w.window) && e->Minimized == 0 && e->Owner != nullptr) continue;
+            if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || (Parked(w) && !w.restoredAtPark && !rejoined))
                 return Fail("a window of the shown desktop " + std::to_string(e->Desktop) + " is not shown" +
                             Describe(w));
         }
@@ -744,6 +830,84 @@ class RandomWorld {
         return at.left == ParkPosition && at.top == ParkPosition;
     }
 
+    // Hidden by its owner's minimise, and that owner is still down (minimised or hidden).
+    bool HiddenWithOwner(const Owned &w) {
+        const Hwnd owner = Sim().Owner(w.window);
+        return owner != nullptr && !Sim().IsVisible(w.window) && Sim().HiddenWithOwner(w.window) &&
+               (Sim().IsMinimized(owner) || !Sim().IsVisible(owner));
+    }
+
+    bool OwnerUp(Hwnd owner) {
+        const Rect at = Sim().Position(owner);
+        return Sim().IsVisible(owner) && !Sim().IsMinimized(owner) &&
+               !(at.left == ParkPosition && at.top == ParkPosition);
+    }
+
+    // Away with another desktop: it comes back when that desktop is shown. A sticky window comes
+    // back with the next switch (made sticky by another program, it is not restored at once).
+    bool Away(const Owned &w) {
+        const WindowEntry *e = FindWindowEntry(App(), w.window);
+        return e != nullptr && (e->Sticky != 0 || e->Desktop != App().CurrentDesktop());
+    }
+
+    // What the user can reach, between any two top-level events: every window is on the screen,
+    // or minimised with a taskbar button, or away with another desktop, or hidden by its own
+    // program (and never shown by ours), or hidden only because its owner is down. An owned
+    // window whose owner is up is shown with it, neither minimised nor off the screen, unless it
+    // went alone or its program or the user minimised it.
+    void CheckReach() {
+        for (const Owned &w : windows_) {
+            if (w.everHung || Sim().IsHung(w.window) || w.hiddenInsideOurs) continue;
+            const bool visible = Sim().IsVisible(w.window);
+            const bool iconic = Sim().IsMinimized(w.window);
+            if (w.hiddenByProgram) {
+                if (visible) return Fail("a window its program hid is shown" + Describe(w));
+                continue;
+            }
+            const WindowEntry *e = FindWindowEntry(App(), w.window);
+            if (!visible) {
+                const bool ownHide = w.userMinimised && w.habit == SimMachine::Habit::HideWhenMinimized;
+                // Hid itself when we minimised it: back with its desktop (or its owner's, which it
+                // follows; the sweep checks both).
+                const bool hidAway = e != nullptr && e->MinimizedShown != 0 && (Away(w) || e->Owner != nullptr);
+                if (!ownHide && !hidAway && !HiddenWithOwner(w))
+                    return Fail("a window is hidden and out of reach" + Describe(w));
+                continue;
+            }
+            // One sent alone to a desktop other than its owner's goes down whenever its owner does,
+            // and comes back minimised with it: restored at the next return of its own desktop.
+            const bool alone = e != nullptr && e->Alone != 0;
+            // One we minimised whose owner came up without us (the user restored it from the
+            // taskbar while its program had shown it during our park): restored at the next return
+            // of its desktop, which the sweep checks.
+            const bool ours = e != nullptr && e->Minimized == 0 && e->Owner != nullptr;
+            if (iconic && !w.userMinimised && !alone && !ours && !Sim().HasTaskbarButton(w.window) && !Away(w))
+                return Fail("a minimised window has no way back" + Describe(w));
+        }
+    }
+
+    // The windows hidden with their owner before an event: those whose owner is up again after
+    // it (restored by a switch, the user or its program) are shown with it, on the screen and not
+    // minimised, unless they went alone or their program or the user did something else to them.
+    std::vector<Hwnd> HiddenWithOwners() {
+        std::vector<Hwnd> hidden;
+        // Those minimised when their owner went down come back minimised (Windows' rule).
+        for (const Owned &w : windows_)
+            if (HiddenWithOwner(w) && !Sim().IsMinimized(w.window) && !Parked(w)) hidden.push_back(w.window);
+        return hidden;
+    }
+
+    void CheckBackWithOwners(const std::vector<Hwnd> &before) {
+        for (Hwnd h : before) {
+            const Owned *w = OwnedWindow(h);
+            if (w == nullptr || w->everHung || Sim().IsHung(h) || w->userMinimised || w->hiddenByProgram || w->hiddenInsideOurs) continue;
+            const WindowEntry *e = FindWindowEntry(App(), h);
+            if (e == nullptr || e->Alone != 0 || !OwnerUp(Sim().Owner(h))) continue;
+            if (!Sim().IsVisible(h) || Sim().IsMinimized(h) || (Parked(*w) && !w->restoredAtPark))
+                return Fail("an owned window does not come back with its owner" + Describe(*w));
+        }
+    }
+
     // Restored, but where a park put it: off the screen.
     bool Parked(const Owned &w) {
         const Rect at = Sim().Position(w.window);
@@ -753,16 +917,45 @@ class RandomWorld {
     // The program has ended (its Quit, or WM_CLOSE from an uninstall start): every window is on
     // the screen or minimised with its taskbar button, unless its own program hid it after a
     // minimise of its own or its thread does not answer; none is left off the screen.
+    // Nor is any window its program hid shown, nor one minimised without a way back; each one
+    // hidden with its owner comes back, on the screen, when the user restores that owner.
     void CheckAfterQuit() {
         if (quitChecked_) return;
         quitChecked_ = true;
+        std::vector<Hwnd> withOwner;
         for (const Owned &w : windows_) {
-            if (Sim().IsHung(w.window)) continue;
+            if (Sim().IsHung(w.window) || w.hiddenInsideOurs) continue;
             const bool ownHide = w.userMinimised && w.habit == SimMachine::Habit::HideWhenMinimized;
-            if (!ownHide && !Sim().IsVisible(w.window)) return Fail("a window is lost after the quit" + Describe(w));
+            const bool visible = Sim().IsVisible(w.window);
+            if (w.hiddenByProgram) {
+                if (visible) return Fail("a window its program hid is shown after the quit" + Describe(w));
+                continue;
+            }
+            const WindowEntry *e = FindWindowEntry(App(), w.window);
+            if (HiddenWithOwner(w) && !Sim().IsMinimized(w.window) && !w.userMinimised && !w.everHung &&
+                e != nullptr && e->Alone == 0)
+                withOwner.push_back(w.window);
+            if (!ownHide && !visible && !HiddenWithOwner(w))
+                return Fail("a window is lost after the quit" + Describe(w));
             if (Parked(w)) return Fail("a window is left at 3000, 3000 after the quit" + Describe(w));
             if (RestoresAtPark(w) && !w.restoredAtPark)
                 return Fail("a window would come back at 3000, 3000 after the quit" + Describe(w));
+            if (visible && Sim().IsMinimized(w.window) && !w.userMinimised && !w.everHung &&
+                !Sim().HasTaskbarButton(w.window))
+                return Fail("a window is left minimised with no way back after the quit" + Describe(w));
+        }
+        // The user restores the minimised windows from their taskbar buttons (their programs do
+        // nothing else meanwhile).
+        sweeping_ = true;
+        for (const Owned &w : windows_)
+            if (!Sim().IsHung(w.window) && Sim().IsMinimized(w.window) && Sim().HasTaskbarButton(w.window))
+                Sim().ShowWindow(w.window, SW_RESTORE);
+        sweeping_ = false;
+        for (Hwnd h : withOwner) {
+            const Owned *w = OwnedWindow(h);
+            if (w == nullptr || Sim().IsHung(h) || !OwnerUp(Sim().Owner(h))) continue;
+            if (!Sim().IsVisible(h) || Sim().IsMinimized(h) || Parked(*w))
+                return Fail("an owned window does not come back with its owner after the quit" + Describe(*w));
         }
     }
 
@@ -811,13 +1004,28 @@ class RandomWorld {
             << Sim().IsMinimized(w.window) << ", visible " << Sim().IsVisible(w.window) << ", user-minimised "
             << w.userMinimised << ", hung before " << w.everHung << ", left behind "
             << IsLeftBehind(App(), w.window) << ", habit " << static_cast<int>(w.habit) << ", at "
-            << Sim().Position(w.window).left << "," << Sim().Position(w.window).top;
+            << Sim().Position(w.window).left << "," << Sim().Position(w.window).top << ", hidden by its program "
+            << w.hiddenByProgram << ", taskbar button " << Sim().HasTaskbarButton(w.window);
+        if (const Hwnd owner = Sim().Owner(w.window))
+            out << ", owner " << reinterpret_cast<std::uintptr_t>(owner) << " (minimised " << Sim().IsMinimized(owner)
+                << ", visible " << Sim().IsVisible(owner) << ", at " << Sim().Position(owner).left << ", habit "
+                << (OwnedWindow(owner) != nullptr ? static_cast<int>(OwnedWindow(owner)->habit) : -1) << ", desktop "
+                << (FindWindowEntry(App(), owner) != nullptr ? FindWindowEntry(App(), owner)->Desktop : 0)
+                << "), hidden with it " << Sim().HiddenWithOwner(w.window)
+                << ", modal " << w.modal;
         if (e != nullptr)
             out << ", entry desktop " << e->Desktop << " sticky " << int{e->Sticky} << " minimized "
                 << int{e->Minimized} << " popup " << (e->Popup != 0) << " minimised shown "
-                << int{e->MinimizedShown} << " parked " << int{e->Parked};
+                << int{e->MinimizedShown} << " parked " << int{e->Parked} << " alone " << int{e->Alone}
+                << " goes with owner " << GoesWithOwner(App(), *e);
         out << ")";
         return out.str();
+    }
+
+    // An overlapped window whose program restores it at every minimise: it stays where it is.
+    bool Refuses(const Owned &w) {
+        const WindowEntry *e = FindWindowEntry(App(), w.window);
+        return w.habit == SimMachine::Habit::RefuseMinimize && e != nullptr && e->Popup == 0;
     }
 
     // Every owner answers again; every desktop is shown in turn: then each window that its
@@ -835,7 +1043,7 @@ class RandomWorld {
             CheckRecords();
             if (App().CurrentDesktop() != d) Fail("desktop " + std::to_string(d) + " could not be shown");
             for (const Owned &w : windows_) {
-                if (!failure_.empty()) continue;
+                if (!failure_.empty() || w.userMinimised || w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w)) continue;
                 const WindowEntry *e = FindWindowEntry(App(), w.window);
                 // Whatever its state, a window of the desktop shown has its place back.
                 if (e != nullptr && (e->Sticky != 0 || e->Desktop == d) && RestoresAtPark(w))
@@ -846,14 +1054,26 @@ class RandomWorld {
                     Fail("a window is missing from the table after a switch");
                     break;
                 }
-                const bool owed = e->Sticky != 0 || e->Desktop == d;
+                // One sent alone to another desktop than its owner's goes down and comes up with its
+                // owner, whatever its desktop says (Windows' rule): only its record is checked.
+                const WindowEntry *ownerEntry = e->Alone != 0 ? FindWindowEntry(App(), e->Owner) : nullptr;
+                if (ownerEntry != nullptr && (ownerEntry->Desktop != e->Desktop || ownerEntry->Sticky != e->Sticky))
+                    continue;
+                // One that goes with its owner is owed where its owner is.
+                const WindowEntry *rec = OwnerEntry(App(), *e) != nullptr ? OwnerEntry(App(), *e) : e;
+                const bool owed = rec->Sticky != 0 || rec->Desktop == d;
                 if (owed && (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || Parked(w)))
                     Fail("a window of desktop " + std::to_string(e->Desktop) + " is not shown with it" +
                          Describe(w));
                 // Out of sight: minimised, or restored by its program where a park put it. An
                 // overlapped window that refuses the minimise stays where it is.
-                const bool refuses = w.habit == SimMachine::Habit::RefuseMinimize && e->Popup == 0;
-                if (!owed && !refuses && !Sim().IsMinimized(w.window) && !Parked(w))
+                // Nor does an owned window its program shows while its owner is down, or that stays
+                // up with an owner that refuses.
+                // Nor one sent alone to another desktop: its owner's restore shows it (Windows' rule).
+                const Owned *owner = OwnedWindow(Sim().Owner(w.window));
+                const bool refuses = Refuses(w) || (owner != nullptr && (e->Alone != 0 || Refuses(*owner) ||
+                                                                         !OwnerUp(owner->window)));
+                if (!owed && !refuses && Sim().IsVisible(w.window) && !Sim().IsMinimized(w.window) && !Parked(w))
                     Fail("a window of desktop " + std::to_string(e->Desktop) + " is shown on desktop " +
                          std::to_string(d) + Describe(w));
             }

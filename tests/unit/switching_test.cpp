@@ -363,5 +363,126 @@ TEST(Switching, TheUsersMinimiseAndRestoreWinOverHangsAndRaces) {
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
+// A Notepad with a modeless Find box, a modal About box and a Replace box its program keeps
+// hidden: wherever the Notepad goes (switches, a move there and back, sticky, the deletion of
+// its desktop), the two boxes go down and come up with it, never left minimised or at 3000, 3000;
+// the hidden one stays hidden. A box sent alone to another desktop keeps its own way.
+TEST(Switching, OwnedWindowsGoWhereTheirOwnerGoes) {
+    Machine m;
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    Hwnd other = m.Window("O");
+    Hwnd note = m.Window("N");
+    const std::uint32_t box = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    Hwnd find = m.sim.CreateWindow("Dialog", "Find", box, 0, {50, 60, 250, 160}, note);
+    Hwnd replace = m.sim.CreateWindow("Dialog", "Replace", box & ~WS_VISIBLE, 0, {60, 60, 250, 160}, note);
+    Hwnd about = m.sim.CreateWindow("Dialog", "About", box, 0, {70, 80, 270, 180}, note);
+    m.sim.EnableWindow(note, false); // About is modal
+    auto shownWithNote = [&](const char *when) {
+        EXPECT_FALSE(m.sim.IsMinimized(note)) << when;
+        for (Hwnd h : {find, about}) {
+            EXPECT_TRUE(m.sim.IsVisible(h)) << when << " " << m.sim.WindowText(h);
+            EXPECT_FALSE(m.sim.IsMinimized(h)) << when << " " << m.sim.WindowText(h);
+            EXPECT_NE(m.sim.Position(h).left, ParkPosition) << when << " " << m.sim.WindowText(h);
+        }
+        EXPECT_FALSE(m.sim.IsVisible(replace)) << when;
+        EXPECT_EQ(Stacking(m.sim, {about, find, note}).back(), note) << when; // above their owner
+    };
+    auto awayWithNote = [&](const char *when) {
+        EXPECT_TRUE(m.sim.IsMinimized(note)) << when;
+        for (Hwnd h : {find, about, replace}) {
+            EXPECT_FALSE(m.sim.IsVisible(h)) << when << " " << m.sim.WindowText(h);
+            EXPECT_FALSE(m.sim.IsMinimized(h)) << when << " " << m.sim.WindowText(h);
+        }
+    };
+
+    m.Show(2);
+    awayWithNote("1 -> 2");
+    EXPECT_EQ(Minimisations(m.sim, find), 0u);
+    m.Show(1);
+    shownWithNote("2 -> 1");
+
+    m.Send(UM_MOVETODESKTOP, H(note), 2);
+    awayWithNote("moved to 2");
+    for (Hwnd h : {find, about, replace})
+        EXPECT_EQ(FindWindowEntry(m.app, h)->Desktop, 2);
+    m.Show(2);
+    shownWithNote("2 shown");
+    m.Send(UM_MOVETODESKTOP, H(note), 1);
+    awayWithNote("moved back to 1");
+    m.Show(1);
+    shownWithNote("back on 1");
+
+    m.Send(UM_SETSTICKY, H(note), 1);
+    EXPECT_EQ(FindWindowEntry(m.app, find)->Sticky, 1);
+    m.Show(3);
+    shownWithNote("sticky on 3");
+    m.Show(1);
+    shownWithNote("sticky on 1");
+    m.Send(UM_MOVETODESKTOP, H(note), 1);
+    EXPECT_EQ(FindWindowEntry(m.app, about)->Sticky, 0);
+
+    // Desktop 2 deleted from desktop 1: the Notepad's windows join desktop 3, now 2.
+    m.Send(UM_MOVETODESKTOP, H(note), 2);
+    m.Command(412);
+    EXPECT_EQ(m.app.DesktopCount(), 2);
+    EXPECT_EQ(m.Current(), 1);
+    awayWithNote("desktop 2 deleted");
+    m.Show(2);
+    shownWithNote("merged desktop shown");
+
+    // Find sent alone to desktop 1: parked as any window. Its owner's minimise hides it there,
+    // and nothing of ours shows it; its owner's restore brings it back as it left it.
+    m.Send(UM_MOVETODESKTOP, H(find), 1);
+    EXPECT_TRUE(m.sim.IsMinimized(find));
+    EXPECT_EQ(FindWindowEntry(m.app, find)->Desktop, 1);
+    m.Show(1);
+    EXPECT_FALSE(m.sim.IsVisible(find));
+    m.Show(2);
+    EXPECT_TRUE(m.sim.IsMinimized(find));
+    m.Send(UM_MOVETODESKTOP, H(find), 2); // back with its owner
+    shownWithNote("together again");
+    m.Show(1);
+    m.Show(2);
+    shownWithNote("together again, after a switch");
+
+    // The quit from desktop 2 leaves the Notepad minimised with its taskbar button; its boxes
+    // come back with it when the user restores it.
+    m.Send(WM_CLOSE);
+    awayWithNote("after the quit");
+    EXPECT_TRUE(m.sim.HasTaskbarButton(note));
+    EXPECT_FALSE(m.sim.IsMinimized(other));
+    m.sim.ShowWindow(note, SW_RESTORE);
+    shownWithNote("restored from the taskbar");
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
+// A window is hidden by whoever hid it: one its program hides after a switch minimised it stays
+// hidden through the return and the quit; one that hid itself inside our minimise comes back at
+// the quit without taking the activation or changing desktop 1's stacking order.
+TEST(Switching, AWindowHiddenAfterOurMinimiseStaysHiddenAndTheQuitTakesNoActivation) {
+    Machine m;
+    m.Start();
+    Hwnd bottom = m.Window("B");
+    Hwnd top = m.Window("T");
+    Hwnd hidden = m.Window("H");
+    m.Show(2);
+    Hwnd hider = m.Window("S");
+    m.sim.SetHabit(hider, SimMachine::Habit::HideWhenMinimized);
+    m.sim.ShowWindow(hidden, SW_HIDE); // by its program, on desktop 2
+    m.Show(1);
+    EXPECT_FALSE(m.sim.IsVisible(hidden));
+    EXPECT_FALSE(m.sim.IsVisible(hider));
+    m.sim.SetActiveWindow(top);
+    const std::vector<Hwnd> order = Stacking(m.sim, {bottom, top});
+    m.Send(WM_CLOSE);
+    EXPECT_FALSE(m.sim.IsVisible(hidden));
+    EXPECT_TRUE(m.sim.IsVisible(hider));
+    EXPECT_FALSE(m.sim.IsMinimized(hider));
+    EXPECT_EQ(m.sim.Active(), top);
+    EXPECT_EQ(Stacking(m.sim, {bottom, top, hider}), (std::vector<Hwnd>{top, bottom, hider}));
+    EXPECT_EQ(Stacking(m.sim, {bottom, top}), order);
+}
+
 } // namespace
 } // namespace q

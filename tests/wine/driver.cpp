@@ -47,6 +47,11 @@
 //                                     in WM_SIZE when minimised, and PREFIXYielder, a pop-up at
 //                                     260, 210 that does so until `minimize` tells it; "ready";
 //                                     message loop
+//   owners PREFIX                     PREFIXOwner with PREFIXFind, a modeless owned pop-up at
+//                                     420, 300; PREFIXNote with PREFIXAbout, a modal one at 420,
+//                                     450 (PREFIXNote disabled); PREFIXPlain, ordinary. The owners
+//                                     hide their pop-ups when minimised and show them again when
+//                                     restored, as Windows does; "ready"; message loop
 //   where TITLE                       "x=L y=T visible=0|1 iconic=0|1" of the titled window
 //   version                           the Windows GetVersion reports: "4.0 windows95", "5.1 nt"
 //   minimize TITLE                    the titled window of `habits` minimises itself and takes
@@ -391,6 +396,38 @@ int Habits(const char *prefix) {
                              GetModuleHandleA(nullptr), nullptr);
     if (a == nullptr || b == nullptr || c == nullptr) return 1;
     g_open += 3;
+    Out("ready\n");
+    return Loop();
+}
+
+// Windows hides an owner's pop-ups when the owner is minimised and shows them again when it is
+// restored; Wine 8 does neither, so these owners apply the rule themselves.
+LRESULT CALLBACK OwnerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SIZE && wParam == SIZE_MINIMIZED)
+        ShowOwnedPopups(window, FALSE);
+    else if (message == WM_SIZE && (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED))
+        ShowOwnedPopups(window, TRUE);
+    return DriverWindowProc(window, message, wParam, lParam);
+}
+
+int Owners(const char *prefix) {
+    const char *ownerClass = RegisterDriverClass("QuillaneDriverOwner", OwnerWindowProc);
+    const std::string p = prefix;
+    const DWORD popup = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HWND owner = CreateWindowExA(0, ownerClass, (p + "Owner").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 300,
+                                 300, 140, nullptr, nullptr, instance, nullptr);
+    HWND find = CreateWindowExA(0, DriverClass(), (p + "Find").c_str(), popup, 420, 300, 240, 120, owner, nullptr,
+                                instance, nullptr);
+    HWND note = CreateWindowExA(0, ownerClass, (p + "Note").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 450,
+                                300, 140, nullptr, nullptr, instance, nullptr);
+    HWND about = CreateWindowExA(0, DriverClass(), (p + "About").c_str(), popup, 420, 450, 240, 120, note, nullptr,
+                                 instance, nullptr);
+    HWND plain = CreateWindowExA(0, DriverClass(), (p + "Plain").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 60,
+                                 300, 140, nullptr, nullptr, instance, nullptr);
+    if (owner == nullptr || find == nullptr || note == nullptr || about == nullptr || plain == nullptr) return 1;
+    g_open += 5;
+    EnableWindow(note, FALSE); // the About box is modal
     Out("ready\n");
     return Loop();
 }
@@ -923,5 +960,6 @@ int main(int argc, char **argv) {
     if (command == "where" && args(1)) return Where(argv[2]);
     if (command == "version") return Version();
     if (command == "minimize" && args(1)) return Minimize(argv[2]);
+    if (command == "owners" && args(1)) return Owners(argv[2]);
     return Usage();
 }

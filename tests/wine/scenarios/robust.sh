@@ -255,6 +255,114 @@ rb_scenario_hiding_windows() {
     kill "$pid" 2>/dev/null || true
 }
 
+# rb_show N: desktop N shown, as its icon or hot key asks (UM_DESKTOP N with WM_LBUTTONDOWN).
+rb_show() {
+    mn_drv send Quillane $((1024 + $1)) 0 0x201
+}
+
+# rb_handle TITLE: the window's handle, as the Applications commands name it.
+rb_handle() {
+    mn_drv wait-title "$1" 5
+    head -1 "$WINE_OUT" | tr -d '\r' | cut -d' ' -f1
+}
+
+# rb_owned STATE WHEN: both owners and their pop-ups in STATE, "shown" (each at its place) or
+# "away" (the owners minimised, their pop-ups hidden with them and not minimised).
+rb_owned() {
+    local title
+    for title in TestOwner TestNote; do
+        if [[ $1 == shown ]]; then
+            expect "$2: $title shown" rb_wait_where "$title" "* visible=1 iconic=0"
+        else
+            expect "$2: $title minimised" rb_wait_where "$title" "* visible=1 iconic=1"
+        fi
+    done
+    if [[ $1 == shown ]]; then
+        expect "$2: the Find box at its place" rb_wait_where TestFind "x=420 y=300 visible=1 iconic=0"
+        expect "$2: the modal About box at its place" rb_wait_where TestAbout "x=420 y=450 visible=1 iconic=0"
+    else
+        expect "$2: the Find box hidden with its owner" rb_wait_where TestFind "x=420 y=300 visible=0 iconic=0"
+        expect "$2: the About box hidden with its owner" rb_wait_where TestAbout "x=420 y=450 visible=0 iconic=0"
+    fi
+}
+
+# Owners whose pop-ups Windows hides and shows with them (a Notepad with its modeless Find box,
+# another with its modal About box): the pop-ups go wherever their owners go, through 1 -> 2 ->
+# 1, a move to desktop 2 and back, sticky, the deletion of the owners' desktop and the quit from
+# either desktop, never minimised or left at 3000, 3000. A window its program hides after a
+# switch minimised it stays hidden through the return and the quit.
+rb_scenario_owned_windows() {
+    local out="$WS_DIR/out/$WS_PREFIX_NAME.owners.out" pid owner note title
+    mn_seed_desktops One Two Three
+    wine "$BUILD/tests/wine/driver.exe" owners Test </dev/null >"$out" 2>&1 &
+    pid=$!
+    expect "window TestPlain" mn_drv wait-title TestPlain 15
+    expect "quillane.exe starts" mn_start
+    expect_eq "$(mn_wait_icons "1 1 1")" "1 1 1" "three icons"
+    owner=$(rb_handle TestOwner)
+    note=$(rb_handle TestNote)
+
+    rb_show 2
+    rb_owned away "1 -> 2"
+    mn_drv show TestPlain 0 # its program hides it on desktop 2
+    rb_show 1
+    rb_owned shown "2 -> 1"
+    expect "the hidden window stays hidden" rb_wait_where TestPlain "* visible=0 iconic=1"
+
+    for title in "$owner" "$note"; do mn_drv post Quillane 1058 "$title" 2; done
+    rb_owned away "both owners sent to desktop 2"
+    rb_show 2
+    rb_owned shown "desktop 2"
+    for title in "$owner" "$note"; do mn_drv post Quillane 1058 "$title" 1; done
+    rb_owned away "both sent back to desktop 1"
+    rb_show 1
+    rb_owned shown "back on desktop 1"
+
+    for title in "$owner" "$note"; do
+        mn_drv post Quillane 1058 "$title" 1
+        mn_drv post Quillane 1057 "$title" 1
+    done
+    rb_show 3
+    rb_owned shown "sticky, on desktop 3"
+    rb_show 1
+    rb_owned shown "sticky, on desktop 1"
+    for title in "$owner" "$note"; do mn_drv post Quillane 1058 "$title" 2; done
+    rb_owned away "sent to desktop 2"
+
+    mn_drv post Quillane 273 412 0 # Delete of desktop 2, from desktop 1
+    expect "confirmation" mn_dialog Confirmation
+    mn_keys Return
+    expect "Yes closes the confirmation" mn_gone Confirmation
+    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons"
+    rb_owned away "their desktop deleted from desktop 1"
+    rb_show 2
+    rb_owned shown "the merged desktop"
+    wine_screenshot "$WS_DIR/out/$WS_PREFIX_NAME.owned-merged.png"
+
+    mn_drv post Quillane 1058 "$owner" 1
+    mn_stop # from desktop 2: desktop 1 is shown, the Note stays minimised with its About box
+    expect "after the quit from desktop 2: the Find box" rb_wait_where TestFind "x=420 y=300 visible=1 iconic=0"
+    expect "after the quit from desktop 2: the Note minimised" rb_wait_where TestNote "* visible=1 iconic=1"
+    expect "after the quit from desktop 2: its About box hidden with it" rb_wait_where TestAbout "x=420 y=450 visible=0 iconic=0"
+    expect "after the quit: the hidden window still hidden" rb_wait_where TestPlain "* visible=0 iconic=1"
+    mn_drv show TestNote 9 # the user restores it from the taskbar
+    expect "restored, the Note brings its About box back" rb_wait_where TestAbout "x=420 y=450 visible=1 iconic=0"
+
+    expect "quillane.exe starts again" mn_start
+    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons again"
+    mn_drv post Quillane 1058 "$owner" 2
+    expect "sent to desktop 2: the Find box hidden with its owner" rb_wait_where TestFind "x=420 y=300 visible=0 iconic=0"
+    mn_stop # from desktop 1
+    expect "after the quit from desktop 1: the Owner minimised" rb_wait_where TestOwner "* visible=1 iconic=1"
+    expect "after the quit from desktop 1: the Find box hidden with it" rb_wait_where TestFind "x=420 y=300 visible=0 iconic=0"
+    expect "after the quit from desktop 1: the Note" rb_wait_where TestNote "* visible=1 iconic=0"
+    expect "after the quit from desktop 1: the About box" rb_wait_where TestAbout "x=420 y=450 visible=1 iconic=0"
+    mn_drv show TestOwner 9
+    expect "restored, the Owner brings its Find box back" rb_wait_where TestFind "x=420 y=300 visible=1 iconic=0"
+    wine_screenshot "$WS_DIR/out/$WS_PREFIX_NAME.owned-after-quit.png"
+    kill "$pid" 2>/dev/null || true
+}
+
 # What the check for a hung window costs next to what it guards (figures, no verdict).
 rb_scenario_answer_cost() {
     expect "windows C1..C20" pg_windows C 20
@@ -325,4 +433,5 @@ add_scenario robust-answer-cost rb_scenario_answer_cost
 add_scenario robust-close-in-question rb_scenario_close_in_question
 add_scenario robust-about-init-again rb_scenario_about_init_again
 add_scenario robust-hiding-windows rb_scenario_hiding_windows
+add_scenario robust-owned-windows rb_scenario_owned_windows
 add_scenario robust-close-in-menu rb_scenario_close_in_menu
