@@ -53,8 +53,8 @@ bool StartProgram(AppState &app, WindowClasses &classes) {
     classes.Register();
     WindowPort &win = app.Sys->window;
     // The floating window's WM_CREATE sizes it for its buttons; the main window is never shown.
-    app.FloatingWindow = win.CreateWindowExA(app.TopMost | FloatingExStyle, names::FloatingClass,
-                                             names::WindowTitle, FloatingStyle, app.FloatingX, app.FloatingY,
+    app.FloatingWindow = win.CreateWindowExA(app.Loaded.TopMost | FloatingExStyle, names::FloatingClass,
+                                             names::WindowTitle, FloatingStyle, app.Loaded.FloatingX, app.Loaded.FloatingY,
                                              200, 70, nullptr, 0);
     app.MainWindow = win.CreateWindowExA(0, names::MainClass, names::WindowTitle, WS_OVERLAPPEDWINDOW, 100,
                                          100, 240, 168, nullptr, 0);

@@ -38,7 +38,7 @@ struct SettingsReader {
     RegistryPort &reg;
 
     bool Taken(Stored found) {
-        if (found == Stored::Unreadable) app.SettingsUnreadable = 1;
+        if (found == Stored::Unreadable) app.Loaded.SettingsUnreadable = 1;
         return found == Stored::Taken;
     }
     bool Number(Hkey key, const char *name, std::int32_t &value, Dword size = 4) {
@@ -61,10 +61,10 @@ void LoadSettings(AppState &app, Hkey key) {
         app.OwnWallpapers = static_cast<std::uint8_t>(number);
     if (read.Number(key, names::ValueDisplay, number)) app.DisplayMode = BoundDisplayMode(number);
     if (read.Number(key, names::ValueRowsFloating, number)) app.RowsFloating = BoundRowsFloating(number);
-    read.Number(key, names::ValueFloatingX, app.FloatingX);
-    read.Number(key, names::ValueFloatingY, app.FloatingY);
+    read.Number(key, names::ValueFloatingX, app.Loaded.FloatingX);
+    read.Number(key, names::ValueFloatingY, app.Loaded.FloatingY);
     if (read.Number(key, names::ValueTopMost, number))
-        app.TopMost = BoundTopMost(static_cast<std::uint32_t>(number));
+        app.Loaded.TopMost = BoundTopMost(static_cast<std::uint32_t>(number));
 
     for (int n = 1; n <= app.DesktopCount(); ++n) {
         DesktopRecord &record = app.Record(n);
@@ -74,7 +74,7 @@ void LoadSettings(AppState &app, Hkey key) {
         const std::int32_t opened = reg.RegOpenKeyExA(key, name, KEY_QUERY_VALUE, &desktop);
         if (opened != ERROR_SUCCESS) {
             desktop = nullptr;
-            if (opened != ERROR_FILE_NOT_FOUND) app.SettingsUnreadable = 1;
+            if (opened != ERROR_FILE_NOT_FOUND) app.Loaded.SettingsUnreadable = 1;
         }
         read.Text(desktop, names::ValueWallpaper, record.Wallpaper, sizeof record.Wallpaper);
         read.Text(desktop, names::ValuePattern, record.Pattern, sizeof record.Pattern);
@@ -108,7 +108,7 @@ bool LoadOrCreateSettings(AppState &app) {
     // Settings that exist but cannot be read are the user's all the same: a first-run save
     // would put two default desktops in their place.
     if (opened != ERROR_FILE_NOT_FOUND) {
-        app.SettingsUnreadable = 1;
+        app.Loaded.SettingsUnreadable = 1;
         return false;
     }
     SaveSettings(app, RestoreStartupWallpaper | SaveDesktopSet);
@@ -144,7 +144,7 @@ void SaveSettings(AppState &app, unsigned flags) {
         // floating window (WM_SIZING) can ask for a save inside our calls to its windows, when
         // the values in force may already be those of the desktop entered. Such a save keeps
         // the records as they are; the switch itself takes the desktop left's values in.
-        bool capture = app.DialogOpen == 0 && app.Switching == 0 && (flags & WithoutCapture) == 0;
+        bool capture = app.DialogOpen == 0 && app.UnderWay.Switching == 0 && (flags & WithoutCapture) == 0;
         bool restore = (flags & RestoreStartupWallpaper) != 0;
         if (capture || restore) {
             Hkey values = OpenDesktopValues(app, KEY_QUERY_VALUE | KEY_SET_VALUE);
@@ -155,7 +155,7 @@ void SaveSettings(AppState &app, unsigned flags) {
         }
     }
 
-    if (app.SettingsUnreadable != 0) return;
+    if (app.Loaded.SettingsUnreadable != 0) return;
     Hkey key = nullptr;
     if (reg.RegCreateKeyExA(HkeyCurrentUser(), names::SettingsKey, KEY_WRITE, &key) != ERROR_SUCCESS) return;
     if ((flags & SaveDesktopSet) != 0) {
@@ -190,7 +190,7 @@ void SaveSettings(AppState &app, unsigned flags) {
 }
 
 void WriteDisplayMode(AppState &app) {
-    if (app.SettingsUnreadable != 0) return;
+    if (app.Loaded.SettingsUnreadable != 0) return;
     RegistryPort &reg = app.Sys->registry;
     Hkey key = nullptr;
     if (reg.RegCreateKeyExA(HkeyCurrentUser(), names::SettingsKey, KEY_WRITE, &key) != ERROR_SUCCESS) return;

@@ -121,10 +121,63 @@ struct RowSize {
 // each; one icon whose menu lists them; one icon and the floating window.
 enum DisplayModes : std::int32_t { DisplayTaskBar = 1, DisplayMenu = 2, DisplayFloating = 3 };
 
+// Modal loops and calls into other threads' windows run our messages before they return;
+// these say what is under way, so that nothing starts inside it (engine/guards.h reads them).
+// The engine sets Switching around a switch and a deletion; the interface sets the rest
+// around its confirmations, menus, dialogs and the close.
+struct UnderWayFlags {
+    std::uint8_t Switching = 0;    // a switch, or the deletion after its confirmation
+    std::uint8_t DeleteAsking = 0; // the delete confirmation is open
+    std::int32_t QuitAsking = 0;   // quit confirmations open
+    std::uint8_t MenuOpen = 0;
+    std::uint8_t Closed = 0;       // WM_CLOSE began: desktop 1 is shown, the icons and hot keys go
+    // While a Rename or Hot key dialog borrows CurrentDesktop, the desktop really shown.
+    std::int32_t ShownUnderDialog = 0;
+};
+
+// What the engine keeps across the calls of one switch (engine/switching.cpp, engine/hung.cpp).
+struct SwitchMemory {
+    // Remembered by MinimizeAnimation(off) for MinimizeAnimation(back).
+    std::int32_t SavedMinAnimate = 0;
+    HungWindow Hung[MaxHungWindows] = {};
+    std::int32_t HungCount = 0;
+    ThreadAnswer Asked[MaxAskedThreads] = {};
+    std::int32_t AskedCount = 0;
+    Dword OwnThread = 0; // the thread of the main window, which runs every switch
+};
+
+// What config/ read from the stored settings beyond the record's own fields.
+struct LoadedSettings {
+    // Used only to create the floating window (start-up).
+    std::int32_t FloatingX = 3000;
+    std::int32_t FloatingY = 3000;
+    std::uint32_t TopMost = 8;
+    // Stored settings exist but could not be read (access denied, a broken hive): the run
+    // works on defaults in memory and never writes them over what is stored.
+    std::uint8_t SettingsUnreadable = 0;
+};
+
+// The interface's own handles and memory (ui/).
+struct InterfaceMemory {
+    // The shell's "TaskbarCreated" message, and whether it came while the icons could not be
+    // added (during a switch or a dialog): they are added when that ends.
+    Uint TaskbarCreated = 0;
+    std::uint8_t IconsLost = 0;
+    // The handles the last Applications menu was built with, by table index: its commands
+    // name these windows whatever the table became since.
+    Hwnd MenuWindows[MenuWindowSlots] = {};
+    std::int32_t MenuWindowCount = 0;
+    // The floating window's toolbar and its outer size for 1..8 rows; entries 0 and 9 stay
+    // (0, 0) and bound the row choice.
+    Hwnd FloatingToolbar = nullptr;
+    RowSize RowSizes[MaxDesktops + 2] = {};
+};
+
 struct NotifyPort;
 struct StorePort;
 
 struct AppState {
+    // The ports every layer talks through, set once by start-up.
     Platform *Sys = nullptr;
     Allocator Memory = DefaultAllocator();
     // What the engine tells the interface and asks of the settings: engine/notify_port.h and
@@ -132,6 +185,7 @@ struct AppState {
     const NotifyPort *Notify = nullptr;
     const StorePort *Store = nullptr;
 
+    // The program's record: desktops, tracked windows, options and the interface's state.
     Hwnd MainWindow = nullptr;
     Hwnd FloatingWindow = nullptr;
     DesktopTable Desktops = {};
@@ -144,44 +198,11 @@ struct AppState {
     std::uint8_t AboutOpen = 0;
     Hwnd AboutWindow = nullptr;
 
-    // Read from the settings only to create the floating window (start-up).
-    std::int32_t FloatingX = 3000;
-    std::int32_t FloatingY = 3000;
-    std::uint32_t TopMost = 8;
-
-    // Stored settings exist but could not be read (access denied, a broken hive): the run
-    // works on defaults in memory and never writes them over what is stored.
-    std::uint8_t SettingsUnreadable = 0;
-
-    // Remembered by MinimizeAnimation(off) for MinimizeAnimation(back).
-    std::int32_t SavedMinAnimate = 0;
-
-    // Modal loops and calls into other threads' windows run our messages before they return;
-    // these say what is under way, so that nothing starts inside it (engine/guards.h).
-    std::uint8_t Switching = 0;    // a switch, or the deletion after its confirmation
-    std::uint8_t DeleteAsking = 0; // the delete confirmation is open
-    std::int32_t QuitAsking = 0;   // quit confirmations open
-    std::uint8_t MenuOpen = 0;
-    std::uint8_t Closed = 0;       // WM_CLOSE began: desktop 1 is shown, the icons and hot keys go
-    // While a Rename or Hot key dialog borrows CurrentDesktop, the desktop really shown.
-    std::int32_t ShownUnderDialog = 0;
-    // The shell's "TaskbarCreated" message, and whether it came while the icons could not be
-    // added (during a switch or a dialog): they are added when that ends.
-    Uint TaskbarCreated = 0;
-    std::uint8_t IconsLost = 0;
-    HungWindow Hung[MaxHungWindows] = {};
-    std::int32_t HungCount = 0;
-    ThreadAnswer Asked[MaxAskedThreads] = {};
-    std::int32_t AskedCount = 0;
-    Dword OwnThread = 0; // the thread of the main window, which runs every switch
-    // The handles the last Applications menu was built with, by table index: its commands
-    // name these windows whatever the table became since.
-    Hwnd MenuWindows[MenuWindowSlots] = {};
-    std::int32_t MenuWindowCount = 0;
-    // The floating window's toolbar and its outer size for 1..8 rows; entries 0 and 9 stay
-    // (0, 0) and bound the row choice.
-    Hwnd FloatingToolbar = nullptr;
-    RowSize RowSizes[MaxDesktops + 2] = {};
+    // Below, what is not the record's own, grouped by the layer that writes it.
+    UnderWayFlags UnderWay;
+    SwitchMemory Switch;
+    LoadedSettings Loaded;
+    InterfaceMemory Ui;
 
     int CurrentDesktop() const { return Desktops.CurrentDesktop; }
     int DesktopCount() const { return Desktops.DesktopCount; }

@@ -34,9 +34,9 @@ bool Confirmed(AppState &app, int d) {
     LoadText(app.Sys->resource, app.LanguageBase, Q_IDS_DELETE_QUESTION, question, sizeof question);
     LoadText(app.Sys->resource, app.LanguageBase, Q_IDS_CONFIRMATION, caption, sizeof caption);
     FormatText(text, sizeof text, question, app.Record(d).DesktopTitle);
-    app.DeleteAsking = 1;
+    app.UnderWay.DeleteAsking = 1;
     const int answer = app.Sys->message.MessageBoxA(nullptr, text, caption, MB_ICONQUESTION | MB_YESNO);
-    app.DeleteAsking = 0;
+    app.UnderWay.DeleteAsking = 0;
     return answer == IDYES;
 }
 
@@ -88,9 +88,9 @@ void DeleteCurrentDesktop(AppState &app) {
     // desktops runs while the box is open, but the limits are checked again after the answer.
     const int current = app.CurrentDesktop();
     if (!Confirmed(app, current)) return;
-    if (app.Closed != 0 || app.CurrentDesktop() != current || app.DesktopCount() <= MinDesktops) return;
+    if (app.UnderWay.Closed != 0 || app.CurrentDesktop() != current || app.DesktopCount() <= MinDesktops) return;
     const int oldCount = app.DesktopCount();
-    app.Switching = 1;
+    app.UnderWay.Switching = 1;
     // The user may have minimised or restored windows while the box was open: the windows of
     // the deleted desktop are those of the screen now.
     RefreshWindowTable(app);
@@ -105,11 +105,11 @@ void DeleteCurrentDesktop(AppState &app) {
     app.Notify->DesktopRemoved(app, oldCount);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i)
         if (app.Windows.Entries[i].Desktop > app.CurrentDesktop()) --app.Windows.Entries[i].Desktop;
-    for (std::int32_t i = 0; i < app.HungCount; ++i)
-        if (app.Hung[i].Desktop > app.CurrentDesktop()) --app.Hung[i].Desktop;
+    for (std::int32_t i = 0; i < app.Switch.HungCount; ++i)
+        if (app.Switch.Hung[i].Desktop > app.CurrentDesktop()) --app.Switch.Hung[i].Desktop;
     ReshowCurrentDesktop(app);
-    app.Switching = 0;
-    if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
+    app.UnderWay.Switching = 0;
+    if (app.Ui.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }
 
 void DeleteDesktop(AppState &app, int n) {

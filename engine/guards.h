@@ -10,13 +10,13 @@ namespace q {
 // while a Rename or Hot key dialog, the delete confirmation or a switch is under way, and once
 // the close has begun (its own switch to desktop 1 is called directly).
 inline bool SwitchesHeld(const AppState &app) {
-    return app.DialogOpen != 0 || app.DeleteAsking != 0 || app.Switching != 0 || app.Closed != 0;
+    return app.DialogOpen != 0 || app.UnderWay.DeleteAsking != 0 || app.UnderWay.Switching != 0 || app.UnderWay.Closed != 0;
 }
 
 // Creating, deleting, renaming, hot keys, moves and sticky windows are ignored, in addition,
 // while the quit confirmation is open.
 inline bool ChangesHeld(const AppState &app) {
-    return SwitchesHeld(app) || app.QuitAsking > 0;
+    return SwitchesHeld(app) || app.UnderWay.QuitAsking > 0;
 }
 
 } // namespace q

@@ -27,13 +27,13 @@ Dword ThreadOf(AppState &app, Hwnd window) {
 bool AskThread(AppState &app, Hwnd window) {
     const Dword thread = ThreadOf(app, window);
     // Our own thread is the one running the switch: its windows never keep us waiting.
-    if (thread != 0 && thread == app.OwnThread) return true;
-    for (std::int32_t i = 0; i < app.AskedCount; ++i)
-        if (thread != 0 && app.Asked[i].Thread == thread) return false;
+    if (thread != 0 && thread == app.Switch.OwnThread) return true;
+    for (std::int32_t i = 0; i < app.Switch.AskedCount; ++i)
+        if (thread != 0 && app.Switch.Asked[i].Thread == thread) return false;
     const bool answered = Answers(app, window);
     // Past the last place, such threads are asked again for each of their windows.
-    if (!answered && thread != 0 && app.AskedCount < MaxAskedThreads)
-        app.Asked[app.AskedCount++] = ThreadAnswer{thread, 0};
+    if (!answered && thread != 0 && app.Switch.AskedCount < MaxAskedThreads)
+        app.Switch.Asked[app.Switch.AskedCount++] = ThreadAnswer{thread, 0};
     return answered;
 }
 
@@ -47,8 +47,8 @@ bool ThreadAnswers(AppState &app, Hwnd window) {
 }
 
 bool HeldBack(const AppState &app, Hwnd window) {
-    for (std::int32_t i = 0; i < app.HungCount; ++i)
-        if (app.Hung[i].Window == window) return true;
+    for (std::int32_t i = 0; i < app.Switch.HungCount; ++i)
+        if (app.Switch.Hung[i].Window == window) return true;
     return false;
 }
 
@@ -65,39 +65,39 @@ void HoldBack(AppState &app, Hwnd window) {
     // claimed by the desktop shown at the next refresh.
     const WindowEntry *entry = FindWindowEntry(app, window);
     const bool shown = !app.Sys->window.IsIconic(window);
-    if (app.HungCount < MaxHungWindows)
-        app.Hung[app.HungCount++] = HungWindow{window, entry != nullptr ? entry->Desktop : app.CurrentDesktop(),
+    if (app.Switch.HungCount < MaxHungWindows)
+        app.Switch.Hung[app.Switch.HungCount++] = HungWindow{window, entry != nullptr ? entry->Desktop : app.CurrentDesktop(),
                                                static_cast<std::uint8_t>(shown ? 1 : 0)};
 }
 
 bool LeftShown(const AppState &app, Hwnd window) {
-    for (std::int32_t i = 0; i < app.HungCount; ++i)
-        if (app.Hung[i].Window == window) return app.Hung[i].Shown != 0;
+    for (std::int32_t i = 0; i < app.Switch.HungCount; ++i)
+        if (app.Switch.Hung[i].Window == window) return app.Switch.Hung[i].Shown != 0;
     return false;
 }
 
 void RefreshWindowTable(AppState &app) {
     UpdateWindowTable(app);
     std::int32_t kept = 0;
-    for (std::int32_t i = 0; i < app.HungCount; ++i) {
-        WindowEntry *entry = FindWindowEntry(app, app.Hung[i].Window);
+    for (std::int32_t i = 0; i < app.Switch.HungCount; ++i) {
+        WindowEntry *entry = FindWindowEntry(app, app.Switch.Hung[i].Window);
         if (entry == nullptr) continue; // gone
-        if (app.Hung[i].Desktop >= 1 && app.Hung[i].Desktop <= app.DesktopCount())
-            entry->Desktop = app.Hung[i].Desktop;
-        app.Hung[kept++] = app.Hung[i];
+        if (app.Switch.Hung[i].Desktop >= 1 && app.Switch.Hung[i].Desktop <= app.DesktopCount())
+            entry->Desktop = app.Switch.Hung[i].Desktop;
+        app.Switch.Hung[kept++] = app.Switch.Hung[i];
     }
-    app.HungCount = kept;
+    app.Switch.HungCount = kept;
     FollowOwners(app); // after the desktops of windows left behind are put back
 }
 
 void AskWindows(AppState &app, int left, int entered) {
     HungWindow earlier[MaxHungWindows];
-    const std::int32_t earlierCount = app.HungCount;
+    const std::int32_t earlierCount = app.Switch.HungCount;
     for (std::int32_t i = 0; i < earlierCount; ++i)
-        earlier[i] = app.Hung[i];
-    app.HungCount = 0;
-    app.AskedCount = 0;
-    app.OwnThread = app.Sys->window.GetWindowThreadProcessId(app.MainWindow);
+        earlier[i] = app.Switch.Hung[i];
+    app.Switch.HungCount = 0;
+    app.Switch.AskedCount = 0;
+    app.Switch.OwnThread = app.Sys->window.GetWindowThreadProcessId(app.MainWindow);
     for (std::int32_t i = 0; i < earlierCount; ++i) {
         const WindowEntry *entry = FindWindowEntry(app, earlier[i].Window);
         if (entry == nullptr) continue;

@@ -53,9 +53,9 @@ void Regroup(AppState &app, WindowEntry &entry, bool evenAlone) {
 
 void RemoveLeftBehind(AppState &app, Hwnd window) {
     std::int32_t kept = 0;
-    for (std::int32_t i = 0; i < app.HungCount; ++i)
-        if (app.Hung[i].Window != window) app.Hung[kept++] = app.Hung[i];
-    app.HungCount = kept;
+    for (std::int32_t i = 0; i < app.Switch.HungCount; ++i)
+        if (app.Switch.Hung[i].Window != window) app.Switch.Hung[kept++] = app.Switch.Hung[i];
+    app.Switch.HungCount = kept;
 }
 
 } // namespace
@@ -93,15 +93,15 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     entry->Desktop = d;
     entry->Sticky = 0;
     Regroup(app, *entry, true);
-    app.Switching = 1; // its thread may send us messages before ShowWindow returns
+    app.UnderWay.Switching = 1; // its thread may send us messages before ShowWindow returns
     // Its owned windows go down with it, as Windows hides them, or come up with it.
     if (d == app.CurrentDesktop()) {
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);
     } else
         ParkWindow(app, window);
-    app.Switching = 0;
-    if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
+    app.UnderWay.Switching = 0;
+    if (app.Ui.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }
 
 void WindowCommand(AppState &app, Uint id) {
@@ -110,9 +110,9 @@ void WindowCommand(AppState &app, Uint id) {
     if (ChangesHeld(app)) return;
     // The command names the window the menu showed at that index, whatever the table became
     // since; an index the menu did not have names nothing.
-    if (index >= static_cast<Uint>(app.MenuWindowCount)) return;
+    if (index >= static_cast<Uint>(app.Ui.MenuWindowCount)) return;
     if (target > static_cast<Uint>(app.DesktopCount())) return;
-    Hwnd window = app.MenuWindows[index];
+    Hwnd window = app.Ui.MenuWindows[index];
     if (window == nullptr) return;
     MessagePort &msg = app.Sys->message;
     if (target == 0) {

@@ -47,7 +47,7 @@ void SwitchDesktop(AppState &app, int n) {
     const int c = app.CurrentDesktop();
     // Other programs' messages arrive inside every call to their windows: none may start
     // another switch or change the desktops before this one ends.
-    app.Switching = 1;
+    app.UnderWay.Switching = 1;
 
     EnterPhase(Phase::Icons);
     app.Notify->SwitchBegins(app, c, n);
@@ -77,8 +77,8 @@ void SwitchDesktop(AppState &app, int n) {
     FreeRestoreList(app, list);
     EnterPhase(Phase::Outside);
     app.Desktops.CurrentDesktop = n;
-    app.Switching = 0;
-    if (app.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
+    app.UnderWay.Switching = 0;
+    if (app.Ui.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }
 
 namespace {
@@ -101,12 +101,12 @@ void ReturnWindows(AppState &app) {
 } // namespace
 
 void ReturnAllWindows(AppState &app) {
-    const std::uint8_t switching = app.Switching;
-    app.Switching = 1; // their threads may send us messages before our calls return
+    const std::uint8_t switching = app.UnderWay.Switching;
+    app.UnderWay.Switching = 1; // their threads may send us messages before our calls return
     // Twice: an owner shown again here shows its owned windows as they were hidden, minimised.
     ReturnWindows(app);
     ReturnWindows(app);
-    app.Switching = switching;
+    app.UnderWay.Switching = switching;
 }
 
 } // namespace q

@@ -397,10 +397,10 @@ void MinimizeAnimation(AppState &app, Animation step) {
     AnimationInfo info{sizeof(AnimationInfo), 0};
     if (step == Animation::Off) {
         app.Sys->window.SystemParametersInfoA(SPI_GETANIMATION, sizeof info, &info, 0);
-        app.SavedMinAnimate = info.iMinAnimate;
+        app.Switch.SavedMinAnimate = info.iMinAnimate;
         info.iMinAnimate = 0;
     } else {
-        info.iMinAnimate = app.SavedMinAnimate;
+        info.iMinAnimate = app.Switch.SavedMinAnimate;
     }
     app.Sys->window.SystemParametersInfoA(SPI_SETANIMATION, sizeof info, &info, SPIF_SENDCHANGE);
 }

@@ -38,13 +38,13 @@ void AddApplications(AppState &app, Hmenu applications) {
     std::int32_t count = app.Windows.Count;
     if (count > MaxListedWindowIndex + 1) count = MaxListedWindowIndex + 1;
     static_assert(MaxListedWindowIndex + 1 <= MenuWindowSlots, "every listed index has its handle");
-    app.MenuWindowCount = 0;
-    for (std::int32_t i = 0; i < count; ++i) app.MenuWindows[i] = app.Windows.Entries[i].Window;
-    app.MenuWindowCount = count;
+    app.Ui.MenuWindowCount = 0;
+    for (std::int32_t i = 0; i < count; ++i) app.Ui.MenuWindows[i] = app.Windows.Entries[i].Window;
+    app.Ui.MenuWindowCount = count;
     for (std::int32_t i = 0; i < count; ++i) {
         // Reading a title runs other programs' messages, and with them maybe a switch that
         // reorders the table: item i shows the window its commands name.
-        const WindowEntry *found = FindWindowEntry(app, app.MenuWindows[i]);
+        const WindowEntry *found = FindWindowEntry(app, app.Ui.MenuWindows[i]);
         if (found == nullptr) continue;
         const WindowEntry entry = *found;
         if (!app.Sys->window.IsWindowVisible(entry.Window)) continue;
@@ -105,7 +105,7 @@ void ShowCommandMenu(AppState &app, int n) {
     // One menu at a time: a second right click inside this one (its loop, or the window titles
     // read from other programs while it is built) would replace the handles its Applications
     // commands name.
-    app.MenuOpen = 1;
+    app.UnderWay.MenuOpen = 1;
     Hmenu track = menu.GetSubMenu(loaded, 0);
     Hmenu display = menu.GetSubMenu(track, DisplayPosition);
     Hmenu applications = menu.GetSubMenu(track, ApplicationsPosition);
@@ -133,7 +133,7 @@ void ShowCommandMenu(AppState &app, int n) {
     app.Sys->window.GetCursorPos(&cursor);
     app.Sys->window.SetForegroundWindow(app.MainWindow);
     menu.TrackPopupMenuEx(track, TPM_RIGHTBUTTON, cursor.x, cursor.y, app.MainWindow);
-    app.MenuOpen = 0;
+    app.UnderWay.MenuOpen = 0;
     app.Sys->message.PostMessageA(app.MainWindow, WM_NULL, 0, 0);
     menu.DestroyMenu(loaded);
 }
@@ -153,10 +153,10 @@ void ConfirmQuit(AppState &app) {
     char caption[16];
     LoadText(app, Q_IDS_QUIT_QUESTION, question, sizeof question);
     LoadText(app, Q_IDS_CONFIRMATION, caption, sizeof caption);
-    ++app.QuitAsking;
+    ++app.UnderWay.QuitAsking;
     const int answer = app.Sys->message.MessageBoxA(nullptr, question, caption, MB_ICONQUESTION | MB_YESNO);
-    --app.QuitAsking;
-    if (answer != IDYES || app.Closed != 0) return;
+    --app.UnderWay.QuitAsking;
+    if (answer != IDYES || app.UnderWay.Closed != 0) return;
     SaveSettings(app, RestoreStartupWallpaper | SaveDesktopSet);
     app.Sys->message.PostMessageA(app.MainWindow, WM_CLOSE, 0, 0);
 }

@@ -60,15 +60,15 @@ void EnableKeyChoice(AppState &app, Hwnd dialog, bool enable) {
 // Runs a dialog of desktop n with CurrentDesktop naming it and DialogOpen set.
 void RunEditDialog(AppState &app, int n, int resource, DialogHandler &handler) {
     const int shown = app.CurrentDesktop();
-    app.ShownUnderDialog = shown;
+    app.UnderWay.ShownUnderDialog = shown;
     app.Desktops.CurrentDesktop = n;
     app.DialogOpen = 1;
     app.Sys->dialog.DialogBoxParamA(resource + app.LanguageBase, nullptr, &handler);
     app.DialogOpen = 0;
-    if (app.Closed != 0) return; // the close showed desktop 1 meanwhile and took the icons away
+    if (app.UnderWay.Closed != 0) return; // the close showed desktop 1 meanwhile and took the icons away
     if (resource == RenameDialogId) RetitleDesktopIcon(app, n);
     app.Desktops.CurrentDesktop = shown;
-    if (app.IconsLost != 0) AddIconsAgain(app);
+    if (app.Ui.IconsLost != 0) AddIconsAgain(app);
 }
 
 } // namespace
@@ -100,7 +100,7 @@ std::intptr_t RenameDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wPar
         return 1;
     }
     if (message != WM_COMMAND) return 0;
-    if (wParam == IDOK && app_.Closed == 0) {
+    if (wParam == IDOK && app_.UnderWay.Closed == 0) {
         char title[TitleSize] = {};
         app_.Sys->window.GetWindowTextA(app_.Sys->dialog.GetDlgItem(dialog, IdTitleEdit), title, sizeof title);
         title[sizeof title - 1] = '\0';
@@ -144,7 +144,7 @@ std::intptr_t HotKeyDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wPar
     if (message != WM_COMMAND) return 0;
     if (wParam == IdNoHotKey) {
         EnableKeyChoice(app_, dialog, !IsChecked(app_, dialog, IdNoHotKey));
-    } else if (wParam == IDCANCEL || (wParam == IDOK && app_.Closed != 0)) {
+    } else if (wParam == IDCANCEL || (wParam == IDOK && app_.UnderWay.Closed != 0)) {
         app_.Sys->dialog.EndDialog(dialog, 1);
     } else if (wParam == IDOK) {
         OnOk(dialog);
@@ -176,7 +176,7 @@ void HotKeyDialog::OnOk(Hwnd dialog) {
             app_.Sys->message.MessageBoxA(dialog, text, "Information", MB_ICONWARNING);
             // The former key was released above; give it back so it keeps working, unless the
             // program closed while the message was shown.
-            if (app_.Closed == 0) RegisterDesktopHotKey(app_, n);
+            if (app_.UnderWay.Closed == 0) RegisterDesktopHotKey(app_, n);
             return;
         }
         record.HotKey = modifiers << 16 | key;

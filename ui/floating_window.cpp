@@ -33,7 +33,7 @@ bool ValidDesktop(int n) {
 }
 
 Lresult Toolbar(AppState &app, Uint message, Wparam wParam = 0, Lparam lParam = 0) {
-    return app.Sys->message.SendMessageA(app.FloatingToolbar, message, wParam, lParam);
+    return app.Sys->message.SendMessageA(app.Ui.FloatingToolbar, message, wParam, lParam);
 }
 
 void CheckButton(AppState &app, int n, bool checked) {
@@ -117,14 +117,14 @@ void SizeForOneRow(AppState &app, Hwnd window) {
 void ComputeRowSizes(AppState &app) {
     const Rect b = FirstButtonRect(app);
     const int n = app.DesktopCount();
-    app.RowSizes[0] = RowSize{0, 0};
-    app.RowSizes[MaxDesktops + 1] = RowSize{0, 0};
+    app.Ui.RowSizes[0] = RowSize{0, 0};
+    app.Ui.RowSizes[MaxDesktops + 1] = RowSize{0, 0};
     for (int r = 1; r <= MaxDesktops; ++r) {
         const int columns = Ceiling(n, r);
         const int rows = Ceiling(n, columns);
         Rect rect{0, 0, columns * b.right, rows * b.bottom};
         app.Sys->window.AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, false, FloatingExStyle);
-        app.RowSizes[r] = RowSize{rect.right - rect.left, rect.bottom - rect.top};
+        app.Ui.RowSizes[r] = RowSize{rect.right - rect.left, rect.bottom - rect.top};
     }
 }
 
@@ -137,11 +137,11 @@ void OnCreate(AppState &app, Hwnd window) {
         if (n == app.CurrentDesktop()) button.fsState |= TBSTATE_CHECKED;
         button.fsStyle = TBSTYLE_BUTTON;
     }
-    app.FloatingToolbar = app.Sys->toolbar.CreateToolbarEx(window, ToolbarStyle, ToolbarId, 1, ToolbarBitmap,
+    app.Ui.FloatingToolbar = app.Sys->toolbar.CreateToolbarEx(window, ToolbarStyle, ToolbarId, 1, ToolbarBitmap,
                                                            buttons, MaxDesktops, 32, 32, 2, 2);
     SizeForOneRow(app, window);
     ComputeRowSizes(app);
-    const RowSize size = app.RowSizes[app.RowsFloating];
+    const RowSize size = app.Ui.RowSizes[app.RowsFloating];
     Resize(app, window, size);
 
     Rect placed{};
@@ -166,7 +166,7 @@ void Relayout(AppState &app, Hwnd window, int rows, unsigned saveFlags) {
     ComputeRowSizes(app);
     if (rows < 1) rows = 1;
     if (rows > MaxDesktops) rows = MaxDesktops;
-    SizeOnScreen(app, window, before, app.RowSizes[rows]);
+    SizeOnScreen(app, window, before, app.Ui.RowSizes[rows]);
     if (app.DisplayMode == DisplayFloating) win.ShowWindow(window, SW_SHOW);
     app.RowsFloating = rows;
     SaveSettings(app, saveFlags);
@@ -199,12 +199,12 @@ void OnDesktopRemoved(AppState &app, Hwnd window) {
 
 void OnSizing(AppState &app, Hwnd window, Uint edge, Rect *proposed) {
     if (proposed != nullptr) {
-        const int r = ChooseRows(app.RowSizes, edge, proposed->right - proposed->left,
+        const int r = ChooseRows(app.Ui.RowSizes, edge, proposed->right - proposed->left,
                                  proposed->bottom - proposed->top);
         if (r != 0) {
             Rect c{};
             app.Sys->window.GetWindowRect(window, &c);
-            const RowSize s = app.RowSizes[r];
+            const RowSize s = app.Ui.RowSizes[r];
             proposed->left = c.left + Half(c.right - c.left) - Half(s.width);
             proposed->right = proposed->left + s.width;
             proposed->top = c.top + Half(c.bottom - c.top) - Half(s.height);
@@ -221,12 +221,12 @@ void OnSizing(AppState &app, Hwnd window, Uint edge, Rect *proposed) {
 // top right, ends at the screen's edge.
 void OnGetMinMaxInfo(AppState &app, Lparam lParam) {
     auto *info = reinterpret_cast<MinMaxInfo *>(lParam);
-    if (info == nullptr || app.RowSizes[1].width == 0) return;
-    std::int32_t width = app.RowSizes[1].width;
-    std::int32_t height = app.RowSizes[1].height;
+    if (info == nullptr || app.Ui.RowSizes[1].width == 0) return;
+    std::int32_t width = app.Ui.RowSizes[1].width;
+    std::int32_t height = app.Ui.RowSizes[1].height;
     for (int r = 2; r <= MaxDesktops; ++r) {
-        if (app.RowSizes[r].width < width) width = app.RowSizes[r].width;
-        if (app.RowSizes[r].height < height) height = app.RowSizes[r].height;
+        if (app.Ui.RowSizes[r].width < width) width = app.Ui.RowSizes[r].width;
+        if (app.Ui.RowSizes[r].height < height) height = app.Ui.RowSizes[r].height;
     }
     info->ptMinTrackSize = Point{width, height};
 }
@@ -373,11 +373,11 @@ Lresult FloatingWindowMessage(AppState &app, Hwnd window, Uint message, Wparam w
     case WM_SIZE:
         // Some toolbars wrap to their own width, not the parent's, when asked to fit: give
         // them the new width first.
-        app.Sys->window.SetWindowPos(app.FloatingToolbar, nullptr, 0, 0, LoWord(static_cast<Wparam>(lParam)),
+        app.Sys->window.SetWindowPos(app.Ui.FloatingToolbar, nullptr, 0, 0, LoWord(static_cast<Wparam>(lParam)),
                                      HiWord(static_cast<Wparam>(lParam)),
                                      SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
         Toolbar(app, TB_AUTOSIZE);
-        app.Sys->window.InvalidateRect(app.FloatingToolbar, nullptr, true);
+        app.Sys->window.InvalidateRect(app.Ui.FloatingToolbar, nullptr, true);
         return 0;
     case WM_CLOSE:
         // The desktops' buttons are the only way to them in this mode: only the end of the

@@ -136,17 +136,17 @@ void SetDisplayMode(AppState &app, int mode) {
 }
 
 void OnTaskbarCreated(AppState &app) {
-    if (app.Closed != 0) return;
-    if (app.Switching != 0 || app.DialogOpen != 0) {
-        app.IconsLost = 1;
+    if (app.UnderWay.Closed != 0) return;
+    if (app.UnderWay.Switching != 0 || app.DialogOpen != 0) {
+        app.Ui.IconsLost = 1;
         return;
     }
     AddIconsAgain(app);
 }
 
 void AddIconsAgain(AppState &app) {
-    app.IconsLost = 0;
-    if (app.Closed != 0) return;
+    app.Ui.IconsLost = 0;
+    if (app.UnderWay.Closed != 0) return;
     if (app.DisplayMode == DisplayTaskBar)
         AddEveryDesktopIcon(app, true);
     else

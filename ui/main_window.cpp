@@ -17,7 +17,7 @@ namespace {
 
 void OnCreate(AppState &app, Hwnd window) {
     app.MainWindow = window;
-    app.TaskbarCreated = app.Sys->message.RegisterWindowMessageA("TaskbarCreated");
+    app.Ui.TaskbarCreated = app.Sys->message.RegisterWindowMessageA("TaskbarCreated");
     AddStartupIcons(app);
     RegisterAllHotKeys(app);
     app.Sys->message.PostMessageA(app.FloatingWindow, UM_INITSYSMENU, 0, 0);
@@ -31,7 +31,7 @@ void OnDesktopMessage(AppState &app, int n, Lparam mouse) {
     if (n < 1 || n > app.DesktopCount()) return;
     if (mouse == WM_LBUTTONDOWN) {
         if (n != app.CurrentDesktop()) SwitchDesktop(app, n);
-    } else if (mouse == WM_RBUTTONDOWN && app.MenuOpen == 0) {
+    } else if (mouse == WM_RBUTTONDOWN && app.UnderWay.MenuOpen == 0) {
         ShowCommandMenu(app, n);
     }
 }
@@ -41,18 +41,18 @@ void OnDesktopMessage(AppState &app, int n, Lparam mouse) {
 // desktop 1 shown; once it has begun, nothing else starts (SwitchesHeld), and what was open
 // finds Closed set when its loop returns, so it changes and saves nothing.
 void OnClose(AppState &app) {
-    if (app.Closed != 0) return;
+    if (app.UnderWay.Closed != 0) return;
     MessagePort &msg = app.Sys->message;
-    if (app.Switching != 0) {
+    if (app.UnderWay.Switching != 0) {
         // Half-way through a switch, a deletion or a move: the close comes once it has ended.
         msg.PostMessageA(app.MainWindow, WM_CLOSE, 0, 0);
         return;
     }
-    app.Closed = 1;
-    if (app.MenuOpen != 0) msg.SendMessageA(app.MainWindow, WM_CANCELMODE, 0, 0);
+    app.UnderWay.Closed = 1;
+    if (app.UnderWay.MenuOpen != 0) msg.SendMessageA(app.MainWindow, WM_CANCELMODE, 0, 0);
     // A Rename or Hot key dialog lends CurrentDesktop to the desktop it edits; the switch
     // starts from the one on the screen, and the dialog leaves desktop 1 in place when it ends.
-    if (app.DialogOpen != 0) app.Desktops.CurrentDesktop = app.ShownUnderDialog;
+    if (app.DialogOpen != 0) app.Desktops.CurrentDesktop = app.UnderWay.ShownUnderDialog;
     if (app.CurrentDesktop() != 1) SwitchDesktop(app, 1);
     ReturnAllWindows(app);
     RemoveIconsAndHotKeys(app);
@@ -110,7 +110,7 @@ void OnCommand(AppState &app, Wparam wParam) {
         OnTaskbarCreated(app);
         // Its modal loop inside a switch would let windows hang between the switch's check
         // and its call.
-        if (app.Switching == 0 && app.Closed == 0) OpenAboutBox(app);
+        if (app.UnderWay.Switching == 0 && app.UnderWay.Closed == 0) OpenAboutBox(app);
         break;
     case CmdQuit:
         if (!SwitchesHeld(app)) ConfirmQuit(app);
@@ -134,7 +134,7 @@ void OnCommand(AppState &app, Wparam wParam) {
 Lresult MainWindowMessage(AppState &app, Hwnd window, Uint message, Wparam wParam, Lparam lParam,
                           bool &handled) {
     handled = true;
-    if (app.TaskbarCreated != 0 && message == app.TaskbarCreated) {
+    if (app.Ui.TaskbarCreated != 0 && message == app.Ui.TaskbarCreated) {
         OnTaskbarCreated(app);
         return 0;
     }

@@ -50,9 +50,9 @@ void Apply(Machine &m, const Rect &p) {
 std::string Shown(const Machine &m) {
     std::string out;
     for (int id = 200; id <= 207; ++id)
-        if (!m.sim.ToolbarButtonHidden(m.app.FloatingToolbar, id))
-            out += (m.sim.ToolbarButtonChecked(m.app.FloatingToolbar, id) ? "[" : "") + std::to_string(id) +
-                   (m.sim.ToolbarButtonChecked(m.app.FloatingToolbar, id) ? "] " : " ");
+        if (!m.sim.ToolbarButtonHidden(m.app.Ui.FloatingToolbar, id))
+            out += (m.sim.ToolbarButtonChecked(m.app.Ui.FloatingToolbar, id) ? "[" : "") + std::to_string(id) +
+                   (m.sim.ToolbarButtonChecked(m.app.Ui.FloatingToolbar, id) ? "] " : " ");
     return out;
 }
 
@@ -62,7 +62,7 @@ TEST(FloatingWindow, FirstStartPlacesOneRowAtTheTopRightAndAStoredPlaceIsKeptWhi
     const Rect r = m.sim.Position(m.app.FloatingWindow);
     EXPECT_EQ(r.right, sim::ScreenWidth);
     EXPECT_EQ(r.top, 0);
-    EXPECT_EQ(m.sim.ToolbarRows(m.app.FloatingToolbar), 1);
+    EXPECT_EQ(m.sim.ToolbarRows(m.app.Ui.FloatingToolbar), 1);
     EXPECT_EQ(Shown(m), "[200] 201 202 ");
     EXPECT_TRUE(m.sim.IsVisible(m.app.FloatingWindow));
 
@@ -118,9 +118,9 @@ TEST(FloatingWindow, SizesTheProgramGivesKeepTheirAnchorAndMoveOnlyToStayReachab
         EXPECT_LE(in.right, sim::ScreenWidth);
         EXPECT_GE(in.top, 0);
         EXPECT_LE(in.bottom, 748);
-        EXPECT_EQ(Size(r).x, m.app.RowSizes[m.app.RowsFloating].width);
+        EXPECT_EQ(Size(r).x, m.app.Ui.RowSizes[m.app.RowsFloating].width);
     };
-    Rect p = Drag(m, WMSZ_BOTTOM, 10, m.app.RowSizes[3].height + 1);
+    Rect p = Drag(m, WMSZ_BOTTOM, 10, m.app.Ui.RowSizes[3].height + 1);
     EXPECT_EQ(m.app.RowsFloating, 8);
     EXPECT_EQ(Inner(p).top, 0); // centred, it would begin above the screen
     EXPECT_LE(std::abs(Centre(p).x - Centre(first).x), 1);
@@ -210,7 +210,7 @@ TEST(FloatingWindow, APlaceOnAnyMonitorIsKeptAndSizesStayOnThatMonitor) {
     r = m.sim.Position(m.app.FloatingWindow);
     EXPECT_EQ(r.left, four.left);
     EXPECT_EQ(r.top, 950);
-    Rect p = Drag(m, WMSZ_BOTTOM, 10, m.app.RowSizes[3].height + 1); // taller, centred: up just enough
+    Rect p = Drag(m, WMSZ_BOTTOM, 10, m.app.Ui.RowSizes[3].height + 1); // taller, centred: up just enough
     EXPECT_EQ(m.app.RowsFloating, 8);
     EXPECT_EQ(Inner(p).bottom, 1024);
     EXPECT_GE(Inner(p).left, 1024);
@@ -250,7 +250,7 @@ TEST(FloatingWindow, SizingSnapsToTheRowSizesByWidthOrHeightCentredAndSaved) {
     m.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingX", 400);
     m.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingY", 300);
     StartFloating(m, 3);
-    const RowSize(&s)[MaxDesktops + 2] = m.app.RowSizes;
+    const RowSize(&s)[MaxDesktops + 2] = m.app.Ui.RowSizes;
     EXPECT_EQ(s[0].width, 0);
     EXPECT_EQ(s[9].height, 0);
     for (int r = 4; r <= 8; ++r)
@@ -313,10 +313,10 @@ TEST(FloatingWindow, AddingAndDeletingDesktopsKeepRowsButtonsAndSize) {
         ASSERT_EQ(m.app.DesktopCount(), c.count + (c.add ? 1 : -1));
         EXPECT_EQ(m.app.RowsFloating, c.rowsAfter);
         EXPECT_EQ(StoredRows(m), static_cast<std::uint32_t>(c.rowsAfter));
-        EXPECT_EQ(m.sim.ToolbarRows(m.app.FloatingToolbar), LaidOutRows(m.app.DesktopCount(), c.rowsAfter));
+        EXPECT_EQ(m.sim.ToolbarRows(m.app.Ui.FloatingToolbar), LaidOutRows(m.app.DesktopCount(), c.rowsAfter));
         const Rect r = m.sim.Position(m.app.FloatingWindow);
-        EXPECT_EQ(Size(r).x, m.app.RowSizes[c.rowsAfter].width);
-        EXPECT_EQ(Size(r).y, m.app.RowSizes[c.rowsAfter].height);
+        EXPECT_EQ(Size(r).x, m.app.Ui.RowSizes[c.rowsAfter].width);
+        EXPECT_EQ(Size(r).y, m.app.Ui.RowSizes[c.rowsAfter].height);
         EXPECT_TRUE(m.sim.IsVisible(m.app.FloatingWindow));
     }
 }
@@ -333,10 +333,10 @@ TEST(FloatingWindow, ButtonsFollowSwitchesDeletionsAndAdditionsInEveryMode) {
     EXPECT_FALSE(m.sim.IsVisible(m.app.FloatingWindow)); // hidden while resized, shown only in mode 3
     m.Command(110);
     EXPECT_EQ(Shown(m), "200 [201] 202 ");
-    EXPECT_EQ(m.sim.ToolbarRows(m.app.FloatingToolbar), 1);
+    EXPECT_EQ(m.sim.ToolbarRows(m.app.Ui.FloatingToolbar), 1);
     m.Command(602);
     EXPECT_TRUE(m.sim.IsVisible(m.app.FloatingWindow));
-    EXPECT_EQ(Size(m.sim.Position(m.app.FloatingWindow)).x, m.app.RowSizes[1].width);
+    EXPECT_EQ(Size(m.sim.Position(m.app.FloatingWindow)).x, m.app.Ui.RowSizes[1].width);
 }
 
 TEST(FloatingWindow, ButtonClicksAskTheMainWindowToSwitchUnlessADialogIsOpen) {

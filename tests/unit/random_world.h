@@ -40,7 +40,7 @@ class RandomWorld {
     // One top-level event with all it sets off; false once an invariant broke (see Failure).
     bool Step() {
         if (!failure_.empty()) return false;
-        if (m_->app.Closed != 0 || sinceStart_ >= RestartEvery) {
+        if (m_->app.UnderWay.Closed != 0 || sinceStart_ >= RestartEvery) {
             if (!Quit()) return false;
             Restart();
         }
@@ -51,9 +51,9 @@ class RandomWorld {
         Event(0);
         // What was posted inside the event's calls is handled before anything is judged.
         Sim().PumpMessages();
-        if (failure_.empty() && m_->app.Closed == 0) CheckBackWithOwners(hiddenWithOwners);
+        if (failure_.empty() && m_->app.UnderWay.Closed == 0) CheckBackWithOwners(hiddenWithOwners);
         if (failure_.empty()) CheckTopLevel();
-        if (failure_.empty() && m_->app.Closed == 0 && sinceStart_ % SweepEvery == 0) Sweep();
+        if (failure_.empty() && m_->app.UnderWay.Closed == 0 && sinceStart_ % SweepEvery == 0) Sweep();
         return failure_.empty();
     }
 
@@ -114,7 +114,7 @@ class RandomWorld {
         }
         void DesktopRenamed(AppState &app, int n) const override {
             // In a deletion every desktop above the deleted one moves down with its record.
-            if (app.Switching != 0 && static_cast<std::size_t>(n) + 1 < world->wallpapers_.size())
+            if (app.UnderWay.Switching != 0 && static_cast<std::size_t>(n) + 1 < world->wallpapers_.size())
                 world->wallpapers_[static_cast<std::size_t>(n)] = world->wallpapers_[static_cast<std::size_t>(n) + 1];
             EngineNotices().DesktopRenamed(app, n);
         }
@@ -566,7 +566,7 @@ class RandomWorld {
         // after it hid itself inside our minimise (nothing tells it apart from that first hide),
         // it may come back with its desktop.
         const WindowEntry *e = FindWindowEntry(App(), w->window);
-        const bool inside = App().Switching != 0 || (e != nullptr && e->MinimizedShown != 0);
+        const bool inside = App().UnderWay.Switching != 0 || (e != nullptr && e->MinimizedShown != 0);
         w->hiddenByProgram = !inside;
         w->hiddenInsideOurs = inside;
         Sim().ShowWindow(w->window, SW_HIDE);
@@ -587,7 +587,7 @@ class RandomWorld {
     void Unhang() {
         Owned *w = AnyWindow();
         // Once the program has closed, the windows stay as its quit found them.
-        if (w == nullptr || App().Closed != 0) return;
+        if (w == nullptr || App().UnderWay.Closed != 0) return;
         Note("unhang " + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         Sim().SetHung(w->window, false);
     }
@@ -684,7 +684,7 @@ class RandomWorld {
             h = Sim().GetDesktopWindow();
             break;
         case 3:
-            h = App().FloatingToolbar;
+            h = App().Ui.FloatingToolbar;
             break;
         case 4:
             h = Sim().GetDlgItem(App().AboutWindow, Chance(2) ? IdEmailLink : IdWebLink);
@@ -726,7 +726,7 @@ class RandomWorld {
     void CheckOddWindows() {
         if (Sim().LiveFonts() != 0) return Fail("a font is left with no About box open");
         if (oddMachine_ != restarts) return;
-        for (Hwnd h : {taskbar_, tip_, App().FloatingToolbar}) {
+        for (Hwnd h : {taskbar_, tip_, App().Ui.FloatingToolbar}) {
             if (FindWindowEntry(App(), h) != nullptr) return Fail("a window the table skips was entered");
             if (Sim().IsMinimized(h)) return Fail("a window the table skips was minimised");
         }
@@ -778,15 +778,15 @@ class RandomWorld {
         AppState &app = App();
         CheckWallpapers();
         if (!failure_.empty()) return;
-        if (app.Closed != 0) {
+        if (app.UnderWay.Closed != 0) {
             for (const SimIcon &icon : Sim().NotifyIcons())
                 if (icon.window == Main()) return Fail("an icon is left after closing");
             CheckClosed();
             if (!failure_.empty()) return;
             return CheckAfterQuit();
         }
-        if (app.Switching != 0 || app.DialogOpen != 0 || app.DeleteAsking != 0 || app.QuitAsking != 0 ||
-            app.MenuOpen != 0)
+        if (app.UnderWay.Switching != 0 || app.DialogOpen != 0 || app.UnderWay.DeleteAsking != 0 || app.UnderWay.QuitAsking != 0 ||
+            app.UnderWay.MenuOpen != 0)
             return Fail("a guard is left set");
         CheckIcons();
         CheckOddWindows();
@@ -813,7 +813,7 @@ class RandomWorld {
     // Every desktop's stored wallpaper is its own, or the one in force at start-up that the
     // one-background option and the quit put back.
     void CheckWallpapers() {
-        if (App().SettingsUnreadable != 0) return;
+        if (App().Loaded.SettingsUnreadable != 0) return;
         for (int n = 1; n <= App().DesktopCount() && static_cast<std::size_t>(n) < wallpapers_.size(); ++n) {
             const auto stored = Sim().Value(HkeyCurrentUser(), DesktopPath(n), "Wallpaper");
             if (!stored) continue;
@@ -961,7 +961,7 @@ class RandomWorld {
 
     // Every machine ends with a quit, as an uninstall start asks for it.
     bool Quit() {
-        if (m_->app.Closed == 0) {
+        if (m_->app.UnderWay.Closed == 0) {
             Note("close");
             Sim().SendMessageA(Main(), WM_CLOSE, 0, 0);
             Sim().PumpMessages();

@@ -140,9 +140,9 @@ TEST(Settings, EverythingSavedIsLoadedBackByTheNextRun) {
     EXPECT_EQ(again.OwnWallpapers, 0);
     EXPECT_EQ(again.DisplayMode, 2);
     EXPECT_EQ(again.RowsFloating, 3);
-    EXPECT_EQ(again.FloatingX, -7);
-    EXPECT_EQ(again.FloatingY, 40);
-    EXPECT_EQ(again.TopMost, 8u);
+    EXPECT_EQ(again.Loaded.FloatingX, -7);
+    EXPECT_EQ(again.Loaded.FloatingY, 40);
+    EXPECT_EQ(again.Loaded.TopMost, 8u);
     for (int n = 1; n <= 3; ++n) {
         const DesktopRecord &saved = m.app.Record(n), &loaded = again.Record(n);
         SCOPED_TRACE(n);
@@ -213,8 +213,8 @@ TEST(Settings, MissingValuesAndSubkeysKeepTheirDefaults) {
     EXPECT_EQ(m.app.DisplayMode, 1);
     EXPECT_EQ(m.app.OwnWallpapers, 1);
     EXPECT_EQ(m.app.RowsFloating, 1);
-    EXPECT_EQ(m.app.FloatingX, 3000);
-    EXPECT_EQ(m.app.FloatingY, 3000);
+    EXPECT_EQ(m.app.Loaded.FloatingX, 3000);
+    EXPECT_EQ(m.app.Loaded.FloatingY, 3000);
     EXPECT_TRUE(m.sim.GetWindowLongA(m.app.FloatingWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
     for (int n = 1; n <= 2; ++n) {
         EXPECT_STREQ(m.app.Record(n).DesktopTitle, "");
@@ -258,7 +258,7 @@ TEST(Settings, StoredValuesOutsideTheLimitsAreBounded) {
         const std::string name = c.name;
         std::int32_t got = name == "Desktop"   ? m.app.DesktopCount()
                            : name == "Display" ? m.app.DisplayMode
-                           : name == "TopMost" ? static_cast<std::int32_t>(m.app.TopMost)
+                           : name == "TopMost" ? static_cast<std::int32_t>(m.app.Loaded.TopMost)
                                                : m.app.RowsFloating;
         EXPECT_EQ(got, c.expected) << c.name << " " << c.stored;
     }
@@ -641,7 +641,7 @@ TEST(Settings, SettingsThatCannotBeReadAreNeverOverwritten) {
         const std::vector<std::string> stored = SettingsSnapshot(m.sim);
         m.sim.FailReads(HkeyCurrentUser(), c.path, c.error);
         m.Start();
-        EXPECT_EQ(m.app.SettingsUnreadable, 1);
+        EXPECT_EQ(m.app.Loaded.SettingsUnreadable, 1);
         EXPECT_EQ(m.app.DesktopCount(), c.loadedCount);
         if (c.loadedCount == 2) { // the first run's desktops, in memory only
             EXPECT_STREQ(m.app.Record(1).DesktopTitle, "Desktop 1");
@@ -669,7 +669,7 @@ TEST(Settings, SettingsThatCannotBeReadAreNeverOverwritten) {
     Machine m;
     m.sim.FailReads(HkeyCurrentUser(), Sub(1), ERROR_ACCESS_DENIED);
     m.Start();
-    EXPECT_EQ(m.app.SettingsUnreadable, 0);
+    EXPECT_EQ(m.app.Loaded.SettingsUnreadable, 0);
     EXPECT_EQ(Number(m.sim, Settings, "Desktop"), 2u);
 }
 
@@ -690,14 +690,14 @@ TEST(Settings, ValuesOfAnotherTypeThanWrittenAreMissing) {
     m.sim.SetText(HkeyCurrentUser(), Sub(2), "DesktopTitle", "Two");
     m.sim.SetNumber(HkeyCurrentUser(), Sub(2), "HotKey", 0x70);
     m.Start();
-    EXPECT_EQ(m.app.SettingsUnreadable, 0);
+    EXPECT_EQ(m.app.Loaded.SettingsUnreadable, 0);
     EXPECT_EQ(m.app.LanguageBase, 0);
     EXPECT_EQ(m.app.DesktopCount(), 2);
     EXPECT_EQ(m.app.OwnWallpapers, 1);
     EXPECT_EQ(m.app.DisplayMode, 1);
     EXPECT_EQ(m.app.RowsFloating, 1);
-    EXPECT_EQ(m.app.FloatingX, 3000);
-    EXPECT_EQ(m.app.TopMost, 8u);
+    EXPECT_EQ(m.app.Loaded.FloatingX, 3000);
+    EXPECT_EQ(m.app.Loaded.TopMost, 8u);
     EXPECT_STREQ(m.app.Record(1).DesktopTitle, "");
     EXPECT_EQ(m.app.Record(1).HotKey, 0u);
     EXPECT_STREQ(m.app.Record(1).Wallpaper, "C:\\live.bmp");

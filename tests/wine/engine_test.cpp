@@ -495,8 +495,8 @@ SCENARIO("settings are written with the registry types and sizes of the settings
     CHECK_EQ(later.app.OwnWallpapers, 1);
     CHECK_EQ(later.app.RowsFloating, 3);
     CHECK_EQ(later.app.DisplayMode, 1);
-    CHECK_EQ(later.app.FloatingX, 3000);
-    CHECK_EQ(later.app.FloatingY, 3000);
+    CHECK_EQ(later.app.Loaded.FloatingX, 3000);
+    CHECK_EQ(later.app.Loaded.FloatingY, 3000);
     CHECK_EQ(later.app.Record(1).Wallpaper, "C:\\walls\\live.bmp");
     for (int n = 2; n <= 4; ++n)
         CHECK_EQ(later.app.Record(n).Wallpaper, d.app.Record(n).Wallpaper);
@@ -567,9 +567,9 @@ SCENARIO("the floating window's position and top-most state reach the settings")
     HKEY key = nullptr;
     REQUIRE(RegOpenKeyExA(HKEY_CURRENT_USER, SettingsKey, 0, KEY_READ, &key) == ERROR_SUCCESS);
     q::LoadSettings(later.app, key);
-    CHECK_EQ(later.app.FloatingX, where.left);
-    CHECK_EQ(later.app.FloatingY, where.top);
-    CHECK_EQ(later.app.TopMost, 0u);
+    CHECK_EQ(later.app.Loaded.FloatingX, where.left);
+    CHECK_EQ(later.app.Loaded.FloatingY, where.top);
+    CHECK_EQ(later.app.Loaded.TopMost, 0u);
 }
 
 } // namespace
