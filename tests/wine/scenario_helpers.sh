@@ -39,6 +39,7 @@ IDOK=1
 IDCANCEL=2
 IDYES=6
 # UM_DESKTOP n is WM_USER + n.
+UM_SETSTICKY=$((WM_USER + 33))
 UM_MOVETODESKTOP=$((WM_USER + 34))
 
 # ---------------------------------------------------------------------------------------------

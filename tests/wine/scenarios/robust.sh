@@ -257,12 +257,12 @@ rb_scenario_hiding_windows() {
 
 # rb_show N: desktop N shown, as its icon or hot key asks (UM_DESKTOP N with WM_LBUTTONDOWN).
 rb_show() {
-    mn_drv send Quillane $((1024 + $1)) 0 0x201
+    pg_drv send Quillane $((WM_USER + $1)) 0 "$WM_LBUTTONDOWN"
 }
 
 # rb_handle TITLE: the window's handle, as the Applications commands name it.
 rb_handle() {
-    mn_drv wait-title "$1" 5
+    pg_drv wait-title "$1" 5
     head -1 "$WINE_OUT" | tr -d '\r' | cut -d' ' -f1
 }
 
@@ -293,71 +293,72 @@ rb_owned() {
 # switch minimised it stays hidden through the return and the quit.
 rb_scenario_owned_windows() {
     local out="$WS_DIR/out/$WS_PREFIX_NAME.owners.out" pid owner note title
-    mn_seed_desktops One Two Three
+    pg_seed_desktops One Two Three
     wine "$BUILD/tests/wine/driver.exe" owners Test </dev/null >"$out" 2>&1 &
     pid=$!
-    expect "window TestPlain" mn_drv wait-title TestPlain 15
-    expect "quillane.exe starts" mn_start
-    expect_eq "$(mn_wait_icons "1 1 1")" "1 1 1" "three icons"
+    expect "window TestPlain" pg_drv wait-title TestPlain 15
+    expect "quillane.exe starts" pg_start_with_keys
+    expect_eq "$(pg_wait_icons "1 1 1")" "1 1 1" "three icons"
     owner=$(rb_handle TestOwner)
     note=$(rb_handle TestNote)
 
     rb_show 2
     rb_owned away "1 -> 2"
-    mn_drv show TestPlain 0 # its program hides it on desktop 2
+    pg_drv show TestPlain 0 # its program hides it on desktop 2
     rb_show 1
     rb_owned shown "2 -> 1"
     expect "the hidden window stays hidden" rb_wait_where TestPlain "* visible=0 iconic=1"
 
-    for title in "$owner" "$note"; do mn_drv post Quillane 1058 "$title" 2; done
+    for title in "$owner" "$note"; do pg_drv post Quillane "$UM_MOVETODESKTOP" "$title" 2; done
     rb_owned away "both owners sent to desktop 2"
     rb_show 2
     rb_owned shown "desktop 2"
-    for title in "$owner" "$note"; do mn_drv post Quillane 1058 "$title" 1; done
+    for title in "$owner" "$note"; do pg_drv post Quillane "$UM_MOVETODESKTOP" "$title" 1; done
     rb_owned away "both sent back to desktop 1"
     rb_show 1
     rb_owned shown "back on desktop 1"
 
     for title in "$owner" "$note"; do
-        mn_drv post Quillane 1058 "$title" 1
-        mn_drv post Quillane 1057 "$title" 1
+        pg_drv post Quillane "$UM_MOVETODESKTOP" "$title" 1
+        pg_drv post Quillane "$UM_SETSTICKY" "$title" 1
     done
     rb_show 3
     rb_owned shown "sticky, on desktop 3"
     rb_show 1
     rb_owned shown "sticky, on desktop 1"
-    for title in "$owner" "$note"; do mn_drv post Quillane 1058 "$title" 2; done
+    for title in "$owner" "$note"; do pg_drv post Quillane "$UM_MOVETODESKTOP" "$title" 2; done
     rb_owned away "sent to desktop 2"
 
-    mn_drv post Quillane 273 412 0 # Delete of desktop 2, from desktop 1
-    expect "confirmation" mn_dialog Confirmation
-    mn_keys Return
-    expect "Yes closes the confirmation" mn_gone Confirmation
-    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons"
+    # Desktop 2's Delete (command 400 + 10 × (n - 1) + 2), chosen on desktop 1.
+    pg_drv post Quillane "$WM_COMMAND" $((400 + 10 * (2 - 1) + 2)) 0
+    expect "confirmation" pg_dialog Confirmation
+    pg_keys Return
+    expect "Yes closes the confirmation" pg_gone Confirmation
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "two icons"
     rb_owned away "their desktop deleted from desktop 1"
     rb_show 2
     rb_owned shown "the merged desktop"
     wine_screenshot "$WS_DIR/out/$WS_PREFIX_NAME.owned-merged.png"
 
-    mn_drv post Quillane 1058 "$owner" 1
-    mn_stop # from desktop 2: desktop 1 is shown, the Note stays minimised with its About box
+    pg_drv post Quillane "$UM_MOVETODESKTOP" "$owner" 1
+    pg_stop # from desktop 2: desktop 1 is shown, the Note stays minimised with its About box
     expect "after the quit from desktop 2: the Find box" rb_wait_where TestFind "x=420 y=300 visible=1 iconic=0"
     expect "after the quit from desktop 2: the Note minimised" rb_wait_where TestNote "* visible=1 iconic=1"
     expect "after the quit from desktop 2: its About box hidden with it" rb_wait_where TestAbout "x=420 y=450 visible=0 iconic=0"
     expect "after the quit: the hidden window still hidden" rb_wait_where TestPlain "* visible=0 iconic=1"
-    mn_drv show TestNote 9 # the user restores it from the taskbar
+    pg_drv show TestNote 9 # the user restores it from the taskbar
     expect "restored, the Note brings its About box back" rb_wait_where TestAbout "x=420 y=450 visible=1 iconic=0"
 
-    expect "quillane.exe starts again" mn_start
-    expect_eq "$(mn_wait_icons "1 1 0")" "1 1 0" "two icons again"
-    mn_drv post Quillane 1058 "$owner" 2
+    expect "quillane.exe starts again" pg_start_with_keys
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "two icons again"
+    pg_drv post Quillane "$UM_MOVETODESKTOP" "$owner" 2
     expect "sent to desktop 2: the Find box hidden with its owner" rb_wait_where TestFind "x=420 y=300 visible=0 iconic=0"
-    mn_stop # from desktop 1
+    pg_stop # from desktop 1
     expect "after the quit from desktop 1: the Owner minimised" rb_wait_where TestOwner "* visible=1 iconic=1"
     expect "after the quit from desktop 1: the Find box hidden with it" rb_wait_where TestFind "x=420 y=300 visible=0 iconic=0"
     expect "after the quit from desktop 1: the Note" rb_wait_where TestNote "* visible=1 iconic=0"
     expect "after the quit from desktop 1: the About box" rb_wait_where TestAbout "x=420 y=450 visible=1 iconic=0"
-    mn_drv show TestOwner 9
+    pg_drv show TestOwner 9
     expect "restored, the Owner brings its Find box back" rb_wait_where TestFind "x=420 y=300 visible=1 iconic=0"
     wine_screenshot "$WS_DIR/out/$WS_PREFIX_NAME.owned-after-quit.png"
     kill "$pid" 2>/dev/null || true
