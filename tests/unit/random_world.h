@@ -379,7 +379,13 @@ class RandomWorld {
             StopsInside(w, message, wParam);
             return Sim().DefWindowProc(w, message, wParam, lParam);
         });
-        windows_.push_back({h, false, Sim().IsHung(h)});
+        // Made in a thread that stopped, or that stops when the call under way returns: left
+        // anywhere until the next sweep, as the other windows of that thread.
+        bool hung = Sim().IsHung(h);
+        for (const Owned &o : windows_)
+            hung = hung || (o.everHung && Sim().GetWindowThreadProcessId(o.window) ==
+                                              Sim().GetWindowThreadProcessId(h));
+        windows_.push_back({h, false, hung});
         windows_.back().slowRepaint = Chance(5);
         windows_.back().modal = modal;
         GiveHabit(windows_.back());
