@@ -446,10 +446,12 @@ RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
     for (std::int32_t i = 0; i < table.Count && list.Count < room; ++i) {
         const WindowEntry entry = table.Entries[i]; // a copy: the test may run other messages
         // Owned windows are restored last, once their owners have shown them (their rank may be
-        // from another desktop; Windows keeps them above their owners anyway).
+        // from another desktop; Windows keeps them above their owners anyway). Below rank 0: an
+        // owner never ranked yet (made or sent here since its desktop's last capture) has 0, and
+        // an owned window before it in the table would find itself still hidden with it.
         if (take(app, entry, desktop))
             list.Items[list.Count++] = RankedWindow{
-                entry.Window, entry.Owner != nullptr ? 0 : entry.ZRank};
+                entry.Window, entry.Owner != nullptr ? -1 : entry.ZRank};
     }
     SortByZRank(list.Count, list.Items, scratch);
     list.Sorted = true;

@@ -457,6 +457,26 @@ TEST(Switching, OwnedWindowsGoWhereTheirOwnerGoes) {
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
+// An owner sent to another desktop before any switch ranked it comes back before the box it owns,
+// although the box stands before it in the table (it is above its owner): the box, minimised
+// when it went there alone and hidden since with its owner, is restored once its owner shows it.
+TEST(Switching, AnOwnerNeverRankedComesBackBeforeItsOwnedWindows) {
+    Machine m;
+    m.Start();
+    Hwnd note = m.Window("N");
+    Hwnd find =
+        m.sim.CreateWindow("Dialog", "Find", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160}, note);
+    m.Send(UM_MOVETODESKTOP, H(find), 2);
+    m.Send(UM_MOVETODESKTOP, H(note), 2);
+    ASSERT_EQ(FindWindowEntry(m.app, note)->ZRank, 0);
+    ASSERT_LT(FindWindowEntry(m.app, find), FindWindowEntry(m.app, note));
+    m.Show(2);
+    EXPECT_FALSE(m.sim.IsMinimized(note));
+    EXPECT_TRUE(m.sim.IsVisible(find));
+    EXPECT_FALSE(m.sim.IsMinimized(find));
+    EXPECT_NE(m.sim.Position(find).left, ParkPosition);
+}
+
 // A window is hidden by whoever hid it: one its program hides after a switch minimised it stays
 // hidden through the return and the quit; one that hid itself inside our minimise comes back at
 // the quit without taking the activation or changing desktop 1's stacking order.
