@@ -391,6 +391,19 @@ void WindowReturned(AppState &app, Hwnd window) {
     if (entry == nullptr) return;
     entry->MinimizedShown = 0;
     if (entry->Parked != 0) GiveBackPlace(app, window);
+    // Its owned windows that we minimised went down hidden with it, and its restore showed them
+    // minimised, with no taskbar button to come back by: they come up with it (and theirs with
+    // them), without the activation, which the quit leaves to desktop 1's top window. One still
+    // hidden is its program's; one that went alone keeps its own desktop's way.
+    WindowPort &win = app.Sys->window;
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
+        if (e.Owner != window || OwnerEntry(app, e) == nullptr || !win.IsIconic(e.Window) ||
+            !win.IsWindowVisible(e.Window) || !Answers(app, e.Window))
+            continue;
+        win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+        WindowReturned(app, e.Window);
+    }
 }
 
 void MinimizeAnimation(AppState &app, Animation step) {

@@ -445,6 +445,13 @@ TEST(Switching, OwnedWindowsGoWhereTheirOwnerGoes) {
     m.Show(1);
     m.Show(2);
     shownWithNote("together again, after a switch");
+    // Find sent alone to desktop 1 again, minimised there; the Notepad follows, which hides it;
+    // the Notepad sent back here brings it up, minimised as Windows shows it: we restore it.
+    m.Send(UM_MOVETODESKTOP, H(find), 1);
+    m.Send(UM_MOVETODESKTOP, H(note), 1);
+    EXPECT_TRUE(m.sim.IsMinimized(find));
+    m.Send(UM_MOVETODESKTOP, H(note), 2);
+    shownWithNote("its owner moved back here");
 
     // The quit from desktop 2 leaves the Notepad minimised with its taskbar button; its boxes
     // come back with it when the user restores it.
