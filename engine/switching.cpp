@@ -104,6 +104,8 @@ void ReturnAllWindows(AppState &app) {
     const std::uint8_t switching = app.UnderWay.Switching;
     app.UnderWay.Switching = 1; // their threads may send us messages before our calls return
     // Twice: an owner shown again here shows its owned windows as they were hidden, minimised.
+    // It restores those that go with it; the second pass takes those that went alone, which
+    // nothing would bring back once we are gone.
     ReturnWindows(app);
     ReturnWindows(app);
     app.UnderWay.Switching = switching;

@@ -391,6 +391,19 @@ void WindowReturned(AppState &app, Hwnd window) {
     if (entry == nullptr) return;
     entry->MinimizedShown = 0;
     if (entry->Parked != 0) GiveBackPlace(app, window);
+    // Its owned windows that we minimised went down hidden with it, and its restore showed them
+    // minimised, with no taskbar button to come back by: they come up with it (and theirs with
+    // them), without the activation, which the quit leaves to desktop 1's top window. One still
+    // hidden is its program's; one that went alone keeps its own desktop's way.
+    WindowPort &win = app.Sys->window;
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
+        if (e.Owner != window || OwnerEntry(app, e) == nullptr || !win.IsIconic(e.Window) ||
+            !win.IsWindowVisible(e.Window) || !Answers(app, e.Window))
+            continue;
+        win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+        WindowReturned(app, e.Window);
+    }
 }
 
 void MinimizeAnimation(AppState &app, Animation step) {
@@ -446,10 +459,12 @@ RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
     for (std::int32_t i = 0; i < table.Count && list.Count < room; ++i) {
         const WindowEntry entry = table.Entries[i]; // a copy: the test may run other messages
         // Owned windows are restored last, once their owners have shown them (their rank may be
-        // from another desktop; Windows keeps them above their owners anyway).
+        // from another desktop; Windows keeps them above their owners anyway). Below rank 0: an
+        // owner never ranked yet (made or sent here since its desktop's last capture) has 0, and
+        // an owned window before it in the table would find itself still hidden with it.
         if (take(app, entry, desktop))
             list.Items[list.Count++] = RankedWindow{
-                entry.Window, entry.Owner != nullptr ? 0 : entry.ZRank};
+                entry.Window, entry.Owner != nullptr ? -1 : entry.ZRank};
     }
     SortByZRank(list.Count, list.Items, scratch);
     list.Sorted = true;

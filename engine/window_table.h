@@ -39,7 +39,8 @@ void ParkWindow(AppState &app, Hwnd window);
 constexpr std::int32_t ParkPosition = 3000;
 bool AtPark(AppState &app, Hwnd window);
 // After our SW_RESTORE of a window: it is shown again, and back where it stood before a park
-// that its program refused, unless it has moved since.
+// that its program refused, unless it has moved since; the owned windows that its restore
+// showed minimised are restored too.
 void WindowReturned(AppState &app, Hwnd window);
 // Gives a parked window its place back, once its thread answers again: moved there when it stands
 // at the park, shown or hidden; given it as its restore place when minimised. Until its thread

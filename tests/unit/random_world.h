@@ -47,7 +47,8 @@ class RandomWorld {
         ++steps;
         ++sinceStart_;
         Note("-- step " + std::to_string(steps));
-        const std::vector<Hwnd> hiddenWithOwners = HiddenWithOwners();
+        upByOthers_.clear();
+        const std::vector<std::pair<Hwnd, bool>> hiddenWithOwners = HiddenWithOwners();
         Event(0);
         // What was posted inside the event's calls is handled before anything is judged.
         Sim().PumpMessages();
@@ -89,6 +90,7 @@ class RandomWorld {
     std::vector<Owned> windows_;
     std::vector<Hwnd> gone_;      // destroyed handles, for foreign messages
     std::vector<Hwnd> answering_; // windows whose procedure is running
+    std::vector<Hwnd> upByOthers_; // restored or shown by their user or program in this step
     std::uint64_t sinceStart_ = 0;
     int depth_ = 0;
     bool sweeping_ = false;
@@ -379,7 +381,13 @@ class RandomWorld {
             StopsInside(w, message, wParam);
             return Sim().DefWindowProc(w, message, wParam, lParam);
         });
-        windows_.push_back({h, false, Sim().IsHung(h)});
+        // Made in a thread that stopped, or that stops when the call under way returns: left
+        // anywhere until the next sweep, as the other windows of that thread.
+        bool hung = Sim().IsHung(h);
+        for (const Owned &o : windows_)
+            hung = hung || (o.everHung && Sim().GetWindowThreadProcessId(o.window) ==
+                                              Sim().GetWindowThreadProcessId(h));
+        windows_.push_back({h, false, hung});
         windows_.back().slowRepaint = Chance(5);
         windows_.back().modal = modal;
         GiveHabit(windows_.back());
@@ -465,6 +473,7 @@ class RandomWorld {
 
     void NoteRestoredAtPark(Owned &w) {
         if (Parked(w)) w.restoredAtPark = true;
+        if (!Sim().IsMinimized(w.window)) upByOthers_.push_back(w.window);
     }
 
     void Destroy() {
@@ -886,19 +895,23 @@ class RandomWorld {
         }
     }
 
-    // The windows hidden with their owner before an event: those whose owner is up again after
-    // it (restored by a switch, the user or its program) are shown with it, on the screen and not
-    // minimised, unless they went alone or their program or the user did something else to them.
-    std::vector<Hwnd> HiddenWithOwners() {
-        std::vector<Hwnd> hidden;
-        // Those minimised when their owner went down come back minimised (Windows' rule).
+    // The windows hidden with their owner before an event (and whether minimised): those whose
+    // owner is up again after it (restored by a switch, a move, the user or its program) are shown
+    // with it, on the screen and not minimised, unless they went alone or their program or the
+    // user did something else to them.
+    std::vector<std::pair<Hwnd, bool>> HiddenWithOwners() {
+        std::vector<std::pair<Hwnd, bool>> hidden;
         for (const Owned &w : windows_)
-            if (HiddenWithOwner(w) && !Sim().IsMinimized(w.window) && !Parked(w)) hidden.push_back(w.window);
+            if (HiddenWithOwner(w) && !Parked(w)) hidden.emplace_back(w.window, Sim().IsMinimized(w.window));
         return hidden;
     }
 
-    void CheckBackWithOwners(const std::vector<Hwnd> &before) {
-        for (Hwnd h : before) {
+    void CheckBackWithOwners(const std::vector<std::pair<Hwnd, bool>> &before) {
+        for (const auto &[h, minimised] : before) {
+            // One minimised when its owner went down comes back minimised (Windows' rule) when the
+            // user or its program brings that owner up; we restore it when we do.
+            if (minimised && std::find(upByOthers_.begin(), upByOthers_.end(), Sim().Owner(h)) != upByOthers_.end())
+                continue;
             const Owned *w = OwnedWindow(h);
             if (w == nullptr || w->everHung || Sim().IsHung(h) || w->userMinimised || w->hiddenByProgram || w->hiddenInsideOurs) continue;
             const WindowEntry *e = FindWindowEntry(App(), h);

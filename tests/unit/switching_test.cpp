@@ -445,6 +445,13 @@ TEST(Switching, OwnedWindowsGoWhereTheirOwnerGoes) {
     m.Show(1);
     m.Show(2);
     shownWithNote("together again, after a switch");
+    // Find sent alone to desktop 1 again, minimised there; the Notepad follows, which hides it;
+    // the Notepad sent back here brings it up, minimised as Windows shows it: we restore it.
+    m.Send(UM_MOVETODESKTOP, H(find), 1);
+    m.Send(UM_MOVETODESKTOP, H(note), 1);
+    EXPECT_TRUE(m.sim.IsMinimized(find));
+    m.Send(UM_MOVETODESKTOP, H(note), 2);
+    shownWithNote("its owner moved back here");
 
     // The quit from desktop 2 leaves the Notepad minimised with its taskbar button; its boxes
     // come back with it when the user restores it.
@@ -455,6 +462,26 @@ TEST(Switching, OwnedWindowsGoWhereTheirOwnerGoes) {
     m.sim.ShowWindow(note, SW_RESTORE);
     shownWithNote("restored from the taskbar");
     EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
+// An owner sent to another desktop before any switch ranked it comes back before the box it owns,
+// although the box stands before it in the table (it is above its owner): the box, minimised
+// when it went there alone and hidden since with its owner, is restored once its owner shows it.
+TEST(Switching, AnOwnerNeverRankedComesBackBeforeItsOwnedWindows) {
+    Machine m;
+    m.Start();
+    Hwnd note = m.Window("N");
+    Hwnd find =
+        m.sim.CreateWindow("Dialog", "Find", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160}, note);
+    m.Send(UM_MOVETODESKTOP, H(find), 2);
+    m.Send(UM_MOVETODESKTOP, H(note), 2);
+    ASSERT_EQ(FindWindowEntry(m.app, note)->ZRank, 0);
+    ASSERT_LT(FindWindowEntry(m.app, find), FindWindowEntry(m.app, note));
+    m.Show(2);
+    EXPECT_FALSE(m.sim.IsMinimized(note));
+    EXPECT_TRUE(m.sim.IsVisible(find));
+    EXPECT_FALSE(m.sim.IsMinimized(find));
+    EXPECT_NE(m.sim.Position(find).left, ParkPosition);
 }
 
 // A window is hidden by whoever hid it: one its program hides after a switch minimised it stays
