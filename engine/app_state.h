@@ -97,12 +97,8 @@ struct HungWindow {
     std::uint8_t Shown; // on the screen, not minimised, when it was left
 };
 constexpr int MaxHungWindows = 256;
-// A thread that did not answer during the switch under way: not asked again in that switch.
-struct ThreadAnswer {
-    Dword Thread;
-    std::uint8_t Answered;
-};
-constexpr int MaxAskedThreads = 64;
+// The threads that did not answer during the switch under way: not asked again in that switch.
+constexpr int MaxSilentThreads = 64;
 // The Applications menu's commands: from CmdFirstWindowCommand, sixteen a listed window, its
 // index in the menu times 16 plus the target desktop (0: shown on every desktop). Identifiers
 // travel in a 16-bit word: the menu lists this many entries.
@@ -141,8 +137,8 @@ struct SwitchMemory {
     std::int32_t SavedMinAnimate = 0;
     HungWindow Hung[MaxHungWindows] = {};
     std::int32_t HungCount = 0;
-    ThreadAnswer Asked[MaxAskedThreads] = {};
-    std::int32_t AskedCount = 0;
+    Dword Silent[MaxSilentThreads] = {};
+    std::int32_t SilentCount = 0;
     Dword OwnThread = 0; // the thread of the main window, which runs every switch
 };
 

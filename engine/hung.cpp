@@ -28,12 +28,12 @@ bool AskThread(AppState &app, Hwnd window) {
     const Dword thread = ThreadOf(app, window);
     // Our own thread is the one running the switch: its windows never keep us waiting.
     if (thread != 0 && thread == app.Switch.OwnThread) return true;
-    for (std::int32_t i = 0; i < app.Switch.AskedCount; ++i)
-        if (thread != 0 && app.Switch.Asked[i].Thread == thread) return false;
+    for (std::int32_t i = 0; i < app.Switch.SilentCount; ++i)
+        if (thread != 0 && app.Switch.Silent[i] == thread) return false;
     const bool answered = Answers(app, window);
     // Past the last place, such threads are asked again for each of their windows.
-    if (!answered && thread != 0 && app.Switch.AskedCount < MaxAskedThreads)
-        app.Switch.Asked[app.Switch.AskedCount++] = ThreadAnswer{thread, 0};
+    if (!answered && thread != 0 && app.Switch.SilentCount < MaxSilentThreads)
+        app.Switch.Silent[app.Switch.SilentCount++] = thread;
     return answered;
 }
 
@@ -96,7 +96,7 @@ void AskWindows(AppState &app, int left, int entered) {
     for (std::int32_t i = 0; i < earlierCount; ++i)
         earlier[i] = app.Switch.Hung[i];
     app.Switch.HungCount = 0;
-    app.Switch.AskedCount = 0;
+    app.Switch.SilentCount = 0;
     app.Switch.OwnThread = app.Sys->window.GetWindowThreadProcessId(app.MainWindow);
     for (std::int32_t i = 0; i < earlierCount; ++i) {
         const WindowEntry *entry = FindWindowEntry(app, earlier[i].Window);
