@@ -57,9 +57,11 @@ struct WindowEntry {
     Dword Thread; // the thread that made the window; 0 until the hung check first needs it
     // The window's owner (GW_OWNER) when the entry was made, or none. An owned window goes where
     // its owner goes (see OwnerEntry), unless it was moved or made sticky on its own (Alone)
-    // since its owner last took it along.
+    // since its owner last took it along, or it has a taskbar button of its own (AppWindow,
+    // WS_EX_APPWINDOW when the entry was made: read for owned windows only).
     Hwnd Owner;
     std::uint8_t Alone;
+    std::uint8_t AppWindow;
 };
 
 struct RankedWindow {

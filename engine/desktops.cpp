@@ -60,6 +60,10 @@ bool MergedToRestore(AppState &app, const WindowEntry &e, int d) {
                app.Sys->window.IsIconic(e.Window) &&
                (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window));
     if (e.MinimizedShown != 0) return e.Desktop == d && e.Minimized == 0 && !IsLeftBehind(app, e.Window);
+    // An owned window hidden with its owner: back after its owner, as in a switch.
+    if (e.Owner != nullptr && e.Minimized == 0 && e.Desktop == d && !app.Sys->window.IsWindowVisible(e.Window) &&
+        (e.Parked != 0 || app.Sys->window.IsIconic(e.Window) || GoesWithOwner(app, e)))
+        return !IsLeftBehind(app, e.Window);
     return e.Minimized == 0 && MergedWindow(app, e, d);
 }
 

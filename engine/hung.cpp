@@ -103,14 +103,16 @@ void AskWindows(AppState &app, int left, int entered) {
         if (entry == nullptr) continue;
         const WindowEntry e = *entry; // the calls below may change the table
         if (IsLeftBehind(app, e.Window)) continue;
-        // An owned window goes down with its owner, or stays up with it.
-        if (GoesWithOwner(app, e)) continue;
+        // An owned window goes down with its owner, or stays up with it, unless the system left
+        // it on the screen with its owner down.
+        if (GoesWithOwner(app, e) && !StillUpWithoutOwner(app, e)) continue;
         if (e.Sticky == 0 && e.Desktop != left && e.Desktop != entered && app.Sys->window.IsWindowVisible(e.Window) &&
             !app.Sys->window.IsIconic(e.Window)) {
             if (e.Popup == WS_POPUP)
                 ParkWindow(app, e.Window);
             else
                 MinimizeWindow(app, e.Window, false);
+            TakeDownOwnedWindows(app, e.Window); // left up with it, and not asked then
         }
     }
 }

@@ -94,12 +94,15 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     entry->Sticky = 0;
     Regroup(app, *entry, true);
     app.UnderWay.Switching = 1; // its thread may send us messages before ShowWindow returns
-    // Its owned windows go down with it, as Windows hides them, or come up with it.
+    // Its owned windows go down with it (Windows hides them; Wine leaves them), or come up with it.
     if (d == app.CurrentDesktop()) {
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);
-    } else
+        ReturnOwnedWindows(app, window);
+    } else {
         ParkWindow(app, window);
+        TakeDownOwnedWindows(app, window);
+    }
     app.UnderWay.Switching = 0;
     if (app.Ui.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }

@@ -16,28 +16,30 @@ bool Excluded(AppState &app, const WindowEntry &entry) {
 }
 
 // First hiding pass: the visible pop-ups of the desktop left, and every visible sticky window.
+// Visible both before the question and after it: a window that hid itself while it answered
+// stays as its program left it.
 bool TakePopupToHide(AppState &app, const WindowEntry &e, int left) {
     bool take = ((e.Desktop == left && e.Popup == WS_POPUP) || e.Sticky != 0) &&
                 app.Sys->window.IsWindowVisible(e.Window);
-    return take && !Excluded(app, e);
+    return take && !Excluded(app, e) && app.Sys->window.IsWindowVisible(e.Window);
 }
 
 // Second hiding pass: the visible overlapped windows of the desktop left, and again the sticky ones.
 bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
     bool take = ((e.Desktop == left && e.Popup == 0) || e.Sticky != 0) && app.Sys->window.IsWindowVisible(e.Window);
-    return take && !Excluded(app, e);
+    return take && !Excluded(app, e) && app.Sys->window.IsWindowVisible(e.Window);
 }
 
 // Restored: the visible windows of the desktop entered that the user did not minimise, those
 // that hid themselves when a switch minimised them, and every sticky window whatever its
 // desktop or state, unless its program hid it: a hidden window is its program's. An owned
-// window minimised or parked by us and hidden with its owner comes back so with it: it is taken
-// too, and restored after its owner, unless still hidden then. Collected without a question:
-// the restore pass asks right before each call.
+// window hidden with its owner comes back with it: it is taken too (minimised or parked by us
+// first, or going with that owner), restored or raised after its owner, unless still hidden
+// then. Collected without a question: the restore pass asks right before each call.
 bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
     bool take = ((e.Desktop == entered && e.Minimized == 0) || e.Sticky != 0) &&
                 (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window) ||
-                 (e.Owner != nullptr && (e.Parked != 0 || app.Sys->window.IsIconic(e.Window))));
+                 (e.Owner != nullptr && (e.Parked != 0 || app.Sys->window.IsIconic(e.Window) || GoesWithOwner(app, e))));
     return take && e.Window != app.FloatingWindow;
 }
 

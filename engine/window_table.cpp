@@ -108,6 +108,8 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     entry.Thread = 0;
     entry.Owner = app.Sys->window.GetWindow(window, GW_OWNER); // given when the window is made
     entry.Alone = 0;
+    const auto exStyle = entry.Owner != nullptr ? app.Sys->window.GetWindowLongA(window, GWL_EXSTYLE) : 0;
+    entry.AppWindow = (static_cast<std::uint32_t>(exStyle) & WS_EX_APPWINDOW) != 0 ? 1 : 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
     return &entry;
 }
@@ -218,22 +220,49 @@ void UpdateWindowTable(AppState &app) {
     app.Sys->window.EnumWindows(EnumRefreshProc, &app);
 }
 
+namespace {
+
+// The entry of the owner that `entry` follows, whether or not that owner is shown: none for a
+// window without an owner, with a taskbar button of its own, moved or made sticky alone, or
+// owned by a window we do not track.
+WindowEntry *OwnerLink(AppState &app, const WindowEntry &entry) {
+    if (entry.Owner == nullptr || entry.Alone != 0 || entry.AppWindow != 0) return nullptr;
+    return FindWindowEntry(app, entry.Owner);
+}
+
+bool Shown(AppState &app, const WindowEntry &entry) {
+    return entry.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(entry.Window);
+}
+
+} // namespace
+
 WindowEntry *OwnerEntry(AppState &app, const WindowEntry &entry) {
-    if (entry.Owner == nullptr || entry.Alone != 0) return nullptr;
-    WindowEntry *owner = FindWindowEntry(app, entry.Owner);
-    // A hidden owner (many programs own their windows by one that is never shown) takes nothing
-    // along, unless it hid itself when we minimised it.
-    if (owner == nullptr || (owner->MinimizedShown == 0 && !app.Sys->window.IsWindowVisible(entry.Owner)))
-        return nullptr;
-    return owner;
+    // Up the owners to the first that follows no one: a box owned by a Find box goes with the
+    // Find box's owner. The windows below it in that chain are not asked whether they are shown:
+    // the top's minimise may have hidden them.
+    WindowEntry *below = nullptr;
+    WindowEntry *top = nullptr;
+    const WindowEntry *current = &entry;
+    for (int depth = 0; depth < MaxOwnerDepth; ++depth) {
+        WindowEntry *next = OwnerLink(app, *current);
+        if (next == nullptr || next == &entry) break;
+        below = top;
+        top = next;
+        current = next;
+    }
+    if (top == nullptr || Shown(app, *top)) return top;
+    // A top never shown (many frameworks own every form by a hidden application window) takes
+    // nothing along: the window just below it goes alone, and the rest of the chain with it.
+    return below;
 }
 
 void FollowOwners(AppState &app) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         WindowEntry &e = app.Windows.Entries[i];
         // Without a taskbar button a minimised owned window is out of the user's reach: it
-        // comes back with its desktop, whoever minimised it.
-        if (e.Owner != nullptr) e.Minimized = 0;
+        // comes back with its desktop, whoever minimised it. One with its own button is the
+        // user's to bring back, as any other window.
+        if (e.Owner != nullptr && e.AppWindow == 0) e.Minimized = 0;
         const WindowEntry *owner = OwnerEntry(app, e);
         if (owner == nullptr) continue;
         e.Desktop = owner->Desktop;
@@ -247,7 +276,7 @@ bool HiddenByOthers(AppState &app, Hwnd window) {
 }
 
 bool OwnerUp(AppState &app, const WindowEntry &owner) {
-    return owner.Parked == 0 && !app.Sys->window.IsIconic(owner.Window);
+    return owner.Parked == 0 && app.Sys->window.IsWindowVisible(owner.Window) && !app.Sys->window.IsIconic(owner.Window);
 }
 
 void CaptureZOrder(AppState &app, int desktop) {
@@ -319,6 +348,9 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     WindowPort &win = app.Sys->window;
     const bool shown = win.IsWindowVisible(window) && !win.IsIconic(window);
     win.ShowWindow(window, SW_MINIMIZE);
+    // Hidden by now, it hid itself inside our minimise. One that refused the minimise and hides
+    // itself later (inside the question or the park's WM_MOVE) hid by its own doing.
+    const bool hidInside = !win.IsWindowVisible(window);
     // Asked again before the move: the minimise may have set its thread to work, or stopped it.
     // A window it leaves on the screen is left behind, as if its thread had not answered before.
     if (park && !Answers(app, window)) {
@@ -339,7 +371,7 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
         entry->Minimized = 0; // shown until now, whatever the last refresh found
         // Hidden inside our minimise, by itself: it comes back with its desktop. One that stays
         // shown is not marked, so that a later hide, its program's or the user's, is kept.
-        entry->MinimizedShown = !win.IsWindowVisible(window);
+        entry->MinimizedShown = hidInside && !restored ? 1 : 0;
     }
     if (restored) {
         entry->Parked = 1;
@@ -359,6 +391,12 @@ void MoveRestorePlace(AppState &app, Hwnd window, Point at) {
     WindowPlacement placement;
     if (!win.GetWindowPlacement(window, &placement)) return;
     Rect &normal = placement.rcNormalPosition;
+    // Its program may have moved it since the park, then minimised it: its restore place is then
+    // the one its program gave it, and stays.
+    const Rect work = win.WorkAreaAt(normal);
+    const bool atPark = (normal.left == ParkPosition && normal.top == ParkPosition) ||
+                        (normal.left == ParkPosition - work.left && normal.top == ParkPosition - work.top);
+    if (!atPark) return;
     const std::int32_t dx = at.x - ParkPosition, dy = at.y - ParkPosition;
     normal = Rect{normal.left + dx, normal.top + dy, normal.right + dx, normal.bottom + dy};
     placement.flags = 0;
@@ -391,18 +429,38 @@ void WindowReturned(AppState &app, Hwnd window) {
     if (entry == nullptr) return;
     entry->MinimizedShown = 0;
     if (entry->Parked != 0) GiveBackPlace(app, window);
-    // Its owned windows that we minimised went down hidden with it, and its restore showed them
-    // minimised, with no taskbar button to come back by: they come up with it (and theirs with
-    // them), without the activation, which the quit leaves to desktop 1's top window. One still
-    // hidden is its program's; one that went alone keeps its own desktop's way.
+}
+
+namespace {
+// Whether `entry` goes with `owner`, directly or through owners of owners.
+bool GoesWith(AppState &app, const WindowEntry &entry, Hwnd owner) {
+    const WindowEntry *leader = OwnerEntry(app, entry);
+    return leader != nullptr && leader->Window == owner;
+}
+} // namespace
+
+void ReturnOwnedWindows(AppState &app, Hwnd owner) {
+    // Windows' restore showed those hidden with their owner as they were hidden, minimised when we
+    // minimised them; Wine shows and hides nothing with an owner, and those we took down are still
+    // minimised. Either way, with no taskbar button to come back by, they come up with it, without
+    // the activation. One still hidden is its program's.
     WindowPort &win = app.Sys->window;
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
-        if (e.Owner != window || OwnerEntry(app, e) == nullptr || !win.IsIconic(e.Window) ||
-            !win.IsWindowVisible(e.Window) || !Answers(app, e.Window))
+        if (!GoesWith(app, e, owner) || !win.IsIconic(e.Window) || !win.IsWindowVisible(e.Window) ||
+            !Answers(app, e.Window))
             continue;
         win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
         WindowReturned(app, e.Window);
+    }
+}
+
+void TakeDownOwnedWindows(AppState &app, Hwnd owner) {
+    // Where the system hides nothing with an owner (Wine), or its program showed them again.
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
+        if (!GoesWith(app, e, owner) || !StillUpWithoutOwner(app, e) || !Answers(app, e.Window)) continue;
+        MinimizeWindow(app, e.Window, e.Popup == WS_POPUP);
     }
 }
 
@@ -418,23 +476,63 @@ void MinimizeAnimation(AppState &app, Animation step) {
     app.Sys->window.SystemParametersInfoA(SPI_SETANIMATION, sizeof info, &info, SPIF_SENDCHANGE);
 }
 
-void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop) {
-    // Passes 0 and 1 as their tests say, for windows that do not go with an owner. Owned windows
-    // go down with their owners; passes 2 and 3 take, as the first two would, one still shown
-    // after we took its owner down (its program showed it again, or the system does not hide
-    // owned windows). Its owner already down before, or still up (it refused its minimise), it
-    // stays as its program keeps it.
-    for (int pass = 0; pass < 4; ++pass)
-        for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-            const WindowEntry *owner = OwnerEntry(app, app.Windows.Entries[i]);
-            if (pass < 2 ? owner != nullptr
-                         : owner == nullptr || owner->MinimizedShown == 0 || OwnerUp(app, *owner) ||
-                               !app.Sys->window.IsWindowVisible(app.Windows.Entries[i].Window))
-                continue;
-            if (!((pass & 1) != 0 ? minimize : park)(app, app.Windows.Entries[i], desktop)) continue;
-            MinimizeWindow(app, app.Windows.Entries[i].Window, (pass & 1) == 0);
-        }
+bool StillUpWithoutOwner(AppState &app, const WindowEntry &entry) {
+    const WindowEntry *owner = OwnerEntry(app, entry);
+    return owner != nullptr && !OwnerUp(app, *owner) && app.Sys->window.IsWindowVisible(entry.Window) &&
+           !app.Sys->window.IsIconic(entry.Window);
 }
+
+namespace {
+
+enum class Hide { Minimise, Park };
+enum class Windows { OnTheirOwn, LeftUpByOwner };
+
+// One pass over the table: each window of the group that passes `take` is minimised, or parked.
+void HidePass(AppState &app, Windows group, EntryTest take, int desktop, Hide how) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
+        const bool inGroup = group == Windows::OnTheirOwn ? !GoesWithOwner(app, e) : StillUpWithoutOwner(app, e);
+        if (!inGroup) continue;
+        // Shown by its program while its owner is down with another desktop, it stands on the
+        // screen of the desktop left: that desktop takes it down, and its own brings it back.
+        if (group == Windows::LeftUpByOwner && e.Sticky == 0) e.Desktop = desktop;
+        if (!take(app, e, desktop)) continue;
+        MinimizeWindow(app, e.Window, how == Hide::Park);
+    }
+}
+
+} // namespace
+
+void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop) {
+    // The windows on their own first: the pop-ups are parked, then the overlapped windows are
+    // minimised, each pass as its test says. Windows that go with their owner are left to their
+    // owner's minimise, which on Windows hides them.
+    HidePass(app, Windows::OnTheirOwn, park, desktop, Hide::Park);
+    HidePass(app, Windows::OnTheirOwn, minimize, desktop, Hide::Minimise);
+    // Then those the owner's minimise left on the screen (Wine hides nothing with an owner, and a
+    // program may show an owned window again under its minimised owner), in the same two passes.
+    // One whose owner is still up (it refused its minimise and was not parked) stays with it.
+    HidePass(app, Windows::LeftUpByOwner, park, desktop, Hide::Park);
+    HidePass(app, Windows::LeftUpByOwner, minimize, desktop, Hide::Minimise);
+}
+
+namespace {
+
+// The restore order's key, higher first, so that the bottom of the captured order comes back
+// first: the window's rank, unless it goes with an owner that would come back after it (the same
+// rank, or a rank from another desktop). Then it comes just after that owner, and its own owned
+// windows after it: the system keeps owned windows above their owner anyway.
+std::int32_t RestoreKey(AppState &app, const WindowEntry &entry, int depth = 0) {
+    const std::int32_t own = entry.ZRank * (MaxOwnerDepth + 1) + MaxOwnerDepth;
+    const WindowEntry *owner = depth < MaxOwnerDepth && OwnerEntry(app, entry) != nullptr
+                                   ? FindWindowEntry(app, entry.Owner)
+                                   : nullptr;
+    if (owner == nullptr) return own;
+    const std::int32_t after = RestoreKey(app, *owner, depth + 1) - 1;
+    return own < after ? own : after;
+}
+
+} // namespace
 
 RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
     RestoreList list;
@@ -458,18 +556,26 @@ RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
     if (list.Items == nullptr) return list;
     for (std::int32_t i = 0; i < table.Count && list.Count < room; ++i) {
         const WindowEntry entry = table.Entries[i]; // a copy: the test may run other messages
-        // Owned windows are restored last, once their owners have shown them (their rank may be
-        // from another desktop; Windows keeps them above their owners anyway). Below rank 0: an
-        // owner never ranked yet (made or sent here since its desktop's last capture) has 0, and
-        // an owned window before it in the table would find itself still hidden with it.
-        if (take(app, entry, desktop))
-            list.Items[list.Count++] = RankedWindow{
-                entry.Window, entry.Owner != nullptr ? -1 : entry.ZRank};
+        if (take(app, entry, desktop)) list.Items[list.Count++] = RankedWindow{entry.Window, RestoreKey(app, entry)};
     }
     SortByZRank(list.Count, list.Items, scratch);
     list.Sorted = true;
     return list;
 }
+
+namespace {
+// Restored, on top and active. An owned window its owner's restore already showed is only raised,
+// since windows restored after its owner came above it meanwhile.
+void RestoreInOrder(AppState &app, Hwnd window) {
+    WindowPort &win = app.Sys->window;
+    const WindowEntry *entry = FindWindowEntry(app, window);
+    if (entry != nullptr && entry->Owner != nullptr && win.IsWindowVisible(window) && !win.IsIconic(window))
+        win.SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); // HWND_TOP
+    else
+        win.ShowWindow(window, SW_RESTORE);
+    WindowReturned(app, window);
+}
+} // namespace
 
 void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int desktop) {
     if (list.Sorted) {
@@ -477,8 +583,7 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
             // Asked again right before the call: since the collection, the wallpaper exchange and
             // the restores before this one went to other programs, and to its own.
             if (HiddenByOthers(app, list.Items[i].Window) || IsLeftBehind(app, list.Items[i].Window)) continue;
-            app.Sys->window.ShowWindow(list.Items[i].Window, SW_RESTORE);
-            WindowReturned(app, list.Items[i].Window);
+            RestoreInOrder(app, list.Items[i].Window);
         }
         return;
     }

@@ -39,8 +39,7 @@ void ParkWindow(AppState &app, Hwnd window);
 constexpr std::int32_t ParkPosition = 3000;
 bool AtPark(AppState &app, Hwnd window);
 // After our SW_RESTORE of a window: it is shown again, and back where it stood before a park
-// that its program refused, unless it has moved since; the owned windows that its restore
-// showed minimised are restored too.
+// that its program refused, unless it has moved since.
 void WindowReturned(AppState &app, Hwnd window);
 // Gives a parked window its place back, once its thread answers again: moved there when it stands
 // at the park, shown or hidden; given it as its restore place when minimised. Until its thread
@@ -48,32 +47,46 @@ void WindowReturned(AppState &app, Hwnd window);
 void GiveBackPlace(AppState &app, Hwnd window);
 // Owned windows. Windows hides an owner's owned windows when it is minimised and shows them
 // again when it is restored, and only its owner's restore or its program brings back an owned
-// window that is minimised (it has no taskbar button). So an owned window goes with its owner
-// while the owner is shown, or hid itself when we minimised it: the owner's minimise and restore
-// take it along, and nothing of ours shows it while it is hidden with its owner.
-// The entry of the owner `entry` goes with, or nullptr when it goes alone.
+// window that is minimised (it has no taskbar button). Wine 8 hides and shows nothing with an
+// owner. So an owned window goes with its owner while the owner is shown, or hid itself when we
+// minimised it: it has its owner's desktop, is taken down after its owner when the system left it
+// up, and comes back above its owner. A box owned by an owned window goes with that one's owner.
+// Alone, with a taskbar button of its own (WS_EX_APPWINDOW), or owned by a window never shown
+// (many frameworks own every form by a hidden application window), it is an ordinary window.
+constexpr int MaxOwnerDepth = 8; // owners of owners followed up to this many
+// The entry of the owner `entry` goes with (the top of its chain of owners), or nullptr when it
+// goes alone.
 WindowEntry *OwnerEntry(AppState &app, const WindowEntry &entry);
 inline bool GoesWithOwner(AppState &app, const WindowEntry &entry) { return OwnerEntry(app, entry) != nullptr; }
 // After a refresh: each window that goes with its owner has its owner's desktop and stickiness;
-// no owned window is taken for one the user minimised (it has no taskbar button to come back by).
+// no owned window without a taskbar button is taken for one the user minimised (it has no button
+// to come back by).
 void FollowOwners(AppState &app);
 // Hidden, and not by our own minimise of it: by its program, the user, or its owner's minimise
 // (then its owner's restore brings it back). Never ours to show.
 bool HiddenByOthers(AppState &app, Hwnd window);
-// An owner we took down that is still up: it refused its minimise (and was not parked).
+// An owner on the screen: not minimised, hidden or parked. One we took down that is still up
+// refused its minimise (and was not parked).
 bool OwnerUp(AppState &app, const WindowEntry &owner);
+// A window that goes with its owner, on the screen though that owner is down.
+bool StillUpWithoutOwner(AppState &app, const WindowEntry &entry);
+// After a move took `owner` down: the windows that go with it and are still on the screen go down
+// too. After a move brought it up: those we took down, or its restore showed minimised, come up.
+void TakeDownOwnedWindows(AppState &app, Hwnd owner);
+void ReturnOwnedWindows(AppState &app, Hwnd owner);
 
 enum class Animation { Off, Back };
 void MinimizeAnimation(AppState &app, Animation step);
 
-// The two hiding passes of a switch or re-show: first every entry passing `park` is parked,
-// then every entry passing `minimize` is minimised. Windows that go with their owner are left to
-// their owner's minimise; two more passes hide, as the first two would, those still shown after
-// we took their owner down, unless it is still up.
+// The hiding passes of a switch or re-show: first every entry passing `park` is parked, then
+// every entry passing `minimize` is minimised. Windows that go with their owner are left to their
+// owner's minimise; the same two passes then take those it left on the screen, unless the owner
+// is still up.
 using EntryTest = bool (*)(AppState &app, const WindowEntry &entry, int desktop);
 void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop);
 
-// Restores the collected windows: ShowWindow(SW_RESTORE) bottom first. `count` windows that
+// Restores the collected windows: ShowWindow(SW_RESTORE) bottom first, each owned window after
+// the owner it goes with. `count` windows that
 // satisfy `take` are collected from the table; when no memory can be had for the sorted list,
 // the same windows are restored in table order instead, so none is left minimised. A window
 // hidden by others (HiddenByOthers) when its turn comes is passed over: taken while it was shown,

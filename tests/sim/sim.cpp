@@ -588,7 +588,7 @@ bool SimMachine::ShowWindow(Hwnd window, int command) {
         if (w->Minimized()) return wasVisible;
         // Windows goes to the bottom and hands activation on; restore brings back `normal`.
         w->style |= WS_MINIMIZE;
-        if (topLevel) HideOwned(window);
+        if (topLevel && hidesOwnedWindows) HideOwned(window);
         if ((w = Find(window)) == nullptr) return wasVisible;
         if (w->parent == nullptr) PlaceAtBottom(window);
         if (active_ == window) ActivateNext(window);
@@ -611,7 +611,7 @@ bool SimMachine::ShowWindow(Hwnd window, int command) {
             // SW_SHOWNOACTIVATE leaves the stacking order and the activation as they are.
             if (command != sim::SW_SHOWNOACTIVATE && topLevel) Activate(window);
             // Unless minimised again meanwhile (by a program acting inside its WM_SIZE).
-            if (fromMinimized && topLevel && !w->Minimized()) ShowOwned(window);
+            if (fromMinimized && topLevel && !w->Minimized() && hidesOwnedWindows) ShowOwned(window);
         }
         return wasVisible;
     case SW_SHOW:

@@ -263,11 +263,16 @@ class SimMachine : public WindowPort,
     // FALSE with SW_PARENTCLOSING, and restoring it shows exactly those again (WM_SHOWWINDOW
     // TRUE, SW_PARENTOPENING) in whatever state they had, minimised included. An owned window
     // always stays above its owner in the stacking order. Hiding the owner hides nothing.
+    // Wine 8 does neither (checked under Wine without this program: another process's
+    // SW_MINIMIZE of an owner leaves its owned pop-ups shown, and its SW_RESTORE shows none; see
+    // WINE.md): a machine with hidesOwnedWindows false behaves so. Chosen per machine.
+    bool hidesOwnedWindows = true;
     Hwnd Owner(Hwnd window) const;
     bool HiddenWithOwner(Hwnd window) const;
     // The taskbar shows a button for a visible top-level window without an owner and without
-    // WS_EX_TOOLWINDOW, or for one with WS_EX_APPWINDOW: the only way a user brings a minimised
-    // window back (a minimised window sits out of sight, at -32000, -32000).
+    // WS_EX_TOOLWINDOW, or for one with WS_EX_APPWINDOW (the documentation's "Managing Taskbar
+    // Buttons", in "The Taskbar"): the only way a user brings a minimised window back (a
+    // minimised window sits out of sight, at -32000, -32000).
     bool HasTaskbarButton(Hwnd window) const;
     bool IsMinimized(Hwnd window) const;
     bool IsVisible(Hwnd window) const;

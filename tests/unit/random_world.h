@@ -83,6 +83,9 @@ class RandomWorld {
         // our minimise and comes back with its desktop; if not, it stays hidden. Either is right.
         bool hiddenInsideOurs = false;
         bool modal = false;           // an owned pop-up that disables its owner while it lives
+        // A framework's main form owned by a visible application window of no size, which holds
+        // the taskbar button: the form's minimise minimises that window instead.
+        bool minimisesOwner = false;
     };
 
     std::mt19937 rng_;
@@ -161,6 +164,9 @@ class RandomWorld {
         Sim().recordCalls = false;
         // Half the machines keep the Windows 95 family's registry.
         if (Chance(2)) Sim().version = 0xC0000004;
+        // Half of them hide and show owned windows with their owner as Windows does; the others
+        // leave them as they are, as Wine 8 does.
+        Sim().hidesOwnedWindows = Chance(2);
         sinceStart_ = 0;
         quitChecked_ = false;
         const int count = 2 + Pick(4);
@@ -350,14 +356,23 @@ class RandomWorld {
         return &windows_[static_cast<std::size_t>(Pick(static_cast<int>(windows_.size())))];
     }
 
-    // A window without owner, or now and then an owned pop-up of one (a Find box, a palette),
-    // modal (its owner disabled while it lives) or modeless.
+    int OwnerDepth(Hwnd h) {
+        int depth = 0;
+        for (Hwnd o = Sim().Owner(h); o != nullptr && depth < 8; o = Sim().Owner(o))
+            ++depth;
+        return depth;
+    }
+
+    // A window without owner, or now and then an owned pop-up of one (a Find box, a palette), or
+    // of an owned one (its "Not found" box), modal (its owner disabled while it lives) or
+    // modeless; now and then a framework's program (see CreateFramework).
     void Create() {
         if (windows_.size() >= MaxWindows) return;
+        if (Chance(8)) return CreateFramework(Chance(2));
         Hwnd owner = nullptr;
         if (Chance(3)) {
             const Owned *o = AnyWindow();
-            if (o != nullptr && Sim().Owner(o->window) == nullptr && !Sim().IsHung(o->window)) owner = o->window;
+            if (o != nullptr && OwnerDepth(o->window) < 2 && !Sim().IsHung(o->window)) owner = o->window;
         }
         const std::uint32_t style = owner != nullptr || Chance(4) ? WS_POPUP | WS_CAPTION | WS_VISIBLE
                                                                   : WS_OVERLAPPEDWINDOW | WS_VISIBLE;
@@ -369,6 +384,30 @@ class RandomWorld {
         // window is made by its owner's thread.)
         const Owned *with = owner == nullptr && !windows_.empty() && Chance(3) ? AnyWindow() : nullptr;
         if (with != nullptr) Sim().ShareThread(h, with->window);
+        Adopt(h, owner, modal);
+    }
+
+    // The two ways application frameworks own their forms. Either every form is owned by an
+    // application window that is never shown, those with a taskbar button of their own carrying
+    // WS_EX_APPWINDOW and tool forms WS_EX_TOOLWINDOW; or a visible application window of no size
+    // holds the taskbar button and owns the main form, and minimises for it.
+    void CreateFramework(bool hiddenOwner) {
+        const std::string name = "A" + std::to_string(++nextTitle_);
+        const Hwnd app = Sim().CreateWindow("Application", name, WS_POPUP | (hiddenOwner ? 0 : WS_VISIBLE), 0,
+                                            Rect{0, 0, 0, 0});
+        Note("framework " + name + " " + std::to_string(reinterpret_cast<std::uintptr_t>(app)) +
+             (hiddenOwner ? " (hidden owner)" : " (visible owner of no size)"));
+        if (!hiddenOwner) Adopt(app, nullptr, false);
+        for (int i = 0, forms = hiddenOwner ? 1 + Pick(3) : 1; i < forms && windows_.size() < MaxWindows; ++i) {
+            const std::uint32_t exStyle = !hiddenOwner ? 0 : Chance(3) ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW;
+            const Hwnd form = Sim().CreateWindow("Owned", "F" + std::to_string(++nextTitle_),
+                                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE, exStyle, Rect{120, 120, 520, 420}, app);
+            Adopt(form, app, false);
+            windows_.back().minimisesOwner = !hiddenOwner;
+        }
+    }
+
+    void Adopt(Hwnd h, Hwnd owner, bool modal) {
         // Other programs' messages arrive inside our calls to their windows.
         Sim().SetWindowProc(h, [this](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
             if (message == WM_SIZE && Chance(6)) {
@@ -507,6 +546,10 @@ class RandomWorld {
     void UserShow(bool minimise) {
         Owned *w = AnyWindow();
         if (w == nullptr || Sim().IsHung(w->window)) return;
+        // The framework minimises its application window instead, which takes the form along
+        // where the system hides owned windows.
+        Owned *app = w->minimisesOwner && minimise ? OwnedWindow(Sim().Owner(w->window)) : nullptr;
+        if (app != nullptr && !Sim().IsHung(app->window)) w = app;
         Note((minimise ? "minimise " : "restore ") + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         w->userMinimised = minimise;
         w->hiddenByProgram = w->hiddenInsideOurs = false;
@@ -1041,6 +1084,68 @@ class RandomWorld {
         return w.habit == SimMachine::Habit::RefuseMinimize && e != nullptr && e->Popup == 0;
     }
 
+    // It, or an owner up its chain, restores itself at every minimise and is not parked.
+    bool RefusesUp(const Owned &w) {
+        const Owned *o = &w;
+        for (int depth = 0; o != nullptr && depth < 8; ++depth, o = OwnedWindow(Sim().Owner(o->window)))
+            if (Refuses(*o)) return true;
+        return false;
+    }
+
+    // The windows of desktop `d` on the screen, top first, among those whose place a switch must
+    // keep: none sticky, sent alone or refusing the minimise (an overlapped one stays where it is,
+    // below those restored; a pop-up, parked, is given its place back without the activation).
+    // `whole` tells whether every window on the screen is among them.
+    std::vector<Hwnd> ShownOrder(int d, bool &whole) {
+        std::vector<Hwnd> order;
+        whole = true;
+        for (Hwnd h : Sim().ZOrder(true)) {
+            const Owned *w = OwnedWindow(h);
+            if (w == nullptr || Sim().IsMinimized(h)) continue;
+            const WindowEntry *e = FindWindowEntry(App(), h);
+            const bool kept = e != nullptr && e->Desktop == d && e->Sticky == 0 && e->Alone == 0 && !RefusesUp(*w) &&
+                              w->habit != SimMachine::Habit::RefuseMinimize && !Parked(*w);
+            if (kept)
+                order.push_back(h);
+            else
+                whole = false;
+        }
+        return order;
+    }
+
+    // Desktop d left and entered again: its windows stand in the order they had, the top one
+    // active; those with a taskbar button that their user minimised are still minimised.
+    void CheckOrderKept(int d) {
+        bool whole = false;
+        const std::vector<Hwnd> before = ShownOrder(d, whole);
+        std::vector<Hwnd> minimised;
+        for (const Owned &w : windows_)
+            if (w.userMinimised && Sim().IsMinimized(w.window) && Sim().HasTaskbarButton(w.window))
+                minimised.push_back(w.window);
+        m_->Show(d == 1 ? 2 : 1);
+        m_->Show(d);
+        bool wholeAfter = false;
+        std::vector<Hwnd> after = ShownOrder(d, wholeAfter);
+        after.erase(std::remove_if(after.begin(), after.end(),
+                                   [&](Hwnd h) { return std::find(before.begin(), before.end(), h) == before.end(); }),
+                    after.end());
+        auto name = [](const std::vector<Hwnd> &order) {
+            std::string text;
+            for (Hwnd h : order)
+                text += " " + std::to_string(reinterpret_cast<std::uintptr_t>(h));
+            return text;
+        };
+        if (after != before)
+            return Fail("desktop " + std::to_string(d) + " comes back in another order:" + name(after) +
+                        " instead of" + name(before));
+        if (whole && wholeAfter && !before.empty() && Sim().Active() != before.front())
+            return Fail("desktop " + std::to_string(d) + "'s top window is not active after its return" +
+                        Describe(*OwnedWindow(before.front())));
+        for (Hwnd h : minimised)
+            if (!Sim().IsMinimized(h))
+                return Fail("a window its user minimised is restored by a return" + Describe(*OwnedWindow(h)));
+    }
+
     // Every owner answers again; every desktop is shown in turn: then each window that its
     // owner did not minimise is shown with its desktop (or every desktop, when sticky) and
     // minimised with the others.
@@ -1055,6 +1160,7 @@ class RandomWorld {
             m_->Show(d);
             CheckRecords();
             if (App().CurrentDesktop() != d) Fail("desktop " + std::to_string(d) + " could not be shown");
+            if (failure_.empty()) CheckOrderKept(d);
             for (const Owned &w : windows_) {
                 if (!failure_.empty() || w.userMinimised || w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w)) continue;
                 const WindowEntry *e = FindWindowEntry(App(), w.window);
@@ -1080,12 +1186,11 @@ class RandomWorld {
                          Describe(w));
                 // Out of sight: minimised, or restored by its program where a park put it. An
                 // overlapped window that refuses the minimise stays where it is.
-                // Nor does an owned window its program shows while its owner is down, or that stays
-                // up with an owner that refuses.
+                // Nor does an owned window that stays up with an owner that refuses, wherever the
+                // system leaves owned windows and whatever their program did to them.
                 // Nor one sent alone to another desktop: its owner's restore shows it (Windows' rule).
                 const Owned *owner = OwnedWindow(Sim().Owner(w.window));
-                const bool refuses = Refuses(w) || (owner != nullptr && (e->Alone != 0 || Refuses(*owner) ||
-                                                                         !OwnerUp(owner->window)));
+                const bool refuses = Refuses(w) || (owner != nullptr && (e->Alone != 0 || RefusesUp(*owner)));
                 if (!owed && !refuses && Sim().IsVisible(w.window) && !Sim().IsMinimized(w.window) && !Parked(w))
                     Fail("a window of desktop " + std::to_string(e->Desktop) + " is shown on desktop " +
                          std::to_string(d) + Describe(w));

@@ -52,6 +52,13 @@
 //                                     450 (PREFIXNote disabled); PREFIXPlain, ordinary. The owners
 //                                     hide their pop-ups when minimised and show them again when
 //                                     restored, as Windows does; "ready"; message loop
+//   plain-owners PREFIX               owners that hide and show nothing themselves: PREFIXOwner
+//                                     with PREFIXFind (modeless, 420, 300), PREFIXNote with
+//                                     PREFIXAbout (modal, 420, 450); PREFIXFormA and PREFIXFormB
+//                                     (WS_EX_APPWINDOW) and PREFIXTool (WS_EX_TOOLWINDOW) owned by
+//                                     PREFIXApp, never shown; PREFIXMain owned by PREFIXAppWindow,
+//                                     visible and of no size, which its minimise minimises; then
+//                                     PREFIXPlain, on top and active; "ready"; message loop
 //   where TITLE                       "x=L y=T visible=0|1 iconic=0|1" of the titled window
 //   version                           the Windows GetVersion reports: "4.0 windows95", "5.1 nt"
 //   minimize TITLE                    the titled window of `habits` minimises itself and takes
@@ -428,6 +435,55 @@ int Owners(const char *prefix) {
     if (owner == nullptr || find == nullptr || note == nullptr || about == nullptr || plain == nullptr) return 1;
     g_open += 5;
     EnableWindow(note, FALSE); // the About box is modal
+    Out("ready\n");
+    return Loop();
+}
+
+// The framework's main form: its minimise minimises the application window that owns it, which
+// holds the taskbar button (where the system hides owned windows, that hides the form).
+LRESULT CALLBACK MainFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE) {
+        ShowWindow(GetWindow(window, GW_OWNER), SW_MINIMIZE);
+        return 0;
+    }
+    return DriverWindowProc(window, message, wParam, lParam);
+}
+
+// Owners that apply no rule of their own, so that the system's rule is the one seen, and the two
+// ways frameworks own their forms; the plain window last, on top and active.
+int PlainOwners(const char *prefix) {
+    const std::string p = prefix;
+    const DWORD popup = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+    const DWORD overlapped = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    auto make = [&](DWORD exStyle, const char *cls, const char *name, DWORD style, int x, int y, int cx, int cy,
+                    HWND owner) {
+        HWND w = CreateWindowExA(exStyle, cls, (p + name).c_str(), style, x, y, cx, cy, owner, nullptr, instance,
+                                 nullptr);
+        if (w != nullptr && cls == DriverClass()) ++g_open;
+        return w;
+    };
+    HWND owner = make(0, DriverClass(), "Owner", overlapped, 60, 300, 300, 140, nullptr);
+    HWND find = make(0, DriverClass(), "Find", popup, 420, 300, 240, 120, owner);
+    HWND note = make(0, DriverClass(), "Note", overlapped, 60, 450, 300, 140, nullptr);
+    HWND about = make(0, DriverClass(), "About", popup, 420, 450, 240, 120, note);
+    // Never shown: it owns every form; those with a taskbar button say so.
+    HWND hidden = make(0, DriverClass(), "App", WS_POPUP, 0, 0, 0, 0, nullptr);
+    HWND formA = make(WS_EX_APPWINDOW, DriverClass(), "FormA", overlapped, 100, 80, 260, 120, hidden);
+    HWND formB = make(WS_EX_APPWINDOW, DriverClass(), "FormB", overlapped, 140, 120, 260, 120, hidden);
+    HWND tool = make(WS_EX_TOOLWINDOW, DriverClass(), "Tool", overlapped, 680, 300, 200, 120, hidden);
+    // Visible, of no size, with the taskbar button: it owns the main form and minimises for it.
+    HWND appWindow = make(0, DriverClass(), "AppWindow", WS_POPUP | WS_VISIBLE, 0, 0, 0, 0, nullptr);
+    HWND main = make(0, RegisterDriverClass("QuillaneDriverMainForm", MainFormProc), "Main", overlapped, 660, 460,
+                     260, 140, appWindow);
+    HWND plain = make(0, DriverClass(), "Plain", overlapped, 600, 60, 300, 140, nullptr);
+    if (owner == nullptr || find == nullptr || note == nullptr || about == nullptr || hidden == nullptr ||
+        formA == nullptr || formB == nullptr || tool == nullptr || appWindow == nullptr || main == nullptr ||
+        plain == nullptr)
+        return 1;
+    ++g_open; // the main form
+    EnableWindow(note, FALSE); // the About box is modal
+    SetForegroundWindow(plain);
     Out("ready\n");
     return Loop();
 }
@@ -961,5 +1017,6 @@ int main(int argc, char **argv) {
     if (command == "version") return Version();
     if (command == "minimize" && args(1)) return Minimize(argv[2]);
     if (command == "owners" && args(1)) return Owners(argv[2]);
+    if (command == "plain-owners" && args(1)) return PlainOwners(argv[2]);
     return Usage();
 }

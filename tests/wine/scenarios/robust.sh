@@ -364,6 +364,87 @@ rb_scenario_owned_windows() {
     kill "$pid" 2>/dev/null || true
 }
 
+# rb_down TITLE WHEN: the window is off the screen, minimised or hidden (10 s at most).
+rb_is_down() {
+    local at
+    at=$(rb_where "$1")
+    [[ $at == *"iconic=1" || $at == *"visible=0 "* ]]
+}
+rb_down() { expect "$2: $1 off the screen" pg_poll 50 0.2 rb_is_down "$1"; }
+
+# rb_plain_up WHEN [TITLE...]: the windows of plain-owners on the screen, each at its place, but
+# the ones named, which are off it; WFormB stays minimised by its user, WPlain on top and active.
+rb_plain_up() {
+    local when=$1 title
+    shift
+    local -A place=([WOwner]="*" [WFind]="x=420 y=300" [WNote]="*" [WAbout]="x=420 y=450" [WFormA]="*"
+        [WTool]="*" [WMain]="*" [WPlain]="*")
+    for title in "${!place[@]}"; do
+        if [[ " $* " == *" $title "* ]]; then
+            rb_down "$title" "$when"
+        else
+            expect "$when: $title shown at its place" rb_wait_where "$title" "${place[$title]} visible=1 iconic=0"
+        fi
+    done
+    expect "$when: WFormB still minimised by its user" rb_wait_where WFormB "* visible=1 iconic=1"
+}
+
+# rb_plain_on_top WHEN: WPlain above the other windows of desktop 1, and active.
+rb_plain_on_top() {
+    sleep 0.3
+    expect_eq "$(pg_state WPlain WOwner WFind WNote WAbout WFormA WTool WMain | head -1 | cut -d' ' -f1,4,5)" \
+        "WPlain foreground=1 z=0" "$1: WPlain on top and active"
+}
+
+# Owners that hide and show nothing themselves, so that Wine's own way is the one met: it leaves
+# owned windows on the screen when their owner is minimised. A Notepad with its modeless Find
+# box, another with its modal About box, a framework's forms owned by a window never shown (two
+# with WS_EX_APPWINDOW, one the user minimised; a tool form), a main form owned by a visible
+# application window of no size, and a plain window on top and active: through 1 -> 2 -> 1, a
+# move of the owner there and back, sticky and the quit, nothing of desktop 1 stays on another
+# desktop's screen, and desktop 1 comes back whole, with its top window active and the user's
+# minimise kept.
+rb_scenario_plain_owners() {
+    local out="$WS_DIR/out/$WS_PREFIX_NAME.plain-owners.out" pid owner all="WOwner WFind WNote WAbout WFormA WTool WMain"
+    pg_seed_desktops One Two Three
+    wine "$BUILD/tests/wine/driver.exe" plain-owners W </dev/null >"$out" 2>&1 &
+    pid=$!
+    expect "window WPlain" pg_drv wait-title WPlain 15
+    pg_drv show WFormB 6 # its user minimises it
+    pg_click 750 150     # and brings the plain window to the top
+    expect "quillane.exe starts" pg_start_with_keys
+    expect_eq "$(pg_wait_icons "1 1 1")" "1 1 1" "three icons"
+    rb_plain_on_top "before the first switch"
+    owner=$(rb_handle WOwner)
+
+    rb_show 2
+    rb_plain_up "1 -> 2" $all WPlain
+    wine_screenshot "$WS_DIR/out/$WS_PREFIX_NAME.plain-owners-away.png"
+    rb_show 1
+    rb_plain_up "2 -> 1"
+    rb_plain_on_top "2 -> 1"
+    wine_screenshot "$WS_DIR/out/$WS_PREFIX_NAME.plain-owners-back.png"
+
+    pg_drv post Quillane "$UM_MOVETODESKTOP" "$owner" 2
+    rb_plain_up "the Owner sent to desktop 2" WOwner WFind
+    pg_drv post Quillane "$UM_MOVETODESKTOP" "$owner" 1
+    rb_plain_up "the Owner sent back"
+
+    pg_drv post Quillane "$UM_SETSTICKY" "$owner" 1
+    rb_show 3
+    rb_plain_up "the Owner sticky, on desktop 3" WNote WAbout WFormA WTool WMain WPlain
+    rb_show 1
+    rb_plain_up "sticky, back on desktop 1"
+    pg_drv post Quillane "$UM_SETSTICKY" "$owner" 0
+
+    rb_show 2
+    rb_plain_up "on desktop 2 again" $all WPlain
+    pg_stop # from desktop 2: desktop 1 comes back as it was left
+    rb_plain_up "after the quit"
+    rb_plain_on_top "after the quit"
+    kill "$pid" 2>/dev/null || true
+}
+
 # What the check for a hung window costs next to what it guards (figures, no verdict).
 rb_scenario_answer_cost() {
     expect "windows C1..C20" pg_windows C 20
@@ -435,4 +516,5 @@ add_scenario robust-close-in-question rb_scenario_close_in_question
 add_scenario robust-about-init-again rb_scenario_about_init_again
 add_scenario robust-hiding-windows rb_scenario_hiding_windows
 add_scenario robust-owned-windows rb_scenario_owned_windows
+add_scenario robust-plain-owners rb_scenario_plain_owners
 add_scenario robust-close-in-menu rb_scenario_close_in_menu
