@@ -511,5 +511,164 @@ TEST(Switching, AWindowHiddenAfterOurMinimiseStaysHiddenAndTheQuitTakesNoActivat
     EXPECT_EQ(Stacking(m.sim, {bottom, top}), order);
 }
 
+// Where the system leaves owned windows as they are (Wine 8): a Notepad's modeless Find box and
+// its modal About box are taken down after it, and come back with it, above it, the top window
+// active; so through a move of the Notepad there and back, sticky, and the quit.
+TEST(Switching, OwnedWindowsTheSystemLeavesUpGoDownAndComeBackWithTheirOwner) {
+    Machine m;
+    m.sim.hidesOwnedWindows = false;
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    Hwnd note = m.Window("N");
+    const std::uint32_t box = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    Hwnd find = m.sim.CreateWindow("Dialog", "Find", box, 0, {50, 60, 250, 160}, note);
+    Hwnd about = m.sim.CreateWindow("Dialog", "About", box, 0, {70, 80, 270, 180}, note);
+    m.sim.EnableWindow(note, false);
+    m.sim.SetActiveWindow(about);
+    const std::vector<Hwnd> order = Stacking(m.sim, {about, find, note});
+    auto away = [&](const char *when) {
+        for (Hwnd h : {note, find, about})
+            EXPECT_TRUE(m.sim.IsMinimized(h) || !m.sim.IsVisible(h)) << when << " " << m.sim.WindowText(h);
+    };
+    auto shown = [&](const char *when) {
+        for (Hwnd h : {note, find, about}) {
+            EXPECT_TRUE(m.sim.IsVisible(h)) << when << " " << m.sim.WindowText(h);
+            EXPECT_FALSE(m.sim.IsMinimized(h)) << when << " " << m.sim.WindowText(h);
+            EXPECT_NE(m.sim.Position(h).left, ParkPosition) << when << " " << m.sim.WindowText(h);
+        }
+        EXPECT_EQ(Stacking(m.sim, {about, find, note}), order) << when;
+    };
+    m.Show(2);
+    away("1 -> 2");
+    m.Show(1);
+    shown("2 -> 1");
+    EXPECT_EQ(m.sim.Active(), about);
+    m.Send(UM_MOVETODESKTOP, H(note), 2);
+    away("moved to 2");
+    m.Send(UM_MOVETODESKTOP, H(note), 1);
+    for (Hwnd h : {note, find, about})
+        EXPECT_FALSE(m.sim.IsMinimized(h)) << "moved back " << m.sim.WindowText(h);
+    m.sim.SetActiveWindow(about);
+    m.Send(UM_SETSTICKY, H(note), 1);
+    m.Show(3);
+    shown("sticky on 3");
+    m.Send(UM_SETSTICKY, H(note), 0);
+    m.Show(1); // the Notepad now belongs to desktop 3
+    away("un-stuck, from 3 to 1");
+    m.Send(WM_CLOSE);
+    EXPECT_FALSE(m.sim.IsMinimized(find));
+    EXPECT_FALSE(m.sim.IsMinimized(about));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
+// Frameworks' forms, on both systems: forms owned by a window never shown (two with a taskbar
+// button of their own, one the user minimised, a tool form) and a main form owned by a visible
+// application window of no size are ordinary windows: desktop 1 comes back in its order with the
+// plain window on top and active, the user's minimise kept, and so after the quit.
+TEST(Switching, FrameworkFormsComeBackInTheirOrderAndKeepTheUsersMinimise) {
+    for (bool windows : {true, false}) {
+        Machine m;
+        m.sim.hidesOwnedWindows = windows;
+        m.Start();
+        const std::uint32_t form = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+        Hwnd hidden = m.sim.CreateWindow("Application", "App", WS_POPUP, 0, {0, 0, 0, 0});
+        Hwnd formA = m.sim.CreateWindow("Form", "A", form, WS_EX_APPWINDOW, {10, 10, 200, 200}, hidden);
+        Hwnd formB = m.sim.CreateWindow("Form", "B", form, WS_EX_APPWINDOW, {20, 20, 200, 200}, hidden);
+        Hwnd tool = m.sim.CreateWindow("Form", "T", form, WS_EX_TOOLWINDOW, {30, 30, 200, 200}, hidden);
+        Hwnd app = m.sim.CreateWindow("Application", "AppWindow", WS_POPUP | WS_VISIBLE, 0, {0, 0, 0, 0});
+        Hwnd main = m.sim.CreateWindow("Form", "Main", form, 0, {40, 40, 200, 200}, app);
+        Hwnd plain = m.Window("Plain");
+        m.sim.ShowWindow(formB, SW_MINIMIZE); // by its user, from its taskbar button
+        m.sim.SetActiveWindow(plain);
+        const std::vector<Hwnd> all{plain, tool, formA, main, app};
+        const std::vector<Hwnd> order = Stacking(m.sim, all);
+        m.Show(2);
+        for (Hwnd h : all)
+            EXPECT_TRUE(m.sim.IsMinimized(h) || !m.sim.IsVisible(h)) << windows << " " << m.sim.WindowText(h);
+        m.Show(1);
+        EXPECT_EQ(Stacking(m.sim, all), order) << windows;
+        EXPECT_EQ(m.sim.Active(), plain) << windows;
+        EXPECT_TRUE(m.sim.IsMinimized(formB)) << windows;
+        m.Show(2);
+        m.Send(WM_CLOSE);
+        EXPECT_EQ(Stacking(m.sim, all), order) << windows;
+        EXPECT_EQ(m.sim.Active(), plain) << windows;
+        EXPECT_TRUE(m.sim.IsMinimized(formB)) << windows;
+    }
+}
+
+// Owners of owners: Main owns Find, which owns its "Not found" box. The box goes with Main, on
+// either system: off the screen of desktop 2, back on desktop 1 above Find, and desktop 1's.
+TEST(Switching, ABoxOwnedByAnOwnedWindowGoesWithItsOwnersOwner) {
+    for (bool windows : {true, false}) {
+        Machine m;
+        m.sim.hidesOwnedWindows = windows;
+        m.Start();
+        Hwnd main = m.Window("Main");
+        const std::uint32_t box = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+        Hwnd find = m.sim.CreateWindow("Dialog", "Find", box, 0, {50, 60, 250, 160}, main);
+        Hwnd notFound = m.sim.CreateWindow("Dialog", "Not found", box, 0, {70, 80, 270, 180}, find);
+        m.Show(2);
+        for (Hwnd h : {main, find, notFound})
+            EXPECT_TRUE(m.sim.IsMinimized(h) || !m.sim.IsVisible(h)) << windows << " " << m.sim.WindowText(h);
+        m.Show(1);
+        for (Hwnd h : {main, find, notFound}) {
+            EXPECT_TRUE(m.sim.IsVisible(h) && !m.sim.IsMinimized(h)) << windows << " " << m.sim.WindowText(h);
+            EXPECT_EQ(FindWindowEntry(m.app, h)->Desktop, 1) << windows << " " << m.sim.WindowText(h);
+        }
+        EXPECT_EQ(Stacking(m.sim, {notFound, find, main}), (std::vector<Hwnd>{notFound, find, main})) << windows;
+        EXPECT_EQ(m.sim.Active(), notFound) << windows;
+    }
+}
+
+// The user minimises Main; its program shows its progress pop-up again: the pop-up stands on the
+// screen of Main's desktop, and goes down with it when that desktop is left.
+TEST(Switching, AnOwnedWindowShownAgainUnderItsMinimisedOwnerGoesWithItsDesktop) {
+    Machine m;
+    m.Start();
+    Hwnd main = m.Window("Main");
+    Hwnd progress =
+        m.sim.CreateWindow("Dialog", "Progress", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160}, main);
+    m.sim.ShowWindow(main, SW_MINIMIZE);
+    ASSERT_FALSE(m.sim.IsVisible(progress));
+    m.sim.ShowWindow(progress, sim::SW_SHOWNA);
+    m.Show(2);
+    EXPECT_TRUE(m.sim.IsMinimized(progress) || !m.sim.IsVisible(progress));
+    m.Show(1);
+    EXPECT_TRUE(m.sim.IsMinimized(main)); // still its user's minimise
+    EXPECT_TRUE(m.sim.IsVisible(progress) && !m.sim.IsMinimized(progress));
+}
+
+// A pop-up that refuses minimises, parked with desktop 2: moved by its program, then minimised
+// and hidden to its tray, it keeps the restore place its program gave it once desktop 2 is shown.
+// Another, which hides itself inside the park's WM_MOVE, hid by its own doing: it stays hidden.
+TEST(Switching, ParkedPopupsKeepWhatTheirProgramDidToThem) {
+    Machine m;
+    m.Start();
+    const std::uint32_t box = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    Hwnd moved = m.sim.CreateWindow("Dialog", "Moved", box, 0, {200, 150, 400, 300});
+    m.sim.SetHabit(moved, SimMachine::Habit::RefuseMinimize);
+    m.Send(UM_MOVETODESKTOP, H(moved), 2);
+    ASSERT_EQ(m.sim.Position(moved).left, ParkPosition);
+    m.sim.SetHabit(moved, SimMachine::Habit::None);
+    m.sim.SetWindowPos(moved, nullptr, 564, 520, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    m.sim.ShowWindow(moved, SW_MINIMIZE);
+    m.sim.ShowWindow(moved, SW_HIDE);
+    m.Show(2);
+    EXPECT_EQ(m.sim.NormalPosition(moved).left, 564);
+    EXPECT_EQ(m.sim.NormalPosition(moved).top, 520);
+
+    Hwnd hider = m.sim.CreateWindow("Dialog", "Hider", box, 0, {200, 150, 400, 300});
+    m.sim.SetHabit(hider, SimMachine::Habit::RefuseMinimize);
+    m.sim.SetWindowProc(hider, [&](Hwnd w, Uint msg, Wparam wp, Lparam lp) {
+        if (msg == WM_MOVE && m.sim.Position(w).left == ParkPosition) m.sim.ShowWindow(w, SW_HIDE);
+        return m.sim.DefWindowProc(w, msg, wp, lp);
+    });
+    m.Show(1);
+    ASSERT_FALSE(m.sim.IsVisible(hider));
+    m.Show(2);
+    EXPECT_FALSE(m.sim.IsVisible(hider));
+}
+
 } // namespace
 } // namespace q

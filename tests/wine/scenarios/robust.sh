@@ -411,9 +411,9 @@ rb_scenario_plain_owners() {
     pid=$!
     expect "window WPlain" pg_drv wait-title WPlain 15
     pg_drv show WFormB 6 # its user minimises it
-    pg_click 750 150     # and brings the plain window to the top
     expect "quillane.exe starts" pg_start_with_keys
     expect_eq "$(pg_wait_icons "1 1 1")" "1 1 1" "three icons"
+    pg_click 750 150 # the user brings the plain window to the top
     rb_plain_on_top "before the first switch"
     owner=$(rb_handle WOwner)
 
@@ -437,6 +437,8 @@ rb_scenario_plain_owners() {
     rb_plain_up "sticky, back on desktop 1"
     pg_drv post Quillane "$UM_SETSTICKY" "$owner" 0
 
+    pg_click 750 150 # the plain window on top again
+    rb_plain_on_top "before the quit"
     rb_show 2
     rb_plain_up "on desktop 2 again" $all WPlain
     pg_stop # from desktop 2: desktop 1 comes back as it was left
