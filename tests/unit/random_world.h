@@ -1074,6 +1074,9 @@ class RandomWorld {
                 << int{e->Minimized} << " popup " << (e->Popup != 0) << " minimised shown "
                 << int{e->MinimizedShown} << " parked " << int{e->Parked} << " alone " << int{e->Alone}
                 << " goes with owner " << GoesWithOwner(App(), *e);
+        if (e != nullptr && OwnerEntry(App(), *e) != nullptr)
+            out << " (" << reinterpret_cast<std::uintptr_t>(OwnerEntry(App(), *e)->Window) << ", desktop "
+                << OwnerEntry(App(), *e)->Desktop << ", owner depth " << OwnerDepth(w.window) << ")";
         out << ")";
         return out.str();
     }
@@ -1124,20 +1127,29 @@ class RandomWorld {
                 minimised.push_back(w.window);
         m_->Show(d == 1 ? 2 : 1);
         m_->Show(d);
-        bool wholeAfter = false;
-        std::vector<Hwnd> after = ShownOrder(d, wholeAfter);
-        after.erase(std::remove_if(after.begin(), after.end(),
-                                   [&](Hwnd h) { return std::find(before.begin(), before.end(), h) == before.end(); }),
-                    after.end());
+        // The same windows on the screen, whatever the table says of them until its next refresh.
+        bool wholeAfter = true;
+        std::vector<Hwnd> after;
+        for (Hwnd h : Sim().ZOrder(true)) {
+            if (OwnedWindow(h) == nullptr || Sim().IsMinimized(h)) continue;
+            if (std::find(before.begin(), before.end(), h) != before.end())
+                after.push_back(h);
+            else
+                wholeAfter = false;
+        }
         auto name = [](const std::vector<Hwnd> &order) {
             std::string text;
             for (Hwnd h : order)
                 text += " " + std::to_string(reinterpret_cast<std::uintptr_t>(h));
             return text;
         };
-        if (after != before)
+        if (after != before) {
+            std::string missing;
+            for (Hwnd h : before)
+                if (std::find(after.begin(), after.end(), h) == after.end()) missing += Describe(*OwnedWindow(h));
             return Fail("desktop " + std::to_string(d) + " comes back in another order:" + name(after) +
-                        " instead of" + name(before));
+                        " instead of" + name(before) + missing);
+        }
         if (whole && wholeAfter && !before.empty() && Sim().Active() != before.front())
             return Fail("desktop " + std::to_string(d) + "'s top window is not active after its return" +
                         Describe(*OwnedWindow(before.front())));
@@ -1178,8 +1190,10 @@ class RandomWorld {
                 const WindowEntry *ownerEntry = e->Alone != 0 ? FindWindowEntry(App(), e->Owner) : nullptr;
                 if (ownerEntry != nullptr && (ownerEntry->Desktop != e->Desktop || ownerEntry->Sticky != e->Sticky))
                     continue;
-                // One that goes with its owner is owed where its owner is.
-                const WindowEntry *rec = OwnerEntry(App(), *e) != nullptr ? OwnerEntry(App(), *e) : e;
+                // One that goes with its owner has its owner's desktop since the switch's refresh
+                // (which owner it goes with may change since, as the owners of its chain are shown
+                // or hidden).
+                const WindowEntry *rec = e;
                 const bool owed = rec->Sticky != 0 || rec->Desktop == d;
                 if (owed && (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || Parked(w)))
                     Fail("a window of desktop " + std::to_string(e->Desktop) + " is not shown with it" +

@@ -405,7 +405,7 @@ rb_plain_on_top() {
 # desktop's screen, and desktop 1 comes back whole, with its top window active and the user's
 # minimise kept.
 rb_scenario_plain_owners() {
-    local out="$WS_DIR/out/$WS_PREFIX_NAME.plain-owners.out" pid owner all="WOwner WFind WNote WAbout WFormA WTool WMain"
+    local out="$WS_DIR/out/$WS_PREFIX_NAME.plain-owners.out" pid owner order all="WOwner WFind WNote WAbout WFormA WTool WMain"
     pg_seed_desktops One Two Three
     wine "$BUILD/tests/wine/driver.exe" plain-owners W </dev/null >"$out" 2>&1 &
     pid=$!
@@ -437,13 +437,17 @@ rb_scenario_plain_owners() {
     rb_plain_up "sticky, back on desktop 1"
     pg_drv post Quillane "$UM_SETSTICKY" "$owner" 0
 
-    pg_click 750 150 # the plain window on top again
-    rb_plain_on_top "before the quit"
+    pg_click 750 150 # the plain window active again
+    sleep 0.3
+    order=$(pg_state WPlain $all | cut -d' ' -f1,4,5 | tr '\n' ' ')
+    expect "before the quit: WPlain active" test "${order#WPlain foreground=1 }" != "$order"
     rb_show 2
     rb_plain_up "on desktop 2 again" $all WPlain
     pg_stop # from desktop 2: desktop 1 comes back as it was left
     rb_plain_up "after the quit"
-    rb_plain_on_top "after the quit"
+    sleep 0.3
+    expect_eq "$(pg_state WPlain $all | cut -d' ' -f1,4,5 | tr '\n' ' ')" "$order" \
+        "after the quit: desktop 1 in the order it was left, WPlain active"
     kill "$pid" 2>/dev/null || true
 }
 
