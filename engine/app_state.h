@@ -62,6 +62,7 @@ struct WindowEntry {
     Hwnd Owner;
     std::uint8_t Alone;
     std::uint8_t AppWindow;
+    Hwnd Leader; // the owner it goes with when a hiding began (HideWindows), or none
 };
 
 struct RankedWindow {

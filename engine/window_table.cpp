@@ -110,6 +110,7 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     entry.Alone = 0;
     const auto exStyle = entry.Owner != nullptr ? app.Sys->window.GetWindowLongA(window, GWL_EXSTYLE) : 0;
     entry.AppWindow = (static_cast<std::uint32_t>(exStyle) & WS_EX_APPWINDOW) != 0 ? 1 : 0;
+    entry.Leader = nullptr;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
     return &entry;
 }
@@ -487,11 +488,27 @@ namespace {
 enum class Hide { Minimise, Park };
 enum class Windows { OnTheirOwn, LeftUpByOwner };
 
+// Who goes with whom is read once, before the first pass: the passes' own minimises hide owners
+// (a form that hides itself when minimised, Windows' owned windows), which would change it.
+void MarkLeaders(AppState &app) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry *leader = OwnerEntry(app, app.Windows.Entries[i]);
+        app.Windows.Entries[i].Leader = leader != nullptr ? leader->Window : nullptr;
+    }
+}
+
+// Marked as going with an owner that is now down, and still on the screen itself.
+bool LeftUp(AppState &app, const WindowEntry &entry) {
+    const WindowEntry *leader = entry.Leader != nullptr ? FindWindowEntry(app, entry.Leader) : nullptr;
+    return leader != nullptr && !OwnerUp(app, *leader) && app.Sys->window.IsWindowVisible(entry.Window) &&
+           !app.Sys->window.IsIconic(entry.Window);
+}
+
 // One pass over the table: each window of the group that passes `take` is minimised, or parked.
 void HidePass(AppState &app, Windows group, EntryTest take, int desktop, Hide how) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
-        const bool inGroup = group == Windows::OnTheirOwn ? !GoesWithOwner(app, e) : StillUpWithoutOwner(app, e);
+        const bool inGroup = group == Windows::OnTheirOwn ? e.Leader == nullptr : LeftUp(app, e);
         if (!inGroup) continue;
         // Shown by its program while its owner is down with another desktop, it stands on the
         // screen of the desktop left: that desktop takes it down, and its own brings it back.
@@ -507,6 +524,7 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
     // The windows on their own first: the pop-ups are parked, then the overlapped windows are
     // minimised, each pass as its test says. Windows that go with their owner are left to their
     // owner's minimise, which on Windows hides them.
+    MarkLeaders(app);
     HidePass(app, Windows::OnTheirOwn, park, desktop, Hide::Park);
     HidePass(app, Windows::OnTheirOwn, minimize, desktop, Hide::Minimise);
     // Then those the owner's minimise left on the screen (Wine hides nothing with an owner, and a
