@@ -371,8 +371,11 @@ void MoveRestorePlace(AppState &app, Hwnd window, Point at) {
 void GiveBackPlace(AppState &app, Hwnd window) {
     // Its thread is asked first: the restore may have set it repainting for longer than the
     // question waits, and a call into a thread that stopped would never return. The place is
-    // kept until it is given back, for the next return or the quit.
-    if (!Answers(app, window)) return;
+    // kept until it is given back, by the catch-up once its thread answers.
+    if (!Answers(app, window)) {
+        HoldBack(app, window);
+        return;
+    }
     // The question ran the window's messages: its program or user may have minimised, hidden or
     // moved it meanwhile, so its state is read now.
     WindowEntry *entry = FindWindowEntry(app, window);
@@ -424,7 +427,8 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
     // after we took its owner down (its program showed it again, or the system does not hide
     // owned windows). Its owner already down before, or still up (it refused its minimise), it
     // stays as its program keeps it.
-    for (int pass = 0; pass < 4; ++pass)
+    for (int pass = 0; pass < 4; ++pass) {
+        NewPass(app);
         for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
             const WindowEntry *owner = OwnerEntry(app, app.Windows.Entries[i]);
             if (pass < 2 ? owner != nullptr
@@ -434,6 +438,7 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
             if (!((pass & 1) != 0 ? minimize : park)(app, app.Windows.Entries[i], desktop)) continue;
             MinimizeWindow(app, app.Windows.Entries[i].Window, (pass & 1) == 0);
         }
+    }
 }
 
 RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
@@ -472,6 +477,7 @@ RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
 }
 
 void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int desktop) {
+    NewPass(app); // the wallpaper's change went to every program
     if (list.Sorted) {
         for (std::int32_t i = 0; i < list.Count; ++i) {
             // Asked again right before the call: since the collection, the wallpaper exchange and
@@ -493,6 +499,7 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
 }
 
 void ReturnParked(AppState &app, int desktop) {
+    NewPass(app);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
         if (e.Parked == 0 || (e.Desktop != desktop && e.Sticky == 0) || e.Window == app.FloatingWindow) continue;
