@@ -234,9 +234,14 @@ void CatchUp(AppState &app) {
         const WindowEntry *entry = FindWindowEntry(app, left[i].Window);
         if (entry == nullptr || !HeldBack(app, left[i].Window)) continue;
         const WindowEntry e = *entry;
-        // An owned window that goes with its owner comes and goes with it; one in place needs
-        // no question, and one its user or program changed since is theirs.
-        bool done = GoesWithOwner(app, e) || InPlace(app, e, closing) || ChangedSinceLeft(app, left[i]);
+        // Each window asked on its own: a thread set working by the catch-up's call into one of
+        // its windows keeps the others for a later turn rather than our messages waiting.
+        NewPass(app);
+        // An owned window that goes with its owner comes and goes with it, unless it is owed its
+        // parked place; one in place needs no question, and one its user or program changed
+        // since is theirs.
+        bool done = (GoesWithOwner(app, e) && e.Parked == 0) || InPlace(app, e, closing) ||
+                    ChangedSinceLeft(app, left[i]);
         if (!done) {
             if (!Answers(app, e.Window)) continue;
             // The question ran its messages: its user may have acted meanwhile.

@@ -83,7 +83,8 @@ class RandomWorld {
         // our minimise and comes back with its desktop; if not, it stays hidden. Either is right.
         bool hiddenInsideOurs = false;
         bool modal = false;           // an owned pop-up that disables its owner while it lives
-        // The last thing done to it was its user's minimise, while the program had it left behind.
+        // The last thing done to it was its user's minimise, while the program had it left behind
+        // on the screen.
         bool minimisedWhileLeft = false;
     };
 
@@ -514,7 +515,11 @@ class RandomWorld {
         Owned *w = AnyWindow();
         if (w == nullptr || Sim().IsHung(w->window)) return;
         Note((minimise ? "minimise " : "restore ") + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
-        w->minimisedWhileLeft = minimise && HeldBack(App(), w->window) && !Sim().IsMinimized(w->window);
+        // Left on the screen and minimised now: a change the catch-up sees. (Left minimised,
+        // restored and minimised again, it is as it was left: what the catch-up does then is what
+        // the switch would have done; in real time its turn comes within a quarter second.)
+        w->minimisedWhileLeft = minimise && HeldBack(App(), w->window) && LeftShown(App(), w->window) &&
+                                !Sim().IsMinimized(w->window);
         w->userMinimised = minimise;
         w->hiddenByProgram = w->hiddenInsideOurs = false;
         Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
@@ -811,6 +816,10 @@ class RandomWorld {
         CheckWallpapers();
         if (!failure_.empty()) return;
         if (app.UnderWay.Closed != 0) {
+            // The program stays until the windows its quit left behind are back (their threads
+            // busy a while), or gives up on those that never answer.
+            if (Sim().IsWindow(Main())) Sim().AdvanceTime(QuitCatchUpLimit + CatchUpPeriod);
+            if (Sim().IsWindow(Main())) return Fail("the program is still there after the quit");
             for (const SimIcon &icon : Sim().NotifyIcons())
                 if (icon.window == Main()) return Fail("an icon is left after closing");
             CheckClosed();
@@ -1071,7 +1080,10 @@ class RandomWorld {
         if (!failure_.empty()) return;
         std::vector<Hwnd> minimised;
         for (const Owned &w : windows_)
-            if (w.minimisedWhileLeft && w.userMinimised && Sim().IsMinimized(w.window)) minimised.push_back(w.window);
+            // (Not an owned window: without a taskbar button it comes back with its desktop,
+            // whoever minimised it.)
+            if (w.minimisedWhileLeft && w.userMinimised && Sim().IsMinimized(w.window) && Sim().Owner(w.window) == nullptr)
+                minimised.push_back(w.window);
         Sim().AdvanceTime(CatchUpPeriod + CatchUpTimeout);
         CheckRecords();
         if (!failure_.empty()) return;

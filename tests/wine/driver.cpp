@@ -34,7 +34,8 @@
 //   slow-windows PREFIX MS            PREFIX1..PREFIX4, made by one thread, which works for MS
 //                                     milliseconds (a message it posts itself from the WM_SIZE)
 //                                     once the first of them to be minimised or restored has
-//                                     returned, and again after a second of rest; "ready"; loop
+//                                     returned, or when sent WM_USER + 101, and again after a
+//                                     second of rest; "ready"; loop
 //   tray-delete CLASS ID...           NIM_DELETE of the class's window's notification icons
 //   taskbar-created CLASS             sends the registered "TaskbarCreated" to the window
 //   answer-cost PREFIX N ROUNDS       microseconds per SendMessageTimeoutA(WM_NULL) to the
@@ -787,6 +788,7 @@ LRESULT CALLBACK SlowWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         slowArmed = false;
         PostMessageA(window, WorkMessage, 0, 0);
     } else if (message == WorkMessage) {
+        slowArmed = false; // one spell of work at a time, however it was set off
         Sleep(slowWork);
         SetTimer(window, 1, 1000, nullptr);
     } else if (message == WM_TIMER) {
