@@ -98,10 +98,19 @@ struct HungWindow {
     Hwnd Window;
     std::int32_t Desktop;
     std::uint8_t Shown; // on the screen, not minimised, when it was left
+    // How it was left, so that the catch-up knows what its user or program did since.
+    std::uint8_t Visible;
+    Rect At;
 };
 constexpr int MaxHungWindows = 256;
-// The threads that did not answer during the switch under way: not asked again in that switch.
-constexpr int MaxSilentThreads = 64;
+// A thread asked during the operation under way: how long it kept us waiting, and whether it
+// did not answer (then it is not asked again in that operation).
+struct ThreadRecord {
+    Dword Thread;
+    Dword Waited;
+    std::uint8_t Silent;
+};
+constexpr int MaxAskedThreads = 64;
 // The Applications menu's commands: from CmdFirstWindowCommand, sixteen a listed window, its
 // index in the menu times 16 plus the target desktop (0: shown on every desktop). Identifiers
 // travel in a 16-bit word: the menu lists this many entries.
@@ -140,9 +149,15 @@ struct SwitchMemory {
     std::int32_t SavedMinAnimate = 0;
     HungWindow Hung[MaxHungWindows] = {};
     std::int32_t HungCount = 0;
-    Dword Silent[MaxSilentThreads] = {};
-    std::int32_t SilentCount = 0;
+    ThreadRecord Threads[MaxAskedThreads] = {};
+    std::int32_t ThreadCount = 0;
+    Uint Allowance = 0;
+    // The thread that answered last, and no call has gone into another thread's window since.
+    Dword Trusted = 0;
     Dword OwnThread = 0; // the thread of the main window, which runs every switch
+    // The catch-up timer runs; after the quit, until this tick at the latest.
+    std::uint8_t CatchingUp = 0;
+    Dword QuitEnds = 0;
 };
 
 // What config/ read from the stored settings beyond the record's own fields.

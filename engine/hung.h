@@ -6,24 +6,46 @@
 
 namespace q {
 
-// How long a window's thread may take to answer before it is left as it is (milliseconds).
-constexpr Uint AnswerTimeout = 200;
+// All the time one thread may keep a switch, a deletion's re-show, a move or the quit waiting
+// for its answers (milliseconds). Windows itself holds a thread for hung once it has not pumped
+// for 5 seconds, and then SMTO_ABORTIFHUNG answers at once; below that a thread is only slow,
+// and on a 486 with 8 MB a large program repainting after a restore, or paging itself back in,
+// takes a second or two. So a thread is waited for 3 seconds in all, and one that never answers
+// costs an operation those 3 seconds once (nothing once Windows holds it for hung).
+constexpr Uint AnswerAllowance = 3000;
+// The catch-up: while windows are left behind, their threads are asked again every
+// CatchUpPeriod, each with CatchUpTimeout, so that a window is put where its desktop says well
+// within a second of its thread's answer, and a thread that still does not answer keeps the
+// program from its own messages no more than CatchUpTimeout a turn (not at all once Windows
+// holds it for hung).
+constexpr Uint CatchUpTimer = 1; // the main window's timer
+constexpr Uint CatchUpPeriod = 250;
+constexpr Uint CatchUpTimeout = 50;
+// After the quit the program stays, without its icons, until the windows it left behind are
+// back on the screen, or this long.
+constexpr Dword QuitCatchUpLimit = 30000;
 
-// True when the window's thread answers WM_NULL within AnswerTimeout.
+// Starts the record of an operation's calls into other threads: no thread asked yet, each with
+// `allowance` to spend.
+void BeginCalls(AppState &app, Uint allowance = AnswerAllowance);
+// A new pass over the windows: a thread that answered before it is asked again before its first
+// call in it (the calls between passes, the icons, the wallpaper and the animation setting, reach
+// every program).
+void NewPass(AppState &app);
+// True when the window's thread can be called now. A thread is asked (WM_NULL, SMTO_BLOCK and
+// SMTO_ABORTIFHUNG) with what is left of its allowance, unless it answered since the last call
+// into another thread's window: only such a call could have stopped it (a program may stop when
+// another's message tells it something), whereas work it set itself after our call into its own
+// window only keeps the next call waiting until it is done. A thread that did not answer is not
+// asked again in the operation. Our own thread (the main window's) is never asked.
 bool Answers(AppState &app, Hwnd window);
-// The same for the window's thread, within a switch (AskWindows starts the switch's record): a
-// thread that did not answer is not asked again in that switch; windows of our own thread are
-// not asked.
-bool ThreadAnswers(AppState &app, Hwnd window);
 
 // The test every pass of a switch makes right before it calls into a window: true when the
 // window is left as it is in this switch, because its thread did not answer, now or earlier
-// in this switch. A thread that answered is asked again before each call, so that one that
-// stops while the switch works on other windows (or repaints after a restore) is found out;
-// what is left is a thread that stops inside a call, or between its answer and the call.
+// in this switch.
 bool IsLeftBehind(AppState &app, Hwnd window);
-// Enters the window in the list of those left behind, with its desktop and whether it was left
-// on the screen.
+// Enters the window in the list of those left behind, with its desktop and how it was left;
+// the catch-up is set to run.
 void HoldBack(AppState &app, Hwnd window);
 // Only what the switches so far found: the window was left behind and has not been asked
 // since. Asks nothing, so it holds outside a switch too.
@@ -42,5 +64,15 @@ void RefreshWindowTable(AppState &app);
 // entry's desktop; those that answer and belong to neither desktop are minimised now, as their
 // own switch would have done.
 void AskWindows(AppState &app, int left, int entered);
+
+// The catch-up timer's turn (WM_TIMER CatchUpTimer). While no switch, deletion, move or dialog
+// is under way, each window left behind whose thread answers now is put where its desktop says:
+// restored in its place in its desktop's order, minimised, parked, or given back its parked
+// place; after the quit, back on the screen as the quit leaves windows. One that its user or
+// program moved, minimised, restored, hid or closed since it was left is theirs, and left so.
+// The timer ends with the list, or after the quit at the latest QuitCatchUpLimit after it.
+void CatchUp(AppState &app);
+// Sets the timer going when windows are left behind (after an operation, and at the quit).
+void CatchUpLater(AppState &app);
 
 } // namespace q

@@ -80,6 +80,7 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     // A window whose thread does not answer would hold us in ShowWindow: it stays as it is.
     // Its answer runs other messages of ours, which may have closed the program or deleted
     // the target desktop.
+    BeginCalls(app);
     if (!Answers(app, window) || ChangesHeld(app) || d > app.DesktopCount()) return;
     // A window its program hid (gone to its tray icon since the menu listed it) keeps its
     // desktop and stays hidden: a minimise or a restore would show it.

@@ -85,6 +85,7 @@ void SwitchDesktop(AppState &app, int n) {
 
 namespace {
 void ReturnWindows(AppState &app) {
+    NewPass(app);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i];
         // Back on the screen: a window that hid itself inside our minimise, and an owned window
@@ -93,7 +94,11 @@ void ReturnWindows(AppState &app) {
         const bool visible = app.Sys->window.IsWindowVisible(e.Window);
         const bool back = visible ? e.Owner != nullptr && e.Minimized == 0 && app.Sys->window.IsIconic(e.Window)
                                   : e.MinimizedShown != 0;
-        if ((!back && e.Parked == 0) || !Answers(app, e.Window)) continue;
+        if (!back && e.Parked == 0) continue;
+        if (!Answers(app, e.Window)) {
+            HoldBack(app, e.Window); // the catch-up brings it back once its thread answers
+            continue;
+        }
         // Desktop 1 stays as the user left it: its top window keeps the activation and its
         // stacking order stays; these come back where they lie, below it.
         if (back) app.Sys->window.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
@@ -102,7 +107,8 @@ void ReturnWindows(AppState &app) {
 }
 } // namespace
 
-void ReturnAllWindows(AppState &app) {
+void ReturnAllWindows(AppState &app, bool afterSwitch) {
+    if (!afterSwitch) BeginCalls(app);
     const std::uint8_t switching = app.UnderWay.Switching;
     app.UnderWay.Switching = 1; // their threads may send us messages before our calls return
     // Twice: an owner shown again here shows its owned windows as they were hidden, minimised.

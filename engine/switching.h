@@ -12,7 +12,9 @@ void SwitchDesktop(AppState &app, int n);
 
 // The quit, after desktop 1 is shown: the windows of every desktop that hid themselves when a
 // switch or a move minimised them are restored, and those parked while not minimised go back
-// where they stood. Windows minimised as usual stay so.
-void ReturnAllWindows(AppState &app);
+// where they stood. Windows minimised as usual stay so. Right after the quit's own switch
+// (`afterSwitch`) it goes on with the switch's record of the threads asked; those that do not
+// answer are left to the catch-up (CatchUp), which the program stays for.
+void ReturnAllWindows(AppState &app, bool afterSwitch);
 
 } // namespace q

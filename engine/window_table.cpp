@@ -410,8 +410,11 @@ void MoveRestorePlace(AppState &app, Hwnd window, Point at) {
 void GiveBackPlace(AppState &app, Hwnd window) {
     // Its thread is asked first: the restore may have set it repainting for longer than the
     // question waits, and a call into a thread that stopped would never return. The place is
-    // kept until it is given back, for the next return or the quit.
-    if (!Answers(app, window)) return;
+    // kept until it is given back, by the catch-up once its thread answers.
+    if (!Answers(app, window)) {
+        HoldBack(app, window);
+        return;
+    }
     // The question ran the window's messages: its program or user may have minimised, hidden or
     // moved it meanwhile, so its state is read now.
     WindowEntry *entry = FindWindowEntry(app, window);
@@ -506,6 +509,7 @@ bool LeftUp(AppState &app, const WindowEntry &entry) {
 
 // One pass over the table: each window of the group that passes `take` is minimised, or parked.
 void HidePass(AppState &app, Windows group, EntryTest take, int desktop, Hide how) {
+    NewPass(app);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
         const bool inGroup = group == Windows::OnTheirOwn ? e.Leader == nullptr : LeftUp(app, e);
@@ -596,6 +600,7 @@ void RestoreInOrder(AppState &app, Hwnd window) {
 } // namespace
 
 void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int desktop) {
+    NewPass(app); // the wallpaper's change went to every program
     if (list.Sorted) {
         for (std::int32_t i = 0; i < list.Count; ++i) {
             // Asked again right before the call: since the collection, the wallpaper exchange and
@@ -616,6 +621,7 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
 }
 
 void ReturnParked(AppState &app, int desktop) {
+    NewPass(app);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
         if (e.Parked == 0 || (e.Desktop != desktop && e.Sticky == 0) || e.Window == app.FloatingWindow) continue;

@@ -97,6 +97,11 @@ struct MessagePort {
                                         Uint timeout, std::uintptr_t *result) = 0;
     // The number of a message shared between programs by its name; 0 on failure.
     virtual Uint RegisterWindowMessageA(const char *name) = 0;
+    // WM_TIMER to `window` every `elapse` ms until KillTimer; the same id again restarts it.
+    virtual bool SetTimer(Hwnd window, Uint id, Uint elapse) = 0;
+    virtual bool KillTimer(Hwnd window, Uint id) = 0;
+    // Milliseconds since the system started (wraps after 49.7 days).
+    virtual Dword GetTickCount() = 0;
 
   protected:
     ~MessagePort() = default; // never destroyed through the port

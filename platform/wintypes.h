@@ -40,6 +40,7 @@ constexpr std::uint16_t HiWord(std::uintptr_t v) { return static_cast<std::uint1
 
 // Messages.
 constexpr Uint WM_NULL = 0x0000;
+constexpr Uint WM_TIMER = 0x0113;
 constexpr Uint WM_CREATE = 0x0001;
 constexpr Uint WM_DESTROY = 0x0002;
 constexpr Uint WM_MOVE = 0x0003;

@@ -4,6 +4,7 @@
 #include "engine/desktops.h"
 #include "engine/guards.h"
 #include "engine/hotkeys.h"
+#include "engine/hung.h"
 #include "engine/moves.h"
 #include "engine/switching.h"
 #include "ui/command_menu.h"
@@ -53,10 +54,23 @@ void OnClose(AppState &app) {
     // A Rename or Hot key dialog lends CurrentDesktop to the desktop it edits; the switch
     // starts from the one on the screen, and the dialog leaves desktop 1 in place when it ends.
     if (app.DialogOpen != 0) app.Desktops.CurrentDesktop = app.UnderWay.ShownUnderDialog;
-    if (app.CurrentDesktop() != 1) SwitchDesktop(app, 1);
-    ReturnAllWindows(app);
+    const bool switched = app.CurrentDesktop() != 1;
+    if (switched) SwitchDesktop(app, 1);
+    ReturnAllWindows(app, switched);
     RemoveIconsAndHotKeys(app);
-    app.Sys->window.DestroyWindow(app.MainWindow);
+    // Windows whose thread did not answer come back once it does (OnCatchUpTimer ends us then).
+    if (app.Switch.CatchingUp == 0) {
+        app.Sys->window.DestroyWindow(app.MainWindow);
+        return;
+    }
+    app.Switch.QuitEnds = app.Sys->message.GetTickCount() + QuitCatchUpLimit;
+    CatchUp(app); // those already in place need no turn
+    if (app.Switch.CatchingUp == 0) app.Sys->window.DestroyWindow(app.MainWindow);
+}
+
+void OnCatchUpTimer(AppState &app) {
+    CatchUp(app);
+    if (app.UnderWay.Closed != 0 && app.Switch.CatchingUp == 0) app.Sys->window.DestroyWindow(app.MainWindow);
 }
 
 void ToggleOneBackground(AppState &app) {
@@ -161,6 +175,9 @@ Lresult MainWindowMessage(AppState &app, Hwnd window, Uint message, Wparam wPara
     case WM_CLOSE:
         CancelFloatingModes(app); // before the close, whose quit message a menu loop would swallow
         OnClose(app);
+        return 0;
+    case WM_TIMER:
+        if (wParam == CatchUpTimer) OnCatchUpTimer(app);
         return 0;
     case WM_DESTROY:
         app.Sys->message.PostQuitMessage(0);

@@ -192,6 +192,11 @@ class Win32Message final : public MessagePort {
         return sent;
     }
     Uint RegisterWindowMessageA(const char *name) override { return ::RegisterWindowMessageA(name); }
+    bool SetTimer(Hwnd window, Uint id, Uint elapse) override {
+        return ::SetTimer(window, id, elapse, nullptr) != 0;
+    }
+    bool KillTimer(Hwnd window, Uint id) override { return ::KillTimer(window, id) != FALSE; }
+    Dword GetTickCount() override { return ::GetTickCount(); }
 
 };
 

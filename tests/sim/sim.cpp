@@ -565,13 +565,14 @@ bool SimMachine::IsIconic(Hwnd window) {
 }
 
 bool SimMachine::ShowWindow(Hwnd window, int command) {
-    CallScope call(*this);
+    CallScope call(*this, 0, window);
     Window *w = Find(window);
     if (w == nullptr) return false;
     if (ThreadHung(*w)) {
         ++blockedCalls;
         return false;
     }
+    WaitFor(*w);
     const bool wasVisible = w->Visible();
     const bool topLevel = w->parent == nullptr && !(w->style & WS_CHILD);
     if (command != SW_HIDE) w->hiddenWithOwner = false; // shown by its program now
@@ -626,13 +627,14 @@ bool SimMachine::ShowWindow(Hwnd window, int command) {
 }
 
 bool SimMachine::SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy, Uint flags) {
-    CallScope call(*this);
+    CallScope call(*this, 0, window);
     Window *w = Find(window);
     if (w == nullptr) return false;
     if (ThreadHung(*w)) {
         ++blockedCalls;
         return false;
     }
+    WaitFor(*w);
     Rect rect = w->current;
     if (!(flags & SWP_NOMOVE)) {
         rect.right += x - rect.left;
@@ -698,13 +700,14 @@ bool SimMachine::GetWindowPlacement(Hwnd window, WindowPlacement *placement) {
 }
 
 bool SimMachine::SetWindowPlacement(Hwnd window, const WindowPlacement *placement) {
-    CallScope call(*this);
+    CallScope call(*this, 0, window);
     Window *w = Find(window);
     if (w == nullptr || placement == nullptr) return false;
     if (ThreadHung(*w)) {
         ++blockedCalls;
         return false;
     }
+    WaitFor(*w);
     const Point o = WorkspaceOrigin(w->exStyle, workArea);
     const Rect &r = placement->rcNormalPosition;
     w->normal = Rect{r.left + o.x, r.top + o.y, r.right + o.x, r.bottom + o.y};
@@ -897,21 +900,40 @@ Lresult SimMachine::DeliverToOwnProcedure(Hwnd window, Uint message, Wparam wPar
 }
 
 Lresult SimMachine::SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) {
-    CallScope call(*this);
+    CallScope call(*this, 0, window);
     if (recordCalls) messages.push_back({window, message, wParam, lParam, false});
     if (Window *w = Find(window); w != nullptr && ThreadHung(*w)) {
         ++blockedCalls;
         return 0;
+    } else if (w != nullptr) {
+        WaitFor(*w);
     }
     return Deliver(window, message, wParam, lParam);
 }
 
-Lresult SimMachine::SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam, Lparam lParam, Uint,
-                                        Uint, std::uintptr_t *result) {
+Lresult SimMachine::SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam, Lparam lParam, Uint flags,
+                                        Uint timeout, std::uintptr_t *result) {
     ++answerChecks;
     Window *w = Find(window);
-    CallScope call(*this, w != nullptr ? w->thread : 0);
-    if (w == nullptr || ThreadHung(*w)) return 0;
+    CallScope call(*this, w != nullptr ? w->thread : 0, window);
+    if (w == nullptr) return 0;
+    if (ThreadHung(*w)) {
+        // SMTO_ABORTIFHUNG: no wait for a thread the system already holds for hung.
+        const bool heldHung = (flags & SMTO_ABORTIFHUNG) != 0 && now_ - hungSince_[w->thread] >= 5000;
+        if (!heldHung) {
+            now_ += timeout;
+            waited += timeout;
+        }
+        return 0;
+    }
+    if (auto busy = busyUntil_.find(w->thread); busy != busyUntil_.end() && busy->second > now_) {
+        if (busy->second - now_ > timeout) {
+            now_ += timeout;
+            waited += timeout;
+            return 0;
+        }
+        WaitFor(*w);
+    }
     if (recordCalls) messages.push_back({window, message, wParam, lParam, false});
     Lresult answer = Deliver(window, message, wParam, lParam);
     if (result != nullptr) *result = static_cast<std::uintptr_t>(answer);
@@ -931,11 +953,83 @@ void SimMachine::SetHung(Hwnd window, bool hung) {
     Window *w = Find(window);
     if (w == nullptr) return;
     if (hung) {
-        hungThreads_.insert(w->thread);
+        Stop(w->thread);
     } else {
         hungThreads_.erase(w->thread);
         stopsAfterCall_.erase(w->thread);
+        busyAfterCall_.erase(w->thread);
+        busyUntil_.erase(w->thread);
     }
+}
+
+void SimMachine::Stop(Dword thread) {
+    if (hungThreads_.insert(thread).second) hungSince_[thread] = now_;
+}
+
+void SimMachine::KeepBusy(Hwnd window, Dword ms) {
+    Window *w = Find(window);
+    if (w == nullptr) return;
+    if (callDepth_ == 0)
+        busyUntil_[w->thread] = std::max(busyUntil_[w->thread], now_ + ms);
+    else
+        busyAfterCall_[w->thread] = std::max(busyAfterCall_[w->thread], ms);
+}
+
+bool SimMachine::IsBusy(Hwnd window) const {
+    const Window *w = Find(window);
+    if (w == nullptr) return false;
+    const auto busy = busyUntil_.find(w->thread);
+    return busy != busyUntil_.end() && busy->second > now_;
+}
+
+void SimMachine::WaitFor(const Window &w) {
+    const auto busy = busyUntil_.find(w.thread);
+    if (busy == busyUntil_.end() || busy->second <= now_) return;
+    waited += busy->second - now_;
+    now_ = busy->second;
+}
+
+bool SimMachine::SetTimer(Hwnd window, Uint id, Uint elapse) {
+    if (window == nullptr || Find(window) == nullptr) return false;
+    KillTimer(window, id);
+    timers_.push_back({window, id, std::max<Dword>(elapse, 1), now_ + std::max<Dword>(elapse, 1)});
+    return true;
+}
+
+bool SimMachine::KillTimer(Hwnd window, Uint id) {
+    const auto before = timers_.size();
+    timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
+                                 [&](const Timer &t) { return t.window == window && t.id == id; }),
+                  timers_.end());
+    return timers_.size() != before;
+}
+
+bool SimMachine::HasTimer(Hwnd window, Uint id) const {
+    return std::any_of(timers_.begin(), timers_.end(), [&](const Timer &t) { return t.window == window && t.id == id; });
+}
+
+void SimMachine::AdvanceTime(Dword ms) {
+    const Dword end = now_ + ms;
+    PumpMessages();
+    for (;;) {
+        // The next timer due before the end; the clock may have passed it inside a call.
+        const Timer *next = nullptr;
+        for (const Timer &t : timers_)
+            if (t.due <= end && (next == nullptr || t.due < next->due)) next = &t;
+        if (next == nullptr) break;
+        const Timer timer = *next;
+        if (timer.due > now_) now_ = timer.due;
+        for (Timer &t : timers_)
+            if (t.window == timer.window && t.id == timer.id) t.due = now_ + t.period;
+        // A timer's messages are destroyed with its window.
+        if (Find(timer.window) == nullptr) {
+            KillTimer(timer.window, timer.id);
+            continue;
+        }
+        PostMessageA(timer.window, WM_TIMER, timer.id, 0);
+        PumpMessages();
+    }
+    if (end > now_) now_ = end;
 }
 
 void SimMachine::StopWhenCallReturns(Hwnd window) {
@@ -947,6 +1041,12 @@ void SimMachine::StopWhenCallReturns(Hwnd window) {
         stopsAfterCall_.insert(w->thread);
 }
 
+SimMachine::CallScope::CallScope(SimMachine &s, Dword thread, Hwnd target) : sim(s), asked(thread) {
+    if (++sim.callDepth_ != 1) return;
+    const Window *w = sim.Find(target);
+    sim.callTarget_ = w != nullptr ? w->thread : 0;
+}
+
 SimMachine::CallScope::~CallScope() {
     if (--sim.callDepth_ != 0) return;
     for (auto i = sim.stopsAfterCall_.begin(); i != sim.stopsAfterCall_.end();) {
@@ -954,8 +1054,17 @@ SimMachine::CallScope::~CallScope() {
             ++i;
             continue;
         }
-        sim.hungThreads_.insert(*i);
+        sim.Stop(*i);
         i = sim.stopsAfterCall_.erase(i);
+    }
+    for (auto i = sim.busyAfterCall_.begin(); i != sim.busyAfterCall_.end();) {
+        if (i->first == asked) {
+            ++i;
+            continue;
+        }
+        Dword &until = sim.busyUntil_[i->first];
+        until = std::max(until, sim.now_ + i->second);
+        i = sim.busyAfterCall_.erase(i);
     }
 }
 

@@ -336,8 +336,30 @@ class SimMachine : public WindowPort,
     // after its answer would only hit the next call into it, which no asking can prevent. With
     // no call under way, it stops at once. SetHung(window, false) cancels it.
     void StopWhenCallReturns(Hwnd window);
+    // The thread of the window the outermost call under way went to (0 for none).
+    Dword CallTarget() const { return callDepth_ != 0 ? callTarget_ : 0; }
     std::size_t blockedCalls = 0;
     std::size_t answerChecks = 0; // SendMessageTimeoutA calls
+    // A hung thread is one the system holds for hung once it has not pumped for 5 seconds (the
+    // documentation of IsHungAppWindow): SendMessageTimeoutA with SMTO_ABORTIFHUNG then returns
+    // at once, and before that waits its whole timeout (the clock moves on by it).
+
+    // ---- Time and slow threads: test side ----
+    // The clock (GetTickCount) moves only while a call waits for a busy or hung thread, and in
+    // AdvanceTime, which lets `ms` pass with the message loop running: each timer's WM_TIMER is
+    // posted as it comes due (one waiting at most, as Windows makes it when the queue is empty)
+    // and dispatched with everything else posted.
+    void AdvanceTime(Dword ms);
+    Dword Now() const { return now_; }
+    bool HasTimer(Hwnd window, Uint id) const;
+    // A slow program, not a hung one: the thread of `window` is busy for `ms` from the moment the
+    // call under way returns, under the same rule as StopWhenCallReturns (at once with none).
+    // SendMessageTimeoutA waits for it up to its timeout; every other call into its windows
+    // waits until it is done, and the clock moves on by the wait.
+    // SetHung(window, false) ends it too.
+    void KeepBusy(Hwnd window, Dword ms);
+    bool IsBusy(Hwnd window) const;
+    Dword waited = 0; // the milliseconds calls spent waiting for busy or hung threads
     // The shell restarts: every notification icon is gone, and the registered message
     // "TaskbarCreated" is sent to each top-level window, except by the shells of Windows 95
     // and NT 4.0 as they came (broadcast false), which say nothing.
@@ -481,6 +503,9 @@ class SimMachine : public WindowPort,
     Lresult SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam, Lparam lParam, Uint flags, Uint timeout,
                                 std::uintptr_t *result) override;
     Uint RegisterWindowMessageA(const char *name) override;
+    bool SetTimer(Hwnd window, Uint id, Uint elapse) override;
+    bool KillTimer(Hwnd window, Uint id) override;
+    Dword GetTickCount() override { return now_; }
 
     // ---- RegistryPort ----
     std::int32_t RegOpenKeyExA(Hkey parent, const char *path, Dword access, Hkey *result) override;
@@ -553,12 +578,28 @@ class SimMachine : public WindowPort,
     std::uintptr_t nextWindow_ = 0;
     std::set<Dword> hungThreads_;
     std::set<Dword> stopsAfterCall_;
+    std::map<Dword, Dword> hungSince_;
+    std::map<Dword, Dword> busyUntil_;
+    std::map<Dword, Dword> busyAfterCall_; // thread, then how long
+    Dword now_ = 0;
+    struct Timer {
+        Hwnd window;
+        Uint id;
+        Dword period;
+        Dword due;
+    };
+    std::vector<Timer> timers_;
+    void Stop(Dword thread);
+    // A call into a window of a busy thread waits until it is done.
+    void WaitFor(const Window &w);
     int callDepth_ = 0;
+    Dword callTarget_ = 0;
     // Counts a call into a window; the outermost one's end stops the threads waiting for it.
     struct CallScope {
         SimMachine &sim;
         Dword asked; // the thread a question goes to, 0 for other calls
-        CallScope(SimMachine &s, Dword thread = 0) : sim(s), asked(thread) { ++sim.callDepth_; }
+        // `target` the window called: the outermost call's thread is CallTarget's.
+        CallScope(SimMachine &s, Dword thread = 0, Hwnd target = nullptr);
         ~CallScope();
         CallScope(const CallScope &) = delete;
         CallScope &operator=(const CallScope &) = delete;

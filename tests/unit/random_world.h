@@ -86,6 +86,9 @@ class RandomWorld {
         // A framework's main form owned by a visible application window of no size, which holds
         // the taskbar button: the form's minimise minimises that window instead.
         bool minimisesOwner = false;
+        // The last thing done to it was its user's minimise, while the program had it left behind
+        // on the screen.
+        bool minimisedWhileLeft = false;
     };
 
     std::mt19937 rng_;
@@ -208,7 +211,7 @@ class RandomWorld {
     void Event(int depth) {
         const int saved = depth_;
         depth_ = depth;
-        switch (Pick(20)) {
+        switch (Pick(21)) {
         case 0:
         case 1:
             LeftClick();
@@ -257,6 +260,9 @@ class RandomWorld {
             break;
         case 18:
             ProgramShows();
+            break;
+        case 19:
+            if (depth == 0) TimePasses();
             break;
         default:
             TaskbarRestart();
@@ -497,6 +503,7 @@ class RandomWorld {
         const bool minimise = Chance(2);
         Note(std::string("its owner ") + (minimise ? "minimises " : "restores ") +
              std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+        w->minimisedWhileLeft = false;
         w->userMinimised = minimise;
         w->hiddenByProgram = w->hiddenInsideOurs = false;
         // The check (SMTO_BLOCK) takes no messages of ours while it waits: none arrive inside.
@@ -551,6 +558,11 @@ class RandomWorld {
         Owned *app = w->minimisesOwner && minimise ? OwnedWindow(Sim().Owner(w->window)) : nullptr;
         if (app != nullptr && !Sim().IsHung(app->window)) w = app;
         Note((minimise ? "minimise " : "restore ") + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+        // Left on the screen and minimised now: a change the catch-up sees. (Left minimised,
+        // restored and minimised again, it is as it was left: what the catch-up does then is what
+        // the switch would have done; in real time its turn comes within a quarter second.)
+        w->minimisedWhileLeft = minimise && HeldBack(App(), w->window) && LeftShown(App(), w->window) &&
+                                !Sim().IsMinimized(w->window);
         w->userMinimised = minimise;
         w->hiddenByProgram = w->hiddenInsideOurs = false;
         Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
@@ -574,22 +586,38 @@ class RandomWorld {
             if (Sim().GetWindowThreadProcessId(o.window) == Sim().GetWindowThreadProcessId(h)) o.everHung = true;
     }
 
-    // Inside one of the program's calls: a thread stops the moment that call returns, this
-    // window's after a restore when it repaints slowly, or any program's.
+    // Inside one of the program's calls: a thread is busy from the moment that call returns, this
+    // window's after a restore when it repaints slowly, for less than the allowance or for more (it
+    // answers later: after one call, after several, or only after the switch); or any other
+    // program's thread stops then. The thread the call went to is busy rather than stopped: one
+    // question a pass cannot find out a thread that stops right after a call into its own window.
     void StopsInside(Hwnd h, Uint message, Wparam wParam) {
         if (sweeping_ || m_ == nullptr || !failure_.empty()) return;
         Owned *w = OwnedWindow(h);
+        bool stops = false;
         if (w != nullptr && w->slowRepaint && message == WM_SIZE && wParam == sim::SIZE_RESTORED && Chance(2)) {
             Note("repaints slowly " + std::to_string(reinterpret_cast<std::uintptr_t>(h)));
         } else if ((message == WM_SIZE || message == WM_NULL || message == WM_MOVE) && Chance(24)) {
             w = AnyWindow();
             if (w == nullptr) return;
-            Note("stops when the call returns " + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+            stops = Sim().GetWindowThreadProcessId(w->window) != Sim().CallTarget();
+            Note((stops ? "stops when the call returns " : "busy when the call returns ") +
+                 std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         } else {
             return;
         }
         MarkHung(w->window);
-        Sim().StopWhenCallReturns(w->window);
+        if (stops)
+            Sim().StopWhenCallReturns(w->window);
+        else
+            Sim().KeepBusy(w->window, static_cast<Dword>(50 + Pick(2 * static_cast<int>(AnswerAllowance))));
+    }
+
+    // Time passes with the program's message loop running: its catch-up turns come.
+    void TimePasses() {
+        const Dword ms = static_cast<Dword>(Pick(1500));
+        Note("time passes " + std::to_string(ms));
+        Sim().AdvanceTime(ms);
     }
 
     // Another program resizes the floating window's frame, or forges the message outright.
@@ -630,7 +658,7 @@ class RandomWorld {
         const bool restore = Chance(2);
         Note(std::string("its program shows ") + (restore ? "and restores " : "") +
              std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
-        w->hiddenByProgram = w->hiddenInsideOurs = false;
+        w->hiddenByProgram = w->hiddenInsideOurs = w->minimisedWhileLeft = false;
         Sim().ShowWindow(w->window, restore ? SW_RESTORE : SW_SHOW);
         w->userMinimised = Sim().IsMinimized(w->window); // shown as its program left it
         NoteRestoredAtPark(*w);
@@ -831,6 +859,10 @@ class RandomWorld {
         CheckWallpapers();
         if (!failure_.empty()) return;
         if (app.UnderWay.Closed != 0) {
+            // The program stays until the windows its quit left behind are back (their threads
+            // busy a while), or gives up on those that never answer.
+            if (Sim().IsWindow(Main())) Sim().AdvanceTime(QuitCatchUpLimit + CatchUpPeriod);
+            if (Sim().IsWindow(Main())) return Fail("the program is still there after the quit");
             for (const SimIcon &icon : Sim().NotifyIcons())
                 if (icon.window == Main()) return Fail("an icon is left after closing");
             CheckClosed();
@@ -1158,6 +1190,29 @@ class RandomWorld {
                 return Fail("a window its user minimised is restored by a return" + Describe(*OwnedWindow(h)));
     }
 
+    // Every thread answers again (the sweep's start): within a second, with nothing under way, no
+    // window is left where a switch, a move, a deletion or the quit left it, and what the user or
+    // its program did to it meanwhile stands: a minimised window stays so, a hidden one hidden.
+    void CheckCaughtUp() {
+        if (!failure_.empty()) return;
+        std::vector<Hwnd> minimised;
+        for (const Owned &w : windows_)
+            // (Not an owned window: without a taskbar button it comes back with its desktop,
+            // whoever minimised it.)
+            if (w.minimisedWhileLeft && w.userMinimised && Sim().IsMinimized(w.window) && Sim().Owner(w.window) == nullptr)
+                minimised.push_back(w.window);
+        Sim().AdvanceTime(CatchUpPeriod + CatchUpTimeout);
+        CheckRecords();
+        if (!failure_.empty()) return;
+        if (App().Switch.HungCount != 0) return Fail("windows are left behind a second after their threads answered");
+        for (Owned &w : windows_) {
+            if (std::find(minimised.begin(), minimised.end(), w.window) != minimised.end() && !Sim().IsMinimized(w.window))
+                return Fail("the catch-up restored a window its user minimised" + Describe(w));
+            w.everHung = false; // where it is now is the program's doing
+        }
+        CheckTopLevel();
+    }
+
     // Every owner answers again; every desktop is shown in turn: then each window that its
     // owner did not minimise is shown with its desktop (or every desktop, when sticky) and
     // minimised with the others.
@@ -1167,6 +1222,7 @@ class RandomWorld {
         Note("sweep");
         for (Owned &w : windows_)
             Sim().SetHung(w.window, false);
+        CheckCaughtUp();
         m_->Show(App().CurrentDesktop() == 1 ? 2 : 1);
         for (int d = 1; d <= App().DesktopCount() && failure_.empty(); ++d) {
             m_->Show(d);

@@ -453,5 +453,163 @@ TEST(HungWindows, AThreadThatStopsDuringTheSwitchIsFoundOutBeforeItsFirstCall) {
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
+
+// A program with four windows on one thread that, once the minimise or restore of its first
+// window has returned, works for `busy` ms (a message it posted itself in that WM_SIZE).
+struct SlowProgram {
+    Machine &m;
+    std::vector<Hwnd> windows;
+    Dword busy;
+    SlowProgram(Machine &machine, Dword work) : m(machine), busy(work) {
+        for (const char *title : {"S1", "S2", "S3", "S4"}) {
+            windows.push_back(m.Window(title));
+            if (windows.size() > 1) m.sim.ShareThread(windows.back(), windows.front());
+        }
+        m.sim.SetWindowProc(windows.front(), [this](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
+            if (message == WM_SIZE) m.sim.KeepBusy(w, busy);
+            return m.sim.DefWindowProc(w, message, wParam, lParam);
+        });
+    }
+    int Minimised() const {
+        return static_cast<int>(std::count_if(windows.begin(), windows.end(), [&](Hwnd h) { return m.sim.IsMinimized(h); }));
+    }
+};
+
+// Slower than a question used to wait, well within the time a slow machine needs: nothing is left
+// behind, on the way there, back and at the quit, and every call waited for the thread instead.
+TEST(SlowThreads, AreWaitedForAndNothingIsLeftBehind) {
+    Machine m;
+    SlowProgram p(m, 450);
+    Hwnd other = m.Window("Other");
+    m.Start();
+    const std::vector<Hwnd> order = Stacking(m.sim, {p.windows[0], p.windows[1], p.windows[2], p.windows[3], other});
+    m.Show(2);
+    EXPECT_EQ(p.Minimised(), 4);
+    EXPECT_TRUE(m.sim.IsMinimized(other));
+    m.Show(1);
+    EXPECT_EQ(p.Minimised(), 0);
+    EXPECT_EQ(Stacking(m.sim, {p.windows[0], p.windows[1], p.windows[2], p.windows[3], other}), order);
+    EXPECT_EQ(m.app.Switch.HungCount, 0);
+    EXPECT_GE(m.sim.waited, 450u); // the calls after its first restore waited for it
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
+// Busy for longer than the allowance when a pass comes to it: the switch leaves the thread's
+// windows as they are, at the cost of the allowance once; once the thread is done they follow
+// their desktop within a second, restored in their place in the order. While the thread is still
+// busy, each turn of the catch-up waits for it a short while only.
+TEST(SlowThreads, WindowsLeftBehindCatchUpOnceTheirThreadAnswers) {
+    Machine m;
+    SlowProgram p(m, 0);
+    Hwnd other = m.Window("Other");
+    m.Start();
+    const std::vector<Hwnd> all = {p.windows[0], p.windows[1], p.windows[2], p.windows[3], other};
+    const std::vector<Hwnd> order = Stacking(m.sim, all);
+    m.sim.KeepBusy(p.windows[0], 6000);
+    Dword before = m.sim.waited;
+    m.Show(2);
+    EXPECT_EQ(m.sim.waited - before, AnswerAllowance);
+    EXPECT_EQ(p.Minimised(), 0);
+    EXPECT_TRUE(m.sim.IsMinimized(other));
+    before = m.sim.waited;
+    m.sim.AdvanceTime(6000 - AnswerAllowance - 100);
+    EXPECT_EQ(p.Minimised(), 0);
+    EXPECT_LE(m.sim.waited - before, (6000 - AnswerAllowance) / CatchUpPeriod * CatchUpTimeout);
+    m.sim.AdvanceTime(100 + 1000);
+    EXPECT_EQ(p.Minimised(), 4);
+    EXPECT_FALSE(m.sim.HasTimer(m.app.MainWindow, CatchUpTimer));
+
+    m.sim.KeepBusy(p.windows[0], 6000);
+    m.Show(1);
+    EXPECT_EQ(p.Minimised(), 4);
+    m.sim.AdvanceTime(6000 - AnswerAllowance + 1000);
+    EXPECT_EQ(p.Minimised(), 0);
+    EXPECT_EQ(Stacking(m.sim, all), order);
+    EXPECT_EQ(m.sim.Active(), other); // the user's window keeps the activation
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
+// What the user or the program did to a window left behind, between its thread's answer and the
+// catch-up's turn, stands: one moved stays on the screen, and is the shown desktop's from then on;
+// one hidden stays hidden; the one left untouched goes with its desktop.
+TEST(SlowThreads, TheUsersActsOnWindowsLeftBehindWin) {
+    Machine m;
+    SlowProgram p(m, 0);
+    m.Start();
+    m.sim.KeepBusy(p.windows[0], 60000);
+    m.Show(2);
+    ASSERT_EQ(p.Minimised(), 0);
+    m.sim.SetHung(p.windows[0], false); // done at last
+    m.sim.SetWindowPos(p.windows[0], nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    m.sim.ShowWindow(p.windows[1], SW_HIDE);
+    m.sim.ShowWindow(p.windows[2], SW_MINIMIZE);
+    m.sim.AdvanceTime(1000);
+    EXPECT_FALSE(m.sim.IsMinimized(p.windows[0]));
+    EXPECT_FALSE(m.sim.IsVisible(p.windows[1]));
+    EXPECT_TRUE(m.sim.IsMinimized(p.windows[2]));
+    EXPECT_TRUE(m.sim.IsMinimized(p.windows[3]));
+    m.Show(1);
+    EXPECT_TRUE(m.sim.IsMinimized(p.windows[0])); // desktop 2's since the user moved it there
+    EXPECT_FALSE(m.sim.IsVisible(p.windows[1]));
+    EXPECT_TRUE(m.sim.IsMinimized(p.windows[2])); // its user's minimise
+    EXPECT_FALSE(m.sim.IsMinimized(p.windows[3]));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
+// Fifteen windows of one program on one thread: a switch asks the thread once a pass, not before
+// each window; a call into another program's window between two of them has it asked again.
+TEST(SlowThreads, AreAskedOnceAPassUnlessAnotherProgramWasCalledSince) {
+    Machine m;
+    std::vector<Hwnd> windows;
+    for (int i = 0; i < 15; ++i) {
+        windows.push_back(m.Window(("P" + std::to_string(i)).c_str()));
+        if (i > 0) m.sim.ShareThread(windows.back(), windows.front());
+    }
+    m.Start();
+    std::size_t asked = m.sim.answerChecks;
+    m.Show(2);
+    EXPECT_EQ(m.sim.answerChecks - asked, 1u);
+    asked = m.sim.answerChecks;
+    m.Show(1);
+    EXPECT_EQ(m.sim.answerChecks - asked, 1u);
+    m.Window("Between"); // on top, restored between the program's windows
+    m.Show(2);
+    asked = m.sim.answerChecks;
+    m.Show(1);
+    EXPECT_LE(m.sim.answerChecks - asked, 3u);
+    for (Hwnd h : windows)
+        EXPECT_FALSE(m.sim.IsMinimized(h));
+}
+
+// The quit from desktop 2 restores desktop 1 while the program is busy: the program stays, without
+// its icons, until the windows left minimised come back, then ends; with a thread that never
+// answers it ends after QuitCatchUpLimit.
+TEST(SlowThreads, TheQuitBringsBackWhatItLeftBehindBeforeTheProgramEnds) {
+    Machine m;
+    SlowProgram p(m, 0);
+    m.Start();
+    m.Show(2);
+    ASSERT_EQ(p.Minimised(), 4);
+    m.sim.KeepBusy(p.windows[0], 6000);
+    m.Send(WM_CLOSE);
+    EXPECT_GT(p.Minimised(), 0);
+    EXPECT_TRUE(m.sim.IsWindow(m.app.MainWindow));
+    EXPECT_TRUE(m.sim.NotifyIcons().empty());
+    m.sim.AdvanceTime(5000);
+    EXPECT_EQ(p.Minimised(), 0);
+    EXPECT_FALSE(m.sim.IsWindow(m.app.MainWindow));
+
+    Machine n;
+    Hwnd stuck = n.Window("Stuck");
+    n.Start();
+    n.Show(2);
+    n.sim.SetHung(stuck, true);
+    n.Send(WM_CLOSE);
+    EXPECT_TRUE(n.sim.IsMinimized(stuck));
+    n.sim.AdvanceTime(QuitCatchUpLimit + 1000);
+    EXPECT_FALSE(n.sim.IsWindow(n.app.MainWindow));
+    EXPECT_EQ(n.sim.blockedCalls, 0u);
+}
+
 } // namespace
 } // namespace q::test

@@ -31,6 +31,11 @@
 //   hung-window TITLE                 a window of class QuillaneDriverHung made by a second
 //                                     thread, which stops pumping for good when the window gets
 //                                     WM_USER + 100; "ready"; runs until killed
+//   slow-windows PREFIX MS            PREFIX1..PREFIX4, made by one thread, which works for MS
+//                                     milliseconds (a message it posts itself from the WM_SIZE)
+//                                     once the first of them to be minimised or restored has
+//                                     returned, or when sent WM_USER + 101, and again after a
+//                                     second of rest; "ready"; loop
 //   tray-delete CLASS ID...           NIM_DELETE of the class's window's notification icons
 //   taskbar-created CLASS             sends the registered "TaskbarCreated" to the window
 //   answer-cost PREFIX N ROUNDS       microseconds per SendMessageTimeoutA(WM_NULL) to the
@@ -828,6 +833,41 @@ int HungWindow(const char *title) {
     return 0;
 }
 
+// A slow program: its repaint after a minimise or a restore takes a while, outside the call.
+
+constexpr UINT WorkMessage = WM_USER + 101;
+DWORD slowWork = 0;
+bool slowArmed = true;
+
+LRESULT CALLBACK SlowWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SIZE && (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED) && slowArmed) {
+        slowArmed = false;
+        PostMessageA(window, WorkMessage, 0, 0);
+    } else if (message == WorkMessage) {
+        slowArmed = false; // one spell of work at a time, however it was set off
+        Sleep(slowWork);
+        SetTimer(window, 1, 1000, nullptr);
+    } else if (message == WM_TIMER) {
+        KillTimer(window, 1);
+        slowArmed = true;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int SlowWindows(const char *prefix, DWORD work) {
+    slowWork = work;
+    const char *slowClass = RegisterDriverClass("QuillaneDriverSlow", SlowWindowProc);
+    for (int i = 1; i <= 4; ++i) {
+        std::string title = prefix + std::to_string(i);
+        HWND w = CreateWindowExA(0, slowClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60 + 50 * i,
+                                 60 + 40 * i, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (w == nullptr) return 1;
+        UpdateWindow(w);
+    }
+    Out("ready\n");
+    return Loop();
+}
+
 int TrayDelete(const char *className, int count, char **ids) {
     HWND w = FindWindowA(className, nullptr);
     if (w == nullptr) return 1;
@@ -1006,6 +1046,7 @@ int main(int argc, char **argv) {
     if (command == "about" && args(1)) return About(argv[2]);
     if (command == "cursor") return Cursor();
     if (command == "hung-window" && args(1)) return HungWindow(argv[2]);
+    if (command == "slow-windows" && args(2)) return SlowWindows(argv[2], static_cast<DWORD>(Number(argv[3])));
     if (command == "tray-delete" && args(2)) return TrayDelete(argv[2], argc - 3, argv + 3);
     if (command == "taskbar-created" && args(1)) return TaskbarCreated(argv[2]);
     if (command == "answer-cost" && args(3))

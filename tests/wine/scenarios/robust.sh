@@ -120,6 +120,48 @@ rb_scenario_hung_window() {
     kill "$hung_pid" 2>/dev/null || true
 }
 
+# A program with four windows on one thread that works for 400 ms once the minimise or restore
+# of its first window has returned (a message it posted itself in that WM_SIZE), beside an
+# ordinary window: through 1 -> 2 -> 1 and the quit from desktop 2, every window is where its
+# desktop says within a second of the switch's end; the calls wait for the program instead.
+# LATE: the program works for 4.5 s, and is also set working right before each switch and the
+# quit, for longer than a thread is waited for: its windows are left as they are and catch up
+# once the work ends (the simulator checks the second; here only that they come); the quit's
+# program stays until they are back.
+rb_slow_program() {
+    local late=$1 within=1 ms=400
+    work() { [[ $late == 0 ]] || expect "set working" pg_drv post QuillaneDriverSlow $((WM_USER + 101)) 0 0; }
+    # 1.5 s of work left after the switch, then a turn of the catch-up; checked with room for
+    # a heavily loaded machine, where Wine's timers and waits came seconds late.
+    [[ $late == 0 ]] || within=15 ms=4500
+    expect "window O1" pg_windows O 1
+    pg_background slow slow-windows S "$ms"
+    expect "windows S1..S4" pg_wait_output "$PG_BG_OUT" ready 15
+    expect "quillane.exe starts" pg_start_with_keys
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "two icons"
+    work
+    pg_show 2
+    expect "the switch has ended" pg_drv send Quillane "$WM_NULL" 0 0
+    expect "desktop 2: all four minimised" pg_drv wait-iconic 1 "$within" S1 S2 S3 S4 O1
+    sleep 1.2 # the program rests
+    work
+    pg_show 1
+    expect "the way back has ended" pg_drv send Quillane "$WM_NULL" 0 0
+    expect "desktop 1: all four back" pg_drv wait-iconic 0 "$within" S1 S2 S3 S4 O1
+    wine_screenshot "$WS_DIR/out/$WS_PREFIX_NAME.slow-back.png"
+    sleep 1.2
+    pg_show 2
+    expect "desktop 2 again" pg_drv wait-iconic 1 "$within" S1 S2 S3 S4 O1
+    sleep 1.2
+    work
+    pg_close
+    expect_eq "$WINE_RC" 0 "the program ends, exit code 0"
+    expect "after the quit: all four back" pg_drv wait-iconic 0 1 S1 S2 S3 S4 O1
+    pg_end_background "$PG_BG_PID"
+}
+rb_scenario_slow_program() { rb_slow_program 0; }
+rb_scenario_late_program() { rb_slow_program 1; }
+
 # The shell's "TaskbarCreated" after the icons were lost: they come back with the shown
 # desktop's picture and answer clicks; in mode 2 the single icon comes back. Then the same
 # losses without the broadcast, which a second start of the program repairs.
@@ -514,6 +556,8 @@ add_scenario robust-delete-named rb_scenario_delete_named
 add_scenario robust-delete-twice rb_scenario_delete_twice
 add_scenario robust-delete-six rb_scenario_delete_six
 add_scenario robust-hung-window rb_scenario_hung_window
+add_scenario robust-slow-program rb_scenario_slow_program
+add_scenario robust-late-program rb_scenario_late_program
 add_scenario robust-taskbar-created rb_scenario_taskbar_created
 add_version_runs robust-taskbar-created
 add_scenario robust-answer-cost rb_scenario_answer_cost
