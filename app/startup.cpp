@@ -5,6 +5,7 @@
 #include "config/engine_store.h"
 #include "config/settings.h"
 #include "config/wallpaper.h"
+#include "engine/left_away.h"
 #include "engine/names.h"
 #include "engine/window_table.h"
 #include "ui/engine_notices.h"
@@ -50,6 +51,8 @@ void TakeInventory(AppState &app) {
 bool StartProgram(AppState &app, WindowClasses &classes) {
     TakeInventory(app);
     LoadOrCreateSettings(app);
+    // After the settings: a window an ended run left away goes back to its desktop if it exists.
+    TakeBackWindows(app);
     classes.Register();
     WindowPort &win = app.Sys->window;
     // The floating window's WM_CREATE sizes it for its buttons; the main window is never shown.

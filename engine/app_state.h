@@ -60,6 +60,10 @@ struct WindowEntry {
     // since its owner last took it along.
     Hwnd Owner;
     std::uint8_t Alone;
+    // The marks it carries (engine/left_away.h): the value of its away mark (0 for none), and
+    // whether it carries the place it was parked from.
+    std::uint8_t AwayMark;
+    std::uint8_t ParkedAtMark;
 };
 
 struct RankedWindow {

@@ -1,6 +1,7 @@
 #include "engine/window_table.h"
 
 #include "engine/hung.h"
+#include "engine/left_away.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -108,6 +109,7 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     entry.Thread = 0;
     entry.Owner = app.Sys->window.GetWindow(window, GW_OWNER); // given when the window is made
     entry.Alone = 0;
+    entry.AwayMark = entry.ParkedAtMark = 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
     return &entry;
 }
@@ -154,7 +156,12 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
         entry->Minimized = 0;
     } else if (entry->Desktop == app.CurrentDesktop()) {
         entry->Minimized = 1;
+    } else {
+        return nullptr;
     }
+    // The shown desktop's now, and not away: marks left from our minimise go, unless it still
+    // stands at the park, to be moved back at its next return.
+    if ((entry->AwayMark | entry->ParkedAtMark) != 0 && entry->Parked == 0) ClearMarks(app, window);
     return nullptr;
 }
 
@@ -318,6 +325,8 @@ bool AtPark(AppState &app, Hwnd window) {
 void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     WindowPort &win = app.Sys->window;
     const bool shown = win.IsWindowVisible(window) && !win.IsIconic(window);
+    // Marked first: a run ended at any point leaves no window of ours away without its mark.
+    MarkAway(app, window, shown);
     win.ShowWindow(window, SW_MINIMIZE);
     // Asked again before the move: the minimise may have set its thread to work, or stopped it.
     // A window it leaves on the screen is left behind, as if its thread had not answered before.
@@ -331,6 +340,7 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     Rect before{};
     const bool restored = park && !win.IsIconic(window) && win.GetWindowRect(window, &before) &&
                           !(before.left == ParkPosition && before.top == ParkPosition);
+    if (restored) MarkParkedAt(app, window, Point{before.left, before.top});
     if (park) win.SetWindowPos(window, nullptr, ParkPosition, ParkPosition, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     // Found again: our calls ran other messages, which may have changed the table.
     WindowEntry *entry = FindWindowEntry(app, window);
@@ -384,13 +394,19 @@ void GiveBackPlace(AppState &app, Hwnd window) {
         MoveRestorePlace(app, window, at);
     else if (AtPark(app, window)) // not moved since by its program or the user
         win.SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ClearMarks(app, window); // its place is its own again
 }
 
 void WindowReturned(AppState &app, Hwnd window) {
     WindowEntry *entry = FindWindowEntry(app, window);
     if (entry == nullptr) return;
     entry->MinimizedShown = 0;
-    if (entry->Parked != 0) GiveBackPlace(app, window);
+    // Back: its marks go, with its place once given back (a window whose thread does not answer
+    // keeps the place owed, and the marks that say so).
+    if (entry->Parked != 0)
+        GiveBackPlace(app, window);
+    else
+        ClearMarks(app, window);
     // Its owned windows that we minimised went down hidden with it, and its restore showed them
     // minimised, with no taskbar button to come back by: they come up with it (and theirs with
     // them), without the activation, which the quit leaves to desktop 1's top window. One still
