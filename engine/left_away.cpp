@@ -8,9 +8,16 @@ namespace q {
 
 namespace {
 
-// The away mark is the window's desktop, 1 to 8: never 0, which GetPropA answers for a window
-// without it.
-bool ValidMark(std::intptr_t mark) { return mark >= 1 && mark <= MaxDesktops; }
+// The away mark: the desktop (1 to 8) in the low four bits, and HidItself once the window hid
+// itself inside our minimise (a window hidden later by its program is its program's, as for the
+// running program). Never 0, which GetPropA answers for a window without it.
+constexpr std::uint8_t DesktopBits = 0x0F;
+constexpr std::uint8_t HidItself = 0x10;
+
+bool ValidMark(std::intptr_t mark) {
+    const int desktop = static_cast<int>(mark & DesktopBits);
+    return mark > 0 && mark <= (HidItself | DesktopBits) && desktop >= 1 && desktop <= MaxDesktops;
+}
 
 // A place as the property's value: each coordinate moved up by 0x8000 into 16 bits, so that
 // (0, 0) is not taken for no value.
@@ -37,14 +44,23 @@ void MarkAway(AppState &app, Hwnd window, bool shown) {
     WriteMark(app, *entry, static_cast<std::uint8_t>(entry->Desktop));
 }
 
+void MarkHidItself(AppState &app, Hwnd window) {
+    WindowEntry *entry = FindWindowEntry(app, window);
+    if (entry != nullptr && entry->AwayMark != 0) WriteMark(app, *entry, entry->AwayMark | HidItself);
+}
+
 void MarkParkedAt(AppState &app, Hwnd window, Point parkedAt) {
     WindowEntry *entry = FindWindowEntry(app, window);
-    if (entry == nullptr || entry->AwayMark == 0) return;
+    if (entry == nullptr) return;
+    // Restored by its program inside our minimise, whoever minimised it before: off the screen
+    // from now on, it is ours to bring back.
+    WriteMark(app, *entry, entry->AwayMark != 0 ? entry->AwayMark : static_cast<std::uint8_t>(entry->Desktop));
     if (app.Sys->window.SetPropA(window, names::ParkedAtProperty, PlaceValue(parkedAt))) entry->ParkedAtMark = 1;
 }
 
 void RenumberMark(AppState &app, WindowEntry &entry) {
-    if (entry.AwayMark != 0) WriteMark(app, entry, static_cast<std::uint8_t>(entry.Desktop));
+    if (entry.AwayMark != 0)
+        WriteMark(app, entry, static_cast<std::uint8_t>((entry.AwayMark & HidItself) | entry.Desktop));
 }
 
 void ClearMarks(AppState &app, Hwnd window) {
@@ -76,10 +92,10 @@ void TakeBackWindows(AppState &app) {
         const bool visible = win.IsWindowVisible(e.Window);
         const bool iconic = win.IsIconic(e.Window);
         const bool atPark = visible && !iconic && AtPark(app, e.Window);
-        // Still as the ended run left it: minimised (hidden too, when it hid itself inside that
-        // minimise, as many a program with a tray icon does), or parked. Brought back since by
-        // its user or program, or hidden by its program once restored, it is theirs.
-        const bool away = ValidMark(mark) && (iconic || atPark);
+        // Still as the ended run left it: minimised or parked, or hidden by itself inside that
+        // minimise (as many a program with a tray icon does). Brought back since by its user or
+        // program, or hidden by its program later, it is theirs.
+        const bool away = ValidMark(mark) && (visible ? iconic || atPark : iconic && (mark & HidItself) != 0);
         if (!away) {
             ClearMarks(app, e.Window);
             continue;
@@ -95,15 +111,21 @@ void TakeBackWindows(AppState &app) {
             const Rect work = win.WorkAreaAt(Rect{ParkPosition, ParkPosition, ParkPosition + 1, ParkPosition + 1});
             e.ParkedAt = place != 0 ? PlaceOf(place) : Point{work.left, work.top};
         }
-        e.Desktop = static_cast<int>(mark) <= app.DesktopCount() ? static_cast<int>(mark) : 1;
+        const int desktop = static_cast<int>(mark & DesktopBits);
+        e.Desktop = desktop <= app.DesktopCount() ? desktop : 1;
     }
     if (!found) return;
     FollowOwners(app);
     // Desktop 1's, and those of a desktop that is no more, come back now: without the activation,
-    // which stays with the user's window; their places are given back and the marks go.
+    // which stays with the user's window; their places are given back and the marks go. One whose
+    // thread does not answer is left behind, as a switch leaves it: still ours, not its user's.
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i];
-        if (e.AwayMark == 0 || e.Desktop != 1 || !Answers(app, e.Window)) continue;
+        if (e.AwayMark == 0 || e.Desktop != 1) continue;
+        if (!Answers(app, e.Window)) {
+            HoldBack(app, e.Window);
+            continue;
+        }
         win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
         WindowReturned(app, e.Window);
     }

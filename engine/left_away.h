@@ -10,9 +10,11 @@
 namespace q {
 
 // Before our minimise or park of a window that was `shown` until then, or that its user did not
-// minimise: marked with its desktop. After the minimise, when its program refused it and the park
-// is to move it off the screen: marked with the place it stood at.
+// minimise: marked with its desktop. After the minimise, when it hid itself inside it, the mark
+// says so; when its program refused it and the park is to move it off the screen, the place it
+// stood at is marked too.
 void MarkAway(AppState &app, Hwnd window, bool shown);
+void MarkHidItself(AppState &app, Hwnd window);
 void MarkParkedAt(AppState &app, Hwnd window, Point parkedAt);
 // The entry's desktop changed while it is away (a deletion renumbers the desktops above).
 void RenumberMark(AppState &app, WindowEntry &entry);
@@ -22,12 +24,12 @@ void ClearMarks(AppState &app, Hwnd window);
 void ClearAllMarks(AppState &app);
 
 // Start-up, once the table is filled and the settings are read: the windows that an ended run
-// marked and that are still away (minimised, hidden with it or not, or parked) are its. Each goes
-// back to the desktop it belonged to, away as that run left it, when that desktop exists and is
-// not desktop 1; the others are put back on the screen, on desktop 1. None is taken for a window
-// its user minimised. A marked window found on the screen, or hidden and not minimised, was
-// brought back by its user or program since: it only loses its marks. A normal start finds no
-// mark and changes nothing.
+// marked and that are still away (minimised, hidden by itself inside its minimise, or parked)
+// are its. Each goes back to the desktop it belonged to, away as that run left it, when that
+// desktop exists and is not desktop 1; the others are put back on the screen, on desktop 1.
+// None is taken for a window its user minimised. A marked window found on the screen, or hidden
+// since by its program, is its user's or program's: it only loses its marks. A normal start
+// finds no mark and changes nothing.
 void TakeBackWindows(AppState &app);
 
 } // namespace q

@@ -350,6 +350,7 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
         // Hidden inside our minimise, by itself: it comes back with its desktop. One that stays
         // shown is not marked, so that a later hide, its program's or the user's, is kept.
         entry->MinimizedShown = !win.IsWindowVisible(window);
+        if (entry->MinimizedShown != 0) MarkHidItself(app, window);
     }
     if (restored) {
         entry->Parked = 1;
