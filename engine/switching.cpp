@@ -95,10 +95,11 @@ void ReturnWindows(AppState &app) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i];
         // Back on the screen: a window that hid itself inside our minimise, and one we minimised
-        // that has no taskbar button to come back by once we are gone (owned, or a tool window). (Never the
-        // floating window: it has no owner, and no switch or move minimises it.)
+        // that has no taskbar button to come back by once we are gone (owned, or a tool window).
+        // Never the floating window, which no switch or move minimises.
         const bool visible = app.Sys->window.IsWindowVisible(e.Window);
         const bool back = visible ? e.Minimized == 0 && app.Sys->window.IsIconic(e.Window) &&
+                                        e.Window != app.FloatingWindow &&
                                         (e.Owner != nullptr || !HasTaskbarButton(app, e))
                                   : e.MinimizedShown != 0;
         if ((!back && e.Parked == 0) || !Answers(app, e.Window)) continue;

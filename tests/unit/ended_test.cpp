@@ -140,6 +140,9 @@ TEST(EndedFromOutside, ASecondStartGivesBackWhatTheFirstLeftAway) {
         ASSERT_TRUE(normal.m.sim.QuitPosted());
         for (Hwnd h : normal.Ours()) EXPECT_FALSE(HasOurMarks(normal.m.sim, h)) << "no trace after a normal quit";
         normal.ExpectOthersUntouched("after a normal quit");
+        // Desktop 2's when the quit came: minimised, and without a taskbar button to come back by.
+        EXPECT_TRUE(OnScreen(normal.m.sim, normal.tool)) << "the quit brings back a tool window";
+        EXPECT_TRUE(normal.m.sim.IsMinimized(normal.second)) << "and leaves the others minimised";
         normal.SecondStart(); // nothing of ours on any window: a start as any other
         EXPECT_TRUE(OnScreen(normal.m.sim, normal.plain));
     }
