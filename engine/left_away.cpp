@@ -49,6 +49,10 @@ void MarkHidItself(AppState &app, Hwnd window) {
     if (entry != nullptr && entry->AwayMark != 0) WriteMark(app, *entry, entry->AwayMark | HidItself);
 }
 
+void MarkShownAgain(AppState &app, WindowEntry &entry) {
+    if ((entry.AwayMark & HidItself) != 0) WriteMark(app, entry, entry.AwayMark & DesktopBits);
+}
+
 void MarkParkedAt(AppState &app, Hwnd window, Point parkedAt) {
     WindowEntry *entry = FindWindowEntry(app, window);
     if (entry == nullptr) return;
@@ -91,20 +95,24 @@ void TakeBackWindows(AppState &app) {
         const std::intptr_t place = win.GetPropA(e.Window, names::ParkedAtProperty);
         const bool visible = win.IsWindowVisible(e.Window);
         const bool iconic = win.IsIconic(e.Window);
-        const bool atPark = visible && !iconic && AtPark(app, e.Window);
+        const bool atPark = !iconic && AtPark(app, e.Window);
         // Still as the ended run left it: minimised or parked, or hidden by itself inside that
-        // minimise (as many a program with a tray icon does). Brought back since by its user or
-        // program, or hidden by its program later, it is theirs.
-        const bool away = ValidMark(mark) && (visible ? iconic || atPark : iconic && (mark & HidItself) != 0);
+        // minimise (as many a program with a tray icon does). Restored or minimised since by its
+        // user or program, or hidden by its program, it is theirs; but one still at the park, or
+        // minimised with the park as its restore place, is owed its place back, hidden or not.
+        const bool hidItself = (mark & HidItself) != 0;
+        const bool owedPlace = atPark || (iconic && place != 0);
+        const bool away = ValidMark(mark) && (owedPlace || (iconic && (visible || hidItself)));
         if (!away) {
             ClearMarks(app, e.Window);
             continue;
         }
         e.AwayMark = static_cast<std::uint8_t>(mark);
         e.ParkedAtMark = place != 0 ? 1 : 0;
+        if (visible) MarkShownAgain(app, e); // shown again since it hid itself: not hidden by us
         e.Minimized = 0;
-        e.MinimizedShown = visible ? 0 : 1;
-        if (atPark) {
+        e.MinimizedShown = !visible && iconic && hidItself ? 1 : 0;
+        if (owedPlace) {
             // Without its place (a run ended between the park and the mark) it goes to the
             // corner of the work area, on the screen at least.
             e.Parked = 1;
@@ -119,16 +127,18 @@ void TakeBackWindows(AppState &app) {
     // Desktop 1's, and those of a desktop that is no more, come back now: without the activation,
     // which stays with the user's window; their places are given back and the marks go. One whose
     // thread does not answer is left behind, as a switch leaves it: still ours, not its user's.
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry e = app.Windows.Entries[i];
-        if (e.AwayMark == 0 || e.Desktop != 1) continue;
-        if (!Answers(app, e.Window)) {
-            HoldBack(app, e.Window);
-            continue;
+    // Owners first: their restore shows the owned windows hidden with them, as a switch's does.
+    for (int pass = 0; pass < 2; ++pass)
+        for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+            const WindowEntry e = app.Windows.Entries[i];
+            if (e.AwayMark == 0 || e.Desktop != 1 || (e.Owner != nullptr) != (pass == 1)) continue;
+            if (!Answers(app, e.Window)) {
+                HoldBack(app, e.Window);
+                continue;
+            }
+            if (win.IsWindowVisible(e.Window) || e.MinimizedShown != 0) win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+            WindowReturned(app, e.Window);
         }
-        win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
-        WindowReturned(app, e.Window);
-    }
 }
 
 } // namespace q

@@ -15,6 +15,8 @@ namespace q {
 // stood at is marked too.
 void MarkAway(AppState &app, Hwnd window, bool shown);
 void MarkHidItself(AppState &app, Hwnd window);
+// Shown again by its program or user since it hid itself: a later hide is not ours.
+void MarkShownAgain(AppState &app, WindowEntry &entry);
 void MarkParkedAt(AppState &app, Hwnd window, Point parkedAt);
 // The entry's desktop changed while it is away (a deletion renumbers the desktops above).
 void RenumberMark(AppState &app, WindowEntry &entry);

@@ -139,6 +139,7 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
     if (entry->MinimizedShown != 0) {
         if ((style & WS_VISIBLE) == 0) return nullptr; // hid itself when we minimised it: away
         entry->MinimizedShown = 0; // shown again by its program or the user
+        MarkShownAgain(app, *entry);
     }
     if ((style & WS_MINIMIZE) == 0 && entry->Parked != 0) {
         // Restored where we parked it, off the screen: away with its desktop, and shown when
