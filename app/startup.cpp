@@ -5,6 +5,8 @@
 #include "config/engine_store.h"
 #include "config/settings.h"
 #include "config/wallpaper.h"
+#include "engine/hung.h"
+#include "engine/left_away.h"
 #include "engine/names.h"
 #include "engine/window_table.h"
 #include "ui/engine_notices.h"
@@ -50,6 +52,8 @@ void TakeInventory(AppState &app) {
 bool StartProgram(AppState &app, WindowClasses &classes) {
     TakeInventory(app);
     LoadOrCreateSettings(app);
+    // After the settings: a window an ended run left away goes back to its desktop if it exists.
+    TakeBackWindows(app);
     classes.Register();
     WindowPort &win = app.Sys->window;
     // The floating window's WM_CREATE sizes it for its buttons; the main window is never shown.
@@ -58,6 +62,9 @@ bool StartProgram(AppState &app, WindowClasses &classes) {
                                              200, 70, nullptr, 0);
     app.MainWindow = win.CreateWindowExA(0, names::MainClass, names::WindowTitle, WS_OVERLAPPEDWINDOW, 100,
                                          100, 240, 168, nullptr, 0);
+    // A window given back above whose thread did not answer catches up once it does, as after a
+    // switch; the catch-up's timer needs the main window.
+    if (app.MainWindow != nullptr && app.Switch.HungCount != 0) CatchUpLater(app);
     return app.MainWindow != nullptr;
 }
 

@@ -88,6 +88,24 @@ class BenchMachine : public q::SimMachine {
         At(i).y = y;
         return true;
     }
+    // A window's property list, one value each: what the switch's marks cost, at any number of windows.
+    bool SetPropA(q::Hwnd window, const char *name, std::intptr_t data) override {
+        int i = Index(window);
+        if (i < 0) return SimMachine::SetPropA(window, name, data);
+        At(i).prop = data;
+        return true;
+    }
+    std::intptr_t GetPropA(q::Hwnd window, const char *name) override {
+        int i = Index(window);
+        return i < 0 ? SimMachine::GetPropA(window, name) : At(i).prop;
+    }
+    std::intptr_t RemovePropA(q::Hwnd window, const char *name) override {
+        int i = Index(window);
+        if (i < 0) return SimMachine::RemovePropA(window, name);
+        const std::intptr_t data = At(i).prop;
+        At(i).prop = 0;
+        return data;
+    }
     q::Hwnd GetTopWindow(q::Hwnd parent) override {
         return parent == nullptr && top_ >= 0 ? Handle(top_) : SimMachine::GetTopWindow(parent);
     }
@@ -104,6 +122,7 @@ class BenchMachine : public q::SimMachine {
         std::uint32_t style = 0;
         int previous = -1, next = -1;
         int x = 0, y = 0;
+        std::intptr_t prop = 0;
     };
     std::vector<Window> windows_;
     std::vector<int> snapshot_;

@@ -63,6 +63,10 @@ struct WindowEntry {
     std::uint8_t Alone;
     std::uint8_t AppWindow;
     Hwnd Leader; // the owner it goes with when a hiding began (HideWindows), or none
+    // The marks it carries (engine/left_away.h): the value of its away mark (0 for none), and
+    // whether it carries the place it was parked from.
+    std::uint8_t AwayMark;
+    std::uint8_t ParkedAtMark;
 };
 
 struct RankedWindow {

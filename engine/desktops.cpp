@@ -5,6 +5,7 @@
 #include "engine/guards.h"
 #include "engine/hotkeys.h"
 #include "engine/hung.h"
+#include "engine/left_away.h"
 #include "engine/notify_port.h"
 #include "engine/store_port.h"
 #include "engine/window_table.h"
@@ -108,7 +109,10 @@ void DeleteCurrentDesktop(AppState &app) {
     if (app.Desktops.CurrentDesktop > app.Desktops.DesktopCount) --app.Desktops.CurrentDesktop;
     app.Notify->DesktopRemoved(app, oldCount);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i)
-        if (app.Windows.Entries[i].Desktop > app.CurrentDesktop()) --app.Windows.Entries[i].Desktop;
+        if (app.Windows.Entries[i].Desktop > app.CurrentDesktop()) {
+            --app.Windows.Entries[i].Desktop;
+            RenumberMark(app, app.Windows.Entries[i]);
+        }
     for (std::int32_t i = 0; i < app.Switch.HungCount; ++i)
         if (app.Switch.Hung[i].Desktop > app.CurrentDesktop()) --app.Switch.Hung[i].Desktop;
     ReshowCurrentDesktop(app);

@@ -9,6 +9,9 @@ constexpr const char BitmapClass[] = "BitmapBackground";
 constexpr const char WindowTitle[] = "Quillane v2.0";
 constexpr const char MainIconTip[] = "Quillane";
 constexpr const char UninstallArgument[] = "uninstall";
+// The marks on the windows a switch or a move left away (engine/left_away.h).
+constexpr const char AwayProperty[] = "QuillaneAway";
+constexpr const char ParkedAtProperty[] = "QuillaneParkedAt";
 
 // The settings key; start-up's language read and the uninstall mode spell it in capitals,
 // which names the same key.

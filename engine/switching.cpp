@@ -1,6 +1,7 @@
 #include "engine/switching.h"
 
 #include "engine/hung.h"
+#include "engine/left_away.h"
 #include "engine/notify_port.h"
 #include "engine/phases.h"
 #include "engine/store_port.h"
@@ -84,15 +85,25 @@ void SwitchDesktop(AppState &app, int n) {
 }
 
 namespace {
+// The taskbar's rule: a button for a window without an owner and without WS_EX_TOOLWINDOW, or for
+// one with WS_EX_APPWINDOW ("Managing Taskbar Buttons"). Without one, a window we minimised is
+// out of the user's reach once we are gone.
+bool HasTaskbarButton(AppState &app, const WindowEntry &e) {
+    const auto exStyle = static_cast<std::uint32_t>(app.Sys->window.GetWindowLongA(e.Window, GWL_EXSTYLE));
+    return (exStyle & WS_EX_APPWINDOW) != 0 || (e.Owner == nullptr && (exStyle & WS_EX_TOOLWINDOW) == 0);
+}
+
 void ReturnWindows(AppState &app) {
     NewPass(app);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i];
-        // Back on the screen: a window that hid itself inside our minimise, and an owned window
-        // we minimised, which has no taskbar button to come back by once we are gone. (Never the
-        // floating window: it has no owner, and no switch or move minimises it.)
+        // Back on the screen: a window that hid itself inside our minimise, and one we minimised
+        // that has no taskbar button to come back by once we are gone (owned, or a tool window).
+        // Never the floating window, which no switch or move minimises.
         const bool visible = app.Sys->window.IsWindowVisible(e.Window);
-        const bool back = visible ? e.Owner != nullptr && e.Minimized == 0 && app.Sys->window.IsIconic(e.Window)
+        const bool back = visible ? e.Minimized == 0 && app.Sys->window.IsIconic(e.Window) &&
+                                        e.Window != app.FloatingWindow &&
+                                        (e.Owner != nullptr || !HasTaskbarButton(app, e))
                                   : e.MinimizedShown != 0;
         if (!back && e.Parked == 0) continue;
         if (!Answers(app, e.Window)) {
@@ -116,6 +127,8 @@ void ReturnAllWindows(AppState &app, bool afterSwitch) {
     // nothing would bring back once we are gone.
     ReturnWindows(app);
     ReturnWindows(app);
+    // What stays minimised is left as today, with no trace of ours.
+    ClearAllMarks(app);
     app.UnderWay.Switching = switching;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/window_table.h"
 
 #include "engine/hung.h"
+#include "engine/left_away.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -111,6 +112,7 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     const auto exStyle = entry.Owner != nullptr ? app.Sys->window.GetWindowLongA(window, GWL_EXSTYLE) : 0;
     entry.AppWindow = (static_cast<std::uint32_t>(exStyle) & WS_EX_APPWINDOW) != 0 ? 1 : 0;
     entry.Leader = nullptr;
+    entry.AwayMark = entry.ParkedAtMark = 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
     return &entry;
 }
@@ -140,6 +142,7 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
     if (entry->MinimizedShown != 0) {
         if ((style & WS_VISIBLE) == 0) return nullptr; // hid itself when we minimised it: away
         entry->MinimizedShown = 0; // shown again by its program or the user
+        MarkShownAgain(app, *entry);
     }
     if ((style & WS_MINIMIZE) == 0 && entry->Parked != 0) {
         // Restored where we parked it, off the screen: away with its desktop, and shown when
@@ -157,7 +160,12 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
         entry->Minimized = 0;
     } else if (entry->Desktop == app.CurrentDesktop()) {
         entry->Minimized = 1;
+    } else {
+        return nullptr;
     }
+    // The shown desktop's now, and not away: marks left from our minimise go, unless it still
+    // stands at the park, to be moved back at its next return.
+    if ((entry->AwayMark | entry->ParkedAtMark) != 0 && entry->Parked == 0) ClearMarks(app, window);
     return nullptr;
 }
 
@@ -348,6 +356,8 @@ bool AtPark(AppState &app, Hwnd window) {
 void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     WindowPort &win = app.Sys->window;
     const bool shown = win.IsWindowVisible(window) && !win.IsIconic(window);
+    // Marked first: a run ended at any point leaves no window of ours away without its mark.
+    MarkAway(app, window, shown);
     win.ShowWindow(window, SW_MINIMIZE);
     // Hidden by now, it hid itself inside our minimise. One that refused the minimise and hides
     // itself later (inside the question or the park's WM_MOVE) hid by its own doing.
@@ -364,6 +374,7 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     Rect before{};
     const bool restored = park && !win.IsIconic(window) && win.GetWindowRect(window, &before) &&
                           !(before.left == ParkPosition && before.top == ParkPosition);
+    if (restored) MarkParkedAt(app, window, Point{before.left, before.top});
     if (park) win.SetWindowPos(window, nullptr, ParkPosition, ParkPosition, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     // Found again: our calls ran other messages, which may have changed the table.
     WindowEntry *entry = FindWindowEntry(app, window);
@@ -373,6 +384,7 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
         // Hidden inside our minimise, by itself: it comes back with its desktop. One that stays
         // shown is not marked, so that a later hide, its program's or the user's, is kept.
         entry->MinimizedShown = hidInside && !restored ? 1 : 0;
+        if (entry->MinimizedShown != 0) MarkHidItself(app, window);
     }
     if (restored) {
         entry->Parked = 1;
@@ -426,13 +438,19 @@ void GiveBackPlace(AppState &app, Hwnd window) {
         MoveRestorePlace(app, window, at);
     else if (AtPark(app, window)) // not moved since by its program or the user
         win.SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ClearMarks(app, window); // its place is its own again
 }
 
 void WindowReturned(AppState &app, Hwnd window) {
     WindowEntry *entry = FindWindowEntry(app, window);
     if (entry == nullptr) return;
     entry->MinimizedShown = 0;
-    if (entry->Parked != 0) GiveBackPlace(app, window);
+    // Back: its marks go, with its place once given back (a window whose thread does not answer
+    // keeps the place owed, and the marks that say so).
+    if (entry->Parked != 0)
+        GiveBackPlace(app, window);
+    else
+        ClearMarks(app, window);
 }
 
 namespace {

@@ -56,6 +56,11 @@ struct WindowPort {
     // Where a minimised window goes back to when restored, and its state.
     virtual bool GetWindowPlacement(Hwnd window, WindowPlacement *placement) = 0;
     virtual bool SetWindowPlacement(Hwnd window, const WindowPlacement *placement) = 0;
+    // A window's property list: a named value that travels with the window itself, whichever
+    // program made it. None of these waits for the window's thread.
+    virtual bool SetPropA(Hwnd window, const char *name, std::intptr_t data) = 0;
+    virtual std::intptr_t GetPropA(Hwnd window, const char *name) = 0; // 0 when it has none
+    virtual std::intptr_t RemovePropA(Hwnd window, const char *name) = 0;
     virtual Hwnd GetTopWindow(Hwnd parent) = 0;
     virtual Hwnd GetWindow(Hwnd window, Uint relation) = 0;
     virtual bool SetForegroundWindow(Hwnd window) = 0;

@@ -99,6 +99,15 @@ class Win32Window final : public WindowPort {
     bool SetWindowPlacement(Hwnd window, const WindowPlacement *placement) override {
         return ::SetWindowPlacement(window, reinterpret_cast<const WINDOWPLACEMENT *>(placement)) != 0;
     }
+    bool SetPropA(Hwnd window, const char *name, std::intptr_t data) override {
+        return ::SetPropA(window, name, reinterpret_cast<HANDLE>(data)) != 0;
+    }
+    std::intptr_t GetPropA(Hwnd window, const char *name) override {
+        return reinterpret_cast<std::intptr_t>(::GetPropA(window, name));
+    }
+    std::intptr_t RemovePropA(Hwnd window, const char *name) override {
+        return reinterpret_cast<std::intptr_t>(::RemovePropA(window, name));
+    }
     Hwnd GetTopWindow(Hwnd parent) override { return ::GetTopWindow(parent); }
     Hwnd GetWindow(Hwnd window, Uint relation) override { return ::GetWindow(window, relation); }
     bool SetForegroundWindow(Hwnd window) override { return ::SetForegroundWindow(window) != 0; }

@@ -1,6 +1,7 @@
 #include "tests/sim/sim.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <iterator>
 
@@ -136,6 +137,9 @@ struct SimMachine::Window {
     int buttonWidth = 0;
     int buttonHeight = 0;
     Hmenu systemMenu = nullptr;
+    // SetPropA's list, by lower-case name: the system keeps a property as an atom, and atoms
+    // compare without case (GlobalAddAtom's documentation).
+    std::map<std::string, std::intptr_t> props;
 
     bool Visible() const { return (style & WS_VISIBLE) != 0; }
     bool Minimized() const { return (style & WS_MINIMIZE) != 0; }
@@ -565,6 +569,7 @@ bool SimMachine::IsIconic(Hwnd window) {
 }
 
 bool SimMachine::ShowWindow(Hwnd window, int command) {
+    if (beforeWindowChange) beforeWindowChange();
     CallScope call(*this, 0, window);
     Window *w = Find(window);
     if (w == nullptr) return false;
@@ -627,6 +632,7 @@ bool SimMachine::ShowWindow(Hwnd window, int command) {
 }
 
 bool SimMachine::SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy, Uint flags) {
+    if (beforeWindowChange) beforeWindowChange();
     CallScope call(*this, 0, window);
     Window *w = Find(window);
     if (w == nullptr) return false;
@@ -700,6 +706,7 @@ bool SimMachine::GetWindowPlacement(Hwnd window, WindowPlacement *placement) {
 }
 
 bool SimMachine::SetWindowPlacement(Hwnd window, const WindowPlacement *placement) {
+    if (beforeWindowChange) beforeWindowChange();
     CallScope call(*this, 0, window);
     Window *w = Find(window);
     if (w == nullptr || placement == nullptr) return false;
@@ -714,6 +721,72 @@ bool SimMachine::SetWindowPlacement(Hwnd window, const WindowPlacement *placemen
     if (!w->Minimized()) MoveTo(*w, w->normal);
     ShowWindow(window, static_cast<int>(placement->showCmd));
     return true;
+}
+
+namespace {
+std::string PropertyKey(const char *name) {
+    std::string key = name != nullptr ? name : "";
+    for (char &c : key)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
+} // namespace
+
+// A window's properties are the system's: setting and reading them sends the window nothing and
+// waits for no thread, whichever process made it.
+bool SimMachine::SetPropA(Hwnd window, const char *name, std::intptr_t data) {
+    if (beforeWindowChange) beforeWindowChange();
+    Window *w = Find(window);
+    if (w == nullptr || name == nullptr) return false;
+    w->props[PropertyKey(name)] = data;
+    return true;
+}
+
+std::intptr_t SimMachine::GetPropA(Hwnd window, const char *name) {
+    Window *w = Find(window);
+    if (w == nullptr) return 0;
+    auto found = w->props.find(PropertyKey(name));
+    return found != w->props.end() ? found->second : 0;
+}
+
+std::intptr_t SimMachine::RemovePropA(Hwnd window, const char *name) {
+    if (beforeWindowChange) beforeWindowChange();
+    Window *w = Find(window);
+    if (w == nullptr) return 0;
+    auto found = w->props.find(PropertyKey(name));
+    if (found == w->props.end()) return 0;
+    const std::intptr_t data = found->second;
+    w->props.erase(found);
+    return data;
+}
+
+std::vector<std::string> SimMachine::PropertyNames(Hwnd window) const {
+    std::vector<std::string> names;
+    if (const Window *w = Find(window))
+        for (const auto &entry : w->props)
+            names.push_back(entry.first);
+    return names;
+}
+
+void SimMachine::EndProgram() {
+    std::set<Dword> threads;
+    for (const auto &entry : windows_)
+        if (classes_.count(entry.second->className) != 0) threads.insert(entry.second->thread);
+    std::vector<Hwnd> ended;
+    for (const auto &entry : windows_) {
+        Window &w = *entry.second;
+        if (threads.count(w.thread) == 0) continue;
+        // Nothing of the program runs any more: no procedure, no dialog handler, no subclass.
+        w.proc = nullptr;
+        w.subclass = nullptr;
+        w.dialog = nullptr;
+        if (w.kind == Window::Kind::Dialog) w.kind = Window::Kind::Plain;
+        if (w.parent == nullptr) ended.push_back(entry.first);
+    }
+    for (Hwnd h : ended)
+        if (Find(h) != nullptr) DestroyWindow(h);
+    queue_.erase(std::remove_if(queue_.begin(), queue_.end(), [&](const SimMessage &m) { return Find(m.window) == nullptr; }),
+                 queue_.end());
 }
 
 Hwnd SimMachine::GetTopWindow(Hwnd parent) {

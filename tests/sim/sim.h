@@ -365,6 +365,19 @@ class SimMachine : public WindowPort,
     // and NT 4.0 as they came (broadcast false), which say nothing.
     void RestartTaskbar(bool broadcast = true);
 
+    // ---- The program ended from outside: test side ----
+    // Called as each call that changes a window (ShowWindow, SetWindowPos, SetWindowPlacement,
+    // SetPropA, RemovePropA) begins, before it takes effect: a test ends the calling program there
+    // by throwing, and its calls stop at that point.
+    std::function<void()> beforeWindowChange;
+    // The program's process ends without its close (ended from the task list, or it failed): the
+    // windows of its threads (those of its registered classes, their children and the boxes they
+    // own) are destroyed without a message to its procedures, and its hot keys go with them.
+    // Whatever it did to other programs' windows stays, their properties included.
+    void EndProgram();
+    // The names of a window's properties, in lower case (atoms compare without case).
+    std::vector<std::string> PropertyNames(Hwnd window) const;
+
     // ---- Registry: test side ----
     bool KeyExists(Hkey root, const std::string &path) const;
     std::vector<std::string> SubKeys(Hkey root, const std::string &path) const;
@@ -475,6 +488,9 @@ class SimMachine : public WindowPort,
     bool GetWindowRect(Hwnd window, Rect *rect) override;
     bool GetWindowPlacement(Hwnd window, WindowPlacement *placement) override;
     bool SetWindowPlacement(Hwnd window, const WindowPlacement *placement) override;
+    bool SetPropA(Hwnd window, const char *name, std::intptr_t data) override;
+    std::intptr_t GetPropA(Hwnd window, const char *name) override;
+    std::intptr_t RemovePropA(Hwnd window, const char *name) override;
     Hwnd GetTopWindow(Hwnd parent) override;
     Hwnd GetWindow(Hwnd window, Uint relation) override;
     bool SetForegroundWindow(Hwnd window) override;

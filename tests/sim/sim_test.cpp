@@ -1027,5 +1027,31 @@ TEST(SimToolbar, ButtonsWrapToTheParentsClientWidthAndHiddenOnesTakeNoPlace) {
               (std::vector<std::string>{"&Move", "&Size", "-"}));
 }
 
+// A window's properties are named without case, reach no procedure and outlast the program that
+// set them; the end of a program destroys its own windows without a message to its procedures.
+TEST(SimWindows, PropertiesOutlastTheProgramThatSetThemAndItsEndSendsItNothing) {
+    SimMachine sim;
+    Hwnd other = sim.CreateWindow("Other", "o");
+    std::size_t ours = 0;
+    sim.RegisterClass("Ours", [&](Hwnd, Uint, Wparam, Lparam) {
+        ++ours;
+        return Lresult{0};
+    });
+    Hwnd ourWindow = sim.CreateWindowExA(0, "Ours", "m", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, 0);
+    ASSERT_NE(ourWindow, nullptr);
+    EXPECT_TRUE(sim.SetPropA(other, "QuillaneAway", 2));
+    EXPECT_EQ(sim.GetPropA(other, "quillaneaway"), 2);
+    EXPECT_EQ(sim.GetPropA(other, "Missing"), 0);
+    const std::size_t before = ours;
+    sim.EndProgram();
+    EXPECT_EQ(ours, before);
+    EXPECT_FALSE(sim.IsWindow(ourWindow));
+    EXPECT_TRUE(sim.IsWindow(other));
+    EXPECT_EQ(sim.PropertyNames(other), (std::vector<std::string>{"quillaneaway"}));
+    EXPECT_EQ(sim.RemovePropA(other, "QUILLANEAWAY"), 2);
+    EXPECT_TRUE(sim.PropertyNames(other).empty());
+    EXPECT_EQ(sim.RemovePropA(other, "QuillaneAway"), 0);
+}
+
 } // namespace
 } // namespace q

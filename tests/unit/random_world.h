@@ -9,8 +9,9 @@
 // is on the screen or within reach. Programs share threads, threads stop the moment one of the
 // program's calls returns (some while repainting after a restore), and other programs send the
 // floating window WM_SIZING inside those calls; no window is left off the screen that its program
-// did not put there, and every desktop's stored wallpaper stays its own. Used by robust_test.cpp
-// and bench/random_run.cpp.
+// did not put there, and every desktop's stored wallpaper stays its own. Now and then the program
+// is ended from outside and started again: all of this holds of the second start too. Used by
+// robust_test.cpp and bench/random_run.cpp.
 #pragma once
 
 #include <algorithm>
@@ -104,9 +105,11 @@ class RandomWorld {
     std::string failure_;
     std::vector<std::string> trail_;
     // The wallpaper each desktop has (index 0 unused), followed through creations and
-    // deletions by what the engine tells the interface, and the one in force at start-up.
+    // deletions by what the engine tells the interface...
     std::vector<std::string> wallpapers_;
-    std::string startupWallpaper_;
+    // ... and those in force at each start-up of this machine (the first and every one after an
+    // end from outside): the quit and the one-background command store the start-up one.
+    std::set<std::string> startupWallpapers_;
 
     struct Notices final : NotifyPort {
         RandomWorld *world;
@@ -194,7 +197,7 @@ class RandomWorld {
         Sim().defaultDialogScript = [this](SimMachine &, Hwnd dialog) { UseDialog(dialog); };
         Sim().menuChooser = [this](SimMachine &, Hmenu menu) { return ChooseFromMenu(menu); };
         m_->Start();
-        startupWallpaper_ = App().Desktops.StartupWallpaper().Wallpaper;
+        startupWallpapers_ = {App().Desktops.StartupWallpaper().Wallpaper};
     }
 
     Hwnd Main() { return App().MainWindow; }
@@ -265,11 +268,32 @@ class RandomWorld {
             if (depth == 0) TimePasses();
             break;
         default:
-            TaskbarRestart();
+            if (depth == 0 && Chance(8))
+                EndedFromOutside();
+            else
+                TaskbarRestart();
             break;
         }
         depth_ = saved;
         CheckRecords();
+    }
+
+    // The program ended from outside between two events (from the task list, by the system, in a
+    // failure), then started again on the same machine: its windows go without its close, and the
+    // second start gives back what the first left away.
+    void EndedFromOutside() {
+        if (App().UnderWay.Closed != 0) return;
+        Note("ended from outside, then started again");
+        Sim().EndProgram();
+        FreeWindowTable(App());
+        App() = AppState{};
+        ConnectPorts(App(), Sim().Ports());
+        App().Notify = &notices_;
+        m_->Start();
+        startupWallpapers_.insert(App().Desktops.StartupWallpaper().Wallpaper);
+        // With one background for all, the start puts desktop 1's in force all the same, and the
+        // first switch after the user's choice of one each takes it into the desktop it leaves.
+        if (App().OwnWallpapers == 0) startupWallpapers_.insert(App().Record(1).Wallpaper);
     }
 
     // A message from the user or another program: posted and pumped, or sent.
@@ -902,7 +926,7 @@ class RandomWorld {
             const auto stored = Sim().Value(HkeyCurrentUser(), DesktopPath(n), "Wallpaper");
             if (!stored) continue;
             const std::string text = stored->Text();
-            if (text != wallpapers_[static_cast<std::size_t>(n)] && text != startupWallpaper_)
+            if (text != wallpapers_[static_cast<std::size_t>(n)] && startupWallpapers_.count(text) == 0)
                 return Fail("desktop " + std::to_string(n) + " stores the wallpaper " + text + " instead of " +
                             wallpapers_[static_cast<std::size_t>(n)]);
         }

@@ -64,6 +64,12 @@
 //                                     PREFIXApp, never shown; PREFIXMain owned by PREFIXAppWindow,
 //                                     visible and of no size, which its minimise minimises; then
 //                                     PREFIXPlain, on top and active; "ready"; message loop
+//   kinds PREFIX                      PREFIXPlain, overlapped at 60, 60; PREFIXPopup, a caption-
+//                                     less pop-up at 400, 100; PREFIXTool, a WS_EX_TOOLWINDOW
+//                                     window at 400, 300; "ready"; message loop
+//   terminate CLASS                   ends the process of the class's window from outside
+//                                     (TerminateProcess, as the task list does) and waits for it
+//   marks TITLE                       "marks=N": how many of the program's marks the window has
 //   where TITLE                       "x=L y=T visible=0|1 iconic=0|1" of the titled window
 //   version                           the Windows GetVersion reports: "4.0 windows95", "5.1 nt"
 //   minimize TITLE                    the titled window of `habits` minimises itself and takes
@@ -491,6 +497,39 @@ int PlainOwners(const char *prefix) {
     SetForegroundWindow(plain);
     Out("ready\n");
     return Loop();
+}
+
+int Kinds(const char *prefix) {
+    const std::string p = prefix;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HWND plain = CreateWindowExA(0, DriverClass(), (p + "Plain").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60,
+                                 300, 200, nullptr, nullptr, instance, nullptr);
+    HWND popup = CreateWindowExA(0, DriverClass(), (p + "Popup").c_str(), WS_POPUP | WS_BORDER | WS_VISIBLE, 400,
+                                 100, 240, 120, nullptr, nullptr, instance, nullptr);
+    HWND tool = CreateWindowExA(WS_EX_TOOLWINDOW, DriverClass(), (p + "Tool").c_str(),
+                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 300, 240, 120, nullptr, nullptr, instance, nullptr);
+    if (plain == nullptr || popup == nullptr || tool == nullptr) return 1;
+    g_open += 3;
+    Out("ready\n");
+    return Loop();
+}
+
+int Terminate(const char *className) {
+    HWND w = FindWindowA(className, nullptr);
+    DWORD process = 0;
+    if (w == nullptr || GetWindowThreadProcessId(w, &process) == 0) return 1;
+    HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process);
+    if (h == nullptr) return 1;
+    const bool ended = TerminateProcess(h, 9) && WaitForSingleObject(h, 10000) == WAIT_OBJECT_0;
+    CloseHandle(h);
+    return ended ? 0 : 1;
+}
+
+int Marks(const char *title) {
+    HWND w = FindWindowA(nullptr, title);
+    if (w == nullptr) return 1;
+    Out("marks=%d\n", (GetPropA(w, "QuillaneAway") != nullptr ? 1 : 0) + (GetPropA(w, "QuillaneParkedAt") != nullptr ? 1 : 0));
+    return 0;
 }
 
 int Where(const char *title) {
@@ -1055,6 +1094,9 @@ int main(int argc, char **argv) {
     if (command == "sizing" && args(5)) return Sizing(argv + 2);
     if (command == "habits" && args(1)) return Habits(argv[2]);
     if (command == "where" && args(1)) return Where(argv[2]);
+    if (command == "kinds" && args(1)) return Kinds(argv[2]);
+    if (command == "terminate" && args(1)) return Terminate(argv[2]);
+    if (command == "marks" && args(1)) return Marks(argv[2]);
     if (command == "version") return Version();
     if (command == "minimize" && args(1)) return Minimize(argv[2]);
     if (command == "owners" && args(1)) return Owners(argv[2]);

@@ -552,6 +552,53 @@ rb_scenario_about_init_again() {
     pg_stop
 }
 
+# rb_marks TITLE: how many of the program's marks the window carries.
+rb_marks() {
+    pg_drv marks "$1" >/dev/null
+    tr -d '\r\n' <"$WINE_OUT"
+}
+
+# On desktop 1 an ordinary window, a caption-less pop-up and a tool window; desktop 2 shown; the
+# program ended from outside, as the task list does. Each of the three carries its mark. A
+# second start puts them back where they stood, as desktop 1's: a switch to desktop 2 takes them
+# down again and desktop 1 brings them back. Its quit leaves them on the screen, with no mark.
+rb_scenario_ended_from_outside() {
+    local out="$WS_DIR/out/$WS_PREFIX_NAME.kinds.out" pid w
+    local -A at
+    wine "$BUILD/tests/wine/driver.exe" kinds Kind </dev/null >"$out" 2>&1 &
+    pid=$!
+    expect "window KindTool" pg_drv wait-title KindTool 15
+    for w in KindPlain KindPopup KindTool; do at[$w]=$(rb_where "$w"); done
+    expect "quillane.exe starts" pg_start_with_keys
+    expect_eq "$(pg_wait_icons "1 1 0")" "1 1 0" "two icons"
+    rb_show 2
+    expect "desktop 2: the three are minimised" pg_iconic 1 KindPlain KindPopup KindTool
+    expect "ended from outside" pg_drv terminate Quillane
+    wine_wait 20 "$PG_QUILLANE"
+    for w in KindPlain KindPopup KindTool; do expect_eq "$(rb_marks "$w")" "marks=1" "$w marked"; done
+    expect_eq "$(pg_iconic_state KindTool)" "iconic=1" "the tool window left minimised"
+
+    expect "quillane.exe starts again" pg_start_with_keys
+    expect "the second start puts them back" pg_iconic 0 KindPlain KindPopup KindTool
+    for w in KindPlain KindPopup KindTool; do
+        expect "$w back where it stood" rb_wait_where "$w" "${at[$w]}"
+        expect_eq "$(rb_marks "$w")" "marks=0" "$w no longer marked"
+    done
+    rb_show 2
+    expect "desktop 1's: down with it" pg_iconic 1 KindPlain KindPopup KindTool
+    rb_show 1
+    expect "and back with it" pg_iconic 0 KindPlain KindPopup KindTool
+    rb_show 2
+    expect "desktop 2 again" pg_iconic 1 KindPlain KindPopup KindTool
+    pg_stop
+    expect "the second quit: all three back" pg_iconic 0 KindPlain KindPopup KindTool
+    for w in KindPlain KindPopup KindTool; do
+        expect "$w where it stood after the quit" rb_wait_where "$w" "${at[$w]}"
+        expect_eq "$(rb_marks "$w")" "marks=0" "$w without a mark after the quit"
+    done
+    kill "$pid" 2>/dev/null || true
+}
+
 add_scenario robust-delete-named rb_scenario_delete_named
 add_scenario robust-delete-twice rb_scenario_delete_twice
 add_scenario robust-delete-six rb_scenario_delete_six
@@ -567,3 +614,4 @@ add_scenario robust-hiding-windows rb_scenario_hiding_windows
 add_scenario robust-owned-windows rb_scenario_owned_windows
 add_scenario robust-plain-owners rb_scenario_plain_owners
 add_scenario robust-close-in-menu rb_scenario_close_in_menu
+add_scenario robust-ended-from-outside rb_scenario_ended_from_outside
