@@ -116,14 +116,14 @@ void DeleteDesktop(AppState &app, int n) {
     if (ChangesHeld(app) || n < 1 || n > app.DesktopCount()) return;
     MessagePort &msg = app.Sys->message;
     if (n == app.CurrentDesktop()) {
-        msg.SendMessageA(app.MainWindow, WM_COMMAND, Q_IDM_DELETE_CURRENT_DESKTOP, 0);
+        msg.SendMessageA(app.MainWindow, WM_COMMAND, CmdDeleteCurrentDesktop, 0);
         return;
     }
     const int shown = app.CurrentDesktop();
     const int countBefore = app.DesktopCount();
     msg.SendMessageA(app.MainWindow, UM_DESKTOP(n), 0, WM_LBUTTONDOWN);
     if (app.CurrentDesktop() != n) return; // not shown: nothing is asked or deleted
-    msg.SendMessageA(app.MainWindow, WM_COMMAND, Q_IDM_DELETE_CURRENT_DESKTOP, 0);
+    msg.SendMessageA(app.MainWindow, WM_COMMAND, CmdDeleteCurrentDesktop, 0);
     bool deleted = app.DesktopCount() < countBefore;
     int back = deleted && shown > n ? shown - 1 : shown;
     msg.SendMessageA(app.MainWindow, UM_DESKTOP(back), 0, WM_LBUTTONDOWN);

@@ -105,8 +105,8 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
 }
 
 void WindowCommand(AppState &app, Uint id) {
-    Uint index = (id - CmdFirstWindowCommand) / 16;
-    Uint target = (id - CmdFirstWindowCommand) % 16;
+    const Uint index = WindowIndexOfCommand(id);
+    const Uint target = TargetOfCommand(id);
     if (ChangesHeld(app)) return;
     // The command names the window the menu showed at that index, whatever the table became
     // since; an index the menu did not have names nothing.

@@ -66,8 +66,8 @@ void ToggleOneBackground(AppState &app) {
 }
 
 void DesktopCommand(AppState &app, Uint id) {
-    int n = DesktopOfCommand(id);
-    int op = DesktopOpOfCommand(id);
+    const int n = DesktopOfCommand(id);
+    const int op = DesktopOpOfCommand(id);
     if (n > app.DesktopCount()) return;
     // Activating is a switch, held on its own terms.
     if (op != DesktopActivate && ChangesHeld(app)) return;
@@ -91,7 +91,7 @@ void DesktopCommand(AppState &app, Uint id) {
 
 void OnCommand(AppState &app, Wparam wParam) {
     Uint id = LoWord(wParam);
-    if (id >= CmdFirstWindowCommand) {
+    if (IsWindowCommand(id)) {
         WindowCommand(app, id);
         return;
     }

@@ -178,7 +178,8 @@ std::uint32_t SimValue::Number() const {
 
 namespace {
 
-void DescribeItems(const std::vector<SimMenuItem> &items, int depth, std::string &out) {
+void DescribeItems(const std::vector<SimMenuItem> &items, int depth, const std::function<std::string(Uint)> &name,
+                   std::string &out) {
     for (const SimMenuItem &item : items) {
         out.append(static_cast<std::size_t>(depth) * 2, ' ');
         if (item.Separator()) {
@@ -191,9 +192,9 @@ void DescribeItems(const std::vector<SimMenuItem> &items, int depth, std::string
         out += item.text;
         if (item.popup) {
             out += " >\n";
-            DescribeItems(item.items, depth + 1, out);
+            DescribeItems(item.items, depth + 1, name, out);
         } else {
-            out += " =" + std::to_string(item.id) + "\n";
+            out += " =" + (name ? name(item.id) : std::to_string(item.id)) + "\n";
         }
     }
 }
@@ -211,9 +212,9 @@ const SimMenuItem *FindCommandIn(const std::vector<SimMenuItem> &items, Uint id)
 
 } // namespace
 
-std::string SimMenuSnapshot::Describe() const {
+std::string SimMenuSnapshot::Describe(const std::function<std::string(Uint)> &name) const {
     std::string out;
-    DescribeItems(items, 0, out);
+    DescribeItems(items, 0, name, out);
     return out;
 }
 
