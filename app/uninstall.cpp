@@ -77,9 +77,9 @@ void DeleteSettings(RegistryPort &reg) {
     Hkey key = nullptr;
     if (reg.RegOpenKeyExA(HkeyCurrentUser(), names::SettingsKeyUpper, KEY_ALL_ACCESS, &key) ==
         ERROR_SUCCESS) {
-        // All eight, whatever the number of desktops: older runs may have left more.
+        // Every one there can be, whatever the number of desktops: older runs may have left more.
         for (int n = 1; n <= MaxDesktops; ++n) {
-            char subkey[9];
+            char subkey[DesktopKeyNameSize];
             DesktopKeyName(n, subkey);
             reg.RegDeleteKeyA(key, subkey);
         }

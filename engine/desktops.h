@@ -6,7 +6,7 @@
 
 namespace q {
 
-// Command 110. Does nothing at 8 desktops (the menu greys the item, but any program can post it).
+// CmdCreateDesktop. Does nothing at MaxDesktops desktops (the menu greys the item, but any program can post it).
 void CreateDesktop(AppState &app);
 // Command 112: deletes the shown desktop after the user's confirmation. Does nothing at 2 desktops.
 void DeleteCurrentDesktop(AppState &app);

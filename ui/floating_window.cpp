@@ -127,6 +127,7 @@ void ComputeRowSizes(AppState &app) {
 }
 
 void OnCreate(AppState &app, Hwnd window) {
+    static_assert(MaxDesktops <= MaxToolbarButtons, "the toolbar holds a button for every desktop");
     ToolbarButton buttons[MaxDesktops];
     for (int n = 1; n <= MaxDesktops; ++n) {
         ToolbarButton &button = buttons[n - 1];

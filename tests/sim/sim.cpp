@@ -1742,7 +1742,9 @@ bool SimMachine::TrackPopupMenuEx(Hmenu menu, Uint flags, int x, int y, Hwnd own
     }
     trackedMenus[index].chosen = choice;
     if (flags & sim::TPM_RETURNCMD) return choice != 0;
-    if (choice != 0) PostMessageA(owner, WM_COMMAND, choice, 0);
+    // WM_COMMAND carries the item's identifier in the low word of wParam (its documentation page
+    // on learn.microsoft.com): a larger one arrives cut to 16 bits.
+    if (choice != 0) PostMessageA(owner, WM_COMMAND, choice & 0xFFFF, 0);
     return true;
 }
 
@@ -2279,7 +2281,8 @@ bool SimMachine::DeleteMenu(Hmenu menu, Uint item, Uint flags) {
 Hwnd SimMachine::CreateToolbarEx(Hwnd parent, std::uint32_t style, Uint id, int, int,
                                  const ToolbarButton *buttons, int count, int dxButton, int dyButton, int,
                                  int) {
-    if (Find(parent) == nullptr || buttons == nullptr || count < 0) return nullptr;
+    // The Win32 layer's limit (ToolbarPort), so that a toolbar too large for it fails here too.
+    if (Find(parent) == nullptr || buttons == nullptr || count < 0 || count > MaxToolbarButtons) return nullptr;
     Hwnd handle = MakeWindow("ToolbarWindow32", "", style | WS_CHILD, 0, Rect{0, 0, 0, 0}, parent, nullptr);
     Window &w = *Find(handle);
     w.kind = Window::Kind::Toolbar;
