@@ -15,7 +15,7 @@ constexpr char RemovalKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uni
 constexpr char AutostartValue[] = "Quillane";
 constexpr char ValueUninstallString[] = "UninstallString";
 constexpr char ValueDisplayName[] = "DisplayName";
-constexpr char RemovalPending[] = "Quillane v2.0 - uninstall not complete";
+constexpr char RemovalPending[] = Q_TEXT_TITLE " - uninstall not complete";
 
 constexpr char SetupCall95[] = "\\rundll.exe setupx.dll,InstallHinfSection DefaultUninstall 4 ";
 constexpr char SetupCallNT[] = "\\rundll32.exe syssetup.dll,SetupInfObjectInstallAction DefaultUninstall 4 ";

@@ -27,10 +27,7 @@ bool Movable(AppState &app, Hwnd window) {
     if (app.AboutOpen != 0 && window == app.AboutWindow) return false;
     if (window == win.GetDesktopWindow() || !win.IsWindow(window)) return false;
     if ((static_cast<std::uint32_t>(win.GetWindowLongA(window, GWL_STYLE)) & WS_CHILD) != 0) return false;
-    char className[64] = {};
-    win.GetClassNameA(window, className, sizeof className);
-    className[sizeof className - 1] = '\0';
-    return IsTrackedClass(className);
+    return IsTrackedClass(app, window);
 }
 
 // After a move or a sticky change of `entry`'s window. Moved or made sticky on its own, an owned

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "config/settings.h"
+#include "engine/desktops.h"
 #include "engine/hung.h"
 #include "engine/window_table.h"
 #include "ui/dialogs.h"
@@ -150,13 +151,11 @@ void OpenAboutBox(AppState &app) {
 
 void ConfirmQuit(AppState &app) {
     char question[128];
-    char caption[16];
     LoadText(app, Q_IDS_QUIT_QUESTION, question, sizeof question);
-    LoadText(app, Q_IDS_CONFIRMATION, caption, sizeof caption);
     ++app.UnderWay.QuitAsking;
-    const int answer = app.Sys->message.MessageBoxA(nullptr, question, caption, MB_ICONQUESTION | MB_YESNO);
+    const bool yes = Confirmed(app, question);
     --app.UnderWay.QuitAsking;
-    if (answer != IDYES || app.UnderWay.Closed != 0) return;
+    if (!yes || app.UnderWay.Closed != 0) return;
     SaveSettings(app, RestoreStartupWallpaper | SaveDesktopSet);
     app.Sys->message.PostMessageA(app.MainWindow, WM_CLOSE, 0, 0);
 }
