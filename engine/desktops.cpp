@@ -32,10 +32,8 @@ bool DeleteConfirmed(AppState &app, int d) {
     char text[128 + TitleSize];
     LoadText(app.Sys->resource, app.LanguageBase, Q_IDS_DELETE_QUESTION, question, sizeof question);
     FormatText(text, sizeof text, question, app.Record(d).DesktopTitle);
-    app.UnderWay.DeleteAsking = 1;
-    const bool yes = Confirmed(app, text);
-    app.UnderWay.DeleteAsking = 0;
-    return yes;
+    const UnderWay<std::uint8_t> asking(app.UnderWay.DeleteAsking, 1);
+    return Confirmed(app, text);
 }
 
 bool MergedWindow(AppState &app, const WindowEntry &e, int d) {

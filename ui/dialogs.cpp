@@ -57,17 +57,39 @@ void EnableKeyChoice(AppState &app, Hwnd dialog, bool enable) {
         app.Sys->window.EnableWindow(app.Sys->dialog.GetDlgItem(dialog, id), enable);
 }
 
-// Runs a dialog of desktop n with CurrentDesktop naming it and DialogOpen set.
+// While a Rename or Hot key dialog runs, CurrentDesktop names the desktop it edits, not the one
+// on the screen: the dialog's handlers find their desktop there, as the program always did, and
+// ShownUnderDialog keeps the desktop really shown. So that nothing takes the borrowed number for
+// the shown desktop, DialogOpen is set meanwhile and holds switches, the menu, the display options
+// and hot keys (SwitchesHeld, OnHotKey); the close, which may come inside the dialog, puts the
+// shown desktop back before it switches (OnClose) and leaves desktop 1 in place here.
+class BorrowedCurrentDesktop {
+  public:
+    BorrowedCurrentDesktop(AppState &app, int n) : app_(app), shown_(app.CurrentDesktop()) {
+        app_.UnderWay.ShownUnderDialog = shown_;
+        app_.Desktops.CurrentDesktop = n;
+        app_.DialogOpen = 1;
+    }
+    ~BorrowedCurrentDesktop() {
+        app_.DialogOpen = 0;
+        if (app_.UnderWay.Closed == 0) app_.Desktops.CurrentDesktop = shown_;
+    }
+    BorrowedCurrentDesktop(const BorrowedCurrentDesktop &) = delete;
+    BorrowedCurrentDesktop &operator=(const BorrowedCurrentDesktop &) = delete;
+
+  private:
+    AppState &app_;
+    const int shown_;
+};
+
+// Runs a dialog of desktop n with CurrentDesktop borrowed for it.
 void RunEditDialog(AppState &app, int n, int resource, DialogHandler &handler) {
-    const int shown = app.CurrentDesktop();
-    app.UnderWay.ShownUnderDialog = shown;
-    app.Desktops.CurrentDesktop = n;
-    app.DialogOpen = 1;
-    app.Sys->dialog.DialogBoxParamA(resource + app.LanguageBase, nullptr, &handler);
-    app.DialogOpen = 0;
+    {
+        const BorrowedCurrentDesktop borrowed(app, n);
+        app.Sys->dialog.DialogBoxParamA(resource + app.LanguageBase, nullptr, &handler);
+    }
     if (app.UnderWay.Closed != 0) return; // the close showed desktop 1 meanwhile and took the icons away
     if (resource == RenameDialogId) RetitleDesktopIcon(app, n);
-    app.Desktops.CurrentDesktop = shown;
     if (app.Ui.IconsLost != 0) AddIconsAgain(app);
 }
 

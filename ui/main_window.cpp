@@ -50,8 +50,8 @@ void OnClose(AppState &app) {
     }
     app.UnderWay.Closed = 1;
     if (app.UnderWay.MenuOpen != 0) msg.SendMessageA(app.MainWindow, WM_CANCELMODE, 0, 0);
-    // A Rename or Hot key dialog lends CurrentDesktop to the desktop it edits; the switch
-    // starts from the one on the screen, and the dialog leaves desktop 1 in place when it ends.
+    // A Rename or Hot key dialog borrows CurrentDesktop (BorrowedCurrentDesktop, ui/dialogs.cpp):
+    // the switch starts from the desktop on the screen.
     if (app.DialogOpen != 0) app.Desktops.CurrentDesktop = app.UnderWay.ShownUnderDialog;
     if (app.CurrentDesktop() != 1) SwitchDesktop(app, 1);
     ReturnAllWindows(app);

@@ -477,8 +477,7 @@ void SimMachine::Activate(Hwnd window) {
 
 // Like Windows when the active window goes away: the owner if it can take it, otherwise the
 // highest visible, enabled, non-minimised top-level window (ShowWindow's page: SW_MINIMIZE
-// "activates the next top-level window in the Z order"; the owner first as checked under Wine
-// with an owned box hidden from another process). Menus never take activation.
+// "activates the next top-level window in the Z order"). Menus never take activation.
 void SimMachine::ActivateNext(Hwnd leaving) {
     auto eligible = [&](Hwnd h) {
         Window *w = Find(h);
