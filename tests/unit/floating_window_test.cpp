@@ -391,14 +391,16 @@ TEST(FloatingWindow, SystemMenuIsCompletedOnceAndItsCommandsAct) {
         StartFloating(m, 2);
         Hmenu system = m.sim.SystemMenu(m.app.FloatingWindow);
         ASSERT_NE(system, nullptr);
-        const std::string english = "&Move =Sticky(3777)\n&Size =Sticky(3776)\n-\n&Always on top =AlwaysOnTop\n-\n"
+        // The system's own commands (SC_MOVE, SC_SIZE and above) by their numbers, ours by name.
+        const auto systemName = [](Uint id) { return id >= sim::SC_SIZE ? std::to_string(id) : CommandName(id); };
+        const std::string english = "&Move =61456\n&Size =61440\n-\n&Always on top =AlwaysOnTop\n-\n"
                                     "&Desktops displaying >\n  In the &tasks bar =DisplayTaskBar\n  In this &menu =DisplayMenu\n"
                                     "  [x] In a &floating window =DisplayFloating\n-\n";
-        const std::string french = "&Move =Sticky(3777)\n&Size =Sticky(3776)\n-\nToujours &visible =AlwaysOnTop\n-\n"
+        const std::string french = "&Move =61456\n&Size =61440\n-\nToujours &visible =AlwaysOnTop\n-\n"
                                    "Affichage des b&ureaux >\n  Dans la &barre des t\xc3\xa2"
                                    "ches =DisplayTaskBar\n"
                                    "  Dans le &menu =DisplayMenu\n  [x] Dans une &fen\xc3\xaatre flottante =DisplayFloating\n-\n";
-        EXPECT_EQ(Utf8(m.sim.Snapshot(system).Describe(CommandName)), language == 100 ? english : french);
+        EXPECT_EQ(Utf8(m.sim.Snapshot(system).Describe(systemName)), language == 100 ? english : french);
 
         // "Always on top" toggles the style and the tick; the next save of any kind stores it.
         m.sim.SendMessageA(m.app.FloatingWindow, WM_SYSCOMMAND, CmdAlwaysOnTop, 0);
