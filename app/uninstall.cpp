@@ -15,7 +15,7 @@ constexpr char RemovalKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uni
 constexpr char AutostartValue[] = "Quillane";
 constexpr char ValueUninstallString[] = "UninstallString";
 constexpr char ValueDisplayName[] = "DisplayName";
-constexpr char RemovalPending[] = "Quillane v2.0 - uninstall not complete";
+constexpr char RemovalPending[] = Q_TEXT_TITLE " - uninstall not complete";
 
 constexpr char SetupCall95[] = "\\rundll.exe setupx.dll,InstallHinfSection DefaultUninstall 4 ";
 constexpr char SetupCallNT[] = "\\rundll32.exe syssetup.dll,SetupInfObjectInstallAction DefaultUninstall 4 ";
@@ -77,9 +77,9 @@ void DeleteSettings(RegistryPort &reg) {
     Hkey key = nullptr;
     if (reg.RegOpenKeyExA(HkeyCurrentUser(), names::SettingsKeyUpper, KEY_ALL_ACCESS, &key) ==
         ERROR_SUCCESS) {
-        // All eight, whatever the number of desktops: older runs may have left more.
+        // Every one there can be, whatever the number of desktops: older runs may have left more.
         for (int n = 1; n <= MaxDesktops; ++n) {
-            char subkey[9];
+            char subkey[DesktopKeyNameSize];
             DesktopKeyName(n, subkey);
             reg.RegDeleteKeyA(key, subkey);
         }

@@ -3,6 +3,7 @@
 #include "config/registry_io.h"
 #include "config/wallpaper.h"
 #include "engine/names.h"
+#include "platform/format.h"
 #include "res/text_lookup.h"
 
 namespace q {
@@ -23,10 +24,8 @@ std::int32_t BoundRowsFloating(std::int32_t stored) {
 
 std::uint32_t BoundTopMost(std::uint32_t stored) { return stored & WS_EX_TOPMOST; }
 
-void DesktopKeyName(int n, char (&name)[9]) {
-    const char templateName[] = "Desktop ";
-    for (int i = 0; i < 9; ++i) name[i] = templateName[i];
-    name[7] = static_cast<char>('1' + (n - 1));
+void DesktopKeyName(int n, char (&name)[DesktopKeyNameSize]) {
+    FormatText(name, sizeof name, "Desktop%d", n);
 }
 
 namespace {
@@ -68,7 +67,7 @@ void LoadSettings(AppState &app, Hkey key) {
 
     for (int n = 1; n <= app.DesktopCount(); ++n) {
         DesktopRecord &record = app.Record(n);
-        char name[9];
+        char name[DesktopKeyNameSize];
         DesktopKeyName(n, name);
         Hkey desktop = nullptr;
         const std::int32_t opened = reg.RegOpenKeyExA(key, name, KEY_QUERY_VALUE, &desktop);
@@ -118,7 +117,7 @@ bool LoadOrCreateSettings(AppState &app) {
 namespace {
 
 void SaveDesktop(RegistryPort &reg, Hkey settings, int n, const DesktopRecord &record) {
-    char name[9];
+    char name[DesktopKeyNameSize];
     DesktopKeyName(n, name);
     Hkey key = nullptr;
     if (reg.RegCreateKeyExA(settings, name, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
@@ -169,7 +168,7 @@ void SaveSettings(AppState &app, unsigned flags) {
         WriteNumber(reg, key, names::ValueDesktop, static_cast<std::uint32_t>(app.DesktopCount()));
         WriteNumber(reg, key, names::ValueWallpaperFlag, app.OwnWallpapers, 1);
         for (int n = app.DesktopCount() + 1; n <= MaxDesktops; ++n) {
-            char name[9];
+            char name[DesktopKeyNameSize];
             DesktopKeyName(n, name);
             reg.RegDeleteKeyA(key, name);
         }

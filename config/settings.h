@@ -6,8 +6,8 @@
 
 namespace q {
 
-// Stored values are bounded to what the program can use: "Desktop" 2..8, "Display" 1..3
-// (anything else is the default 1), "RowsFloating" 1..8, "TopMost" keeps only WS_EX_TOPMOST.
+// Stored values are bounded to what the program can use: "Desktop" MinDesktops..MaxDesktops, "Display" 1..3
+// (anything else is the default 1), "RowsFloating" 1..MaxDesktops, "TopMost" keeps only WS_EX_TOPMOST.
 std::int32_t BoundDesktopCount(std::int32_t stored);
 std::int32_t BoundDisplayMode(std::int32_t stored);
 std::int32_t BoundRowsFloating(std::int32_t stored);
@@ -26,7 +26,7 @@ void SaveSettings(AppState &app, unsigned flags);
 // The display mode commands store it, and nothing else writes it.
 void WriteDisplayMode(AppState &app);
 
-// "Desktop" followed by the digit of desktop n (1..8).
-void DesktopKeyName(int n, char (&name)[9]);
+// "Desktop" followed by the number of desktop n (1..MaxDesktops).
+void DesktopKeyName(int n, char (&name)[DesktopKeyNameSize]);
 
 } // namespace q

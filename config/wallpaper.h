@@ -22,7 +22,7 @@ void ApplyWallpaper(AppState &app, Hkey key, const DesktopRecord &record,
                     const DesktopRecord *compared);
 
 // The start-up capture: desktop 1's record takes the live values and is copied into
-// records 2 to 9 (StartupWallpaper among them).
+// records 2 to StartupWallpaperIndex (StartupWallpaper among them).
 void CaptureStartupWallpaper(AppState &app);
 // The switch step from desktop `left` to desktop `entered`, in one opening of the key. Without
 // `left` (0) the wallpaper in force is not captured and `entered`'s is applied whole; without

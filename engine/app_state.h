@@ -4,13 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/commands.h"
+#include "engine/limits.h"
 #include "platform/ports.h"
 #include "res/resource_ids.h"
 
 namespace q {
 
-constexpr int MaxDesktops = 8;
-constexpr int MinDesktops = 2;
 constexpr int TitleSize = 33;     // 32 characters and the terminating zero
 constexpr int TitleMaxLength = 32;
 constexpr int WallpaperTextSize = 260;
@@ -25,11 +25,9 @@ struct DesktopRecord {
     std::uint32_t HotKey;
 };
 
-// Index 0 is unused so that desktop n is Records[n]; Records[9] is StartupWallpaper.
-constexpr int StartupWallpaperIndex = 9;
-
+// Desktop n is Records[n] (engine/limits.h); StartupWallpaper follows the last desktop's.
 struct DesktopTable {
-    DesktopRecord Records[StartupWallpaperIndex + 1];
+    DesktopRecord Records[DesktopRecordCount];
     std::int32_t DesktopCount = 2;
     std::int32_t CurrentDesktop = 1;
 
@@ -115,23 +113,11 @@ struct ThreadRecord {
     std::uint8_t Silent;
 };
 constexpr int MaxAskedThreads = 64;
-// The Applications menu's commands: from CmdFirstWindowCommand, sixteen a listed window, its
-// index in the menu times 16 plus the target desktop (0: shown on every desktop). Identifiers
-// travel in a 16-bit word: the menu lists this many entries.
-constexpr Uint CmdFirstWindowCommand = 1024;
-constexpr Uint WindowCommandId(int index, int target) {
-    return CmdFirstWindowCommand + 16 * static_cast<Uint>(index) + static_cast<Uint>(target);
-}
-constexpr int MenuWindowSlots = (0xFFFF - CmdFirstWindowCommand - MaxDesktops) / 16 + 1;
 // Outer size of the floating window for one row count.
 struct RowSize {
     std::int32_t width;
     std::int32_t height;
 };
-
-// How the desktops are shown (AppState::DisplayMode, the stored "Display"): a notification icon
-// each; one icon whose menu lists them; one icon and the floating window.
-enum DisplayModes : std::int32_t { DisplayTaskBar = 1, DisplayMenu = 2, DisplayFloating = 3 };
 
 // Modal loops and calls into other threads' windows run our messages before they return;
 // these say what is under way, so that nothing starts inside it (engine/guards.h reads them).
@@ -185,8 +171,8 @@ struct InterfaceMemory {
     // name these windows whatever the table became since.
     Hwnd MenuWindows[MenuWindowSlots] = {};
     std::int32_t MenuWindowCount = 0;
-    // The floating window's toolbar and its outer size for 1..8 rows; entries 0 and 9 stay
-    // (0, 0) and bound the row choice.
+    // The floating window's toolbar and its outer size for 1..MaxDesktops rows; the entries
+    // before and after those stay (0, 0) and bound the row choice.
     Hwnd FloatingToolbar = nullptr;
     RowSize RowSizes[MaxDesktops + 2] = {};
 };
@@ -226,21 +212,5 @@ struct AppState {
     int DesktopCount() const { return Desktops.DesktopCount; }
     DesktopRecord &Record(int n) { return Desktops.Desktop(n); }
 };
-
-// Private messages of the main window and the floating window.
-// UM_DESKTOP(n), n from 1 to MaxDesktops, to the main window: desktop n's notification icon
-// or hot key, the mouse message in lParam. The floating window's messages share its numbers.
-constexpr Uint UM_DESKTOP_BASE = WM_USER;
-constexpr Uint UM_DESKTOPADDED = WM_USER + 1;  // to the floating window
-constexpr Uint UM_DESKTOPREMOVED = WM_USER + 2;
-constexpr Uint UM_DESKTOPSWITCH = WM_USER + 3;
-constexpr Uint UM_INITSYSMENU = WM_USER + 4;
-constexpr Uint UM_SETSTICKY = WM_USER + 33;
-constexpr Uint UM_MOVETODESKTOP = WM_USER + 34;
-constexpr Uint UM_DESKTOP(int n) { return UM_DESKTOP_BASE + static_cast<Uint>(n); }
-constexpr bool IsDesktopMessage(Uint message) {
-    return message > UM_DESKTOP_BASE && message <= UM_DESKTOP(MaxDesktops);
-}
-constexpr int DesktopOfMessage(Uint message) { return static_cast<int>(message - UM_DESKTOP_BASE); }
 
 } // namespace q

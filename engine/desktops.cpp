@@ -25,20 +25,16 @@ void CreateDesktop(AppState &app) {
 
 namespace {
 
-// Asks about desktop d. Other messages run while the box is open (see DeleteAsking).
-bool Confirmed(AppState &app, int d) {
+// Asks about deleting desktop d (see DeleteAsking).
+bool DeleteConfirmed(AppState &app, int d) {
     // Sized for the longest result: the French question (about 50 characters) with a
     // 32-character title.
     char question[128];
     char text[128 + TitleSize];
-    char caption[32];
     LoadText(app.Sys->resource, app.LanguageBase, Q_IDS_DELETE_QUESTION, question, sizeof question);
-    LoadText(app.Sys->resource, app.LanguageBase, Q_IDS_CONFIRMATION, caption, sizeof caption);
     FormatText(text, sizeof text, question, app.Record(d).DesktopTitle);
-    app.UnderWay.DeleteAsking = 1;
-    const int answer = app.Sys->message.MessageBoxA(nullptr, text, caption, MB_ICONQUESTION | MB_YESNO);
-    app.UnderWay.DeleteAsking = 0;
-    return answer == IDYES;
+    const UnderWay<std::uint8_t> asking(app.UnderWay.DeleteAsking, 1);
+    return Confirmed(app, text);
 }
 
 bool MergedWindow(AppState &app, const WindowEntry &e, int d) {
@@ -92,7 +88,7 @@ void DeleteCurrentDesktop(AppState &app) {
     // The desktop the question names is the one deleted. Nothing that switches or changes the
     // desktops runs while the box is open, but the limits are checked again after the answer.
     const int current = app.CurrentDesktop();
-    if (!Confirmed(app, current)) return;
+    if (!DeleteConfirmed(app, current)) return;
     if (app.UnderWay.Closed != 0 || app.CurrentDesktop() != current || app.DesktopCount() <= MinDesktops) return;
     const int oldCount = app.DesktopCount();
     app.UnderWay.Switching = 1;
@@ -120,18 +116,24 @@ void DeleteCurrentDesktop(AppState &app) {
     if (app.Ui.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }
 
+bool Confirmed(AppState &app, const char *question) {
+    char caption[32];
+    LoadText(app.Sys->resource, app.LanguageBase, Q_IDS_CONFIRMATION, caption, sizeof caption);
+    return app.Sys->message.MessageBoxA(nullptr, question, caption, MB_ICONQUESTION | MB_YESNO) == IDYES;
+}
+
 void DeleteDesktop(AppState &app, int n) {
     if (ChangesHeld(app) || n < 1 || n > app.DesktopCount()) return;
     MessagePort &msg = app.Sys->message;
     if (n == app.CurrentDesktop()) {
-        msg.SendMessageA(app.MainWindow, WM_COMMAND, Q_IDM_DELETE_CURRENT_DESKTOP, 0);
+        msg.SendMessageA(app.MainWindow, WM_COMMAND, CmdDeleteCurrentDesktop, 0);
         return;
     }
     const int shown = app.CurrentDesktop();
     const int countBefore = app.DesktopCount();
     msg.SendMessageA(app.MainWindow, UM_DESKTOP(n), 0, WM_LBUTTONDOWN);
     if (app.CurrentDesktop() != n) return; // not shown: nothing is asked or deleted
-    msg.SendMessageA(app.MainWindow, WM_COMMAND, Q_IDM_DELETE_CURRENT_DESKTOP, 0);
+    msg.SendMessageA(app.MainWindow, WM_COMMAND, CmdDeleteCurrentDesktop, 0);
     bool deleted = app.DesktopCount() < countBefore;
     int back = deleted && shown > n ? shown - 1 : shown;
     msg.SendMessageA(app.MainWindow, UM_DESKTOP(back), 0, WM_LBUTTONDOWN);

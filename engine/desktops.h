@@ -6,11 +6,16 @@
 
 namespace q {
 
-// Command 110. Does nothing at 8 desktops (the menu greys the item, but any program can post it).
+// CmdCreateDesktop. Does nothing at MaxDesktops desktops (the menu greys the item, but any
+// program can post it).
 void CreateDesktop(AppState &app);
-// Command 112: deletes the shown desktop after the user's confirmation. Does nothing at 2 desktops.
+// CmdDeleteCurrentDesktop: deletes the shown desktop after the user's confirmation. Does nothing
+// at MinDesktops desktops.
 void DeleteCurrentDesktop(AppState &app);
 // The Delete item of desktop n: shows n, deletes it, and comes back to the desktop shown before.
 void DeleteDesktop(AppState &app, int n);
+// Asks `question` with Yes and No under the program's confirmation caption; true for Yes. Other
+// messages run while the box is open: the caller says what is under way meanwhile.
+bool Confirmed(AppState &app, const char *question);
 
 } // namespace q

@@ -19,4 +19,19 @@ inline bool ChangesHeld(const AppState &app) {
     return SwitchesHeld(app) || app.UnderWay.QuitAsking > 0;
 }
 
+// Sets an under-way flag (or counts one more) for the length of a scope and puts back what it
+// found on every way out of it.
+template <typename Flag>
+class UnderWay {
+  public:
+    UnderWay(Flag &flag, Flag value) : flag_(flag), before_(flag) { flag_ = value; }
+    ~UnderWay() { flag_ = before_; }
+    UnderWay(const UnderWay &) = delete;
+    UnderWay &operator=(const UnderWay &) = delete;
+
+  private:
+    Flag &flag_;
+    const Flag before_;
+};
+
 } // namespace q

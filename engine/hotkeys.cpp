@@ -5,7 +5,7 @@ namespace q {
 bool RegisterDesktopHotKey(AppState &app, int n) {
     std::uint32_t key = app.Record(n).HotKey;
     if (key == 0) return false;
-    return app.Sys->shell.RegisterHotKey(app.MainWindow, n, key >> 16, key & 0xFFFF);
+    return app.Sys->shell.RegisterHotKey(app.MainWindow, n, HotKeyModifiers(key), HotKeyKey(key));
 }
 
 void UnregisterDesktopHotKey(AppState &app, int n) {

@@ -27,10 +27,7 @@ bool Movable(AppState &app, Hwnd window) {
     if (app.AboutOpen != 0 && window == app.AboutWindow) return false;
     if (window == win.GetDesktopWindow() || !win.IsWindow(window)) return false;
     if ((static_cast<std::uint32_t>(win.GetWindowLongA(window, GWL_STYLE)) & WS_CHILD) != 0) return false;
-    char className[64] = {};
-    win.GetClassNameA(window, className, sizeof className);
-    className[sizeof className - 1] = '\0';
-    return IsTrackedClass(className);
+    return IsTrackedClass(app, window);
 }
 
 // After a move or a sticky change of `entry`'s window. Moved or made sticky on its own, an owned
@@ -109,8 +106,8 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
 }
 
 void WindowCommand(AppState &app, Uint id) {
-    Uint index = (id - CmdFirstWindowCommand) / 16;
-    Uint target = (id - CmdFirstWindowCommand) % 16;
+    const Uint index = WindowIndexOfCommand(id);
+    const Uint target = TargetOfCommand(id);
     if (ChangesHeld(app)) return;
     // The command names the window the menu showed at that index, whatever the table became
     // since; an index the menu did not have names nothing.

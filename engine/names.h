@@ -1,13 +1,15 @@
 // Names that are never translated: window classes, registry keys and values, fixed texts.
 #pragma once
 
+#include "res/texts.h"
+
 namespace q::names {
 
 constexpr const char MainClass[] = "Quillane";
 constexpr const char FloatingClass[] = "QuillaneFloating";
 constexpr const char BitmapClass[] = "BitmapBackground";
-constexpr const char WindowTitle[] = "Quillane v2.0";
-constexpr const char MainIconTip[] = "Quillane";
+constexpr const char WindowTitle[] = Q_TEXT_TITLE;
+constexpr const char MainIconTip[] = Q_TEXT_PRODUCT;
 constexpr const char UninstallArgument[] = "uninstall";
 // The marks on the windows a switch or a move left away (engine/left_away.h).
 constexpr const char AwayProperty[] = "QuillaneAway";

@@ -189,7 +189,10 @@ void PurgeWindowTable(AppState &app) {
     }
 }
 
-bool IsTrackedClass(const char *className) {
+bool IsTrackedClass(AppState &app, Hwnd window) {
+    char className[64] = {};
+    app.Sys->window.GetClassNameA(window, className, sizeof className);
+    className[sizeof className - 1] = '\0';
     return std::strcmp(className, "Shell_TrayWnd") != 0 && std::strcmp(className, "Progman") != 0 &&
            std::strcmp(className, "tooltips_class32") != 0;
 }
@@ -198,10 +201,7 @@ namespace {
 // Reads the style and class of an enumerated window; false when the window is not tracked.
 bool FilterWindow(AppState &app, Hwnd window, std::uint32_t &style) {
     style = static_cast<std::uint32_t>(app.Sys->window.GetWindowLongA(window, GWL_STYLE));
-    char className[64] = {};
-    app.Sys->window.GetClassNameA(window, className, sizeof className);
-    className[sizeof className - 1] = '\0';
-    return IsTrackedClass(className);
+    return IsTrackedClass(app, window);
 }
 } // namespace
 

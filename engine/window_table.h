@@ -24,7 +24,7 @@ void UpdateWindowTable(AppState &app);
 bool EnumAddProc(Hwnd window, void *app);
 bool EnumRefreshProc(Hwnd window, void *app);
 // The filter on its own: false for the taskbar, the desktop window and tool tips.
-bool IsTrackedClass(const char *className);
+bool IsTrackedClass(AppState &app, Hwnd window);
 
 void CaptureZOrder(AppState &app, int desktop);
 // Higher rank first, equal ranks in their order. `scratch` holds `count` more items to merge

@@ -212,7 +212,9 @@ struct ToolbarButton {
 };
 
 // The toolbar control; it then answers its TB_ messages through MessagePort. The bitmap is a
-// resource of the program's own module.
+// resource of the program's own module. The Win32 layer copies the buttons into records of its
+// own, at most MaxToolbarButtons: a toolbar of more buttons is refused (nullptr).
+constexpr int MaxToolbarButtons = 8;
 struct ToolbarPort {
     virtual Hwnd CreateToolbarEx(Hwnd parent, std::uint32_t style, Uint id, int bitmaps, int bitmapResource,
                                  const ToolbarButton *buttons, int count, int dxButton, int dyButton,

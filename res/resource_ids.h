@@ -41,6 +41,17 @@
 #define Q_IDM_TEMPLATE_DELETE 2
 #define Q_IDM_TEMPLATE_HOTKEY 3
 #define Q_IDM_TEMPLATE_ALWAYS_ON_TOP 500
+/* Commands the program numbers itself, in no resource: where each range starts (the ranges'
+ * ends follow from the number of desktops, engine/commands.h). */
+#define Q_IDM_FIRST_BUTTON 200              /* the floating window's button of desktop 1 */
+#define Q_IDM_FIRST_DESKTOP_COMMAND 400     /* desktop 1's submenu; each desktop's takes a step */
+#define Q_IDM_DESKTOP_COMMAND_STEP 10
+#define Q_IDM_DESKTOP_ACTIVATE 0            /* the commands of a desktop's submenu, from its start */
+#define Q_IDM_DESKTOP_RENAME 1
+#define Q_IDM_DESKTOP_DELETE 2
+#define Q_IDM_DESKTOP_HOTKEY 3
+#define Q_IDM_FIRST_WINDOW_COMMAND 1024     /* the Applications menu's windows */
+#define Q_IDM_WINDOW_COMMAND_STEP 16
 
 /* Dialogs and their controls */
 #define Q_IDD_RENAME 1

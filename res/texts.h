@@ -31,7 +31,8 @@
 /* ---- Texts that are not resources (same in both languages) ---- */
 
 #define Q_TEXT_PRODUCT "Quillane"
-#define Q_TEXT_TITLE "Quillane v2.0"
+#define Q_TEXT_VERSION "2.0"
+#define Q_TEXT_TITLE Q_TEXT_PRODUCT " v" Q_TEXT_VERSION
 #define Q_TEXT_INFORMATION "Information"
 #define Q_TEXT_SHIFT "Shift"
 #define Q_TEXT_CTRL "Ctrl"
@@ -170,7 +171,7 @@
 
 #define Q_VER_COMPANY "Halvern"
 #define Q_VER_PRODUCT Q_TEXT_PRODUCT
-#define Q_VER_VERSION "2.0"
+#define Q_VER_VERSION Q_TEXT_VERSION
 #define Q_VER_INTERNAL_NAME "quillane"
 #define Q_VER_FILE_NAME "quillane.exe"
 #define Q_VER_COPYRIGHT "Copyright \251 Halvern"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when the shipped exe's image header or resources hold anything that Windows 95 or
-# NT 4.0 cannot load or read, or that only the toolchain's own start-up would act on. Each rule
+# NT 4.0 cannot load or read, or that only the toolchain's own start-up would act on, or when it
+# outgrows 72 KiB. Each rule
 # below says why. Reads the PE file itself (no tool of the toolchain involved).
 #
 #   scripts/check-image.sh [EXE]        default build/i686/app/quillane.exe
@@ -190,10 +191,14 @@ for kind, name, offset, size in images:
 rule(images and not bad, f"{len(images)} icon images and bitmaps, each of at most 8 bits per pixel and uncompressed"
      + ("" if not bad else ": " + "; ".join(bad)))
 
+# The shipped program stays a small file: within this limit, readable code wins over bytes.
+SIZE_LIMIT = 72 * 1024
+rule(len(data) <= SIZE_LIMIT, f"{len(data)} bytes, at most {SIZE_LIMIT} (72 KiB)")
+
 if failures:
     print("\n".join(outcomes), file=sys.stderr)
     print(f"check-image: {path} breaks {len(failures)} of {len(outcomes)} rules", file=sys.stderr)
     sys.exit(1)
 name = path.replace("\\", "/").rsplit("/", 1)[-1]
-print(f"check-image: {len(outcomes)} rules hold for {name} (base, versions, directories, imports, constructors, resources)")
+print(f"check-image: {len(outcomes)} rules hold for {name} (base, versions, directories, imports, constructors, resources, size)")
 EOF

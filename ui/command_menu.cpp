@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "config/settings.h"
+#include "engine/desktops.h"
+#include "engine/guards.h"
 #include "engine/hung.h"
 #include "engine/window_table.h"
 #include "ui/dialogs.h"
@@ -105,35 +107,36 @@ void ShowCommandMenu(AppState &app, int n) {
     // One menu at a time: a second right click inside this one (its loop, or the window titles
     // read from other programs while it is built) would replace the handles its Applications
     // commands name.
-    app.UnderWay.MenuOpen = 1;
-    Hmenu track = menu.GetSubMenu(loaded, 0);
-    Hmenu display = menu.GetSubMenu(track, DisplayPosition);
-    Hmenu applications = menu.GetSubMenu(track, ApplicationsPosition);
-    Hmenu temp = menu.GetSubMenu(loaded, 1);
+    {
+        const UnderWay<std::uint8_t> menuOpen(app.UnderWay.MenuOpen, 1);
+        Hmenu track = menu.GetSubMenu(loaded, 0);
+        Hmenu display = menu.GetSubMenu(track, DisplayPosition);
+        Hmenu applications = menu.GetSubMenu(track, ApplicationsPosition);
+        Hmenu temp = menu.GetSubMenu(loaded, 1);
 
-    SetState(app, track, CmdCreateDesktop, app.DesktopCount() >= MaxDesktops ? MFS_GRAYED : 0);
-    SetState(app, track, CmdOneBackground, app.OwnWallpapers == 0 ? MFS_CHECKED : 0);
-    for (int mode = DisplayTaskBar; mode <= DisplayFloating; ++mode)
-        SetState(app, display, DisplayModeCommand(mode), mode == app.DisplayMode ? MFS_CHECKED : 0);
+        SetState(app, track, CmdCreateDesktop, app.DesktopCount() >= MaxDesktops ? MFS_GRAYED : 0);
+        SetState(app, track, CmdOneBackground, app.OwnWallpapers == 0 ? MFS_CHECKED : 0);
+        for (int mode = DisplayTaskBar; mode <= DisplayFloating; ++mode)
+            SetState(app, display, DisplayModeCommand(mode), mode == app.DisplayMode ? MFS_CHECKED : 0);
 
-    RefreshWindowTable(app);
-    AddApplications(app, applications);
+        RefreshWindowTable(app);
+        AddApplications(app, applications);
 
-    MenuItemInfo separator;
-    separator.fMask = MIIM_TYPE;
-    separator.fType = MFT_SEPARATOR;
-    menu.InsertMenuItemA(track, 0, true, &separator);
-    if (app.DisplayMode == DisplayTaskBar) {
-        InsertDesktopItem(app, track, temp, n);
-    } else {
-        for (int k = 0; k < app.DesktopCount(); ++k) InsertDesktopItem(app, track, temp, app.DesktopCount() - k);
+        MenuItemInfo separator;
+        separator.fMask = MIIM_TYPE;
+        separator.fType = MFT_SEPARATOR;
+        menu.InsertMenuItemA(track, 0, true, &separator);
+        if (app.DisplayMode == DisplayTaskBar) {
+            InsertDesktopItem(app, track, temp, n);
+        } else {
+            for (int k = 0; k < app.DesktopCount(); ++k) InsertDesktopItem(app, track, temp, app.DesktopCount() - k);
+        }
+
+        Point cursor{};
+        app.Sys->window.GetCursorPos(&cursor);
+        app.Sys->window.SetForegroundWindow(app.MainWindow);
+        menu.TrackPopupMenuEx(track, TPM_RIGHTBUTTON, cursor.x, cursor.y, app.MainWindow);
     }
-
-    Point cursor{};
-    app.Sys->window.GetCursorPos(&cursor);
-    app.Sys->window.SetForegroundWindow(app.MainWindow);
-    menu.TrackPopupMenuEx(track, TPM_RIGHTBUTTON, cursor.x, cursor.y, app.MainWindow);
-    app.UnderWay.MenuOpen = 0;
     app.Sys->message.PostMessageA(app.MainWindow, WM_NULL, 0, 0);
     menu.DestroyMenu(loaded);
 }
@@ -150,13 +153,13 @@ void OpenAboutBox(AppState &app) {
 
 void ConfirmQuit(AppState &app) {
     char question[128];
-    char caption[16];
     LoadText(app, Q_IDS_QUIT_QUESTION, question, sizeof question);
-    LoadText(app, Q_IDS_CONFIRMATION, caption, sizeof caption);
-    ++app.UnderWay.QuitAsking;
-    const int answer = app.Sys->message.MessageBoxA(nullptr, question, caption, MB_ICONQUESTION | MB_YESNO);
-    --app.UnderWay.QuitAsking;
-    if (answer != IDYES || app.UnderWay.Closed != 0) return;
+    bool yes = false;
+    {
+        const UnderWay<std::int32_t> asking(app.UnderWay.QuitAsking, app.UnderWay.QuitAsking + 1);
+        yes = Confirmed(app, question);
+    }
+    if (!yes || app.UnderWay.Closed != 0) return;
     SaveSettings(app, RestoreStartupWallpaper | SaveDesktopSet);
     app.Sys->message.PostMessageA(app.MainWindow, WM_CLOSE, 0, 0);
 }

@@ -18,9 +18,9 @@ namespace {
 // The name of the set modifiers in the order Shift, Ctrl, Alt, then the key, joined by "+".
 void JoinHotKey(Uint modifiers, const char *key, char (&text)[32]) {
     text[0] = '\0';
-    if ((modifiers & MOD_SHIFT) != 0) std::strcat(text, "Shift+");
-    if ((modifiers & MOD_CONTROL) != 0) std::strcat(text, "Ctrl+");
-    if ((modifiers & MOD_ALT) != 0) std::strcat(text, "Alt+");
+    if ((modifiers & MOD_SHIFT) != 0) std::strcat(text, Q_TEXT_SHIFT "+");
+    if ((modifiers & MOD_CONTROL) != 0) std::strcat(text, Q_TEXT_CTRL "+");
+    if ((modifiers & MOD_ALT) != 0) std::strcat(text, Q_TEXT_ALT "+");
     std::strncat(text, key, sizeof text - std::strlen(text) - 1);
 }
 
@@ -57,17 +57,39 @@ void EnableKeyChoice(AppState &app, Hwnd dialog, bool enable) {
         app.Sys->window.EnableWindow(app.Sys->dialog.GetDlgItem(dialog, id), enable);
 }
 
-// Runs a dialog of desktop n with CurrentDesktop naming it and DialogOpen set.
+// While a Rename or Hot key dialog runs, CurrentDesktop names the desktop it edits, not the one
+// on the screen: the dialog's handlers find their desktop there, as the program always did, and
+// ShownUnderDialog keeps the desktop really shown. So that nothing takes the borrowed number for
+// the shown desktop, DialogOpen is set meanwhile and holds switches, the menu, the display options
+// and hot keys (SwitchesHeld, OnHotKey); the close, which may come inside the dialog, puts the
+// shown desktop back before it switches (OnClose) and leaves desktop 1 in place here.
+class BorrowedCurrentDesktop {
+  public:
+    BorrowedCurrentDesktop(AppState &app, int n) : app_(app), shown_(app.CurrentDesktop()) {
+        app_.UnderWay.ShownUnderDialog = shown_;
+        app_.Desktops.CurrentDesktop = n;
+        app_.DialogOpen = 1;
+    }
+    ~BorrowedCurrentDesktop() {
+        app_.DialogOpen = 0;
+        if (app_.UnderWay.Closed == 0) app_.Desktops.CurrentDesktop = shown_;
+    }
+    BorrowedCurrentDesktop(const BorrowedCurrentDesktop &) = delete;
+    BorrowedCurrentDesktop &operator=(const BorrowedCurrentDesktop &) = delete;
+
+  private:
+    AppState &app_;
+    const int shown_;
+};
+
+// Runs a dialog of desktop n with CurrentDesktop borrowed for it.
 void RunEditDialog(AppState &app, int n, int resource, DialogHandler &handler) {
-    const int shown = app.CurrentDesktop();
-    app.UnderWay.ShownUnderDialog = shown;
-    app.Desktops.CurrentDesktop = n;
-    app.DialogOpen = 1;
-    app.Sys->dialog.DialogBoxParamA(resource + app.LanguageBase, nullptr, &handler);
-    app.DialogOpen = 0;
+    {
+        const BorrowedCurrentDesktop borrowed(app, n);
+        app.Sys->dialog.DialogBoxParamA(resource + app.LanguageBase, nullptr, &handler);
+    }
     if (app.UnderWay.Closed != 0) return; // the close showed desktop 1 meanwhile and took the icons away
     if (resource == RenameDialogId) RetitleDesktopIcon(app, n);
-    app.Desktops.CurrentDesktop = shown;
     if (app.Ui.IconsLost != 0) AddIconsAgain(app);
 }
 
@@ -75,11 +97,11 @@ void RunEditDialog(AppState &app, int n, int resource, DialogHandler &handler) {
 
 void HotKeyText(AppState &app, std::uint32_t value, char (&text)[32]) {
     char key[16];
-    if ((value & 0xFFFF) == 0)
+    if (HotKeyKey(value) == 0)
         LoadText(app, Q_IDS_NO_HOTKEY, key, sizeof key);
     else
-        FormatText(key, sizeof key, "F%d", static_cast<int>((value & 0xFFFF) - VK_F1) + 1);
-    JoinHotKey(value >> 16, key, text);
+        FormatText(key, sizeof key, Q_TEXT_FUNCTION_KEY, static_cast<int>(HotKeyKey(value) - VK_F1) + 1);
+    JoinHotKey(HotKeyModifiers(value), key, text);
 }
 
 bool AppDialog::FirstInit() {
@@ -126,11 +148,11 @@ std::intptr_t HotKeyDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wPar
         app_.Sys->message.SendMessageA(list, LB_SETCOLUMNWIDTH, 40, 0);
         for (int i = 1; i <= 24; ++i) {
             char name[8];
-            FormatText(name, sizeof name, "F%d", i);
+            FormatText(name, sizeof name, Q_TEXT_FUNCTION_KEY, i);
             app_.Sys->message.SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<Lparam>(name));
         }
-        Uint modifiers = stored >> 16;
-        Uint key = stored & 0xFFFF;
+        const Uint modifiers = HotKeyModifiers(stored);
+        const Uint key = HotKeyKey(stored);
         SetChecked(app_, dialog, IdShift, (modifiers & MOD_SHIFT) != 0);
         SetChecked(app_, dialog, IdControl, (modifiers & MOD_CONTROL) != 0);
         SetChecked(app_, dialog, IdAlt, (modifiers & MOD_ALT) != 0);
@@ -155,7 +177,7 @@ std::intptr_t HotKeyDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wPar
 void HotKeyDialog::OnOk(Hwnd dialog) {
     const int n = app_.CurrentDesktop();
     DesktopRecord &record = app_.Record(n);
-    if (record.HotKey != 0) app_.Sys->shell.UnregisterHotKey(app_.MainWindow, n);
+    UnregisterDesktopHotKey(app_, n);
     if (IsChecked(app_, dialog, IdNoHotKey)) {
         record.HotKey = 0;
     } else {
@@ -171,15 +193,15 @@ void HotKeyDialog::OnOk(Hwnd dialog) {
             char keyText[32];
             char text[128 + 32];
             LoadText(app_, Q_IDS_HOTKEY_TAKEN, pattern, sizeof pattern);
-            HotKeyText(app_, modifiers << 16 | key, keyText);
+            HotKeyText(app_, PackHotKey(modifiers, key), keyText);
             FormatText(text, sizeof text, pattern, keyText);
-            app_.Sys->message.MessageBoxA(dialog, text, "Information", MB_ICONWARNING);
+            app_.Sys->message.MessageBoxA(dialog, text, Q_TEXT_INFORMATION, MB_ICONWARNING);
             // The former key was released above; give it back so it keeps working, unless the
             // program closed while the message was shown.
             if (app_.UnderWay.Closed == 0) RegisterDesktopHotKey(app_, n);
             return;
         }
-        record.HotKey = modifiers << 16 | key;
+        record.HotKey = PackHotKey(modifiers, key);
     }
     SaveSettings(app_, SaveDesktopSet);
     app_.Sys->dialog.EndDialog(dialog, 1);

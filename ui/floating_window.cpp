@@ -11,8 +11,6 @@ namespace {
 
 constexpr int ToolbarId = 101;
 constexpr int ToolbarBitmap = Q_IDB_TOOLBAR;
-constexpr int FirstButton = 200; // desktop n has button 199 + n
-constexpr Uint AlwaysOnTopId = Q_IDM_TEMPLATE_ALWAYS_ON_TOP;
 constexpr Uint AlwaysOnTopPosition = 3;
 constexpr std::uint32_t ToolbarStyle =
     WS_CHILD | WS_VISIBLE | TBSTYLE_WRAPABLE | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_TOP;
@@ -38,12 +36,12 @@ Lresult Toolbar(AppState &app, Uint message, Wparam wParam = 0, Lparam lParam = 
 
 void CheckButton(AppState &app, int n, bool checked) {
     if (ValidDesktop(n))
-        Toolbar(app, TB_CHECKBUTTON, static_cast<Wparam>(FirstButton - 1 + n), checked ? 1 : 0);
+        Toolbar(app, TB_CHECKBUTTON, ButtonCommand(n), checked ? 1 : 0);
 }
 
 void HideButton(AppState &app, int n, bool hidden) {
     if (ValidDesktop(n))
-        Toolbar(app, TB_HIDEBUTTON, static_cast<Wparam>(FirstButton - 1 + n), hidden ? 1 : 0);
+        Toolbar(app, TB_HIDEBUTTON, ButtonCommand(n), hidden ? 1 : 0);
 }
 
 Rect FirstButtonRect(AppState &app) {
@@ -129,10 +127,11 @@ void ComputeRowSizes(AppState &app) {
 }
 
 void OnCreate(AppState &app, Hwnd window) {
+    static_assert(MaxDesktops <= MaxToolbarButtons, "the toolbar holds a button for every desktop");
     ToolbarButton buttons[MaxDesktops];
     for (int n = 1; n <= MaxDesktops; ++n) {
         ToolbarButton &button = buttons[n - 1];
-        button.idCommand = FirstButton - 1 + n;
+        button.idCommand = static_cast<int>(ButtonCommand(n));
         button.fsState = n <= app.DesktopCount() ? TBSTATE_ENABLED : TBSTATE_ENABLED | TBSTATE_HIDDEN;
         if (n == app.CurrentDesktop()) button.fsState |= TBSTATE_CHECKED;
         button.fsStyle = TBSTYLE_BUTTON;
@@ -236,9 +235,10 @@ void OnToolTip(AppState &app, Lparam lParam) {
     if (header == nullptr || static_cast<std::int32_t>(header->code) != TTN_NEEDTEXTA) return;
     auto *tip = reinterpret_cast<ToolTipTextA *>(lParam);
     // Only the buttons of existing desktops have a title to show.
-    const auto n = static_cast<std::intptr_t>(header->idFrom) - (FirstButton - 1);
-    if (n < 1 || n > app.DesktopCount()) return;
-    tip->lpszText = app.Record(static_cast<int>(n)).DesktopTitle;
+    if (header->idFrom < CmdFirstButton || header->idFrom > CmdLastButton) return;
+    const int n = DesktopOfButton(static_cast<Uint>(header->idFrom));
+    if (n > app.DesktopCount()) return;
+    tip->lpszText = app.Record(n).DesktopTitle;
 }
 
 // A menu item read with its text, ready to be inserted or set again.
@@ -305,7 +305,7 @@ void OnInitSystemMenu(AppState &app, Hwnd window) {
     menu.InsertMenuItemA(system, 4, true, &popup.info);
 
     ItemCopy onTop;
-    ReadItem(menu, menu.GetSubMenu(loaded, 1), AlwaysOnTopId, false, FullItem, onTop);
+    ReadItem(menu, menu.GetSubMenu(loaded, 1), CmdAlwaysOnTop, false, FullItem, onTop);
     SetChecked(onTop.info, IsTopMost(app, window));
     menu.InsertMenuItemA(system, AlwaysOnTopPosition, true, &onTop.info);
     menu.DestroyMenu(loaded);
@@ -390,19 +390,19 @@ Lresult FloatingWindowMessage(AppState &app, Hwnd window, Uint message, Wparam w
         OnToolTip(app, lParam);
         return 0;
     case WM_COMMAND: {
-        const int id = LoWord(wParam);
+        const Uint id = LoWord(wParam);
         // Some systems report a choice in the system menu's pop-up as a plain command.
-        if (IsDisplayModeCommand(static_cast<Uint>(id))) {
+        if (IsDisplayModeCommand(id)) {
             app.Sys->message.SendMessageA(app.MainWindow, WM_COMMAND, wParam, lParam);
             return 0;
         }
-        if (id < FirstButton || id >= FirstButton + MaxDesktops) break;
-        app.Sys->message.PostMessageA(app.MainWindow, UM_DESKTOP(id - (FirstButton - 1)), 0, WM_LBUTTONDOWN);
+        if (!IsButtonCommand(id)) break;
+        app.Sys->message.PostMessageA(app.MainWindow, UM_DESKTOP(DesktopOfButton(id)), 0, WM_LBUTTONDOWN);
         return 0;
     }
     case WM_SYSCOMMAND: {
         const Uint id = LoWord(wParam);
-        if (id == AlwaysOnTopId) {
+        if (id == CmdAlwaysOnTop) {
             ToggleAlwaysOnTop(app, window);
             return 0;
         }

@@ -51,8 +51,8 @@ void OnClose(AppState &app) {
     }
     app.UnderWay.Closed = 1;
     if (app.UnderWay.MenuOpen != 0) msg.SendMessageA(app.MainWindow, WM_CANCELMODE, 0, 0);
-    // A Rename or Hot key dialog lends CurrentDesktop to the desktop it edits; the switch
-    // starts from the one on the screen, and the dialog leaves desktop 1 in place when it ends.
+    // A Rename or Hot key dialog borrows CurrentDesktop (BorrowedCurrentDesktop, ui/dialogs.cpp):
+    // the switch starts from the desktop on the screen.
     if (app.DialogOpen != 0) app.Desktops.CurrentDesktop = app.UnderWay.ShownUnderDialog;
     const bool switched = app.CurrentDesktop() != 1;
     if (switched) SwitchDesktop(app, 1);
@@ -80,8 +80,8 @@ void ToggleOneBackground(AppState &app) {
 }
 
 void DesktopCommand(AppState &app, Uint id) {
-    int n = DesktopOfCommand(id);
-    int op = DesktopOpOfCommand(id);
+    const int n = DesktopOfCommand(id);
+    const int op = DesktopOpOfCommand(id);
     if (n > app.DesktopCount()) return;
     // Activating is a switch, held on its own terms.
     if (op != DesktopActivate && ChangesHeld(app)) return;
@@ -105,7 +105,7 @@ void DesktopCommand(AppState &app, Uint id) {
 
 void OnCommand(AppState &app, Wparam wParam) {
     Uint id = LoWord(wParam);
-    if (id >= CmdFirstWindowCommand) {
+    if (IsWindowCommand(id)) {
         WindowCommand(app, id);
         return;
     }

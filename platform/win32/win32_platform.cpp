@@ -360,8 +360,8 @@ class Win32Toolbar final : public ToolbarPort {
     Hwnd CreateToolbarEx(Hwnd parent, std::uint32_t style, Uint id, int bitmaps, int bitmapResource,
                          const ToolbarButton *buttons, int count, int dxButton, int dyButton, int dxBitmap,
                          int dyBitmap) override {
-        TBBUTTON records[8];
-        if (count > 8) count = 8;
+        TBBUTTON records[MaxToolbarButtons];
+        if (count < 0 || count > MaxToolbarButtons) return nullptr;
         std::memset(records, 0, sizeof records);
         for (int i = 0; i < count; ++i) {
             records[i].iBitmap = buttons[i].iBitmap;

@@ -182,7 +182,8 @@ std::uint32_t SimValue::Number() const {
 
 namespace {
 
-void DescribeItems(const std::vector<SimMenuItem> &items, int depth, std::string &out) {
+void DescribeItems(const std::vector<SimMenuItem> &items, int depth, const std::function<std::string(Uint)> &name,
+                   std::string &out) {
     for (const SimMenuItem &item : items) {
         out.append(static_cast<std::size_t>(depth) * 2, ' ');
         if (item.Separator()) {
@@ -195,9 +196,9 @@ void DescribeItems(const std::vector<SimMenuItem> &items, int depth, std::string
         out += item.text;
         if (item.popup) {
             out += " >\n";
-            DescribeItems(item.items, depth + 1, out);
+            DescribeItems(item.items, depth + 1, name, out);
         } else {
-            out += " =" + std::to_string(item.id) + "\n";
+            out += " =" + (name ? name(item.id) : std::to_string(item.id)) + "\n";
         }
     }
 }
@@ -215,9 +216,9 @@ const SimMenuItem *FindCommandIn(const std::vector<SimMenuItem> &items, Uint id)
 
 } // namespace
 
-std::string SimMenuSnapshot::Describe() const {
+std::string SimMenuSnapshot::Describe(const std::function<std::string(Uint)> &name) const {
     std::string out;
-    DescribeItems(items, 0, out);
+    DescribeItems(items, 0, name, out);
     return out;
 }
 
@@ -377,7 +378,8 @@ std::string SimMachine::ClassName(Hwnd window) const {
     return w != nullptr ? w->className : std::string();
 }
 
-// Topmost windows stay above the others: "top" is the top of the window's own band.
+// Topmost windows stay above the others: "top" is the top of the window's own band ("Window
+// Features", Z-Order, on learn.microsoft.com).
 void SimMachine::PlaceOnTop(Hwnd window) {
     zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), window), zorder_.end());
     auto at = zorder_.begin();
@@ -400,7 +402,7 @@ void SimMachine::PlaceAfter(Hwnd window, Hwnd after) {
     Window *w = Find(window);
     Window *a = Find(after);
     if (a == nullptr || a->parent != nullptr || after == window) return;
-    // Placed after a non-topmost window, a topmost one stops being topmost.
+    // Placed after a non-topmost window, a topmost one stops being topmost (SetWindowPos's page).
     if (!a->Topmost()) w->exStyle &= ~WS_EX_TOPMOST;
     if (!w->Topmost() && a->Topmost()) {
         PlaceOnTop(window);
@@ -412,7 +414,8 @@ void SimMachine::PlaceAfter(Hwnd window, Hwnd after) {
 }
 
 // After `window` moved in the stacking order: placed below its owner, it goes just above it;
-// the windows it owns (and theirs) follow it, in their order, just above it.
+// the windows it owns (and theirs) follow it, in their order, just above it. "An owned window is
+// always above its owner in the z-order" ("Window Features", Owned Windows).
 void SimMachine::KeepOwnedAbove(Hwnd window) {
     Window *w = Find(window);
     if (w == nullptr || w->parent != nullptr) return;
@@ -436,7 +439,10 @@ void SimMachine::KeepOwnedAbove(Hwnd window) {
     zorder_.insert(at(window), owned.begin(), owned.end());
 }
 
-// The owner's minimise hides its visible owned windows, and its restore shows those again.
+// The owner's minimise hides its visible owned windows, and its restore shows those again:
+// Windows' rule ("Window Features", Owned Windows: "an owned window is hidden when its owner is
+// minimized"), which Wine 8 does not follow (../shared/WINE.md); the Wine behaviour is the
+// world's other choice.
 void SimMachine::HideOwned(Hwnd owner) {
     std::vector<Hwnd> owned;
     for (Hwnd h : zorder_)
@@ -474,7 +480,8 @@ void SimMachine::Activate(Hwnd window) {
 }
 
 // Like Windows when the active window goes away: the owner if it can take it, otherwise the
-// highest visible, enabled, non-minimised top-level window. Menus never take activation.
+// highest visible, enabled, non-minimised top-level window (ShowWindow's page: SW_MINIMIZE
+// "activates the next top-level window in the Z order"). Menus never take activation.
 void SimMachine::ActivateNext(Hwnd leaving) {
     auto eligible = [&](Hwnd h) {
         Window *w = Find(h);
@@ -592,7 +599,9 @@ bool SimMachine::ShowWindow(Hwnd window, int command) {
     case sim::SW_SHOWMINNOACTIVE:
         w->style |= WS_VISIBLE;
         if (w->Minimized()) return wasVisible;
-        // Windows goes to the bottom and hands activation on; restore brings back `normal`.
+        // Windows goes to the bottom and hands activation on; restore brings back `normal`
+        // (ShowWindow's page; under Wine a minimised window stays visible and iconic, and comes
+        // back at its normal rectangle: ../shared/WINE.md).
         w->style |= WS_MINIMIZE;
         if (topLevel && hidesOwnedWindows) HideOwned(window);
         if ((w = Find(window)) == nullptr) return wasVisible;
@@ -614,7 +623,9 @@ bool SimMachine::ShowWindow(Hwnd window, int command) {
                 w = Find(window);
                 if (w == nullptr) return wasVisible;
             }
-            // SW_SHOWNOACTIVATE leaves the stacking order and the activation as they are.
+            // SW_RESTORE activates and so comes on top (restoring A, B, C under Wine leaves C on
+            // top and active: ../shared/WINE.md); SW_SHOWNOACTIVATE leaves the stacking order and
+            // the activation as they are (ShowWindow's page).
             if (command != sim::SW_SHOWNOACTIVATE && topLevel) Activate(window);
             // Unless minimised again meanwhile (by a program acting inside its WM_SIZE).
             if (fromMinimized && topLevel && !w->Minimized() && hidesOwnedWindows) ShowOwned(window);
@@ -652,7 +663,9 @@ bool SimMachine::SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int c
         rect.right = rect.left + cx;
         rect.bottom = rect.top + cy;
     }
-    // A minimised window only moves its icon: the restore rectangle stays.
+    // A minimised window only moves its icon: the restore rectangle stays (WINDOWPLACEMENT's
+    // rcNormalPosition). Wine ignores the move altogether (../shared/WINE.md), which tests
+    // therefore do not assert.
     if (!w->Minimized()) w->normal = rect;
     if (!(flags & SWP_NOZORDER) && w->parent == nullptr) {
         if (insertAfter == sim::HWND_TOPMOST()) {
@@ -834,7 +847,8 @@ bool SimMachine::DestroyWindow(Hwnd window) {
     Window *w = Find(window);
     if (w == nullptr || w->destroying) return false;
     w->destroying = true;
-    // Owned windows go first, as on Windows.
+    // Owned windows go first, as on Windows (DestroyWindow's page: it "first destroys child or
+    // owned windows").
     std::vector<Hwnd> owned;
     for (const auto &entry : windows_)
         if (entry.second->owner == window) owned.push_back(entry.first);
@@ -1923,7 +1937,9 @@ bool SimMachine::TrackPopupMenuEx(Hmenu menu, Uint flags, int x, int y, Hwnd own
     }
     trackedMenus[index].chosen = choice;
     if (flags & sim::TPM_RETURNCMD) return choice != 0;
-    if (choice != 0) PostMessageA(owner, WM_COMMAND, choice, 0);
+    // WM_COMMAND carries the item's identifier in the low word of wParam (its documentation page
+    // on learn.microsoft.com): a larger one arrives cut to 16 bits.
+    if (choice != 0) PostMessageA(owner, WM_COMMAND, choice & 0xFFFF, 0);
     return true;
 }
 
@@ -2460,7 +2476,8 @@ bool SimMachine::DeleteMenu(Hmenu menu, Uint item, Uint flags) {
 Hwnd SimMachine::CreateToolbarEx(Hwnd parent, std::uint32_t style, Uint id, int, int,
                                  const ToolbarButton *buttons, int count, int dxButton, int dyButton, int,
                                  int) {
-    if (Find(parent) == nullptr || buttons == nullptr || count < 0) return nullptr;
+    // The Win32 layer's limit (ToolbarPort), so that a toolbar too large for it fails here too.
+    if (Find(parent) == nullptr || buttons == nullptr || count < 0 || count > MaxToolbarButtons) return nullptr;
     Hwnd handle = MakeWindow("ToolbarWindow32", "", style | WS_CHILD, 0, Rect{0, 0, 0, 0}, parent, nullptr);
     Window &w = *Find(handle);
     w.kind = Window::Kind::Toolbar;

@@ -158,7 +158,7 @@ struct SimHotKey {
 // A menu as it stood at one moment. Describe() writes one line per item, nested items indented
 // by two blanks: "-" for a separator; otherwise the markers "[x] " (checked), "(grey) "
 // (greyed or disabled) and "<b>" (default item) in that order, the text, then " =id" for a
-// command or " >" for a pop-up, whose items follow.
+// command (the id as `name` calls it, when given) or " >" for a pop-up, whose items follow.
 struct SimMenuItem {
     Uint type = 0;
     Uint state = 0;
@@ -176,7 +176,7 @@ struct SimMenuItem {
 struct SimMenuSnapshot {
     std::vector<SimMenuItem> items;
 
-    std::string Describe() const;
+    std::string Describe(const std::function<std::string(Uint id)> &name = {}) const;
     // Follows item texts through nested pop-ups; nullptr when a step is missing.
     const SimMenuItem *Find(const std::vector<std::string> &textPath) const;
     // The command identifier at the end of a text path; 0 when there is none.

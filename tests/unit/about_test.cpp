@@ -74,7 +74,7 @@ TEST(AboutBox, OpensAtTheLowerRightWithItsFontStripAndLinksThatKeepItOpen) {
         EXPECT_EQ(sim.LiveFonts(), 1u);
         sim.Click(box, IDOK);
     });
-    m.Command(101);
+    m.Command(CmdAbout);
 
     ASSERT_NE(seen.box, nullptr);
     EXPECT_EQ(seen.place.right, 1024);
@@ -111,14 +111,14 @@ TEST(AboutBox, EveryEndReleasesTheFontAndAllowsANewBox) {
     Machine m;
     m.Start();
     m.sim.ScriptDialog([](SimMachine &sim, Hwnd box) { sim.CloseDialog(box); });
-    m.Command(101);
+    m.Command(CmdAbout);
     m.sim.ScriptDialog([](SimMachine &sim, Hwnd box) {
         sim.SendMessageA(box, WM_COMMAND, IDCANCEL, 0); // Esc
     });
-    m.Command(101);
+    m.Command(CmdAbout);
     // Gone without OK or Esc: destroyed along with its owner.
     m.sim.ScriptDialog([&](SimMachine &sim, Hwnd) { sim.DestroyWindow(m.app.MainWindow); });
-    m.Command(101);
+    m.Command(CmdAbout);
 
     ASSERT_EQ(m.sim.dialogRuns.size(), 3u);
     EXPECT_FALSE(m.sim.dialogRuns[0].cancelledByMachine);
@@ -148,17 +148,17 @@ TEST(AboutBox, CopesWithAnyMessageAnyNumberOfTimes) {
                     sim.ControlText(box, IdWebLink) == "changed";
         sim.Click(box, IDOK);
         sim.SendMessageA(box, WM_COMMAND, IDOK, 0);
-        m.Command(101);
+        m.Command(CmdAbout);
         sim.SendMessageA(box, WM_INITDIALOG, 0, 0);
     });
-    m.Command(101);
+    m.Command(CmdAbout);
     EXPECT_EQ(fonts, 1u);
     EXPECT_EQ(strips, 1u);
     EXPECT_TRUE(linksWork);
     EXPECT_EQ(m.sim.dialogRuns.size(), 1u);
     EXPECT_EQ(m.sim.LiveFonts(), 0u);
     EXPECT_EQ(m.app.AboutOpen, 0);
-    m.Command(101); // a fresh box afterwards
+    m.Command(CmdAbout); // a fresh box afterwards
     EXPECT_EQ(m.sim.dialogRuns.size(), 2u);
     EXPECT_EQ(m.sim.LiveFonts(), 0u);
 }

@@ -65,7 +65,7 @@ TEST(Desktops, NewDesktopCopiesTheShownOneUnderItsDefaultTitle) {
     m.Show(2);
     m.sim.SetText(HkeyCurrentUser(), Live, "Wallpaper", "C:\\now.bmp"); // the user's choice
     m.sim.messages.clear();
-    m.Command(110);
+    m.Command(CmdCreateDesktop);
 
     EXPECT_EQ(m.app.DesktopCount(), 4);
     EXPECT_EQ(m.app.CurrentDesktop(), 2);
@@ -90,11 +90,11 @@ TEST(Desktops, NewDesktopCopiesTheShownOneUnderItsDefaultTitle) {
     EXPECT_EQ(m.app.CurrentDesktop(), 2);
 
     for (int i = 0; i < 4; ++i)
-        m.Command(110);
+        m.Command(CmdCreateDesktop);
     ASSERT_EQ(m.app.DesktopCount(), 8);
     m.sim.registryCalls.clear();
     m.sim.messages.clear();
-    m.Command(110); // nothing beyond 8
+    m.Command(CmdCreateDesktop); // nothing beyond 8
     EXPECT_EQ(m.app.DesktopCount(), 8);
     EXPECT_EQ(m.sim.NotifyIcons().size(), 8u);
     EXPECT_EQ(m.sim.CountRegistryCalls("set"), 0u);
@@ -121,7 +121,7 @@ TEST(Desktops, DeletingTheShownMiddleDesktopRenumbersEverythingAfterIt) {
     m.Show(2);
     ASSERT_EQ(FindWindowEntry(m.app, sticky)->Desktop, 3);
     m.sim.messages.clear();
-    m.Command(112);
+    m.Command(CmdDeleteCurrentDesktop);
 
     EXPECT_EQ(m.app.DesktopCount(), 3);
     EXPECT_EQ(m.app.CurrentDesktop(), 2);
@@ -174,7 +174,7 @@ TEST(Desktops, DeletingTheLastDesktopMergesItsWindowsIntoTheNewLast) {
     Hwnd x3 = m.Window("X3");
     m.Show(1); // a deletion does not enumerate: let a switch enter X3
     m.Show(3);
-    m.Command(112);
+    m.Command(CmdDeleteCurrentDesktop);
 
     EXPECT_EQ(m.app.DesktopCount(), 2);
     EXPECT_EQ(m.app.CurrentDesktop(), 2);
@@ -198,7 +198,7 @@ TEST(Desktops, DeletingAnotherDesktopComesBackToTheFormerOneUnderItsNewNumber) {
     Hwnd w2 = m.Window("W2");
     m.Show(4);
     Hwnd w4 = m.Window("W4");
-    m.Command(412); // Delete in desktop 2's submenu
+    m.Command(DesktopCommandId(2, DesktopDelete)); // Delete in desktop 2's submenu
 
     EXPECT_EQ(m.app.DesktopCount(), 3);
     EXPECT_EQ(m.app.CurrentDesktop(), 3);
@@ -209,7 +209,7 @@ TEST(Desktops, DeletingAnotherDesktopComesBackToTheFormerOneUnderItsNewNumber) {
     EXPECT_EQ(FindWindowEntry(m.app, w2)->Desktop, 2);
 
     m.sim.AnswerMessageBox(IDNO);
-    m.Command(412); // "Three" this time, refused
+    m.Command(DesktopCommandId(2, DesktopDelete)); // "Three" this time, refused
     ASSERT_EQ(m.sim.messageBoxes.size(), 2u);
     EXPECT_EQ(m.app.DesktopCount(), 3);
     EXPECT_EQ(m.app.CurrentDesktop(), 3);
@@ -227,7 +227,7 @@ TEST(Desktops, ConfirmationShowsAFullLengthFrenchTitleAndTwoDesktopsStay) {
     m.Start();
     m.Show(2);
     m.sim.AnswerMessageBox(IDNO);
-    m.Command(112);
+    m.Command(CmdDeleteCurrentDesktop);
     ASSERT_EQ(m.sim.messageBoxes.size(), 1u);
     const SimMessageBox &box = m.sim.messageBoxes[0];
     EXPECT_EQ(box.text, "Voulez-vous vraiment supprimer le bureau nomm\xE9 \"" + title + "\" ?");
@@ -239,7 +239,7 @@ TEST(Desktops, ConfirmationShowsAFullLengthFrenchTitleAndTwoDesktopsStay) {
 
     Machine two;
     two.Start();
-    two.Command(112);
+    two.Command(CmdDeleteCurrentDesktop);
     EXPECT_TRUE(two.sim.messageBoxes.empty());
     EXPECT_EQ(two.app.DesktopCount(), 2);
 }
@@ -251,7 +251,7 @@ TEST(Desktops, DeletingTheShownDesktopPutsItsSuccessorsWallpaperInForce) {
     m.Start();
     m.Show(2);
     ASSERT_EQ(m.sim.ShownWallpaper(), "C:\\b.bmp");
-    m.Command(112);
+    m.Command(CmdDeleteCurrentDesktop);
     EXPECT_EQ(m.sim.ShownWallpaper(), "C:\\c.bmp");
     EXPECT_EQ(m.sim.Value(HkeyCurrentUser(), Live, "Wallpaper")->Text(), "C:\\c.bmp");
     EXPECT_STREQ(m.app.Record(2).Wallpaper, "C:\\c.bmp");
@@ -264,7 +264,7 @@ TEST(Desktops, DeletingTheShownDesktopPutsItsSuccessorsWallpaperInForce) {
 TEST(Moves, MovedWindowsLeaveAtOnceAndFollowTheirDesktop) {
     Machine m;
     m.Start();
-    m.Command(110);
+    m.Command(CmdCreateDesktop);
     Hwnd o = m.Window("O");
     Hwnd k = m.Window("K");
     m.Send(UM_MOVETODESKTOP, H(o), 3); // not yet in the table: entered, then moved
@@ -280,7 +280,7 @@ TEST(Moves, MovedWindowsLeaveAtOnceAndFollowTheirDesktop) {
 
     // The sticky item: brought to the desktop shown, then kept on every desktop.
     m.OpenMenu(1);
-    m.Command(1024 + 16 * EntryIndex(m.app, o));
+    m.Command(WindowCommandId(EntryIndex(m.app, o), 0));
     EXPECT_FALSE(m.sim.IsMinimized(o));
     EXPECT_EQ(FindWindowEntry(m.app, o)->Desktop, 1);
     EXPECT_EQ(FindWindowEntry(m.app, o)->Sticky, 1);
@@ -292,7 +292,7 @@ TEST(Moves, MovedWindowsLeaveAtOnceAndFollowTheirDesktop) {
     // Moved to the desktop shown: restored, and no longer sticky.
     m.sim.ShowWindow(o, SW_MINIMIZE);
     m.OpenMenu(2);
-    m.Command(1024 + 16 * EntryIndex(m.app, o) + 2);
+    m.Command(WindowCommandId(EntryIndex(m.app, o), 2));
     EXPECT_FALSE(m.sim.IsMinimized(o));
     EXPECT_EQ(FindWindowEntry(m.app, o)->Sticky, 0);
     m.Show(1);
@@ -332,14 +332,14 @@ TEST(Moves, MovesToNoDesktopOrOfNoWindowAndStaleCommandsAreIgnored) {
     EXPECT_EQ(m.app.Windows.Count, count);
 
     m.sim.messages.clear();
-    m.Command(1024 + 16 * static_cast<Uint>(count) + 2); // an entry the table no longer has
-    m.Command(1024 + 16 * EntryIndex(m.app, w) + 3);     // a desktop that does not exist
-    m.Command(1024 + 16 * EntryIndex(m.app, w) + 15);
+    m.Command(WindowCommandId(static_cast<Uint>(count), 2)); // an entry the table no longer has
+    m.Command(WindowCommandId(EntryIndex(m.app, w), 3));     // a desktop that does not exist
+    m.Command(WindowCommandId(EntryIndex(m.app, w), 15));
     EXPECT_EQ(m.sim.CountMessages(m.app.MainWindow, UM_MOVETODESKTOP), 0u);
     EXPECT_FALSE(m.sim.IsMinimized(w));
 
     // The floating window belongs on every desktop: no move parks it where no switch restores it.
-    m.Command(602); // the floating window shown
+    m.Command(DisplayModeCommand(DisplayFloating)); // the floating window shown
     m.Send(UM_MOVETODESKTOP, H(m.app.FloatingWindow), 2);
     m.Send(UM_SETSTICKY, H(m.app.FloatingWindow), 0);
     EXPECT_FALSE(m.sim.IsMinimized(m.app.FloatingWindow));

@@ -56,7 +56,7 @@ TEST(RenameDialog, OkStoresTheTypedTitleOfTheEditedDesktopOnly) {
         longTextTaken = sim.Type(dialog, IdTitleEdit, std::string(40, 'w'));
         sim.Click(dialog, IDOK);
     });
-    m.Command(411);
+    m.Command(DesktopCommandId(2, DesktopRename));
     EXPECT_EQ(m.sim.dialogRuns.at(0).resource, 101);
     EXPECT_EQ(caption, "Rename the desktop \"Work\"");
     EXPECT_EQ(shownTitle, "Work");
@@ -84,7 +84,7 @@ TEST(RenameDialog, OkStoresTheTypedTitleOfTheEditedDesktopOnly) {
         sim.Type(dialog, IdTitleEdit, "");
         sim.Click(dialog, IDOK);
     });
-    m.Command(421);
+    m.Command(DesktopCommandId(3, DesktopRename));
     EXPECT_EQ(Stored(m, 3, "DesktopTitle")->Text(), "");
     EXPECT_EQ(m.sim.NotifyIcon(m.app.MainWindow, 3)->tip, "");
 }
@@ -97,12 +97,12 @@ TEST(RenameDialog, CancelAndTheCloseBoxChangeNothingButTheTipIsSetAgain) {
         sim.Type(dialog, IdTitleEdit, "Other");
         sim.Click(dialog, IDCANCEL);
     });
-    m.Command(421);
+    m.Command(DesktopCommandId(3, DesktopRename));
     m.sim.ScriptDialog([](SimMachine &sim, Hwnd dialog) {
         sim.Type(dialog, IdTitleEdit, "Other");
         sim.CloseDialog(dialog);
     });
-    m.Command(421);
+    m.Command(DesktopCommandId(3, DesktopRename));
     EXPECT_FALSE(m.sim.dialogRuns.at(1).cancelledByMachine);
     EXPECT_EQ(m.app.Record(3).DesktopTitle, std::string("Play"));
     EXPECT_EQ(SettingsWrites(m), writes);
@@ -113,9 +113,9 @@ TEST(RenameDialog, CancelAndTheCloseBoxChangeNothingButTheTipIsSetAgain) {
     EXPECT_EQ(tipsSet, 2u);
 
     // Without desktop icons there is no tip to set.
-    m.Command(601);
+    m.Command(DisplayModeCommand(DisplayMenu));
     const std::size_t notifies = m.sim.notifyCalls.size();
-    m.Command(421);
+    m.Command(DesktopCommandId(3, DesktopRename));
     EXPECT_EQ(m.sim.notifyCalls.size(), notifies);
 }
 
@@ -158,7 +158,7 @@ TEST(HotKeyDialog, ShowsTheStoredHotKey) {
             EXPECT_EQ(sim.ListSelection(dialog, IdKeyList), c.selected);
             checked = true;
         });
-        m.Command(413);
+        m.Command(DesktopCommandId(2, DesktopHotKey));
         EXPECT_TRUE(checked);
         EXPECT_EQ(m.sim.dialogRuns.at(0).resource, 103);
     }
@@ -175,7 +175,7 @@ TEST(HotKeyDialog, OkRegistersAndStoresTheChoiceAndNoHotKeyReleasesIt) {
         EXPECT_TRUE(sim.IsWindowEnabled(sim.GetDlgItem(dialog, IdKeyList)));
         sim.Click(dialog, IDOK);
     });
-    m.Command(403);
+    m.Command(DesktopCommandId(1, DesktopHotKey));
     EXPECT_EQ(Stored(m, 1, "HotKey")->Number(), F(1));
     EXPECT_EQ(m.sim.HotKeyHolder(0, F(1))->id, 1);
 
@@ -188,7 +188,7 @@ TEST(HotKeyDialog, OkRegistersAndStoresTheChoiceAndNoHotKeyReleasesIt) {
         sim.SelectListItem(dialog, IdKeyList, 1);
         sim.Click(dialog, IDOK);
     });
-    m.Command(413);
+    m.Command(DesktopCommandId(2, DesktopHotKey));
     EXPECT_EQ(edited, 2);
     EXPECT_EQ(m.Current(), 1);
     std::optional<SimValue> stored = Stored(m, 2, "HotKey");
@@ -203,7 +203,7 @@ TEST(HotKeyDialog, OkRegistersAndStoresTheChoiceAndNoHotKeyReleasesIt) {
 
     // OK unchanged: released and taken again without a conflict.
     m.sim.ScriptDialog([](SimMachine &sim, Hwnd dialog) { sim.Click(dialog, IDOK); });
-    m.Command(413);
+    m.Command(DesktopCommandId(2, DesktopHotKey));
     EXPECT_TRUE(m.sim.messageBoxes.empty());
     EXPECT_EQ(m.sim.HotKeyHolder(MOD_SHIFT, F(2))->id, 2);
 
@@ -215,7 +215,7 @@ TEST(HotKeyDialog, OkRegistersAndStoresTheChoiceAndNoHotKeyReleasesIt) {
                               sim.IsChecked(dialog, IdShift) && sim.ListSelection(dialog, IdKeyList) == 1;
         sim.Click(dialog, IDOK);
     });
-    m.Command(413);
+    m.Command(DesktopCommandId(2, DesktopHotKey));
     EXPECT_TRUE(lockedWithTicksKept);
     EXPECT_EQ(Stored(m, 2, "HotKey")->Number(), 0u);
     EXPECT_FALSE(m.sim.HotKeyHolder(MOD_SHIFT, F(2)).has_value());
@@ -240,7 +240,7 @@ TEST(HotKeyDialog, ATakenCombinationIsRefusedAndTheFormerKeyKeepsWorking) {
         sim.Click(dialog, IDOK);
         stayedOpen = sim.Click(dialog, IDCANCEL);
     });
-    m.Command(413);
+    m.Command(DesktopCommandId(2, DesktopHotKey));
     EXPECT_TRUE(stayedOpen);
     ASSERT_EQ(m.sim.messageBoxes.size(), 2u);
     const SimMessageBox &box = m.sim.messageBoxes[0];
@@ -270,7 +270,7 @@ TEST(HotKeyDialog, TheLongestFrenchConflictMessageIsShownWhole) {
         sim.SelectListItem(dialog, IdKeyList, 23);
         sim.Click(dialog, IDOK);
     });
-    m.Command(403);
+    m.Command(DesktopCommandId(1, DesktopHotKey));
     ASSERT_EQ(m.sim.messageBoxes.size(), 1u);
     EXPECT_EQ(Utf8(m.sim.messageBoxes[0].text),
               "Le raccourci Shift+Ctrl+Alt+F24 est déjà utilisé.\nChoisissez un autre raccourci.");
@@ -288,7 +288,7 @@ TEST(Dialogs, ASecondInitialisationKeepsWhatTheUserDid) {
         EXPECT_EQ(sim.ControlText(dialog, IdTitleEdit), "Typed");
         sim.Click(dialog, IDOK);
     });
-    m.Command(411);
+    m.Command(DesktopCommandId(2, DesktopRename));
     EXPECT_EQ(Stored(m, 2, "DesktopTitle")->Text(), "Typed");
     m.sim.ScriptDialog([](SimMachine &sim, Hwnd dialog) {
         sim.Click(dialog, IdNoHotKey);
@@ -299,7 +299,7 @@ TEST(Dialogs, ASecondInitialisationKeepsWhatTheUserDid) {
         EXPECT_FALSE(sim.IsChecked(dialog, IdNoHotKey));
         sim.Click(dialog, IDOK);
     });
-    m.Command(413);
+    m.Command(DesktopCommandId(2, DesktopHotKey));
     EXPECT_EQ(Stored(m, 2, "HotKey")->Number(), HotKeyValue(MOD_ALT, F(7)));
 }
 
@@ -343,7 +343,7 @@ TEST(HotKeyDialog, StrangeStoredValuesShowSensibleTexts) {
             label = sim.ControlText(dialog, IdHotKeyLabel);
             selected = sim.ListSelection(dialog, IdKeyList);
         });
-        m.Command(403);
+        m.Command(DesktopCommandId(1, DesktopHotKey));
         EXPECT_EQ(label, "The current hot key is " + text + "\nSelect the new one :");
         EXPECT_GE(selected, 0);
         EXPECT_LT(selected, 24);

@@ -49,10 +49,12 @@ void Apply(Machine &m, const Rect &p) {
 
 std::string Shown(const Machine &m) {
     std::string out;
-    for (int id = 200; id <= 207; ++id)
+    for (int n = 1; n <= MaxDesktops; ++n) {
+        const auto id = static_cast<int>(ButtonCommand(n));
         if (!m.sim.ToolbarButtonHidden(m.app.Ui.FloatingToolbar, id))
-            out += (m.sim.ToolbarButtonChecked(m.app.Ui.FloatingToolbar, id) ? "[" : "") + std::to_string(id) +
+            out += (m.sim.ToolbarButtonChecked(m.app.Ui.FloatingToolbar, id) ? "[" : "") + std::to_string(n) +
                    (m.sim.ToolbarButtonChecked(m.app.Ui.FloatingToolbar, id) ? "] " : " ");
+    }
     return out;
 }
 
@@ -63,7 +65,7 @@ TEST(FloatingWindow, FirstStartPlacesOneRowAtTheTopRightAndAStoredPlaceIsKeptWhi
     EXPECT_EQ(r.right, sim::ScreenWidth);
     EXPECT_EQ(r.top, 0);
     EXPECT_EQ(m.sim.ToolbarRows(m.app.Ui.FloatingToolbar), 1);
-    EXPECT_EQ(Shown(m), "[200] 201 202 ");
+    EXPECT_EQ(Shown(m), "[1] 2 3 ");
     EXPECT_TRUE(m.sim.IsVisible(m.app.FloatingWindow));
 
     // Some of the caption in the work area: exactly where it was, also partly outside it or
@@ -129,13 +131,13 @@ TEST(FloatingWindow, SizesTheProgramGivesKeepTheirAnchorAndMoveOnlyToStayReachab
     inside("back to one row");
     EXPECT_EQ(m.sim.Position(m.app.FloatingWindow).right, sim::ScreenWidth);
     for (int n = 4; n <= 8; ++n) {
-        m.Command(110);
+        m.Command(CmdCreateDesktop);
         ASSERT_EQ(m.app.DesktopCount(), n);
         inside("created");
         EXPECT_EQ(Inner(m.sim.Position(m.app.FloatingWindow)).right, sim::ScreenWidth);
     }
     const Rect eight = m.sim.Position(m.app.FloatingWindow);
-    m.Command(112);
+    m.Command(CmdDeleteCurrentDesktop);
     inside("deleted");
     EXPECT_EQ(m.sim.Position(m.app.FloatingWindow).left, eight.left);
     EXPECT_EQ(m.sim.Position(m.app.FloatingWindow).top, eight.top);
@@ -146,7 +148,7 @@ TEST(FloatingWindow, SizesTheProgramGivesKeepTheirAnchorAndMoveOnlyToStayReachab
     const std::int32_t height = Size(bottom.sim.Position(bottom.app.FloatingWindow)).y;
     bottom.sim.SetWindowPos(bottom.app.FloatingWindow, nullptr, 300, 748 - height, 0, 0,
                             SWP_NOZORDER | SWP_NOSIZE);
-    bottom.Command(110);
+    bottom.Command(CmdCreateDesktop);
     ASSERT_EQ(bottom.app.RowsFloating, 4);
     Rect r = bottom.sim.Position(bottom.app.FloatingWindow);
     EXPECT_EQ(Inner(r).bottom, 748);
@@ -160,8 +162,8 @@ TEST(FloatingWindow, SizesTheProgramGivesKeepTheirAnchorAndMoveOnlyToStayReachab
     middle.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingX", 300);
     middle.sim.SetNumber(HkeyCurrentUser(), SettingsPath, "FloatingY", 200);
     StartFloating(middle, 3);
-    middle.Command(110);
-    middle.Command(110);
+    middle.Command(CmdCreateDesktop);
+    middle.Command(CmdCreateDesktop);
     r = middle.sim.Position(middle.app.FloatingWindow);
     EXPECT_EQ(r.left, 300);
     EXPECT_EQ(r.top, 200);
@@ -200,13 +202,13 @@ TEST(FloatingWindow, APlaceOnAnyMonitorIsKeptAndSizesStayOnThatMonitor) {
     const std::int32_t width = Size(r).x;
     ASSERT_GT(Inner(r).right, 2304);
     ASSERT_LE(Inner(r).bottom, 1024);
-    m.Command(110); // the left edge kept would leave the buttons past the edge: left, just enough
+    m.Command(CmdCreateDesktop); // the left edge kept would leave the buttons past the edge: left, just enough
     r = m.sim.Position(m.app.FloatingWindow);
     EXPECT_GT(Size(r).x, width);
     EXPECT_EQ(Inner(r).right, 2304);
     EXPECT_EQ(r.top, 950);
     const Rect four = r;
-    m.Command(112);
+    m.Command(CmdDeleteCurrentDesktop);
     r = m.sim.Position(m.app.FloatingWindow);
     EXPECT_EQ(r.left, four.left);
     EXPECT_EQ(r.top, 950);
@@ -220,7 +222,7 @@ TEST(FloatingWindow, APlaceOnAnyMonitorIsKeptAndSizesStayOnThatMonitor) {
     r = started(left, -700, 950, true, 1);
     EXPECT_EQ(r.left, -700);
     EXPECT_EQ(r.top, 950);
-    left.Command(110);
+    left.Command(CmdCreateDesktop);
     r = left.sim.Position(left.app.FloatingWindow);
     EXPECT_EQ(r.left, -700);
     EXPECT_EQ(r.top, 950);
@@ -327,14 +329,14 @@ TEST(FloatingWindow, ButtonsFollowSwitchesDeletionsAndAdditionsInEveryMode) {
     m.Start();
     EXPECT_FALSE(m.sim.IsVisible(m.app.FloatingWindow));
     m.Show(3);
-    EXPECT_EQ(Shown(m), "200 201 [202] ");
-    m.Command(112); // the shown last desktop
-    EXPECT_EQ(Shown(m), "200 [201] ");
+    EXPECT_EQ(Shown(m), "1 2 [3] ");
+    m.Command(CmdDeleteCurrentDesktop); // the shown last desktop
+    EXPECT_EQ(Shown(m), "1 [2] ");
     EXPECT_FALSE(m.sim.IsVisible(m.app.FloatingWindow)); // hidden while resized, shown only in mode 3
-    m.Command(110);
-    EXPECT_EQ(Shown(m), "200 [201] 202 ");
+    m.Command(CmdCreateDesktop);
+    EXPECT_EQ(Shown(m), "1 [2] 3 ");
     EXPECT_EQ(m.sim.ToolbarRows(m.app.Ui.FloatingToolbar), 1);
-    m.Command(602);
+    m.Command(DisplayModeCommand(DisplayFloating));
     EXPECT_TRUE(m.sim.IsVisible(m.app.FloatingWindow));
     EXPECT_EQ(Size(m.sim.Position(m.app.FloatingWindow)).x, m.app.Ui.RowSizes[1].width);
 }
@@ -343,19 +345,19 @@ TEST(FloatingWindow, ButtonClicksAskTheMainWindowToSwitchUnlessADialogIsOpen) {
     Machine m;
     StartFloating(m, 3);
     Hwnd a = m.Window("A");
-    m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, 202, 0);
+    m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, ButtonCommand(3), 0);
     EXPECT_EQ(m.Current(), 1); // posted, not sent
     m.sim.PumpMessages();
     EXPECT_EQ(m.Current(), 3);
     EXPECT_TRUE(m.sim.IsMinimized(a));
-    EXPECT_EQ(Shown(m), "200 201 [202] ");
+    EXPECT_EQ(Shown(m), "1 2 [3] ");
 
     m.app.DialogOpen = 1;
-    m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, 200, 0);
+    m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, ButtonCommand(1), 0);
     m.sim.PumpMessages();
     EXPECT_EQ(m.Current(), 3);
     m.app.DialogOpen = 0;
-    m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, 200, 0);
+    m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, ButtonCommand(1), 0);
     m.sim.PumpMessages();
     EXPECT_EQ(m.Current(), 1);
     EXPECT_FALSE(m.sim.IsMinimized(a));
@@ -366,18 +368,18 @@ TEST(FloatingWindow, ToolTipsReadTheTitleAfreshAndOnlyForExistingDesktops) {
     StartFloating(m, 2);
     ToolTipTextA tip{};
     tip.hdr.code = static_cast<Uint>(TTN_NEEDTEXTA);
-    tip.hdr.idFrom = 201;
-    m.sim.SendMessageA(m.app.FloatingWindow, WM_NOTIFY, 201, reinterpret_cast<Lparam>(&tip));
+    tip.hdr.idFrom = ButtonCommand(2);
+    m.sim.SendMessageA(m.app.FloatingWindow, WM_NOTIFY, ButtonCommand(2), reinterpret_cast<Lparam>(&tip));
     ASSERT_NE(tip.lpszText, nullptr);
     EXPECT_STREQ(tip.lpszText, "D2");
     std::strcpy(m.app.Record(2).DesktopTitle, "Mail");
-    m.sim.SendMessageA(m.app.FloatingWindow, WM_NOTIFY, 201, reinterpret_cast<Lparam>(&tip));
+    m.sim.SendMessageA(m.app.FloatingWindow, WM_NOTIFY, ButtonCommand(2), reinterpret_cast<Lparam>(&tip));
     EXPECT_STREQ(tip.lpszText, "Mail");
 
     ToolTipTextA beyond{};
     beyond.hdr.code = static_cast<Uint>(TTN_NEEDTEXTA);
-    beyond.hdr.idFrom = 207;
-    m.sim.SendMessageA(m.app.FloatingWindow, WM_NOTIFY, 207, reinterpret_cast<Lparam>(&beyond));
+    beyond.hdr.idFrom = ButtonCommand(8);
+    m.sim.SendMessageA(m.app.FloatingWindow, WM_NOTIFY, ButtonCommand(8), reinterpret_cast<Lparam>(&beyond));
     EXPECT_EQ(beyond.lpszText, nullptr);
 }
 
@@ -389,32 +391,34 @@ TEST(FloatingWindow, SystemMenuIsCompletedOnceAndItsCommandsAct) {
         StartFloating(m, 2);
         Hmenu system = m.sim.SystemMenu(m.app.FloatingWindow);
         ASSERT_NE(system, nullptr);
-        const std::string english = "&Move =61456\n&Size =61440\n-\n&Always on top =500\n-\n"
-                                    "&Desktops displaying >\n  In the &tasks bar =600\n  In this &menu =601\n"
-                                    "  [x] In a &floating window =602\n-\n";
-        const std::string french = "&Move =61456\n&Size =61440\n-\nToujours &visible =500\n-\n"
+        // The system's own commands (SC_MOVE, SC_SIZE and above) by their numbers, ours by name.
+        const auto systemName = [](Uint id) { return id >= sim::SC_SIZE ? std::to_string(id) : CommandName(id); };
+        const std::string english = "&Move =61456\n&Size =61440\n-\n&Always on top =AlwaysOnTop\n-\n"
+                                    "&Desktops displaying >\n  In the &tasks bar =DisplayTaskBar\n  In this &menu =DisplayMenu\n"
+                                    "  [x] In a &floating window =DisplayFloating\n-\n";
+        const std::string french = "&Move =61456\n&Size =61440\n-\nToujours &visible =AlwaysOnTop\n-\n"
                                    "Affichage des b&ureaux >\n  Dans la &barre des t\xc3\xa2"
-                                   "ches =600\n"
-                                   "  Dans le &menu =601\n  [x] Dans une &fen\xc3\xaatre flottante =602\n-\n";
-        EXPECT_EQ(Utf8(m.sim.Snapshot(system).Describe()), language == 100 ? english : french);
+                                   "ches =DisplayTaskBar\n"
+                                   "  Dans le &menu =DisplayMenu\n  [x] Dans une &fen\xc3\xaatre flottante =DisplayFloating\n-\n";
+        EXPECT_EQ(Utf8(m.sim.Snapshot(system).Describe(systemName)), language == 100 ? english : french);
 
         // "Always on top" toggles the style and the tick; the next save of any kind stores it.
-        m.sim.SendMessageA(m.app.FloatingWindow, WM_SYSCOMMAND, 500, 0);
+        m.sim.SendMessageA(m.app.FloatingWindow, WM_SYSCOMMAND, CmdAlwaysOnTop, 0);
         EXPECT_TRUE(m.sim.GetWindowLongA(m.app.FloatingWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
         EXPECT_TRUE(m.sim.Snapshot(system).items[3].Checked());
         EXPECT_EQ(m.sim.Value(HkeyCurrentUser(), SettingsPath, "TopMost")->Number(), 0u);
         m.sim.SetWindowPos(m.app.FloatingWindow, nullptr, 40, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         EXPECT_EQ(m.sim.Value(HkeyCurrentUser(), SettingsPath, "TopMost")->Number(), 8u);
         EXPECT_EQ(m.sim.Value(HkeyCurrentUser(), SettingsPath, "FloatingX")->Number(), 40u);
-        m.sim.SendMessageA(m.app.FloatingWindow, WM_SYSCOMMAND, 500, 0);
+        m.sim.SendMessageA(m.app.FloatingWindow, WM_SYSCOMMAND, CmdAlwaysOnTop, 0);
         EXPECT_FALSE(m.sim.GetWindowLongA(m.app.FloatingWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
         EXPECT_FALSE(m.sim.Snapshot(system).items[3].Checked());
 
         // The mode commands reach the main window, as system commands or plain ones.
-        m.sim.SendMessageA(m.app.FloatingWindow, WM_SYSCOMMAND, 601, 0);
+        m.sim.SendMessageA(m.app.FloatingWindow, WM_SYSCOMMAND, DisplayModeCommand(DisplayMenu), 0);
         EXPECT_EQ(m.app.DisplayMode, 2);
         EXPECT_FALSE(m.sim.IsVisible(m.app.FloatingWindow));
-        m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, 602, 0);
+        m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, DisplayModeCommand(DisplayFloating), 0);
         EXPECT_EQ(m.app.DisplayMode, 3);
         EXPECT_TRUE(m.sim.IsVisible(m.app.FloatingWindow));
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "engine/commands.h"
 #include "engine/names.h"
 #include "engine/window_table.h"
 #include "tests/sim/sim.h"
@@ -53,6 +54,30 @@ inline std::size_t Minimisations(const SimMachine &sim, Hwnd window) {
         std::count_if(sim.messages.begin(), sim.messages.end(), [&](const SimMessage &m) {
             return m.window == window && m.message == WM_SIZE && m.wParam == sim::SIZE_MINIMIZED;
         }));
+}
+
+// A command by its name in the command table, for menus described in tests; a number that is
+// none of ours (the system menu's) as it stands.
+inline std::string CommandName(Uint id) {
+    static const char *const ops[] = {"Activate", "Rename", "Delete", "HotKey"};
+    static const char *const modes[] = {"DisplayTaskBar", "DisplayMenu", "DisplayFloating"};
+    switch (id) {
+    case CmdAbout: return "About";
+    case CmdQuit: return "Quit";
+    case CmdCreateDesktop: return "CreateDesktop";
+    case CmdOneBackground: return "OneBackground";
+    case CmdAlwaysOnTop: return "AlwaysOnTop";
+    default: break;
+    }
+    if (IsDisplayModeCommand(id)) return modes[DisplayModeOfCommand(id) - DisplayTaskBar];
+    if (IsDesktopCommand(id) && DesktopOpOfCommand(id) < DesktopOps)
+        return std::string(ops[DesktopOpOfCommand(id)]) + "(" + std::to_string(DesktopOfCommand(id)) + ")";
+    if (IsWindowCommand(id)) {
+        const std::string index = std::to_string(WindowIndexOfCommand(id));
+        if (TargetOfCommand(id) == 0) return "Sticky(" + index + ")";
+        return "ToDesktop(" + index + ", " + std::to_string(TargetOfCommand(id)) + ")";
+    }
+    return std::to_string(id);
 }
 
 struct Machine {

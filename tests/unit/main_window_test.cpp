@@ -78,7 +78,7 @@ TEST(MainWindow, IconsFollowSwitchesAndEveryDisplayModeChangeIsStored) {
         const int from = m.app.DisplayMode;
         SCOPED_TRACE("mode " + std::to_string(from) + " to " + std::to_string(mode));
         const std::size_t calls = m.sim.registryCalls.size();
-        m.Command(599 + static_cast<Uint>(mode));
+        m.Command(DisplayModeCommand(mode));
         EXPECT_EQ(m.app.DisplayMode, mode);
         ExpectIconsMatchState(m);
         EXPECT_EQ(ValuesSetSince(m, calls), std::vector<std::string>{"Display"});
@@ -283,7 +283,7 @@ TEST(MainWindow, QuitAsksFirstAndOnlyYesSavesThenCloses) {
 
     const std::size_t calls = m.sim.registryCalls.size();
     m.sim.AnswerMessageBox(IDNO);
-    m.Command(102);
+    m.Command(CmdQuit);
     ASSERT_EQ(m.sim.messageBoxes.size(), 1u);
     const SimMessageBox &question = m.sim.messageBoxes[0];
     EXPECT_EQ(question.owner, nullptr);
@@ -303,7 +303,7 @@ TEST(MainWindow, QuitAsksFirstAndOnlyYesSavesThenCloses) {
         iconsAtClose = m.sim.NotifyIcons().size();
     };
     m.sim.AnswerMessageBox(IDYES);
-    m.Command(102);
+    m.Command(CmdQuit);
     EXPECT_EQ(savedAtClose, "mine.bmp");
     EXPECT_EQ(iconsAtClose, 2u);
     EXPECT_EQ(m.sim.ShownWallpaper(), "start.bmp");
@@ -316,7 +316,7 @@ TEST(MainWindow, OneBackgroundToggleIsSavedAndStopsTheExchange) {
     Machine m;
     StartOnDesktop2WithItsOwnWallpaper(m);
 
-    m.Command(120);
+    m.Command(CmdOneBackground);
     std::optional<SimValue> flag = m.sim.Value(HkeyCurrentUser(), SettingsPath, "Wallpaper");
     ASSERT_TRUE(flag.has_value());
     EXPECT_EQ(flag->type, REG_DWORD);
@@ -332,7 +332,7 @@ TEST(MainWindow, OneBackgroundToggleIsSavedAndStopsTheExchange) {
 
     // Back to one background per desktop, from desktop 1: desktop 2 kept its own.
     m.Show(1);
-    m.Command(120);
+    m.Command(CmdOneBackground);
     EXPECT_EQ(m.sim.Value(HkeyCurrentUser(), SettingsPath, "Wallpaper")->data, std::vector<std::uint8_t>{1});
     m.Show(2);
     EXPECT_EQ(m.sim.ShownWallpaper(), "mine.bmp");
@@ -346,14 +346,14 @@ TEST(MainWindow, AboutBoxOpensOnceAndBlocksNothing) {
     m.sim.ScriptDialog([&](SimMachine &sim, Hwnd box) {
         m.Show(2); // not blocked
         sim.ShowWindow(box, SW_MINIMIZE);
-        m.Command(101); // a second start, or About from the menu again
+        m.Command(CmdAbout); // a second start, or About from the menu again
         restoredAndActive = !sim.IsMinimized(box) && sim.Active() == box;
         sim.SetActiveWindow(m.Window("Notes"));
-        m.Command(101);
+        m.Command(CmdAbout);
         restoredAndActive = restoredAndActive && sim.Active() == box;
         sim.Click(box, IDOK);
     });
-    m.Command(101);
+    m.Command(CmdAbout);
     ASSERT_EQ(m.sim.dialogRuns.size(), 1u);
     EXPECT_EQ(m.sim.dialogRuns[0].resource, 102);
     EXPECT_EQ(m.sim.dialogRuns[0].owner, m.app.MainWindow);
@@ -362,7 +362,7 @@ TEST(MainWindow, AboutBoxOpensOnceAndBlocksNothing) {
 
     // Closed, so the next request opens a new box.
     m.sim.ScriptDialog([](SimMachine &sim, Hwnd box) { sim.CloseDialog(box); });
-    m.Command(101);
+    m.Command(CmdAbout);
     EXPECT_EQ(m.sim.dialogRuns.size(), 2u);
     EXPECT_FALSE(m.sim.dialogRuns[1].cancelledByMachine);
 }
@@ -374,9 +374,27 @@ TEST(MainWindow, CommandsNoMenuProducesChangeNothing) {
     m.Start();
     const std::size_t notifies = m.sim.notifyCalls.size();
     const std::size_t calls = m.sim.registryCalls.size();
-    // 430 and 443 name a fourth desktop; the last one an entry far past the window table.
-    for (Uint id : {0u, 100u, 103u, 111u, 113u, 119u, 121u, 404u, 409u, 430u, 443u, 474u, 480u, 599u, 603u,
-                    1000u, 1023u, 1024u + 16 * 500 + 1}) {
+    // Next to each command and range, a fourth and a fifth desktop's (three exist), the unused end
+    // of a desktop's range and of the last one's, and an entry far past the window table.
+    const Uint none[] = {0u,
+                         CmdAbout - 1,
+                         CmdQuit + 1,
+                         CmdCreateDesktop + 1,
+                         CmdCreateDesktop + 3,
+                         CmdOneBackground - 1,
+                         CmdOneBackground + 1,
+                         DesktopCommandId(1, DesktopHotKey) + 1,
+                         DesktopCommandId(2, DesktopActivate) - 1,
+                         DesktopCommandId(4, DesktopActivate),
+                         DesktopCommandId(5, DesktopHotKey),
+                         DesktopCommandId(MaxDesktops, DesktopHotKey) + 1,
+                         CmdLastDesktopCommand + 1,
+                         CmdFirstDisplayMode - 1,
+                         CmdLastDisplayMode + 1,
+                         1000u,
+                         CmdFirstWindowCommand - 1,
+                         WindowCommandId(500, 1)};
+    for (Uint id : none) {
         m.Command(id);
     }
     EXPECT_EQ(m.sim.notifyCalls.size(), notifies);

@@ -37,43 +37,43 @@ TEST(CommandMenu, TaskBarModeShowsTheClickedDesktopAndEveryVisibleWindow) {
     // The table holds the windows as first enumerated, top first: Clock, Hidden, Mail, Editor.
     ASSERT_EQ(m.app.Windows.Entries[3].Window, editor);
 
-    EXPECT_EQ(m.OpenMenu(2).Describe(), R"(Work >
-  Activate =410
+    EXPECT_EQ(m.OpenMenu(2).Describe(CommandName), R"(Work >
+  Activate =Activate(2)
   -
-  &Rename =411
-  &Delete =412
-  Define the &hot key =413
+  &Rename =Rename(2)
+  &Delete =Delete(2)
+  Define the &hot key =HotKey(2)
 -
-&Create a new desktop =110
+&Create a new desktop =CreateDesktop
 -
 &Applications >
   Clock >
-    [x] &Sticky =1024
+    [x] &Sticky =Sticky(0)
     -
-    Home =1025
-    Work =1026
-    Play =1027
+    Home =ToDesktop(0, 1)
+    Work =ToDesktop(0, 2)
+    Play =ToDesktop(0, 3)
   Mail >
-    &Sticky =1056
+    &Sticky =Sticky(2)
     -
-    Home =1057
-    [x] Work =1058
-    Play =1059
+    Home =ToDesktop(2, 1)
+    [x] Work =ToDesktop(2, 2)
+    Play =ToDesktop(2, 3)
   Editor >
-    &Sticky =1072
+    &Sticky =Sticky(3)
     -
-    [x] Home =1073
-    Work =1074
-    Play =1075
+    [x] Home =ToDesktop(3, 1)
+    Work =ToDesktop(3, 2)
+    Play =ToDesktop(3, 3)
 -
-&Only one background =120
+&Only one background =OneBackground
 &Desktops displaying >
-  [x] In the &tasks bar =600
-  In this &menu =601
-  In a &floating window =602
+  [x] In the &tasks bar =DisplayTaskBar
+  In this &menu =DisplayMenu
+  In a &floating window =DisplayFloating
 -
-&About... =101
-&Quit =102
+&About... =About
+&Quit =Quit
 )");
 
     // The shown desktop's own item: in bold, and nothing to activate.
@@ -106,10 +106,10 @@ TEST(CommandMenu, MenuAndFloatingModesListEveryDesktopInOrderWithTheShownOneBold
                   (std::vector<std::string>{"Activate", "-", "&Rename", "&Delete", "Define the &hot key"}));
         EXPECT_EQ(Items(menu.Find({"B"})),
                   (std::vector<std::string>{"&Rename", "&Delete", "Define the &hot key"}));
-        EXPECT_EQ(menu.CommandAt({"C", "Activate"}), 420u);
-        EXPECT_EQ(menu.CommandAt({"C", "Define the &hot key"}), 423u);
-        for (Uint id = 600; id <= 602; ++id)
-            EXPECT_EQ(menu.FindCommand(id)->Checked(), id == 599u + static_cast<Uint>(mode)) << id;
+        EXPECT_EQ(menu.CommandAt({"C", "Activate"}), DesktopCommandId(3, DesktopActivate));
+        EXPECT_EQ(menu.CommandAt({"C", "Define the &hot key"}), DesktopCommandId(3, DesktopHotKey));
+        for (int shown = DisplayTaskBar; shown <= DisplayFloating; ++shown)
+            EXPECT_EQ(menu.FindCommand(DisplayModeCommand(shown))->Checked(), shown == mode) << shown;
     }
 }
 
@@ -121,9 +121,9 @@ TEST(CommandMenu, GreyingAndCheckMarksFollowTheDesktopCountAndTheBackgroundOptio
         m.StoreDesktops(std::vector<std::string>(titles.begin(), titles.begin() + count), 2);
         m.Start();
         SimMenuSnapshot menu = m.OpenMenu(1);
-        EXPECT_EQ(menu.FindCommand(110)->Greyed(), count == 8);
+        EXPECT_EQ(menu.FindCommand(CmdCreateDesktop)->Greyed(), count == 8);
         // The template has the check mark; one background per desktop clears it.
-        EXPECT_FALSE(menu.FindCommand(120)->Checked());
+        EXPECT_FALSE(menu.FindCommand(CmdOneBackground)->Checked());
         for (int n = 1; n <= count; ++n) {
             SCOPED_TRACE("desktop " + std::to_string(n));
             const SimMenuItem *desktop = menu.Find({titles[static_cast<std::size_t>(n) - 1]});
@@ -133,8 +133,8 @@ TEST(CommandMenu, GreyingAndCheckMarksFollowTheDesktopCountAndTheBackgroundOptio
                     EXPECT_EQ(item.Greyed(), item.text == "&Delete" && count == 2) << item.text;
                 }
         }
-        m.Command(120);
-        EXPECT_TRUE(m.OpenMenu(1).FindCommand(120)->Checked());
+        m.Command(CmdOneBackground);
+        EXPECT_TRUE(m.OpenMenu(1).FindCommand(CmdOneBackground)->Checked());
     }
 }
 
@@ -149,7 +149,7 @@ TEST(CommandMenu, IsDestroyedAfterEveryOpening) {
 
     m.OpenMenu(1);
     EXPECT_EQ(m.sim.LiveMenuCount(), live);
-    m.sim.ChooseMenuCommand(601);
+    m.sim.ChooseMenuCommand(DisplayModeCommand(DisplayMenu));
     m.OpenMenu(2);
     EXPECT_EQ(m.app.DisplayMode, 2);
     m.OpenMenu(1);
@@ -214,30 +214,30 @@ TEST(CommandMenu, FrenchTextsWhenTheLanguageIsFrench) {
     m.Window("Lettre");
     m.Start();
     ASSERT_EQ(m.app.LanguageBase, 0);
-    EXPECT_EQ(Utf8(m.OpenMenu(2).Describe()), R"(Bureau 2 >
-  Activer =410
+    EXPECT_EQ(Utf8(m.OpenMenu(2).Describe(CommandName)), R"(Bureau 2 >
+  Activer =Activate(2)
   -
-  &Renommer =411
-  (grey) &Supprimer =412
-  Définir le racc&ourci =413
+  &Renommer =Rename(2)
+  (grey) &Supprimer =Delete(2)
+  Définir le racc&ourci =HotKey(2)
 -
-&Créer un nouveau bureau =110
+&Créer un nouveau bureau =CreateDesktop
 -
 &Applications >
   Lettre >
-    &Affiché dans tous les bureaux =1024
+    &Affiché dans tous les bureaux =Sticky(0)
     -
-    [x] Bureau 1 =1025
-    Bureau 2 =1026
+    [x] Bureau 1 =ToDesktop(0, 1)
+    Bureau 2 =ToDesktop(0, 2)
 -
-&Fond d'écran unique =120
+&Fond d'écran unique =OneBackground
 Affichage des b&ureaux >
-  [x] Dans la &barre des tâches =600
-  Dans le &menu =601
-  Dans une &fenêtre flottante =602
+  [x] Dans la &barre des tâches =DisplayTaskBar
+  Dans le &menu =DisplayMenu
+  Dans une &fenêtre flottante =DisplayFloating
 -
-A &Propos... =101
-&Quitter =102
+A &Propos... =About
+&Quitter =Quit
 )");
 }
 
@@ -267,7 +267,7 @@ TEST(CommandMenu, ApplicationsItemsKeepTheirTitlesShortAndTheirIdentifiersInSixt
     // The last listed window's last item sends that window, and no other, to desktop 2.
     const SimMenuItem &last = applications->items.back();
     const Uint command = last.items.back().id;
-    const Hwnd target = m.app.Windows.Entries[(command - 1024) / 16].Window;
+    const Hwnd target = m.app.Windows.Entries[WindowIndexOfCommand(command)].Window;
     EXPECT_EQ(m.sim.WindowText(target), last.text);
     m.Command(command);
     EXPECT_TRUE(m.sim.IsMinimized(target));

@@ -328,21 +328,27 @@ class RandomWorld {
     }
 
     Uint AnyCommand() {
-        static const Uint fixed[] = {101, 102, 110, 110, 112, 112, 120, 600, 601, 602, 103, 0};
+        static const Uint fixed[] = {CmdAbout, CmdQuit, CmdCreateDesktop, CmdCreateDesktop, CmdDeleteCurrentDesktop,
+                                     CmdDeleteCurrentDesktop, CmdOneBackground, CmdFirstDisplayMode,
+                                     CmdFirstDisplayMode + 1, CmdLastDisplayMode, CmdQuit + 1, 0};
         switch (Pick(3)) {
         case 0:
             return fixed[Pick(static_cast<int>(sizeof fixed / sizeof fixed[0]))];
-        case 1:
-            return 400 + 10 * static_cast<Uint>(Pick(MaxDesktops)) + static_cast<Uint>(Pick(5));
-        default:
-            return 1024 + 16 * static_cast<Uint>(Pick(16)) + static_cast<Uint>(Pick(10));
+        case 1: {
+            const int n = 1 + Pick(MaxDesktops);
+            return DesktopCommandId(n, static_cast<DesktopOp>(Pick(DesktopOps + 1)));
+        }
+        default: {
+            const int index = Pick(16);
+            return WindowCommandId(index, Pick(MaxDesktops + 2));
+        }
         }
     }
 
     void Command() {
         const Uint id = AnyCommand();
         // Quit ends this machine; it is still chosen now and then.
-        if (id == 102 && !Chance(4)) return;
+        if (id == CmdQuit && !Chance(4)) return;
         Note("command " + std::to_string(id));
         Deliver(WM_COMMAND, id, 0);
     }
@@ -702,7 +708,7 @@ class RandomWorld {
         const bool broadcast = Chance(2);
         Note(broadcast ? "taskbar restarts" : "taskbar restarts silently, then a second start");
         Sim().RestartTaskbar(broadcast);
-        if (!broadcast) Sim().PostMessageA(Main(), WM_COMMAND, 101, 0);
+        if (!broadcast) Sim().PostMessageA(Main(), WM_COMMAND, CmdAbout, 0);
         if (depth_ == 0) Sim().PumpMessages();
     }
 
@@ -752,7 +758,7 @@ class RandomWorld {
         InsideModal(nullptr);
         if (ids.empty() || Chance(4)) return 0;
         const Uint id = ids[static_cast<std::size_t>(Pick(static_cast<int>(ids.size())))];
-        if (id == 102 && !Chance(4)) return 0;
+        if (id == CmdQuit && !Chance(4)) return 0;
         Note("chosen " + std::to_string(id));
         return id;
     }

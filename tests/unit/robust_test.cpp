@@ -38,11 +38,11 @@ TEST(Confirmations, TheDeletionDeletesTheDesktopItsQuestionNamed) {
     m.sim.messageBoxHook = [&](SimMachine &sim, const SimMessageBox &) {
         sim.ClickNotifyIcon(m.app.MainWindow, 2);
         sim.PressHotKey(0, VK_F1 + 1);
-        sim.PostMessageA(m.app.MainWindow, WM_COMMAND, 112, 0);
-        sim.SendMessageA(m.app.MainWindow, WM_COMMAND, 402, 0);
+        sim.PostMessageA(m.app.MainWindow, WM_COMMAND, CmdDeleteCurrentDesktop, 0);
+        sim.SendMessageA(m.app.MainWindow, WM_COMMAND, DesktopCommandId(1, DesktopDelete), 0);
         return IDYES;
     };
-    m.Command(422);
+    m.Command(DesktopCommandId(3, DesktopDelete));
     ASSERT_EQ(m.sim.messageBoxes.size(), 1u);
     EXPECT_NE(m.sim.messageBoxes[0].text.find("\"Play\""), std::string::npos);
     EXPECT_EQ(m.app.DesktopCount(), 2);
@@ -58,12 +58,12 @@ TEST(Confirmations, DeletionsArrivingInsideTheQuestionAskNothing) {
     m.StoreDesktops({"A", "B", "C", "D"});
     m.Start();
     for (int i = 0; i < 6; ++i)
-        m.sim.PostMessageA(m.app.MainWindow, WM_COMMAND, 112, 0);
+        m.sim.PostMessageA(m.app.MainWindow, WM_COMMAND, CmdDeleteCurrentDesktop, 0);
     m.sim.PumpMessages();
     EXPECT_EQ(m.sim.messageBoxes.size(), 1u);
     EXPECT_EQ(m.app.DesktopCount(), 3);
     EXPECT_EQ(Title(m, 1), "B");
-    m.Command(110);
+    m.Command(CmdCreateDesktop);
     EXPECT_EQ(m.app.DesktopCount(), 4);
 }
 
@@ -82,7 +82,7 @@ TEST(Confirmations, NothingChangesTheDesktopsWhileADialogIsOpen) {
         sim.SendMessageA(m.app.MainWindow, UM_DESKTOP(1), 0, WM_LBUTTONDOWN);
         sim.Click(dialog, IDCANCEL);
     });
-    m.Command(411);
+    m.Command(DesktopCommandId(2, DesktopRename));
     EXPECT_TRUE(m.sim.messageBoxes.empty());
     EXPECT_EQ(m.app.DesktopCount(), 3);
     EXPECT_EQ(m.Current(), 3);
@@ -106,7 +106,7 @@ TEST(Confirmations, TheQuitQuestionLetsSwitchesThroughButNoChanges) {
         sim.SendMessageA(m.app.MainWindow, UM_MOVETODESKTOP, H(w), 3);
         return IDYES;
     };
-    m.Command(102);
+    m.Command(CmdQuit);
     EXPECT_EQ(m.sim.messageBoxes.size(), 1u);
     EXPECT_EQ(m.app.DesktopCount(), 3);
     EXPECT_TRUE(m.sim.QuitPosted());
@@ -131,7 +131,7 @@ TEST(Confirmations, TheDeletionSeesWindowsAsTheyAreWhenTheUserAnswers) {
         sim.ShowWindow(w, SW_RESTORE);
         return IDYES;
     };
-    m.Command(112);
+    m.Command(CmdDeleteCurrentDesktop);
     EXPECT_EQ(m.app.DesktopCount(), 2);
     EXPECT_FALSE(m.sim.IsMinimized(w));
     m.Show(1);
@@ -195,10 +195,10 @@ TEST(ForeignMessages, ApplicationsCommandsNameTheWindowTheMenuShowed) {
     Hwnd y = m.Window("Y");
     Hwnd w = m.Window("W");
     m.Start();
-    m.Command(1024 + 16 * EntryIndex(m.app, w) + 2);
+    m.Command(WindowCommandId(EntryIndex(m.app, w), 2));
     EXPECT_EQ(FindWindowEntry(m.app, w)->Desktop, 1);
     m.sim.menuChooser = [&](SimMachine &sim, Hmenu) {
-        const Uint id = 1024 + 16 * EntryIndex(m.app, w) + 2;
+        const Uint id = WindowCommandId(EntryIndex(m.app, w), 2);
         sim.DestroyWindow(x); // the purge moves the last entry into its place
         sim.SendMessageA(m.app.MainWindow, UM_DESKTOP(2), 0, WM_LBUTTONDOWN);
         sim.SendMessageA(m.app.MainWindow, UM_DESKTOP(1), 0, WM_LBUTTONDOWN);
@@ -232,13 +232,13 @@ TEST(Taskbar, IconsComeBackWhenTheTaskbarRestarts) {
         EXPECT_TRUE(sim.NotifyIcons().empty());
         sim.Click(dialog, IDCANCEL);
     });
-    m.Command(421); // Rename of desktop 3
+    m.Command(DesktopCommandId(3, DesktopRename)); // Rename of desktop 3
     ASSERT_EQ(m.sim.NotifyIcons().size(), 3u);
     EXPECT_EQ(SimMachine::IconId(m.sim.NotifyIcon(m.app.MainWindow, 2)->icon), 10);
     EXPECT_EQ(SimMachine::IconId(m.sim.NotifyIcon(m.app.MainWindow, 3)->icon), 11);
     m.Send(m.sim.RegisterWindowMessageA("TaskbarCreated")); // the icons are still there
     EXPECT_EQ(m.sim.NotifyIcons().size(), 3u);
-    m.Command(601);
+    m.Command(DisplayModeCommand(DisplayMenu));
     m.sim.RestartTaskbar();
     ASSERT_EQ(m.sim.NotifyIcons().size(), 1u);
     EXPECT_EQ(m.sim.NotifyIcon(m.app.MainWindow, 0)->callbackMessage, UM_DESKTOP(2));
@@ -265,7 +265,7 @@ TEST(Taskbar, ASecondStartBringsBackIconsTheTaskbarLostSilently) {
             iconsUnderTheBox = sim.NotifyIcons().size();
             sim.CloseDialog(box);
         });
-        m.sim.PostMessageA(m.app.MainWindow, WM_COMMAND, 101, 0);
+        m.sim.PostMessageA(m.app.MainWindow, WM_COMMAND, CmdAbout, 0);
         m.sim.PumpMessages();
         EXPECT_EQ(m.sim.dialogRuns.size(), 1u);
         EXPECT_EQ(iconsUnderTheBox, mode == 1 ? 3u : 1u); // back before the box shows
@@ -286,7 +286,7 @@ TEST(Taskbar, ASecondStartBringsBackIconsTheTaskbarLostSilently) {
 
         // A third start with the icons in place: each is modified, none added twice.
         m.sim.notifyCalls.clear();
-        m.sim.PostMessageA(m.app.MainWindow, WM_COMMAND, 101, 0);
+        m.sim.PostMessageA(m.app.MainWindow, WM_COMMAND, CmdAbout, 0);
         m.sim.PumpMessages();
         EXPECT_EQ(m.sim.dialogRuns.size(), 2u);
         EXPECT_EQ(m.sim.NotifyIcons().size(), added);
@@ -333,11 +333,11 @@ TEST(Close, ShowsDesktopOneWhateverIsOpenWhenItArrives) {
             close();
             return CmdCreateDesktop;
         };
-        if (in == "delete question") m.Command(112);
-        if (in == "quit question") m.Command(102);
-        if (in == "Rename") m.Command(411);
-        if (in == "Hot key") m.Command(413);
-        if (in == "About") m.Command(101);
+        if (in == "delete question") m.Command(CmdDeleteCurrentDesktop);
+        if (in == "quit question") m.Command(CmdQuit);
+        if (in == "Rename") m.Command(DesktopCommandId(2, DesktopRename));
+        if (in == "Hot key") m.Command(DesktopCommandId(2, DesktopHotKey));
+        if (in == "About") m.Command(CmdAbout);
         if (in == "menu") m.OpenMenu(3);
         if (in == "switch") {
             m.sim.SetWindowProc(b, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {

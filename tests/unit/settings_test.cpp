@@ -113,8 +113,8 @@ TEST(Settings, EverythingSavedIsLoadedBackByTheNextRun) {
     Machine m;
     SetLive(m.sim, "C:\\one.bmp");
     m.Start();
-    m.Command(110);
-    m.Command(601); // single icon: the only writer of "Display"
+    m.Command(CmdCreateDesktop);
+    m.Command(DisplayModeCommand(DisplayMenu)); // single icon: the only writer of "Display"
     std::strcpy(m.app.Record(3).DesktopTitle, "A title of exactly 32 characters");
     std::strcpy(m.app.Record(2).Wallpaper, "D:\\two.bmp");
     std::strcpy(m.app.Record(2).TileWallpaper, "1");
@@ -175,7 +175,7 @@ TEST(Settings, BothSystemFamiliesLoadBackWhatWasStored) {
         m.sim.version = version;
         SetLive(m.sim, "C:\\one.bmp", "(None)", "1", "10");
         m.Start();
-        m.Command(110);
+        m.Command(CmdCreateDesktop);
         std::strcpy(m.app.Record(3).DesktopTitle, "A title of exactly 32 characters");
         m.app.Record(2).HotKey = VK_F1 + 1;
         m.sim.CreateKey(HkeyCurrentUser(), Settings + "\\Desktop5\\Theirs");
@@ -358,7 +358,7 @@ TEST(Settings, OneBackgroundOptionPutsTheStartupBackgroundBackWhereItDiffers) {
     m.Start();
     SetLive(m.sim, "C:\\chosen.bmp", "(None)", "1", "2");
     m.sim.parameterCalls.clear();
-    m.Command(120);
+    m.Command(CmdOneBackground);
     EXPECT_EQ(m.app.OwnWallpapers, 0);
     EXPECT_EQ(Number(m.sim, Settings, "Wallpaper"), 0u);
     EXPECT_EQ(Text(m.sim, Sub(1), "Wallpaper"), "C:\\chosen.bmp"); // taken before the restore
@@ -372,7 +372,7 @@ TEST(Settings, OneBackgroundOptionPutsTheStartupBackgroundBackWhereItDiffers) {
     EXPECT_EQ(Text(m.sim, Live, "Wallpaper"), "C:\\start.bmp");
     EXPECT_TRUE(Stored(m.sim, Live, "TileWallpaper", REG_SZ, 2));
     EXPECT_EQ(Text(m.sim, Live, "TileWallpaper"), "0");
-    m.Command(120);
+    m.Command(CmdOneBackground);
     EXPECT_EQ(m.app.OwnWallpapers, 1);
     EXPECT_EQ(Number(m.sim, Settings, "Wallpaper"), 1u);
 }
@@ -460,7 +460,7 @@ TEST(Wallpaper, StylesOfTwoDigitsFollowTheirDesktop) {
     m.Show(2);
     EXPECT_EQ(Text(m.sim, Live, "WallpaperStyle"), "22");
     m.sim.SetText(HkeyCurrentUser(), Live, "WallpaperStyle", "6");
-    m.Command(110); // saves desktop 2's "6", and desktop 3 starts with it
+    m.Command(CmdCreateDesktop); // saves desktop 2's "6", and desktop 3 starts with it
     AppState again;
     LoadAgain(m.sim, again);
     EXPECT_STREQ(again.Record(1).WallpaperStyle, "10");
@@ -480,7 +480,7 @@ TEST(Wallpaper, ALiveValueNoFieldHoldsIsNeverWrittenOver) {
     EXPECT_EQ(Text(m.sim, Live, "TileWallpaper"), "0"); // fits: desktop 1's own is put in force
     m.Show(3);
     m.Show(1);
-    m.Command(102); // quit: the start-up background where it differs
+    m.Command(CmdQuit); // quit: the start-up background where it differs
     EXPECT_EQ(Text(m.sim, Live, "Wallpaper"), longPath);
     EXPECT_EQ(Text(m.sim, Live, "WallpaperStyle"), longStyle);
     for (const SimParameterCall &call : WallpaperCalls(m.sim))
@@ -585,12 +585,12 @@ CutFigures CutEveryWrite(int stored, int shown, Uint command) {
 
 TEST(Settings, ASaveCutShortAtAnyWriteLosesNoDesktop) {
     // Growing: the new subkey is written whole before "Desktop" names it.
-    CutFigures created = CutEveryWrite(3, 1, 110);
+    CutFigures created = CutEveryWrite(3, 1, CmdCreateDesktop);
     EXPECT_EQ(created.neither, 0u) << created.writes << " cuts of a creation 3 -> 4";
     EXPECT_EQ(created.lost, 0u);
 
     // Shrinking by the last desktop: "Desktop" shrinks before the subkey goes.
-    CutFigures last = CutEveryWrite(4, 4, 112);
+    CutFigures last = CutEveryWrite(4, 4, CmdDeleteCurrentDesktop);
     EXPECT_EQ(last.neither, 0u) << last.writes << " cuts of a deletion of desktop 4 of 4";
     EXPECT_EQ(last.lost, 0u);
 
@@ -599,7 +599,7 @@ TEST(Settings, ASaveCutShortAtAnyWriteLosesNoDesktop) {
     // overwritten), never one too few. No order of single writes can do better: with 4 slots
     // and one count, any first write either shrinks the count (losing desktop 4) or changes a
     // slot that the old count still shows.
-    CutFigures middle = CutEveryWrite(4, 2, 112);
+    CutFigures middle = CutEveryWrite(4, 2, CmdDeleteCurrentDesktop);
     EXPECT_EQ(middle.lost, 0u) << middle.writes << " cuts of a deletion of desktop 2 of 4, " << middle.neither
                                << " neither old nor new";
     EXPECT_LE(middle.neither, 2u * 7u + 1u); // the two rewritten subkeys and the count
@@ -651,14 +651,14 @@ TEST(Settings, SettingsThatCannotBeReadAreNeverOverwritten) {
             EXPECT_STREQ(m.app.Record(3).DesktopTitle, "");
         }
         // Every kind of save the user can cause.
-        m.Command(110);
-        m.Command(601);
-        m.Command(120);
+        m.Command(CmdCreateDesktop);
+        m.Command(DisplayModeCommand(DisplayMenu));
+        m.Command(CmdOneBackground);
         m.Show(2);
-        m.Command(112);
+        m.Command(CmdDeleteCurrentDesktop);
         m.sim.SetWindowPos(m.app.FloatingWindow, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         SaveSettings(m.app, SaveFloatingPosition);
-        m.Command(102);
+        m.Command(CmdQuit);
         EXPECT_EQ(SettingsSnapshot(m.sim), stored);
         EXPECT_EQ(m.sim.CountRegistryCalls("set", "Quillane") +
                       m.sim.CountRegistryCalls("deletekey", "Quillane"),
@@ -704,7 +704,7 @@ TEST(Settings, ValuesOfAnotherTypeThanWrittenAreMissing) {
     EXPECT_STREQ(m.app.Record(2).DesktopTitle, "Two");
     EXPECT_EQ(m.app.Record(2).HotKey, 0x70u);
     // The next save stores them as the program writes them.
-    m.Command(110);
+    m.Command(CmdCreateDesktop);
     EXPECT_TRUE(Stored(m.sim, Settings, "Desktop", REG_DWORD, 4));
     EXPECT_TRUE(Stored(m.sim, Settings, "Wallpaper", REG_DWORD, 1));
     EXPECT_TRUE(Stored(m.sim, Sub(1), "DesktopTitle", REG_SZ, 33));

@@ -159,7 +159,7 @@ TEST(Startup, AStoredThirtyTwoCharacterTitleIsShownWhole) {
     EXPECT_EQ(m.OpenMenu(2).items.at(0).text, title);
     std::string shown;
     m.sim.ScriptDialog([&](SimMachine &sim, Hwnd dialog) { shown = sim.ControlText(dialog, 100); });
-    m.Command(411);
+    m.Command(DesktopCommandId(2, DesktopRename));
     EXPECT_EQ(shown, title);
 }
 

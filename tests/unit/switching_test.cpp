@@ -111,7 +111,7 @@ TEST(Switching, StickyWindowsGoDownAndComeBackAtEverySwitchTheFloatingWindowNeve
     Machine m;
     m.sim.SetNumber(HkeyCurrentUser(), "Software\\Halvern\\Quillane", "Display", 3);
     m.Start();
-    m.Command(110); // a third desktop
+    m.Command(CmdCreateDesktop); // a third desktop
     Hwnd floating = m.app.FloatingWindow;
     ASSERT_TRUE(m.sim.IsVisible(floating));
     const Rect floatingPlace = m.sim.Position(floating);
@@ -424,7 +424,7 @@ TEST(Switching, OwnedWindowsGoWhereTheirOwnerGoes) {
 
     // Desktop 2 deleted from desktop 1: the Notepad's windows join desktop 3, now 2.
     m.Send(UM_MOVETODESKTOP, H(note), 2);
-    m.Command(412);
+    m.Command(DesktopCommandId(2, DesktopDelete));
     EXPECT_EQ(m.app.DesktopCount(), 2);
     EXPECT_EQ(m.Current(), 1);
     awayWithNote("desktop 2 deleted");

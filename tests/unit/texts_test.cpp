@@ -6,6 +6,7 @@
 #include "platform/format.h"
 #include "platform/wintypes.h"
 #include "res/texts.h"
+#include "engine/commands.h"
 
 #include <gtest/gtest.h>
 
@@ -126,18 +127,18 @@ TEST(MenuTemplate, BothLanguagesHoldTheSameItemsInTheSamePlaces) {
         EXPECT_STREQ(temp.text, "TempMenu");
 
         // Positions matter: the command menu and the floating window take items by position.
-        EXPECT_EQ(Ids(track), (std::vector<unsigned>{110, 0, 130, 0, 120, 199, 0, 101, 102}));
+        EXPECT_EQ(Ids(track), (std::vector<unsigned>{CmdCreateDesktop, 0, Q_IDM_APPLICATIONS, 0, CmdOneBackground, Q_IDM_DISPLAY, 0, CmdAbout, CmdQuit}));
         for (int i = 0; i < track.childCount; ++i) {
             const MenuTemplateItem &item = track.children[i];
             const bool separator = i == 1 || i == 3 || i == 6;
             const bool popup = i == 2 || i == 5;
             EXPECT_EQ(item.type, separator ? MFT_SEPARATOR : MFT_STRING) << "position " << i;
             EXPECT_EQ(item.children != nullptr, popup) << "position " << i;
-            EXPECT_EQ(item.state, item.id == 120 ? MFS_CHECKED : 0u) << "position " << i;
+            EXPECT_EQ(item.state, item.id == CmdOneBackground ? MFS_CHECKED : 0u) << "position " << i;
         }
-        EXPECT_EQ(Ids(track.children[2]), (std::vector<unsigned>{2000}));
-        EXPECT_EQ(Ids(track.children[5]), (std::vector<unsigned>{600, 601, 602}));
-        EXPECT_EQ(Ids(temp), (std::vector<unsigned>{198, 100, 1, 2, 3, 500}));
+        EXPECT_EQ(Ids(track.children[2]), (std::vector<unsigned>{Q_IDM_APPLICATIONS_PLACEHOLDER}));
+        EXPECT_EQ(Ids(track.children[5]), (std::vector<unsigned>{CmdFirstDisplayMode, CmdFirstDisplayMode + 1, CmdLastDisplayMode}));
+        EXPECT_EQ(Ids(temp), (std::vector<unsigned>{Q_IDM_TEMPLATE_DESKTOP, Q_IDM_TEMPLATE_ACTIVATE, Q_IDM_TEMPLATE_RENAME, Q_IDM_TEMPLATE_DELETE, Q_IDM_TEMPLATE_HOTKEY, CmdAlwaysOnTop}));
         for (int i = 0; i < temp.childCount; ++i) {
             EXPECT_EQ(temp.children[i].state, 0u);
             EXPECT_EQ(temp.children[i].children, nullptr);
@@ -149,22 +150,22 @@ TEST(MenuTemplate, BothLanguagesHoldTheSameItemsInTheSamePlaces) {
 
 TEST(MenuTemplate, ItemTextsInBothLanguages) {
     const Translation items[] = {
-        {110, "&Créer un nouveau bureau", "&Create a new desktop"},
-        {130, "&Applications", "&Applications"},
-        {2000, "inutile", "nothing"},
-        {120, "&Fond d'écran unique", "&Only one background"},
-        {199, "Affichage des b&ureaux", "&Desktops displaying"},
-        {600, "Dans la &barre des tâches", "In the &tasks bar"},
-        {601, "Dans le &menu", "In this &menu"},
-        {602, "Dans une &fenêtre flottante", "In a &floating window"},
-        {101, "A &Propos...", "&About..."},
-        {102, "&Quitter", "&Quit"},
-        {198, "Bureau", "Desktop"},
-        {100, "Activer", "Activate"},
-        {1, "&Renommer", "&Rename"},
-        {2, "&Supprimer", "&Delete"},
-        {3, "Définir le racc&ourci", "Define the &hot key"},
-        {500, "Toujours &visible", "&Always on top"},
+        {CmdCreateDesktop, "&Créer un nouveau bureau", "&Create a new desktop"},
+        {Q_IDM_APPLICATIONS, "&Applications", "&Applications"},
+        {Q_IDM_APPLICATIONS_PLACEHOLDER, "inutile", "nothing"},
+        {CmdOneBackground, "&Fond d'écran unique", "&Only one background"},
+        {Q_IDM_DISPLAY, "Affichage des b&ureaux", "&Desktops displaying"},
+        {CmdFirstDisplayMode, "Dans la &barre des tâches", "In the &tasks bar"},
+        {CmdFirstDisplayMode + 1, "Dans le &menu", "In this &menu"},
+        {CmdLastDisplayMode, "Dans une &fenêtre flottante", "In a &floating window"},
+        {CmdAbout, "A &Propos...", "&About..."},
+        {CmdQuit, "&Quitter", "&Quit"},
+        {Q_IDM_TEMPLATE_DESKTOP, "Bureau", "Desktop"},
+        {Q_IDM_TEMPLATE_ACTIVATE, "Activer", "Activate"},
+        {Q_IDM_TEMPLATE_RENAME, "&Renommer", "&Rename"},
+        {Q_IDM_TEMPLATE_DELETE, "&Supprimer", "&Delete"},
+        {Q_IDM_TEMPLATE_HOTKEY, "Définir le racc&ourci", "Define the &hot key"},
+        {CmdAlwaysOnTop, "Toujours &visible", "&Always on top"},
     };
     for (const Translation &t : items) {
         const MenuTemplateItem *french = Find(*MenuTemplate(1), t.id);

@@ -134,7 +134,7 @@ SCENARIO("a round trip to desktop 2 brings desktop 1 back as it was") {
     CHECK(IsIconic(minimisedLater));
     CHECK(!IsIconic(d.app.FloatingWindow));
     CHECK(IsWindowVisible(d.app.FloatingWindow));
-    CHECK_EQ(LastPrivate(d.app.FloatingWindow), MessageText(WM_USER + 3, 2, 1));
+    CHECK_EQ(LastPrivate(d.app.FloatingWindow), MessageText(q::UM_DESKTOPSWITCH, 2, 1));
 
     d.Switch(1);
     CHECK_EQ(d.app.CurrentDesktop(), 1);
@@ -156,7 +156,7 @@ SCENARIO("a round trip to desktop 2 brings desktop 1 back as it was") {
     CHECK_EQ(wt::LogOf(hidden)->Shown, 0);
     CHECK_EQ(wt::LogOf(hidden)->Minimized, 0);
     CHECK_EQ(wt::LogOf(d.app.FloatingWindow)->Minimized, 0);
-    CHECK_EQ(LastPrivate(d.app.FloatingWindow), MessageText(WM_USER + 3, 1, 2));
+    CHECK_EQ(LastPrivate(d.app.FloatingWindow), MessageText(q::UM_DESKTOPSWITCH, 1, 2));
 
     // A second round trip after the user raised C: the new stacking order is the one kept.
     wt::Raise(c);

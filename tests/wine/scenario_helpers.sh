@@ -130,6 +130,9 @@ pg_second_start() {
 
 # pg_show N: UM_DESKTOP N with WM_LBUTTONDOWN, posted, as a click on desktop N's icon.
 pg_show() { pg_drv post Quillane $((WM_USER + $1)) 0 "$WM_LBUTTONDOWN"; }
+# pg_desktop_command N OP: the command of desktop N's submenu, OP one of $IDM_DESKTOP_ACTIVATE,
+# $IDM_DESKTOP_RENAME, $IDM_DESKTOP_DELETE, $IDM_DESKTOP_HOTKEY.
+pg_desktop_command() { echo $((IDM_FIRST_DESKTOP_COMMAND + IDM_DESKTOP_COMMAND_STEP * ($1 - 1) + $2)); }
 
 # ---------------------------------------------------------------------------------------------
 # Other programs' windows

@@ -28,7 +28,7 @@ rb_scenario_delete_named() {
     expect "quillane.exe starts" pg_start_with_keys
     expect_eq "$(pg_wait_icons "1 1 1")" "1 1 1" "three icons"
 
-    pg_drv post Quillane "$WM_COMMAND" 422 0 # Delete of desktop 3, "Play"
+    pg_drv post Quillane "$WM_COMMAND" "$(pg_desktop_command 3 "$IDM_DESKTOP_DELETE")" 0 # "Play"
     expect "confirmation" pg_dialog Confirmation
     expect_eq "$(pg_control 65535 | sed 's/.* text=//')" '"Would you really delete the desktop named "Play" ?"' \
         "question names Play"
@@ -371,8 +371,8 @@ rb_scenario_owned_windows() {
     for title in "$owner" "$note"; do pg_drv post Quillane "$UM_MOVETODESKTOP" "$title" 2; done
     rb_owned away "sent to desktop 2"
 
-    # Desktop 2's Delete (command 400 + 10 × (n - 1) + 2), chosen on desktop 1.
-    pg_drv post Quillane "$WM_COMMAND" $((400 + 10 * (2 - 1) + 2)) 0
+    # Desktop 2's Delete, chosen on desktop 1.
+    pg_drv post Quillane "$WM_COMMAND" "$(pg_desktop_command 2 "$IDM_DESKTOP_DELETE")" 0
     expect "confirmation" pg_dialog Confirmation
     pg_keys Return
     expect "Yes closes the confirmation" pg_gone Confirmation
