@@ -41,6 +41,22 @@ bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
     return take && e.Window != app.FloatingWindow;
 }
 
+// After the restores: a window of the desktop left still on the screen refused the hiding, as
+// the system makes an elevated program's window refuse our ShowWindow and SetWindowPos (UIPI), or
+// as a program that restores its window at once does when it is not parked. It stays where it
+// is, so it belongs to the desktop entered, as the next refresh would find; nothing believes it
+// away meanwhile. Claimed after the restore pass, which thus leaves it as it stands. A window left
+// behind keeps its desktop until its thread answers; a sticky and a cloaked one keep theirs.
+void ClaimWindowsLeftUp(AppState &app, int left, int entered) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        WindowEntry &e = app.Windows.Entries[i];
+        if (e.Desktop != left || left == entered || e.Sticky != 0 || e.Window == app.FloatingWindow ||
+            HeldBack(app, e.Window) || !StaysUp(app, e.Window))
+            continue;
+        e.Desktop = entered;
+    }
+}
+
 } // namespace
 
 void SwitchDesktop(AppState &app, int n) {
@@ -71,6 +87,7 @@ void SwitchDesktop(AppState &app, int n) {
     EnterPhase(Phase::Restores);
     RestoreWindows(app, list, TakeWindowToRestore, n);
     ReturnParked(app, n);
+    ClaimWindowsLeftUp(app, c, n);
 
     EnterPhase(Phase::Animation);
     MinimizeAnimation(app, Animation::Back);

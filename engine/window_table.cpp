@@ -183,6 +183,12 @@ bool IsTrackedClass(const char *className) {
            std::strcmp(className, "tooltips_class32") != 0;
 }
 
+bool IsCloaked(AppState &app, Hwnd window) {
+    Dword cloaked = 0;
+    return app.Sys->window.DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked) >= 0 &&
+           cloaked != 0;
+}
+
 namespace {
 // Reads the style and class of an enumerated window; false when the window is not tracked.
 bool FilterWindow(AppState &app, Hwnd window, std::uint32_t &style) {
@@ -197,13 +203,15 @@ bool FilterWindow(AppState &app, Hwnd window, std::uint32_t &style) {
 bool EnumAddProc(Hwnd window, void *context) {
     auto &app = *static_cast<AppState *>(context);
     std::uint32_t style = 0;
-    if (FilterWindow(app, window, style)) AddWindowEntry(app, style, window);
+    if (!IsCloaked(app, window) && FilterWindow(app, window, style)) AddWindowEntry(app, style, window);
     return true;
 }
 
 bool EnumRefreshProc(Hwnd window, void *context) {
     auto &app = *static_cast<AppState *>(context);
     std::uint32_t style = 0;
+    // Cloaked, it is out of the user's sight whatever its style says: not news.
+    if (IsCloaked(app, window)) return true;
     // A window in the table passed the class test when it entered: only its style is news.
     if (FindWindowEntry(app, window) != nullptr)
         RefreshWindowEntry(app, static_cast<std::uint32_t>(app.Sys->window.GetWindowLongA(window, GWL_STYLE)),
@@ -315,8 +323,14 @@ bool AtPark(AppState &app, Hwnd window) {
     return app.Sys->window.GetWindowRect(window, &r) && r.left == ParkPosition && r.top == ParkPosition;
 }
 
+bool StaysUp(AppState &app, Hwnd window) {
+    WindowPort &win = app.Sys->window;
+    return win.IsWindowVisible(window) && !win.IsIconic(window) && !AtPark(app, window) && !IsCloaked(app, window);
+}
+
 void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     WindowPort &win = app.Sys->window;
+    if (IsCloaked(app, window)) return; // not on the screen: nothing to take away
     const bool shown = win.IsWindowVisible(window) && !win.IsIconic(window);
     win.ShowWindow(window, SW_MINIMIZE);
     // Asked again before the move: the minimise may have set its thread to work, or stopped it.
@@ -332,6 +346,9 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     const bool restored = park && !win.IsIconic(window) && win.GetWindowRect(window, &before) &&
                           !(before.left == ParkPosition && before.top == ParkPosition);
     if (park) win.SetWindowPos(window, nullptr, ParkPosition, ParkPosition, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // Nor may it have refused the move too, as the system makes an elevated program's window
+    // refuse both calls of ours: then it stays up, where it stands, and is owed nothing.
+    const bool parked = restored && AtPark(app, window);
     // Found again: our calls ran other messages, which may have changed the table.
     WindowEntry *entry = FindWindowEntry(app, window);
     if (entry == nullptr) return;
@@ -341,7 +358,7 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
         // shown is not marked, so that a later hide, its program's or the user's, is kept.
         entry->MinimizedShown = !win.IsWindowVisible(window);
     }
-    if (restored) {
+    if (parked) {
         entry->Parked = 1;
         entry->ParkedAt = Point{before.left, before.top};
     }
@@ -399,7 +416,7 @@ void WindowReturned(AppState &app, Hwnd window) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
         if (e.Owner != window || OwnerEntry(app, e) == nullptr || !win.IsIconic(e.Window) ||
-            !win.IsWindowVisible(e.Window) || !Answers(app, e.Window))
+            !win.IsWindowVisible(e.Window) || IsCloaked(app, e.Window) || !Answers(app, e.Window))
             continue;
         win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
         WindowReturned(app, e.Window);
@@ -476,7 +493,9 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
         for (std::int32_t i = 0; i < list.Count; ++i) {
             // Asked again right before the call: since the collection, the wallpaper exchange and
             // the restores before this one went to other programs, and to its own.
-            if (HiddenByOthers(app, list.Items[i].Window) || IsLeftBehind(app, list.Items[i].Window)) continue;
+            if (HiddenByOthers(app, list.Items[i].Window) || IsCloaked(app, list.Items[i].Window) ||
+                IsLeftBehind(app, list.Items[i].Window))
+                continue;
             app.Sys->window.ShowWindow(list.Items[i].Window, SW_RESTORE);
             WindowReturned(app, list.Items[i].Window);
         }
@@ -486,7 +505,8 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const Hwnd window = app.Windows.Entries[i].Window;
         // Taken now (shown, or hidden by us), and asked right before the call.
-        if (!take(app, app.Windows.Entries[i], desktop) || IsLeftBehind(app, window)) continue;
+        if (!take(app, app.Windows.Entries[i], desktop) || IsCloaked(app, window) || IsLeftBehind(app, window))
+            continue;
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);
     }
@@ -495,7 +515,10 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
 void ReturnParked(AppState &app, int desktop) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
-        if (e.Parked == 0 || (e.Desktop != desktop && e.Sticky == 0) || e.Window == app.FloatingWindow) continue;
+        // A cloaked one keeps the place owed until it is on the screen again.
+        if (e.Parked == 0 || (e.Desktop != desktop && e.Sticky == 0) || e.Window == app.FloatingWindow ||
+            IsCloaked(app, e.Window))
+            continue;
         if (!HeldBack(app, e.Window)) GiveBackPlace(app, e.Window);
     }
 }
