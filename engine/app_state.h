@@ -60,6 +60,9 @@ struct WindowEntry {
     // since its owner last took it along.
     Hwnd Owner;
     std::uint8_t Alone;
+    // A restore of ours passed it by while it was cloaked: found minimised on its desktop once
+    // uncloaked, it is still ours to restore, not one its user minimised.
+    std::uint8_t MissedRestore;
 };
 
 struct RankedWindow {

@@ -108,6 +108,7 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     entry.Thread = 0;
     entry.Owner = app.Sys->window.GetWindow(window, GW_OWNER); // given when the window is made
     entry.Alone = 0;
+    entry.MissedRestore = 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
     return &entry;
 }
@@ -152,7 +153,8 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
         // Restored by the user or its program while this desktop is shown: it belongs here now.
         entry->Desktop = app.CurrentDesktop();
         entry->Minimized = 0;
-    } else if (entry->Desktop == app.CurrentDesktop()) {
+        entry->MissedRestore = 0;
+    } else if (entry->Desktop == app.CurrentDesktop() && entry->MissedRestore == 0) {
         entry->Minimized = 1;
     }
     return nullptr;
@@ -407,6 +409,7 @@ void WindowReturned(AppState &app, Hwnd window) {
     WindowEntry *entry = FindWindowEntry(app, window);
     if (entry == nullptr) return;
     entry->MinimizedShown = 0;
+    entry->MissedRestore = 0;
     if (entry->Parked != 0) GiveBackPlace(app, window);
     // Its owned windows that we minimised went down hidden with it, and its restore showed them
     // minimised, with no taskbar button to come back by: they come up with it (and theirs with
@@ -453,6 +456,15 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
         }
 }
 
+namespace {
+// A cloaked window the restore pass comes to is left as it is, and remembered as owed that restore.
+bool PassedByCloaked(AppState &app, Hwnd window) {
+    if (!IsCloaked(app, window)) return false;
+    if (WindowEntry *entry = FindWindowEntry(app, window)) entry->MissedRestore = 1;
+    return true;
+}
+} // namespace
+
 RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
     RestoreList list;
     const WindowTable &table = app.Windows;
@@ -493,7 +505,7 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
         for (std::int32_t i = 0; i < list.Count; ++i) {
             // Asked again right before the call: since the collection, the wallpaper exchange and
             // the restores before this one went to other programs, and to its own.
-            if (HiddenByOthers(app, list.Items[i].Window) || IsCloaked(app, list.Items[i].Window) ||
+            if (HiddenByOthers(app, list.Items[i].Window) || PassedByCloaked(app, list.Items[i].Window) ||
                 IsLeftBehind(app, list.Items[i].Window))
                 continue;
             app.Sys->window.ShowWindow(list.Items[i].Window, SW_RESTORE);
@@ -505,7 +517,7 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const Hwnd window = app.Windows.Entries[i].Window;
         // Taken now (shown, or hidden by us), and asked right before the call.
-        if (!take(app, app.Windows.Entries[i], desktop) || IsCloaked(app, window) || IsLeftBehind(app, window))
+        if (!take(app, app.Windows.Entries[i], desktop) || PassedByCloaked(app, window) || IsLeftBehind(app, window))
             continue;
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);
