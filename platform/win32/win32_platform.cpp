@@ -59,6 +59,11 @@ LRESULT CALLBACK WindowTrampoline(HWND window, UINT message, WPARAM wParam, LPAR
     return handler->WindowMessage(window, message, wParam, lParam);
 }
 
+// What the window port looks up at run time. Not members: the ports are constants, kept in
+// read-only memory, and a write into one would fault.
+bool dwmLookedUp = false;
+void (*dwmGet)() = nullptr; // DwmGetWindowAttribute, once found
+
 } // namespace
 
 // One class a port, each with one base: calls through the core's references to the ports then
@@ -174,8 +179,8 @@ class Win32Window final : public WindowPort {
     // its function, the call fails as the caller expects of a system that cloaks nothing.
     std::int32_t DwmGetWindowAttribute(Hwnd window, Dword attribute, void *value, Dword size) override {
         using Get = HRESULT(WINAPI *)(HWND, DWORD, PVOID, DWORD);
-        if (!dwmLookedUp_) {
-            dwmLookedUp_ = true;
+        if (!dwmLookedUp) {
+            dwmLookedUp = true;
             char path[MAX_PATH + 16];
             const UINT length = ::GetSystemDirectoryA(path, MAX_PATH);
             if (length != 0 && length < MAX_PATH) {
@@ -185,16 +190,12 @@ class Win32Window final : public WindowPort {
                 HMODULE dwm = ::LoadLibraryA(path);
                 ::SetErrorMode(mode);
                 if (dwm != nullptr)
-                    dwmGet_ = reinterpret_cast<void (*)()>(::GetProcAddress(dwm, "DwmGetWindowAttribute"));
+                    dwmGet = reinterpret_cast<void (*)()>(::GetProcAddress(dwm, "DwmGetWindowAttribute"));
             }
         }
-        if (dwmGet_ == nullptr) return static_cast<std::int32_t>(E_NOTIMPL);
-        return reinterpret_cast<Get>(dwmGet_)(window, attribute, value, size);
+        if (dwmGet == nullptr) return static_cast<std::int32_t>(E_NOTIMPL);
+        return reinterpret_cast<Get>(dwmGet)(window, attribute, value, size);
     }
-
-  private:
-    bool dwmLookedUp_ = false;
-    void (*dwmGet_)() = nullptr; // DwmGetWindowAttribute, once found
 
 };
 
