@@ -65,6 +65,9 @@ struct WindowEntry {
     // whether it carries the place it was parked from.
     std::uint8_t AwayMark;
     std::uint8_t ParkedAtMark;
+    // A restore of ours passed it by while it was cloaked: found minimised on its desktop once
+    // uncloaked, it is still ours to restore, not one its user minimised.
+    std::uint8_t MissedRestore;
 };
 
 struct RankedWindow {

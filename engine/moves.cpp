@@ -61,10 +61,9 @@ void SetSticky(AppState &app, Hwnd window, Lparam lParam) {
     if (ChangesHeld(app) || !Movable(app, window)) return;
     const bool sticky = LoWord(static_cast<std::uintptr_t>(lParam)) != 0;
     // A window its program hid is not listed and would be shown by every switch: it is not made
-    // sticky (it may stop being sticky).
-    WindowEntry *entry = !sticky                                  ? FindWindowEntry(app, window)
-                         : app.Sys->window.IsWindowVisible(window) ? EntryFor(app, window)
-                                                                   : nullptr;
+    // sticky (it may stop being sticky). Nor is one the compositor cloaks.
+    const bool shown = app.Sys->window.IsWindowVisible(window) && !IsCloaked(app, window);
+    WindowEntry *entry = !sticky ? FindWindowEntry(app, window) : shown ? EntryFor(app, window) : nullptr;
     if (entry == nullptr) return;
     entry->Sticky = sticky ? 1 : 0;
     Regroup(app, *entry, false);
@@ -81,7 +80,8 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     if (!Answers(app, window) || ChangesHeld(app) || d > app.DesktopCount()) return;
     // A window its program hid (gone to its tray icon since the menu listed it) keeps its
     // desktop and stays hidden: a minimise or a restore would show it.
-    if (!app.Sys->window.IsWindowVisible(window)) return;
+    // So does a cloaked one, which is not on the screen.
+    if (!app.Sys->window.IsWindowVisible(window) || IsCloaked(app, window)) return;
     // The user may have minimised or restored windows since the last refresh: the window's
     // "minimised by the user" flag must say what the screen shows now.
     RefreshWindowTable(app);
@@ -100,6 +100,13 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     } else {
         ParkWindow(app, window);
         TakeDownOwnedWindows(app, window);
+        // Still on the screen: the system refused our minimise and our move (an elevated
+        // program's window; see README). It stays where it is, on the desktop shown.
+        WindowEntry *moved = FindWindowEntry(app, window);
+        if (moved != nullptr && StaysUp(app, window)) {
+            moved->Desktop = app.CurrentDesktop();
+            Regroup(app, *moved, true);
+        }
     }
     app.UnderWay.Switching = 0;
     if (app.Ui.IconsLost != 0) app.Notify->LostIconsMayReturn(app);

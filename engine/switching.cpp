@@ -44,6 +44,30 @@ bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
     return take && e.Window != app.FloatingWindow;
 }
 
+// After the restores: a window of another desktop still on the screen refused the hiding (of
+// the desktop left, or of its own desktop once its thread answered again), as the system makes an
+// elevated program's window refuse our ShowWindow and SetWindowPos (UIPI), or as a program that
+// restores its window at once does when it is not parked. It stays where it is, so it belongs to
+// the desktop entered, as the next refresh would find; nothing believes it away meanwhile.
+// Claimed after the restore pass, which thus leaves it as it stands. A window left behind keeps
+// its desktop until its thread answers; a sticky and a cloaked one keep theirs; owners and owned
+// windows go together, and are left to the next refresh, which puts them together.
+bool OwnsWindows(const AppState &app, Hwnd window) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
+        if (app.Windows.Entries[i].Owner == window) return true;
+    return false;
+}
+
+void ClaimWindowsLeftUp(AppState &app, int entered) {
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        WindowEntry &e = app.Windows.Entries[i];
+        if (e.Desktop == entered || e.Sticky != 0 || e.Owner != nullptr || e.Window == app.FloatingWindow ||
+            HeldBack(app, e.Window) || !StaysUp(app, e.Window) || OwnsWindows(app, e.Window))
+            continue;
+        e.Desktop = entered;
+    }
+}
+
 } // namespace
 
 void SwitchDesktop(AppState &app, int n) {
@@ -73,6 +97,7 @@ void SwitchDesktop(AppState &app, int n) {
     if (app.OwnWallpapers != 0) app.Store->ExchangeWallpaper(app, c, n);
     EnterPhase(Phase::Restores);
     RestoreWindows(app, list, TakeWindowToRestore, n);
+    ClaimWindowsLeftUp(app, n);
     ReturnParked(app, n);
 
     EnterPhase(Phase::Animation);

@@ -113,6 +113,7 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     entry.AppWindow = (static_cast<std::uint32_t>(exStyle) & WS_EX_APPWINDOW) != 0 ? 1 : 0;
     entry.Leader = nullptr;
     entry.AwayMark = entry.ParkedAtMark = 0;
+    entry.MissedRestore = 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
     return &entry;
 }
@@ -158,7 +159,8 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
         // Restored by the user or its program while this desktop is shown: it belongs here now.
         entry->Desktop = app.CurrentDesktop();
         entry->Minimized = 0;
-    } else if (entry->Desktop == app.CurrentDesktop()) {
+        entry->MissedRestore = 0;
+    } else if (entry->Desktop == app.CurrentDesktop() && entry->MissedRestore == 0) {
         entry->Minimized = 1;
     } else {
         return nullptr;
@@ -197,6 +199,12 @@ bool IsTrackedClass(AppState &app, Hwnd window) {
            std::strcmp(className, "tooltips_class32") != 0;
 }
 
+bool IsCloaked(AppState &app, Hwnd window) {
+    Dword cloaked = 0;
+    return app.Sys->window.DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked) >= 0 &&
+           cloaked != 0;
+}
+
 namespace {
 // Reads the style and class of an enumerated window; false when the window is not tracked.
 bool FilterWindow(AppState &app, Hwnd window, std::uint32_t &style) {
@@ -208,13 +216,15 @@ bool FilterWindow(AppState &app, Hwnd window, std::uint32_t &style) {
 bool EnumAddProc(Hwnd window, void *context) {
     auto &app = *static_cast<AppState *>(context);
     std::uint32_t style = 0;
-    if (FilterWindow(app, window, style)) AddWindowEntry(app, style, window);
+    if (!IsCloaked(app, window) && FilterWindow(app, window, style)) AddWindowEntry(app, style, window);
     return true;
 }
 
 bool EnumRefreshProc(Hwnd window, void *context) {
     auto &app = *static_cast<AppState *>(context);
     std::uint32_t style = 0;
+    // Cloaked, it is out of the user's sight whatever its style says: not news.
+    if (IsCloaked(app, window)) return true;
     // A window in the table passed the class test when it entered: only its style is news.
     if (FindWindowEntry(app, window) != nullptr)
         RefreshWindowEntry(app, static_cast<std::uint32_t>(app.Sys->window.GetWindowLongA(window, GWL_STYLE)),
@@ -353,8 +363,14 @@ bool AtPark(AppState &app, Hwnd window) {
     return app.Sys->window.GetWindowRect(window, &r) && r.left == ParkPosition && r.top == ParkPosition;
 }
 
+bool StaysUp(AppState &app, Hwnd window) {
+    WindowPort &win = app.Sys->window;
+    return win.IsWindowVisible(window) && !win.IsIconic(window) && !AtPark(app, window) && !IsCloaked(app, window);
+}
+
 void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     WindowPort &win = app.Sys->window;
+    if (IsCloaked(app, window)) return; // not on the screen: nothing to take away
     const bool shown = win.IsWindowVisible(window) && !win.IsIconic(window);
     // Marked first: a run ended at any point leaves no window of ours away without its mark.
     MarkAway(app, window, shown);
@@ -376,6 +392,9 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
                           !(before.left == ParkPosition && before.top == ParkPosition);
     if (restored) MarkParkedAt(app, window, Point{before.left, before.top});
     if (park) win.SetWindowPos(window, nullptr, ParkPosition, ParkPosition, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // Nor may it have refused the move too, as the system makes an elevated program's window
+    // refuse both calls of ours: then it stays up, where it stands, and is owed nothing.
+    const bool parked = restored && AtPark(app, window);
     // Found again: our calls ran other messages, which may have changed the table.
     WindowEntry *entry = FindWindowEntry(app, window);
     if (entry == nullptr) return;
@@ -386,7 +405,7 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
         entry->MinimizedShown = hidInside && !restored ? 1 : 0;
         if (entry->MinimizedShown != 0) MarkHidItself(app, window);
     }
-    if (restored) {
+    if (parked) {
         entry->Parked = 1;
         entry->ParkedAt = Point{before.left, before.top};
     }
@@ -445,6 +464,7 @@ void WindowReturned(AppState &app, Hwnd window) {
     WindowEntry *entry = FindWindowEntry(app, window);
     if (entry == nullptr) return;
     entry->MinimizedShown = 0;
+    entry->MissedRestore = 0;
     // Back: its marks go, with its place once given back (a window whose thread does not answer
     // keeps the place owed, and the marks that say so).
     if (entry->Parked != 0)
@@ -470,7 +490,7 @@ void ReturnOwnedWindows(AppState &app, Hwnd owner) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
         if (!GoesWith(app, e, owner) || !win.IsIconic(e.Window) || !win.IsWindowVisible(e.Window) ||
-            !Answers(app, e.Window))
+            IsCloaked(app, e.Window) || !Answers(app, e.Window))
             continue;
         win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
         WindowReturned(app, e.Window);
@@ -572,6 +592,12 @@ std::int32_t RestoreKey(AppState &app, const WindowEntry &entry, int depth = 0) 
     return own < after ? own : after;
 }
 
+// A cloaked window the restore pass comes to is left as it is, and remembered as owed that restore.
+bool PassedByCloaked(AppState &app, Hwnd window) {
+    if (!IsCloaked(app, window)) return false;
+    if (WindowEntry *entry = FindWindowEntry(app, window)) entry->MissedRestore = 1;
+    return true;
+}
 } // namespace
 
 RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
@@ -623,7 +649,9 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
         for (std::int32_t i = 0; i < list.Count; ++i) {
             // Asked again right before the call: since the collection, the wallpaper exchange and
             // the restores before this one went to other programs, and to its own.
-            if (HiddenByOthers(app, list.Items[i].Window) || IsLeftBehind(app, list.Items[i].Window)) continue;
+            if (HiddenByOthers(app, list.Items[i].Window) || PassedByCloaked(app, list.Items[i].Window) ||
+                IsLeftBehind(app, list.Items[i].Window))
+                continue;
             RestoreInOrder(app, list.Items[i].Window);
         }
         return;
@@ -632,7 +660,8 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const Hwnd window = app.Windows.Entries[i].Window;
         // Taken now (shown, or hidden by us), and asked right before the call.
-        if (!take(app, app.Windows.Entries[i], desktop) || IsLeftBehind(app, window)) continue;
+        if (!take(app, app.Windows.Entries[i], desktop) || PassedByCloaked(app, window) || IsLeftBehind(app, window))
+            continue;
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);
     }
@@ -642,7 +671,10 @@ void ReturnParked(AppState &app, int desktop) {
     NewPass(app);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
-        if (e.Parked == 0 || (e.Desktop != desktop && e.Sticky == 0) || e.Window == app.FloatingWindow) continue;
+        // A cloaked one keeps the place owed until it is on the screen again.
+        if (e.Parked == 0 || (e.Desktop != desktop && e.Sticky == 0) || e.Window == app.FloatingWindow ||
+            IsCloaked(app, e.Window))
+            continue;
         if (!HeldBack(app, e.Window)) GiveBackPlace(app, e.Window);
     }
 }

@@ -25,6 +25,12 @@ bool EnumAddProc(Hwnd window, void *app);
 bool EnumRefreshProc(Hwnd window, void *app);
 // The filter on its own: false for the taskbar, the desktop window and tool tips.
 bool IsTrackedClass(AppState &app, Hwnd window);
+// Cloaked by the compositor (Windows 8 on): a suspended store app's frame, or a window of one of
+// the system's own virtual desktops not shown. IsWindowVisible says it is shown, but it is not on
+// the screen: the table leaves it out while it is cloaked (a window it knows keeps what it knew),
+// and nothing of ours minimises, restores, parks, moves or lists it. False wherever the question
+// fails: no dwmapi.dll (Windows 95 to XP), no such attribute (Vista, 7), Wine's stub.
+bool IsCloaked(AppState &app, Hwnd window);
 
 void CaptureZOrder(AppState &app, int desktop);
 // Higher rank first, equal ranks in their order. `scratch` holds `count` more items to merge
@@ -38,6 +44,10 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park);
 void ParkWindow(AppState &app, Hwnd window);
 constexpr std::int32_t ParkPosition = 3000;
 bool AtPark(AppState &app, Hwnd window);
+// On the screen after our calls to take it down: shown, not minimised, not at the park, not
+// cloaked. The system refuses a lower program's ShowWindow and SetWindowPos on an elevated
+// program's window (UIPI); some programs restore their window at once. Asks nothing of its thread.
+bool StaysUp(AppState &app, Hwnd window);
 // After our SW_RESTORE of a window: it is shown again, and back where it stood before a park
 // that its program refused, unless it has moved since.
 void WindowReturned(AppState &app, Hwnd window);

@@ -87,6 +87,9 @@ struct WindowPort {
     virtual bool AdjustWindowRectEx(Rect *rect, std::uint32_t style, bool menu, std::uint32_t exStyle) = 0;
     virtual Hwnd GetDesktopWindow() = 0;
     virtual bool InvalidateRect(Hwnd window, const Rect *rect, bool erase) = 0;
+    // dwmapi.dll's call, an HRESULT: negative on failure, and always where the system has no such
+    // DLL (Windows 95, 98, NT 4.0, 2000, XP), so that the exe loads everywhere.
+    virtual std::int32_t DwmGetWindowAttribute(Hwnd window, Dword attribute, void *value, Dword size) = 0;
 
   protected:
     ~WindowPort() = default; // never destroyed through the port

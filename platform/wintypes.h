@@ -208,6 +208,9 @@ constexpr std::intptr_t ShellExecuteSucceeded = 32; // ShellExecuteA's results a
 // on a thread the system already knows as hung.
 constexpr Uint SMTO_BLOCK = 0x0001;
 constexpr Uint SMTO_ABORTIFHUNG = 0x0002;
+// DwmGetWindowAttribute: non-zero when the compositor keeps the window from the user's sight
+// (Windows 8 on), though IsWindowVisible says it is shown.
+constexpr Dword DWMWA_CLOAKED = 14;
 // The floating window: its toolbar, system menu and frame.
 constexpr std::uint32_t TBSTYLE_WRAPABLE = 0x0200u;
 constexpr std::uint32_t TBSTYLE_TOOLTIPS = 0x0100u;

@@ -49,7 +49,8 @@ void AddApplications(AppState &app, Hmenu applications) {
         const WindowEntry *found = FindWindowEntry(app, app.Ui.MenuWindows[i]);
         if (found == nullptr) continue;
         const WindowEntry entry = *found;
-        if (!app.Sys->window.IsWindowVisible(entry.Window)) continue;
+        // A cloaked window is out of the user's sight, as a hidden one.
+        if (!app.Sys->window.IsWindowVisible(entry.Window) || IsCloaked(app, entry.Window)) continue;
         Hmenu popup = menu.CreatePopupMenu();
         menu.AppendMenuA(popup, MF_STRING | (entry.Sticky != 0 ? MF_CHECKED : 0), WindowCommandId(i, 0), sticky);
         menu.AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);

@@ -35,7 +35,7 @@
     X(STM_SETIMAGE) X(IMAGE_ICON) X(LB_ADDSTRING) X(LB_SETCURSEL) \
     X(LB_GETCURSEL) X(LB_SETCOLUMNWIDTH) X(LB_ERR) X(BN_CLICKED) \
     X(LANG_FRENCH) X(WM_SETCURSOR) X(WM_SETFONT) X(FW_BOLD) \
-    X(STN_CLICKED) X(SMTO_BLOCK) X(SMTO_ABORTIFHUNG) \
+    X(STN_CLICKED) X(SMTO_BLOCK) X(SMTO_ABORTIFHUNG) X(DWMWA_CLOAKED) \
     X(WM_SYSCOLORCHANGE) X(WM_GETMINMAXINFO) X(TBSTYLE_WRAPABLE) X(TBSTYLE_TOOLTIPS) \
     X(CCS_TOP) X(CCS_NODIVIDER) X(TBSTATE_CHECKED) X(TBSTATE_ENABLED) \
     X(TBSTATE_HIDDEN) X(TBSTYLE_BUTTON) X(TB_CHECKBUTTON) X(TB_HIDEBUTTON) \
@@ -65,6 +65,7 @@ constexpr std::size_t ours_ToolTipCodeOffset = offsetof(q::ToolTipTextA, hdr.cod
 #include <windows.h>
 #include <shellapi.h>
 #include <commctrl.h>
+#include <dwmapi.h>
 
 #define Q_SAME(name) static_assert(ours_##name == static_cast<std::uint32_t>(name), #name);
 Q_WIN32_CONSTANTS(Q_SAME)

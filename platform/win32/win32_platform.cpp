@@ -59,6 +59,11 @@ LRESULT CALLBACK WindowTrampoline(HWND window, UINT message, WPARAM wParam, LPAR
     return handler->WindowMessage(window, message, wParam, lParam);
 }
 
+// What the window port looks up at run time. Not members: the ports are constants, kept in
+// read-only memory, and a write into one would fault.
+bool dwmLookedUp = false;
+void (*dwmGet)() = nullptr; // DwmGetWindowAttribute, once found
+
 } // namespace
 
 // One class a port, each with one base: calls through the core's references to the ports then
@@ -176,6 +181,29 @@ class Win32Window final : public WindowPort {
         RECT r{};
         if (rect != nullptr) r = RECT{rect->left, rect->top, rect->right, rect->bottom};
         return ::InvalidateRect(window, rect != nullptr ? &r : nullptr, erase) != 0;
+    }
+    // Looked up once, not imported: dwmapi.dll came with Vista, and Windows 95 and NT 4.0 would
+    // refuse to load an exe that names it. Taken from the system directory alone, never from the
+    // exe's own or the current one, where anyone could put a DLL of that name. Without the DLL or
+    // its function, the call fails as the caller expects of a system that cloaks nothing.
+    std::int32_t DwmGetWindowAttribute(Hwnd window, Dword attribute, void *value, Dword size) override {
+        using Get = HRESULT(WINAPI *)(HWND, DWORD, PVOID, DWORD);
+        if (!dwmLookedUp) {
+            dwmLookedUp = true;
+            char path[MAX_PATH + 16];
+            const UINT length = ::GetSystemDirectoryA(path, MAX_PATH);
+            if (length != 0 && length < MAX_PATH) {
+                std::memcpy(path + length, "\\dwmapi.dll", sizeof "\\dwmapi.dll");
+                // A missing file is no reason for the system to ask the user anything.
+                const UINT mode = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+                HMODULE dwm = ::LoadLibraryA(path);
+                ::SetErrorMode(mode);
+                if (dwm != nullptr)
+                    dwmGet = reinterpret_cast<void (*)()>(::GetProcAddress(dwm, "DwmGetWindowAttribute"));
+            }
+        }
+        if (dwmGet == nullptr) return static_cast<std::int32_t>(E_NOTIMPL);
+        return reinterpret_cast<Get>(dwmGet)(window, attribute, value, size);
     }
 
 };

@@ -575,11 +575,71 @@ bool SimMachine::IsIconic(Hwnd window) {
     return IsMinimized(window);
 }
 
+int SimMachine::LevelOf(const Window &w) const {
+    return elevatedThreads_.count(w.thread) != 0 ? 1 : 0;
+}
+
+bool SimMachine::Refuses(const Window &w) const {
+    if (LevelOf(w) <= callerLevel_) return false;
+    ++const_cast<SimMachine *>(this)->refusedCalls;
+    return true;
+}
+
+bool SimMachine::Passes(Uint message) const {
+    switch (message) {
+    case WM_NULL:
+    case WM_MOVE:
+    case WM_SIZE:
+    case sim::WM_GETTEXT:
+    case sim::WM_GETTEXTLENGTH:
+    case 0x0033: // WM_GETHOTKEY
+    case 0x007F: // WM_GETICON
+    case 0x031A: // WM_THEMECHANGED
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SimMachine::SetElevated(Hwnd window) {
+    if (Window *w = Find(window)) elevatedThreads_.insert(w->thread);
+}
+
+bool SimMachine::IsElevated(Hwnd window) const {
+    const Window *w = Find(window);
+    return w != nullptr && LevelOf(*w) != 0;
+}
+
+void SimMachine::SetCloaked(Hwnd window, Dword cloak) {
+    if (cloak == 0)
+        cloaks_.erase(window);
+    else
+        cloaks_[window] = cloak;
+}
+
+Dword SimMachine::Cloak(Hwnd window) const {
+    const auto found = cloaks_.find(window);
+    return found != cloaks_.end() && Find(window) != nullptr ? found->second : 0;
+}
+
+std::int32_t SimMachine::DwmGetWindowAttribute(Hwnd window, Dword attribute, void *value, Dword size) {
+    constexpr std::int32_t E_NOTIMPL = static_cast<std::int32_t>(0x80004001u);
+    constexpr std::int32_t E_HANDLE = static_cast<std::int32_t>(0x80070006u);
+    constexpr std::int32_t E_INVALIDARG = static_cast<std::int32_t>(0x80070057u);
+    if (!dwmapi || dwmapiStub) return E_NOTIMPL;
+    if (Find(window) == nullptr) return E_HANDLE;
+    if (attribute != DWMWA_CLOAKED || value == nullptr || size < sizeof(Dword)) return E_INVALIDARG;
+    const Dword cloak = Cloak(window);
+    std::memcpy(value, &cloak, sizeof cloak);
+    return 0;
+}
+
 bool SimMachine::ShowWindow(Hwnd window, int command) {
     if (beforeWindowChange) beforeWindowChange();
     CallScope call(*this, 0, window);
     Window *w = Find(window);
     if (w == nullptr) return false;
+    if (Refuses(*w)) return w->Visible(); // as if done: the window was visible before
     if (ThreadHung(*w)) {
         ++blockedCalls;
         return false;
@@ -647,6 +707,7 @@ bool SimMachine::SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int c
     CallScope call(*this, 0, window);
     Window *w = Find(window);
     if (w == nullptr) return false;
+    if (Refuses(*w)) return true;
     if (ThreadHung(*w)) {
         ++blockedCalls;
         return false;
@@ -723,6 +784,7 @@ bool SimMachine::SetWindowPlacement(Hwnd window, const WindowPlacement *placemen
     CallScope call(*this, 0, window);
     Window *w = Find(window);
     if (w == nullptr || placement == nullptr) return false;
+    if (Refuses(*w)) return true;
     if (ThreadHung(*w)) {
         ++blockedCalls;
         return false;
@@ -954,6 +1016,13 @@ Lresult SimMachine::DefWindowProc(Hwnd window, Uint message, Wparam wParam, Lpar
 Lresult SimMachine::Deliver(Hwnd window, Uint message, Wparam wParam, Lparam lParam) {
     Window *w = Find(window);
     if (w == nullptr) return 0;
+    // Its procedure runs in its program, at that program's level.
+    struct Level {
+        int &level;
+        int saved;
+        ~Level() { level = saved; }
+    } level{callerLevel_, callerLevel_};
+    callerLevel_ = LevelOf(*w);
     if (w->subclass != nullptr) return w->subclass->WindowMessage(window, message, wParam, lParam);
     return DeliverToOwnProcedure(window, message, wParam, lParam);
 }
@@ -989,6 +1058,7 @@ Lresult SimMachine::DeliverToOwnProcedure(Hwnd window, Uint message, Wparam wPar
 Lresult SimMachine::SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) {
     CallScope call(*this, 0, window);
     if (recordCalls) messages.push_back({window, message, wParam, lParam, false});
+    if (Window *w = Find(window); w != nullptr && !Passes(message) && Refuses(*w)) return 0;
     if (Window *w = Find(window); w != nullptr && ThreadHung(*w)) {
         ++blockedCalls;
         return 0;
@@ -1003,7 +1073,7 @@ Lresult SimMachine::SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam
     ++answerChecks;
     Window *w = Find(window);
     CallScope call(*this, w != nullptr ? w->thread : 0, window);
-    if (w == nullptr) return 0;
+    if (w == nullptr || (!Passes(message) && Refuses(*w))) return 0;
     if (ThreadHung(*w)) {
         // SMTO_ABORTIFHUNG: no wait for a thread the system already holds for hung.
         const bool heldHung = (flags & SMTO_ABORTIFHUNG) != 0 && now_ - hungSince_[w->thread] >= 5000;
@@ -1187,6 +1257,7 @@ void SimMachine::RestartTaskbar(bool broadcast) {
 bool SimMachine::PostMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) {
     if (recordCalls) messages.push_back({window, message, wParam, lParam, true});
     if (window != nullptr && Find(window) == nullptr) return false;
+    if (window != nullptr && !Passes(message) && Refuses(*Find(window))) return true; // dropped
     queue_.push_back({window, message, wParam, lParam, true});
     return true;
 }

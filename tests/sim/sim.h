@@ -318,6 +318,50 @@ class SimMachine : public WindowPort,
     SimMessageBoxHook messageBoxHook;
     std::vector<SimMessageBox> messageBoxes;
 
+    // ---- Later systems: the compositor's cloak and elevated programs ----
+    // dwmapi.dll is there (Vista on) or not (Windows 95 to XP: DwmGetWindowAttribute then fails as
+    // the Win32 layer makes it, E_NOTIMPL). Where it is, DWMWA_CLOAKED answers each window's cloak:
+    // non-zero while the compositor keeps a visible window from the user's sight (a suspended store
+    // app's frame, DWM_CLOAKED_APP; a window of another of the system's virtual desktops,
+    // DWM_CLOAKED_SHELL). Source: the DWMWINDOWATTRIBUTE page (DWMWA_CLOAKED, Windows 8 on). A
+    // cloak changes nothing else: IsWindowVisible, ShowWindow and the rest work as before.
+    bool dwmapi = true;
+    // The stub of Wine 8, which answers E_NOTIMPL for every attribute (its dlls/dwmapi source).
+    bool dwmapiStub = false;
+    static constexpr Dword CloakedByApp = 1;
+    static constexpr Dword CloakedByShell = 2;
+    void SetCloaked(Hwnd window, Dword cloak);
+    Dword Cloak(Hwnd window) const;
+    // The window's program runs elevated (as administrator, with UAC), at a higher integrity level
+    // than the program and every other one here: every window of its thread is. User Interface
+    // Privilege Isolation (UIPI) then refuses lower programs what would change its windows:
+    // ShowWindow, SetWindowPos and SetWindowPlacement change nothing ("lower privileged
+    // applications can read but cannot modify HWNDs owned by higher privileged applications"),
+    // and messages sent or posted to them are dropped ("SendMessage or PostMessage to higher
+    // privilege application windows... return success but silently drop the window message"),
+    // the calls answering as if they had worked; SendMessageTimeoutA fails. Only a few messages
+    // below WM_USER must pass (ChangeWindowMessageFilter's remarks), the reading ones here:
+    // WM_NULL, WM_GETTEXT, WM_GETTEXTLENGTH, WM_MOVE, WM_SIZE, WM_GETHOTKEY, WM_GETICON and
+    // WM_THEMECHANGED; WM_SYSCOMMAND is not documented as one of them and is dropped. Sources: the
+    // SendMessage and PostMessage pages ("subject to UIPI... only to message queues of threads in
+    // processes of lesser or equal integrity level"), the blogs of Microsoft's Nick Kramer ("USER &
+    // GDI Compat, part 4") and Vishal Si ("What is UIPI on Vista"). Reading calls (IsWindowVisible,
+    // GetWindowRect, GetWindowTextA, the z-order walk) are not refused.
+    // Calls from the test are the program's, unless made under an AsUser: the user acting through
+    // the shell (a taskbar button, the window's own caption buttons) or a window's own program,
+    // whom UIPI does not stop. Code running in a window's procedure runs at its program's level.
+    void SetElevated(Hwnd window);
+    bool IsElevated(Hwnd window) const;
+    struct AsUser {
+        SimMachine &sim;
+        int saved;
+        explicit AsUser(SimMachine &s) : sim(s), saved(s.callerLevel_) { s.callerLevel_ = UserLevel; }
+        ~AsUser() { sim.callerLevel_ = saved; }
+        AsUser(const AsUser &) = delete;
+        AsUser &operator=(const AsUser &) = delete;
+    };
+    std::size_t refusedCalls = 0; // calls UIPI refused the program
+
     // ---- Hung windows and the taskbar: test side ----
     // A window whose thread stops pumping: SendMessageTimeoutA to it gives up, and every call
     // that would wait for its thread (ShowWindow, SetWindowPos, SendMessageA) is counted in
@@ -510,6 +554,7 @@ class SimMachine : public WindowPort,
     bool AdjustWindowRectEx(Rect *rect, std::uint32_t style, bool menu, std::uint32_t exStyle) override;
     Hwnd GetDesktopWindow() override;
     bool InvalidateRect(Hwnd window, const Rect *rect, bool erase) override;
+    std::int32_t DwmGetWindowAttribute(Hwnd window, Dword attribute, void *value, Dword size) override;
 
     // ---- MessagePort ----
     Lresult SendMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) override;
@@ -593,6 +638,15 @@ class SimMachine : public WindowPort,
     Hwnd active_ = nullptr;
     std::uintptr_t nextWindow_ = 0;
     std::set<Dword> hungThreads_;
+    std::set<Dword> elevatedThreads_;
+    std::map<Hwnd, Dword> cloaks_;
+    // The integrity level of the code making calls now: the program's (0) at top level, a
+    // window's program's inside its procedure, the user's under AsUser.
+    static constexpr int UserLevel = 2;
+    int callerLevel_ = 0;
+    int LevelOf(const Window &w) const;
+    bool Refuses(const Window &w) const; // UIPI: the caller may not change this window
+    bool Passes(Uint message) const;     // ... but may send it this message
     std::set<Dword> stopsAfterCall_;
     std::map<Dword, Dword> hungSince_;
     std::map<Dword, Dword> busyUntil_;

@@ -1053,5 +1053,59 @@ TEST(SimWindows, PropertiesOutlastTheProgramThatSetThemAndItsEndSendsItNothing) 
     EXPECT_EQ(sim.RemovePropA(other, "QuillaneAway"), 0);
 }
 
+// The later systems' two rules as the machine models them (sources in sim.h): a cloak answered by
+// DwmGetWindowAttribute where dwmapi.dll answers, and UIPI between the program and an elevated
+// program, whose own calls and the user's still work.
+TEST(SimLaterSystems, CloaksAnswerWhereDwmapiDoesAndElevatedWindowsRefuseThePrograms) {
+    SimMachine sim;
+    Hwnd w = sim.CreateWindow("App", "W");
+    sim.SetCloaked(w, SimMachine::CloakedByShell);
+    Dword cloak = 0;
+    EXPECT_EQ(sim.DwmGetWindowAttribute(w, DWMWA_CLOAKED, &cloak, sizeof cloak), 0);
+    EXPECT_EQ(cloak, SimMachine::CloakedByShell);
+    EXPECT_TRUE(sim.IsWindowVisible(w)); // a cloak hides nothing from the calls
+    sim.dwmapi = false;
+    EXPECT_LT(sim.DwmGetWindowAttribute(w, DWMWA_CLOAKED, &cloak, sizeof cloak), 0);
+    sim.dwmapi = true;
+    sim.dwmapiStub = true;
+    EXPECT_LT(sim.DwmGetWindowAttribute(w, DWMWA_CLOAKED, &cloak, sizeof cloak), 0);
+
+    Hwnd admin = sim.CreateWindow("App", "Admin", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, {100, 100, 500, 400});
+    sim.SetElevated(admin);
+    int sizes = 0;
+    sim.SetWindowProc(admin, [&](Hwnd h, Uint message, Wparam wp, Lparam lp) {
+        if (message == WM_SIZE) ++sizes;
+        if (message == WM_SYSCOMMAND || message == WM_USER) ADD_FAILURE() << "message " << message << " passed";
+        return sim.DefWindowProc(h, message, wp, lp);
+    });
+    sim.ShowWindow(admin, SW_MINIMIZE);
+    sim.SetWindowPos(admin, nullptr, 3000, 3000, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    WindowPlacement placement;
+    sim.GetWindowPlacement(admin, &placement);
+    placement.showCmd = SW_SHOWMINIMIZED;
+    sim.SetWindowPlacement(admin, &placement);
+    EXPECT_FALSE(sim.IsMinimized(admin));
+    EXPECT_EQ(sim.Position(admin).left, 100);
+    EXPECT_EQ(sizes, 0);
+    EXPECT_EQ(sim.refusedCalls, 3u);
+    // Messages: the posted system command and private messages are dropped; WM_NULL answers.
+    EXPECT_TRUE(sim.PostMessageA(admin, WM_SYSCOMMAND, 0xF020, 0));
+    EXPECT_EQ(sim.SendMessageA(admin, WM_USER, 0, 0), 0);
+    sim.PumpMessages();
+    std::uintptr_t answer = 1;
+    EXPECT_EQ(sim.SendMessageTimeoutA(admin, WM_NULL, 0, 0, SMTO_BLOCK, 200, &answer), 1);
+    EXPECT_EQ(sim.SendMessageTimeoutA(admin, WM_SYSCOMMAND, 0xF020, 0, SMTO_BLOCK, 200, &answer), 0);
+    // Its user through the taskbar, and its own program (which restores it at every minimise).
+    sim.SetHabit(admin, SimMachine::Habit::RefuseMinimize);
+    {
+        SimMachine::AsUser user(sim);
+        sim.ShowWindow(admin, SW_MINIMIZE);
+    }
+    EXPECT_FALSE(sim.IsMinimized(admin)); // minimised, then restored by its program
+    EXPECT_EQ(sizes, 2);
+    EXPECT_FALSE(sim.IsElevated(w));
+    EXPECT_TRUE(sim.IsElevated(admin));
+}
+
 } // namespace
 } // namespace q

@@ -10,8 +10,11 @@
 // program's calls returns (some while repainting after a restore), and other programs send the
 // floating window WM_SIZING inside those calls; no window is left off the screen that its program
 // did not put there, and every desktop's stored wallpaper stays its own. Now and then the program
-// is ended from outside and started again: all of this holds of the second start too. Used by
-// robust_test.cpp and bench/random_run.cpp.
+// is ended from outside and started again: all of this holds of the second start too. On the
+// later systems' machines the compositor cloaks windows and gives them back, and some programs
+// run elevated: no cloaked window is ever minimised, restored, moved or listed by the program,
+// and no elevated one is believed away while it is on the screen. Used by robust_test.cpp and
+// bench/random_run.cpp.
 #pragma once
 
 #include <algorithm>
@@ -49,11 +52,19 @@ class RandomWorld {
         ++sinceStart_;
         Note("-- step " + std::to_string(steps));
         upByOthers_.clear();
+        touched_.clear();
         const std::vector<std::pair<Hwnd, bool>> hiddenWithOwners = HiddenWithOwners();
+        const std::vector<CloakedState> cloaked = CloakedStates();
+        const int shownBefore = App().CurrentDesktop();
+        const std::vector<Hwnd> elevatedUp = ElevatedUp();
         Event(0);
         // What was posted inside the event's calls is handled before anything is judged.
         Sim().PumpMessages();
         if (failure_.empty() && m_->app.UnderWay.Closed == 0) CheckBackWithOwners(hiddenWithOwners);
+        // The quit gives back what we took away before a window was cloaked: nothing else would.
+        if (failure_.empty() && m_->app.UnderWay.Closed == 0) CheckCloaked(cloaked);
+        if (failure_.empty() && m_->app.UnderWay.Closed == 0 && App().CurrentDesktop() != shownBefore)
+            CheckElevatedClaimed(elevatedUp);
         if (failure_.empty()) CheckTopLevel();
         if (failure_.empty() && m_->app.UnderWay.Closed == 0 && sinceStart_ % SweepEvery == 0) Sweep();
         return failure_.empty();
@@ -90,6 +101,9 @@ class RandomWorld {
         // The last thing done to it was its user's minimise, while the program had it left behind
         // on the screen.
         bool minimisedWhileLeft = false;
+        // Cloaked since the last sweep: the switches passed it by, and it is shown with its desktop
+        // again at the latest in the next sweep, which shows every desktop once it is uncloaked.
+        bool everCloaked = false;
     };
 
     std::mt19937 rng_;
@@ -98,6 +112,9 @@ class RandomWorld {
     std::vector<Hwnd> gone_;      // destroyed handles, for foreign messages
     std::vector<Hwnd> answering_; // windows whose procedure is running
     std::vector<Hwnd> upByOthers_; // restored or shown by their user or program in this step
+    std::vector<Hwnd> touched_;    // minimised, restored, shown or hidden by their user or program in this step
+    bool cloaking_ = false;        // this machine's dwmapi.dll answers, and the compositor cloaks
+    bool elevating_ = false;       // some programs on this machine run elevated
     std::uint64_t sinceStart_ = 0;
     int depth_ = 0;
     bool sweeping_ = false;
@@ -173,6 +190,13 @@ class RandomWorld {
         // Half of them hide and show owned windows with their owner as Windows does; the others
         // leave them as they are, as Wine 8 does.
         Sim().hidesOwnedWindows = Chance(2);
+        // The later systems: dwmapi.dll absent (up to XP, and the Windows 95 family always), a stub
+        // (Wine 8), or answering and cloaking; elevated programs on some.
+        const int dwm = Sim().Windows95Family() ? 0 : Pick(4);
+        Sim().dwmapi = dwm != 0;
+        Sim().dwmapiStub = dwm == 1;
+        cloaking_ = dwm >= 2;
+        elevating_ = !Sim().Windows95Family() && Chance(2);
         sinceStart_ = 0;
         quitChecked_ = false;
         const int count = 2 + Pick(4);
@@ -218,6 +242,9 @@ class RandomWorld {
         case 0:
         case 1:
             LeftClick();
+            break;
+        case 20:
+            Cloak();
             break;
         case 2:
             RightClick();
@@ -408,7 +435,8 @@ class RandomWorld {
         Hwnd owner = nullptr;
         if (Chance(3)) {
             const Owned *o = AnyWindow();
-            if (o != nullptr && OwnerDepth(o->window) < 2 && !Sim().IsHung(o->window)) owner = o->window;
+            if (o != nullptr && OwnerDepth(o->window) < 2 && !Sim().IsHung(o->window) && Sim().Cloak(o->window) == 0)
+                owner = o->window;
         }
         const std::uint32_t style = owner != nullptr || Chance(4) ? WS_POPUP | WS_CAPTION | WS_VISIBLE
                                                                   : WS_OVERLAPPEDWINDOW | WS_VISIBLE;
@@ -420,6 +448,9 @@ class RandomWorld {
         // window is made by its owner's thread.)
         const Owned *with = owner == nullptr && !windows_.empty() && Chance(3) ? AnyWindow() : nullptr;
         if (with != nullptr) Sim().ShareThread(h, with->window);
+        // Run as administrator: it and every window of its thread, owned ones included.
+        // (A program is elevated from its start: never a thread that had windows before.)
+        if (elevating_ && owner == nullptr && with == nullptr && Chance(5)) Sim().SetElevated(h);
         Adopt(h, owner, modal);
     }
 
@@ -467,6 +498,7 @@ class RandomWorld {
         windows_.back().modal = modal;
         GiveHabit(windows_.back());
         Note("create " + std::to_string(reinterpret_cast<std::uintptr_t>(h)) +
+             (Sim().IsElevated(h) ? " elevated" : "") +
              (owner != nullptr ? (modal ? " modal, owned by " : " owned by ") +
                                      std::to_string(reinterpret_cast<std::uintptr_t>(owner))
                                : std::string()));
@@ -541,7 +573,11 @@ class RandomWorld {
         if (message == WM_NULL) depth_ = MaxDepth;
         answering_.push_back(h); // busy in this call, as the window it acts on
         answering_.push_back(w->window);
-        Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
+        touched_.push_back(w->window);
+        {
+            SimMachine::AsUser user(Sim());
+            Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
+        }
         answering_.resize(answering_.size() - 2);
         depth_ = saved;
         NoteRestoredAtPark(*w);
@@ -595,8 +631,29 @@ class RandomWorld {
                                 !Sim().IsMinimized(w->window);
         w->userMinimised = minimise;
         w->hiddenByProgram = w->hiddenInsideOurs = false;
-        Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
+        touched_.push_back(w->window);
+        {
+            SimMachine::AsUser user(Sim());
+            Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
+        }
         NoteRestoredAtPark(*w);
+    }
+
+    // The compositor cloaks a window with no owner and none of its own (a store app suspended, or
+    // the user went to another of the system's virtual desktops), or gives one back. Only between
+    // top-level events, as the user's own doing.
+    void Cloak() {
+        if (!cloaking_ || depth_ != 0) return;
+        Owned *w = AnyWindow();
+        if (w == nullptr || Sim().Owner(w->window) != nullptr) return;
+        for (const Owned &o : windows_)
+            if (Sim().Owner(o.window) == w->window) return;
+        const Dword cloak = Sim().Cloak(w->window) != 0 ? 0
+                            : Chance(2)                  ? SimMachine::CloakedByShell
+                                                         : SimMachine::CloakedByApp;
+        Note((cloak != 0 ? "cloak " : "uncloak ") + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+        Sim().SetCloaked(w->window, cloak);
+        w->everCloaked = true;
     }
 
     void Hang() {
@@ -679,6 +736,8 @@ class RandomWorld {
         const bool inside = App().UnderWay.Switching != 0 || (e != nullptr && e->MinimizedShown != 0);
         w->hiddenByProgram = !inside;
         w->hiddenInsideOurs = inside;
+        touched_.push_back(w->window);
+        SimMachine::AsUser program(Sim());
         Sim().ShowWindow(w->window, SW_HIDE);
     }
 
@@ -689,7 +748,11 @@ class RandomWorld {
         Note(std::string("its program shows ") + (restore ? "and restores " : "") +
              std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         w->hiddenByProgram = w->hiddenInsideOurs = w->minimisedWhileLeft = false;
-        Sim().ShowWindow(w->window, restore ? SW_RESTORE : SW_SHOW);
+        touched_.push_back(w->window);
+        {
+            SimMachine::AsUser program(Sim());
+            Sim().ShowWindow(w->window, restore ? SW_RESTORE : SW_SHOW);
+        }
         w->userMinimised = Sim().IsMinimized(w->window); // shown as its program left it
         NoteRestoredAtPark(*w);
     }
@@ -753,7 +816,12 @@ class RandomWorld {
     Uint ChooseFromMenu(Hmenu menu) {
         Note("menu");
         std::vector<Uint> ids;
-        Commands(Sim().Snapshot(menu).items, ids);
+        const SimMenuSnapshot shown = Sim().Snapshot(menu);
+        Commands(shown.items, ids);
+        // The cloak changes only between top-level events: as it was when the list was made.
+        for (const Owned &w : windows_)
+            if (Sim().Cloak(w.window) != 0 && shown.Find({"&Applications", Sim().WindowText(w.window)}) != nullptr)
+                Fail("a cloaked window is listed" + Describe(w));
         Inside();
         InsideModal(nullptr);
         if (ids.empty() || Chance(4)) return 0;
@@ -852,7 +920,7 @@ class RandomWorld {
         for (const Owned &w : windows_) {
             const WindowEntry *e = FindWindowEntry(App(), w.window);
             if (w.userMinimised || w.everHung || e == nullptr || e->Desktop != 1 || e->Sticky != 0) continue;
-            if (w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w)) continue;
+            if (w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w) || w.everCloaked) continue;
             // An owned window we minimised comes back with its owner (see CheckReach).
             if (e->Owner != nullptr && Sim().IsMinimized(w.window)) continue;
             if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || Sim().Position(w.window).left == 3000)
@@ -905,8 +973,13 @@ class RandomWorld {
         CheckIcons();
         CheckOddWindows();
         CheckReach();
+        CheckElevated();
+        if (!failure_.empty()) return;
         for (const Owned &w : windows_) {
-            if (w.userMinimised || w.everHung || w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w)) continue;
+            // A cloaked window is not on the screen, whatever its desktop: ours to leave alone.
+            if (w.userMinimised || w.everHung || w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w) ||
+                w.everCloaked)
+                continue;
             const WindowEntry *e = FindWindowEntry(app, w.window);
             if (e == nullptr || e->Sticky != 0 || e->Desktop != app.CurrentDesktop()) continue;
             // An owned pop-up parked alone (its owner was hidden) that refused the minimise joins
@@ -971,7 +1044,7 @@ class RandomWorld {
     // went alone or its program or the user minimised it.
     void CheckReach() {
         for (const Owned &w : windows_) {
-            if (w.everHung || Sim().IsHung(w.window) || w.hiddenInsideOurs) continue;
+            if (w.everHung || Sim().IsHung(w.window) || w.hiddenInsideOurs || w.everCloaked) continue;
             const bool visible = Sim().IsVisible(w.window);
             const bool iconic = Sim().IsMinimized(w.window);
             if (w.hiddenByProgram) {
@@ -1026,6 +1099,93 @@ class RandomWorld {
         }
     }
 
+    // ---- The later systems ----
+
+    struct CloakedState {
+        Hwnd window;
+        bool visible, iconic;
+        Rect at;
+    };
+
+    std::vector<CloakedState> CloakedStates() {
+        std::vector<CloakedState> states;
+        for (const Owned &w : windows_)
+            if (Sim().Cloak(w.window) != 0)
+                states.push_back({w.window, Sim().IsVisible(w.window), Sim().IsMinimized(w.window), Sim().Position(w.window)});
+        return states;
+    }
+
+    // A window cloaked through the event is as it was, unless its user or its program acted on it:
+    // nothing of ours minimised, restored, parked or moved it.
+    void CheckCloaked(const std::vector<CloakedState> &before) {
+        for (const CloakedState &c : before) {
+            if (!Sim().IsWindow(c.window) || Sim().Cloak(c.window) == 0 ||
+                std::find(touched_.begin(), touched_.end(), c.window) != touched_.end())
+                continue;
+            const Rect at = Sim().Position(c.window);
+            if (Sim().IsVisible(c.window) != c.visible || Sim().IsMinimized(c.window) != c.iconic ||
+                at.left != c.at.left || at.top != c.at.top) {
+                const Owned *w = OwnedWindow(c.window);
+                return Fail("a cloaked window was changed" + (w != nullptr ? Describe(*w) : std::string()));
+            }
+        }
+    }
+
+    // On the screen: shown, not minimised, not at the park.
+    bool Up(Hwnd h) {
+        const Rect at = Sim().Position(h);
+        return Sim().IsVisible(h) && !Sim().IsMinimized(h) && !(at.left == ParkPosition && at.top == ParkPosition);
+    }
+
+    std::vector<Hwnd> ElevatedUp() {
+        std::vector<Hwnd> up;
+        for (const Owned &w : windows_) {
+            const WindowEntry *e = FindWindowEntry(App(), w.window);
+            if (Sim().IsElevated(w.window) && !w.everHung && Up(w.window) && e != nullptr && e->Sticky == 0)
+                up.push_back(w.window);
+        }
+        return up;
+    }
+
+    // After a switch: an elevated window that stayed up through it (the system refused our calls)
+    // belongs to the desktop shown, not to the one it is believed minimised with.
+    void CheckElevatedClaimed(const std::vector<Hwnd> &before) {
+        for (Hwnd h : before) {
+            const Owned *w = OwnedWindow(h);
+            const WindowEntry *e = FindWindowEntry(App(), h);
+            if (w == nullptr || w->everHung || e == nullptr || e->Sticky != 0 || Sim().Cloak(h) != 0 || !Up(h) ||
+                std::find(touched_.begin(), touched_.end(), h) != touched_.end())
+                continue;
+            // One that goes with its owner is where its owner is (its own record follows at the
+            // next refresh); one whose owner its user or program acted on may be anywhere.
+            // (An owned window its program shows while its owner is down stays as its program keeps
+            // it, elevated or not.)
+            // (Owners and owned windows, the table's entries of destroyed ones too until they are
+            // purged, are claimed together by the next refresh.)
+            bool owns = false;
+            for (std::int32_t i = 0; i < App().Windows.Count; ++i)
+                owns = owns || App().Windows.Entries[i].Owner == h;
+            if (Sim().Owner(h) != nullptr || owns) continue;
+            const WindowEntry *owner = OwnerEntry(App(), *e);
+            const WindowEntry *rec = owner != nullptr ? owner : e;
+            if (rec->Sticky == 0 && rec->Desktop != App().CurrentDesktop())
+                return Fail("an elevated window on the screen is believed away with desktop " +
+                            std::to_string(rec->Desktop) + Describe(*w));
+        }
+    }
+
+    // Between any two top-level events: no elevated window on the screen is believed parked. (One
+    // its user minimised inside our call and that hid itself may be taken for one that hid inside
+    // our minimise, as any window, until the next refresh sees it shown again.)
+    void CheckElevated() {
+        for (const Owned &w : windows_) {
+            const WindowEntry *e = FindWindowEntry(App(), w.window);
+            if (!Sim().IsElevated(w.window) || w.everHung || e == nullptr || !Up(w.window)) continue;
+            if (e->Parked != 0)
+                return Fail("an elevated window on the screen is believed parked" + Describe(w));
+        }
+    }
+
     // Restored, but where a park put it: off the screen.
     bool Parked(const Owned &w) {
         const Rect at = Sim().Position(w.window);
@@ -1065,6 +1225,7 @@ class RandomWorld {
         // The user restores the minimised windows from their taskbar buttons (their programs do
         // nothing else meanwhile).
         sweeping_ = true;
+        SimMachine::AsUser user(Sim());
         for (const Owned &w : windows_)
             if (!Sim().IsHung(w.window) && Sim().IsMinimized(w.window) && Sim().HasTaskbarButton(w.window))
                 Sim().ShowWindow(w.window, SW_RESTORE);
@@ -1123,7 +1284,8 @@ class RandomWorld {
             << w.userMinimised << ", hung before " << w.everHung << ", left behind "
             << IsLeftBehind(App(), w.window) << ", habit " << static_cast<int>(w.habit) << ", at "
             << Sim().Position(w.window).left << "," << Sim().Position(w.window).top << ", hidden by its program "
-            << w.hiddenByProgram << ", taskbar button " << Sim().HasTaskbarButton(w.window);
+            << w.hiddenByProgram << ", taskbar button " << Sim().HasTaskbarButton(w.window) << ", elevated "
+            << Sim().IsElevated(w.window) << ", cloak " << Sim().Cloak(w.window);
         if (const Hwnd owner = Sim().Owner(w.window))
             out << ", owner " << reinterpret_cast<std::uintptr_t>(owner) << " (minimised " << Sim().IsMinimized(owner)
                 << ", visible " << Sim().IsVisible(owner) << ", at " << Sim().Position(owner).left << ", habit "
@@ -1168,8 +1330,9 @@ class RandomWorld {
             const Owned *w = OwnedWindow(h);
             if (w == nullptr || Sim().IsMinimized(h)) continue;
             const WindowEntry *e = FindWindowEntry(App(), h);
+            // (Nor an elevated program's: the system refuses our calls, and it stays where it is.)
             const bool kept = e != nullptr && e->Desktop == d && e->Sticky == 0 && e->Alone == 0 && !RefusesUp(*w) &&
-                              w->habit != SimMachine::Habit::RefuseMinimize && !Parked(*w);
+                              w->habit != SimMachine::Habit::RefuseMinimize && !Parked(*w) && !Sim().IsElevated(h);
             if (kept)
                 order.push_back(h);
             else
@@ -1260,7 +1423,9 @@ class RandomWorld {
             if (App().CurrentDesktop() != d) Fail("desktop " + std::to_string(d) + " could not be shown");
             if (failure_.empty()) CheckOrderKept(d);
             for (const Owned &w : windows_) {
-                if (!failure_.empty() || w.userMinimised || w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w)) continue;
+                if (!failure_.empty() || w.userMinimised || w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w) ||
+                    Sim().Cloak(w.window) != 0)
+                    continue;
                 const WindowEntry *e = FindWindowEntry(App(), w.window);
                 // Whatever its state, a window of the desktop shown has its place back.
                 if (e != nullptr && (e->Sticky != 0 || e->Desktop == d) && RestoresAtPark(w))
@@ -1290,14 +1455,24 @@ class RandomWorld {
                 // system leaves owned windows and whatever their program did to them.
                 // Nor one sent alone to another desktop: its owner's restore shows it (Windows' rule).
                 const Owned *owner = OwnedWindow(Sim().Owner(w.window));
-                const bool refuses = Refuses(w) || (owner != nullptr && (e->Alone != 0 || RefusesUp(*owner)));
+                // An elevated window stays up too (the system refuses our calls); it is claimed by
+                // the desktop entered at once, unless owners and owned windows take part.
+                const bool elevatedGroup =
+                    Sim().IsElevated(w.window) &&
+                    (owner != nullptr || std::any_of(windows_.begin(), windows_.end(), [&](const Owned &o) {
+                         return Sim().Owner(o.window) == w.window;
+                     }));
+                const bool refuses = Refuses(w) || elevatedGroup ||
+                                     (owner != nullptr && (e->Alone != 0 || RefusesUp(*owner)));
                 if (!owed && !refuses && Sim().IsVisible(w.window) && !Sim().IsMinimized(w.window) && !Parked(w))
                     Fail("a window of desktop " + std::to_string(e->Desktop) + " is shown on desktop " +
                          std::to_string(d) + Describe(w));
             }
         }
-        for (Owned &w : windows_)
+        for (Owned &w : windows_) {
             w.everHung = w.restoredAtPark = false;
+            w.everCloaked = Sim().Cloak(w.window) != 0;
+        }
         sweeping_ = false;
         if (failure_.empty()) trail_.clear();
     }

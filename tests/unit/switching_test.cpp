@@ -670,5 +670,115 @@ TEST(Switching, ParkedPopupsKeepWhatTheirProgramDidToThem) {
     EXPECT_FALSE(m.sim.IsVisible(hider));
 }
 
+// Windows 8 and later: the compositor cloaks a store app's suspended frame and every window of the
+// system's own virtual desktops not shown, which IsWindowVisible still reports. Such a window is
+// not on the screen: no switch minimises or restores it, no move parks it, the Applications list
+// leaves it out; uncloaked, it is found by the next refresh as any other.
+TEST(Switching, CloakedWindowsAreNeitherMinimisedRestoredParkedNorListed) {
+    Machine m;
+    Hwnd frame = m.Window("Frame");
+    m.sim.SetCloaked(frame, SimMachine::CloakedByApp);
+    m.Start();
+    Hwnd plain = m.Window("Plain");
+    Hwnd away = m.sim.CreateWindow("TestWindow", "Away", WS_POPUP | WS_CAPTION | WS_VISIBLE);
+    m.Show(2);
+    m.sim.SetCloaked(away, SimMachine::CloakedByShell); // minimised by us, then on another system desktop
+    Hwnd later = m.Window("Later");
+    m.sim.SetCloaked(later, SimMachine::CloakedByShell);
+    const Rect frameAt = m.sim.Position(frame);
+
+    m.Show(1);
+    EXPECT_FALSE(m.sim.IsMinimized(plain));
+    EXPECT_TRUE(m.sim.IsMinimized(away)); // not restored while cloaked
+    EXPECT_FALSE(m.sim.IsMinimized(later)); // not minimised either
+    EXPECT_EQ(FindWindowEntry(m.app, later), nullptr);
+    EXPECT_EQ(FindWindowEntry(m.app, frame), nullptr);
+    EXPECT_TRUE(m.sim.IsVisible(frame));
+    EXPECT_EQ(m.sim.Position(frame).left, frameAt.left);
+
+    const SimMenuSnapshot menu = m.OpenMenu(1);
+    EXPECT_NE(menu.Find({"&Applications", "Plain"}), nullptr);
+    for (const char *title : {"Frame", "Away", "Later"})
+        EXPECT_EQ(menu.Find({"&Applications", title}), nullptr) << title;
+    // Another program's move or sticky request changes nothing either.
+    m.Send(UM_MOVETODESKTOP, reinterpret_cast<Wparam>(frame), 2);
+    m.Send(UM_SETSTICKY, reinterpret_cast<Wparam>(later), 1);
+    EXPECT_FALSE(m.sim.IsMinimized(frame));
+    EXPECT_EQ(m.sim.Position(frame).left, frameAt.left);
+    EXPECT_EQ(FindWindowEntry(m.app, later), nullptr);
+
+    // Back on the system desktop the user left: a window like any other, of the desktop shown.
+    m.sim.SetCloaked(later, 0);
+    m.Show(2);
+    EXPECT_TRUE(m.sim.IsMinimized(later));
+    ASSERT_NE(FindWindowEntry(m.app, later), nullptr);
+    EXPECT_EQ(FindWindowEntry(m.app, later)->Desktop, 1);
+    m.Show(1);
+    EXPECT_FALSE(m.sim.IsMinimized(later));
+}
+
+// Where DwmGetWindowAttribute is missing (Windows 95 to XP) or answers nothing (Wine 8's stub),
+// the same windows are switched as they always were.
+TEST(Switching, WithoutAnAnsweringDwmapiACloakChangesNothing) {
+    for (const bool stub : {false, true}) {
+        Machine m;
+        m.sim.dwmapi = stub;
+        m.sim.dwmapiStub = stub;
+        Hwnd frame = m.Window("Frame");
+        m.sim.SetCloaked(frame, SimMachine::CloakedByApp);
+        m.Start();
+        m.Show(2);
+        EXPECT_TRUE(m.sim.IsMinimized(frame)) << stub;
+        m.Show(1);
+        EXPECT_FALSE(m.sim.IsMinimized(frame)) << stub;
+        EXPECT_NE(m.OpenMenu(1).Find({"&Applications", "Frame"}), nullptr) << stub;
+    }
+}
+
+// An elevated program's windows refuse our ShowWindow and SetWindowPos (UIPI), and a posted
+// system command is not documented to pass: they stay up, where they stand, on every desktop.
+// None is believed away or parked while on the screen, and a move of one leaves it on the desktop
+// shown. The plain windows around them are switched as always.
+TEST(Switching, AnElevatedProgramsWindowsStayUpAndAreNeverBelievedAway) {
+    Machine m;
+    m.Start();
+    Hwnd plain = m.Window("Plain");
+    Hwnd admin = m.Window("Admin");
+    Hwnd box = m.sim.CreateWindow("TestWindow", "Box", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {200, 150, 400, 300});
+    m.sim.ShareThread(box, admin);
+    m.sim.SetElevated(admin);
+    const Rect boxAt = m.sim.Position(box);
+
+    m.Show(2);
+    EXPECT_TRUE(m.sim.IsMinimized(plain));
+    for (Hwnd h : {admin, box}) {
+        EXPECT_TRUE(m.sim.IsVisible(h) && !m.sim.IsMinimized(h)) << m.sim.WindowText(h);
+        const WindowEntry *e = FindWindowEntry(m.app, h);
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(e->Desktop, 2) << m.sim.WindowText(h);
+        EXPECT_EQ(e->Parked, 0) << m.sim.WindowText(h);
+    }
+    EXPECT_EQ(m.sim.Position(box).left, boxAt.left);
+    EXPECT_GT(m.sim.refusedCalls, 0u);
+    EXPECT_EQ(m.sim.CountMessages(admin, WM_SYSCOMMAND) + m.sim.CountMessages(box, WM_SYSCOMMAND), 0u);
+
+    m.Show(1);
+    EXPECT_FALSE(m.sim.IsMinimized(plain));
+    EXPECT_EQ(FindWindowEntry(m.app, admin)->Desktop, 1);
+    // Sent to desktop 3 from the Applications list: it stays, on the desktop shown.
+    m.Send(UM_MOVETODESKTOP, reinterpret_cast<Wparam>(admin), 3);
+    EXPECT_FALSE(m.sim.IsMinimized(admin));
+    EXPECT_EQ(FindWindowEntry(m.app, admin)->Desktop, 1);
+    // Minimised by its user through the taskbar, which UIPI does not stop: it stays so.
+    {
+        SimMachine::AsUser user(m.sim);
+        m.sim.ShowWindow(admin, SW_MINIMIZE);
+    }
+    m.Show(2);
+    m.Show(1);
+    EXPECT_TRUE(m.sim.IsMinimized(admin));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
 } // namespace
 } // namespace q
