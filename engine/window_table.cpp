@@ -155,7 +155,10 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
             return nullptr;
         }
     }
-    if ((style & WS_MINIMIZE) == 0) {
+    if ((style & WS_MINIMIZE) == 0 && (style & WS_VISIBLE) == 0 && entry->Owner != nullptr) {
+        // An owned window hidden, by its program or by the system with its owner, is not seen on
+        // this desktop: it keeps its own, and so do the windows that go with it.
+    } else if ((style & WS_MINIMIZE) == 0) {
         // Restored by the user or its program while this desktop is shown: it belongs here now.
         entry->Desktop = app.CurrentDesktop();
         entry->Minimized = 0;
@@ -269,7 +272,9 @@ WindowEntry *OwnerEntry(AppState &app, const WindowEntry &entry) {
         top = next;
         current = next;
     }
-    if (top == nullptr || Shown(app, *top)) return top;
+    // A top with an owner of its own (moved alone, or with its own taskbar button) may be hidden
+    // by the system with that owner: its owned windows still go with it.
+    if (top == nullptr || Shown(app, *top) || top->Owner != nullptr) return top;
     // A top never shown (many frameworks own every form by a hidden application window) takes
     // nothing along: the window just below it goes alone, and the rest of the chain with it.
     return below;

@@ -1301,6 +1301,14 @@ class RandomWorld {
         if (e != nullptr && OwnerEntry(App(), *e) != nullptr)
             out << " (" << reinterpret_cast<std::uintptr_t>(OwnerEntry(App(), *e)->Window) << ", desktop "
                 << OwnerEntry(App(), *e)->Desktop << ", owner depth " << OwnerDepth(w.window) << ")";
+        for (Hwnd o = Sim().Owner(w.window); o != nullptr; o = Sim().Owner(o)) {
+            const WindowEntry *oe = FindWindowEntry(App(), o);
+            out << "; up the chain " << reinterpret_cast<std::uintptr_t>(o) << " visible " << Sim().IsVisible(o)
+                << " minimised " << Sim().IsMinimized(o);
+            if (oe != nullptr)
+                out << " desktop " << oe->Desktop << " sticky " << int{oe->Sticky} << " alone " << int{oe->Alone}
+                    << " app window " << int{oe->AppWindow} << " minimised shown " << int{oe->MinimizedShown};
+        }
         out << ")";
         return out.str();
     }

@@ -639,6 +639,34 @@ TEST(Switching, AnOwnedWindowShownAgainUnderItsMinimisedOwnerGoesWithItsDesktop)
     EXPECT_TRUE(m.sim.IsVisible(progress) && !m.sim.IsMinimized(progress));
 }
 
+// An owner out of sight is seen on no desktop: a box owned by a form with its own taskbar button,
+// which Windows hides with the form's own owner, and a box its program shows under a tool form it
+// hid, keep desktop 1 while desktop 2 is shown, and come back with it.
+TEST(Switching, BoxesOfHiddenOwnersKeepTheirDesktop) {
+    for (bool windows : {true, false}) {
+        Machine m;
+        m.sim.hidesOwnedWindows = windows;
+        m.Start();
+        const std::uint32_t box = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+        Hwnd main = m.Window("Main");
+        Hwnd form = m.sim.CreateWindow("Form", "Form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, WS_EX_APPWINDOW,
+                                       {10, 10, 200, 200}, main);
+        Hwnd formBox = m.sim.CreateWindow("Dialog", "Form's box", box, 0, {50, 60, 250, 160}, form);
+        Hwnd hidden = m.sim.CreateWindow("Application", "App", WS_POPUP, 0, {0, 0, 0, 0});
+        Hwnd tool = m.sim.CreateWindow("Form", "Tool", WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW, {30, 30, 200, 200}, hidden);
+        Hwnd toolBox = m.sim.CreateWindow("Dialog", "Tool's box", box, 0, {70, 80, 270, 180}, tool);
+        m.Show(2);
+        m.Show(3);
+        for (Hwnd h : {formBox, toolBox}) {
+            EXPECT_EQ(FindWindowEntry(m.app, h)->Desktop, 1) << windows << " " << m.sim.WindowText(h);
+            EXPECT_TRUE(m.sim.IsMinimized(h) || !m.sim.IsVisible(h)) << windows << " " << m.sim.WindowText(h);
+        }
+        m.Show(1);
+        for (Hwnd h : {main, form, formBox, toolBox})
+            EXPECT_TRUE(m.sim.IsVisible(h) && !m.sim.IsMinimized(h)) << windows << " " << m.sim.WindowText(h);
+    }
+}
+
 // A pop-up that refuses minimises, parked with desktop 2: moved by its program, then minimised
 // and hidden to its tray, it keeps the restore place its program gave it once desktop 2 is shown.
 // Another, which hides itself inside the park's WM_MOVE, hid by its own doing: it stays hidden.
