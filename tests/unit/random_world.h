@@ -1338,9 +1338,11 @@ class RandomWorld {
             const Owned *w = OwnedWindow(h);
             if (w == nullptr || Sim().IsMinimized(h)) continue;
             const WindowEntry *e = FindWindowEntry(App(), h);
-            // (Nor an elevated program's: the system refuses our calls, and it stays where it is.)
+            // (Nor an elevated program's: the system refuses our calls, and it stays where it is;
+            // nor a cloaked one, which is not on the screen and which we leave alone.)
             const bool kept = e != nullptr && e->Desktop == d && e->Sticky == 0 && e->Alone == 0 && !RefusesUp(*w) &&
-                              w->habit != SimMachine::Habit::RefuseMinimize && !Parked(*w) && !Sim().IsElevated(h);
+                              w->habit != SimMachine::Habit::RefuseMinimize && !Parked(*w) && !Sim().IsElevated(h) &&
+                              Sim().Cloak(h) == 0;
             if (kept)
                 order.push_back(h);
             else
