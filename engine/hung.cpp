@@ -242,12 +242,14 @@ void CatchUp(AppState &app) {
         // An owned window that goes with its owner comes and goes with it, unless it is owed its
         // parked place; one in place needs no question, and one its user or program changed
         // since is theirs.
-        bool done = (GoesWithOwner(app, e) && e.Parked == 0) || InPlace(app, e, closing) ||
+        // A cloaked one is not on the screen: nothing of ours touches it, and once uncloaked it is
+        // any window the next refresh finds.
+        bool done = (GoesWithOwner(app, e) && e.Parked == 0) || IsCloaked(app, e.Window) || InPlace(app, e, closing) ||
                     ChangedSinceLeft(app, left[i]);
         if (!done) {
             if (!Answers(app, e.Window)) continue;
             // The question ran its messages: its user may have acted meanwhile.
-            done = ChangedSinceLeft(app, left[i]);
+            done = ChangedSinceLeft(app, left[i]) || IsCloaked(app, e.Window);
         }
         // A user's minimise of a window left on the screen stands, as a refresh would find it.
         WindowEntry *now = FindWindowEntry(app, e.Window);
