@@ -15,20 +15,26 @@
 namespace q {
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 } // namespace
 
 const char *ArgumentText(const char *commandLine) {
     const char *p = commandLine;
-    while (IsBlank(*p)) ++p;
+    while (IsBlank(*p))
+        ++p;
     if (*p == '"') {
         ++p;
-        while (*p != '\0' && *p != '"') ++p;
+        while (*p != '\0' && *p != '"')
+            ++p;
         if (*p == '"') ++p;
     } else {
-        while (*p != '\0' && !IsBlank(*p)) ++p;
+        while (*p != '\0' && !IsBlank(*p))
+            ++p;
     }
-    while (IsBlank(*p)) ++p;
+    while (IsBlank(*p))
+        ++p;
     return p;
 }
 
@@ -57,9 +63,9 @@ bool StartProgram(AppState &app, WindowClasses &classes) {
     classes.Register();
     WindowPort &win = app.Sys->window;
     // The floating window's WM_CREATE sizes it for its buttons; the main window is never shown.
-    app.FloatingWindow = win.CreateWindowExA(app.Loaded.TopMost | FloatingExStyle, names::FloatingClass,
-                                             names::WindowTitle, FloatingStyle, app.Loaded.FloatingX, app.Loaded.FloatingY,
-                                             200, 70, nullptr, 0);
+    app.FloatingWindow =
+        win.CreateWindowExA(app.Loaded.TopMost | FloatingExStyle, names::FloatingClass, names::WindowTitle,
+                            FloatingStyle, app.Loaded.FloatingX, app.Loaded.FloatingY, 200, 70, nullptr, 0);
     app.MainWindow = win.CreateWindowExA(0, names::MainClass, names::WindowTitle, WS_OVERLAPPEDWINDOW, 100,
                                          100, 240, 168, nullptr, 0);
     // A window given back above whose thread did not answer catches up once it does, as after a

@@ -20,7 +20,6 @@ constexpr char RemovalPending[] = Q_TEXT_TITLE " - uninstall not complete";
 constexpr char SetupCall95[] = "\\rundll.exe setupx.dll,InstallHinfSection DefaultUninstall 4 ";
 constexpr char SetupCallNT[] = "\\rundll32.exe syssetup.dll,SetupInfObjectInstallAction DefaultUninstall 4 ";
 
-
 // Takes whole pieces only. Once a piece is missing or does not fit in the room left, the line
 // is spoilt and stays empty.
 class LineBuilder {

@@ -14,7 +14,9 @@ std::int32_t BoundDesktopCount(std::int32_t stored) {
     return stored;
 }
 
-std::int32_t BoundDisplayMode(std::int32_t stored) { return stored >= DisplayTaskBar && stored <= DisplayFloating ? stored : DisplayTaskBar; }
+std::int32_t BoundDisplayMode(std::int32_t stored) {
+    return stored >= DisplayTaskBar && stored <= DisplayFloating ? stored : DisplayTaskBar;
+}
 
 std::int32_t BoundRowsFloating(std::int32_t stored) {
     if (stored < 1) return 1;
@@ -22,7 +24,9 @@ std::int32_t BoundRowsFloating(std::int32_t stored) {
     return stored;
 }
 
-std::uint32_t BoundTopMost(std::uint32_t stored) { return stored & WS_EX_TOPMOST; }
+std::uint32_t BoundTopMost(std::uint32_t stored) {
+    return stored & WS_EX_TOPMOST;
+}
 
 void DesktopKeyName(int n, char (&name)[DesktopKeyNameSize]) {
     FormatText(name, sizeof name, "Desktop%d", n);

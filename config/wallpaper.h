@@ -18,8 +18,7 @@ void CaptureWallpaper(AppState &app, Hkey key, DesktopRecord &record);
 // Puts `record` in force. With `compared`, the wallpaper and the pattern are set only where
 // their text differs (byte-wise, case counts) from the compared record's. A live value that no
 // field can hold is left as it is. The key must be open for querying too.
-void ApplyWallpaper(AppState &app, Hkey key, const DesktopRecord &record,
-                    const DesktopRecord *compared);
+void ApplyWallpaper(AppState &app, Hkey key, const DesktopRecord &record, const DesktopRecord *compared);
 
 // The start-up capture: desktop 1's record takes the live values and is copied into
 // records 2 to StartupWallpaperIndex (StartupWallpaper among them).

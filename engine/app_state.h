@@ -11,7 +11,7 @@
 
 namespace q {
 
-constexpr int TitleSize = 33;     // 32 characters and the terminating zero
+constexpr int TitleSize = 33; // 32 characters and the terminating zero
 constexpr int TitleMaxLength = 32;
 constexpr int WallpaperTextSize = 260;
 constexpr int StyleTextSize = 16; // "TileWallpaper", "WallpaperStyle": one or two digits today
@@ -131,7 +131,7 @@ struct UnderWayFlags {
     std::uint8_t DeleteAsking = 0; // the delete confirmation is open
     std::int32_t QuitAsking = 0;   // quit confirmations open
     std::uint8_t MenuOpen = 0;
-    std::uint8_t Closed = 0;       // WM_CLOSE began: desktop 1 is shown, the icons and hot keys go
+    std::uint8_t Closed = 0; // WM_CLOSE began: desktop 1 is shown, the icons and hot keys go
     // While a Rename or Hot key dialog borrows CurrentDesktop, the desktop really shown.
     std::int32_t ShownUnderDialog = 0;
 };

@@ -58,17 +58,30 @@ static_assert(MaxDesktops < Q_IDM_WINDOW_COMMAND_STEP, "a window's targets fit i
 constexpr Uint DisplayModeCommand(int mode) {
     return CmdFirstDisplayMode + static_cast<Uint>(mode - DisplayTaskBar);
 }
-constexpr bool IsDisplayModeCommand(Uint id) { return id >= CmdFirstDisplayMode && id <= CmdLastDisplayMode; }
-constexpr int DisplayModeOfCommand(Uint id) { return static_cast<int>(id - CmdFirstDisplayMode) + DisplayTaskBar; }
+constexpr bool IsDisplayModeCommand(Uint id) {
+    return id >= CmdFirstDisplayMode && id <= CmdLastDisplayMode;
+}
+constexpr int DisplayModeOfCommand(Uint id) {
+    return static_cast<int>(id - CmdFirstDisplayMode) + DisplayTaskBar;
+}
 
-constexpr Uint ButtonCommand(int n) { return CmdFirstButton + static_cast<Uint>(n - 1); }
-constexpr bool IsButtonCommand(Uint id) { return id >= CmdFirstButton && id <= CmdLastButton; }
-constexpr int DesktopOfButton(Uint id) { return static_cast<int>(id - CmdFirstButton) + 1; }
+constexpr Uint ButtonCommand(int n) {
+    return CmdFirstButton + static_cast<Uint>(n - 1);
+}
+constexpr bool IsButtonCommand(Uint id) {
+    return id >= CmdFirstButton && id <= CmdLastButton;
+}
+constexpr int DesktopOfButton(Uint id) {
+    return static_cast<int>(id - CmdFirstButton) + 1;
+}
 
 constexpr Uint DesktopCommandId(int n, DesktopOp op) {
-    return CmdFirstDesktopCommand + Q_IDM_DESKTOP_COMMAND_STEP * static_cast<Uint>(n - 1) + static_cast<Uint>(op);
+    return CmdFirstDesktopCommand + Q_IDM_DESKTOP_COMMAND_STEP * static_cast<Uint>(n - 1) +
+           static_cast<Uint>(op);
 }
-constexpr bool IsDesktopCommand(Uint id) { return id >= CmdFirstDesktopCommand && id <= CmdLastDesktopCommand; }
+constexpr bool IsDesktopCommand(Uint id) {
+    return id >= CmdFirstDesktopCommand && id <= CmdLastDesktopCommand;
+}
 constexpr int DesktopOfCommand(Uint id) {
     return static_cast<int>((id - CmdFirstDesktopCommand) / Q_IDM_DESKTOP_COMMAND_STEP) + 1;
 }
@@ -77,14 +90,21 @@ constexpr int DesktopOpOfCommand(Uint id) {
 }
 
 constexpr Uint WindowCommandId(int index, int target) {
-    return CmdFirstWindowCommand + Q_IDM_WINDOW_COMMAND_STEP * static_cast<Uint>(index) + static_cast<Uint>(target);
+    return CmdFirstWindowCommand + Q_IDM_WINDOW_COMMAND_STEP * static_cast<Uint>(index) +
+           static_cast<Uint>(target);
 }
-constexpr bool IsWindowCommand(Uint id) { return id >= CmdFirstWindowCommand && id <= CmdLastWindowCommand; }
-constexpr Uint WindowIndexOfCommand(Uint id) { return (id - CmdFirstWindowCommand) / Q_IDM_WINDOW_COMMAND_STEP; }
-constexpr Uint TargetOfCommand(Uint id) { return (id - CmdFirstWindowCommand) % Q_IDM_WINDOW_COMMAND_STEP; }
+constexpr bool IsWindowCommand(Uint id) {
+    return id >= CmdFirstWindowCommand && id <= CmdLastWindowCommand;
+}
+constexpr Uint WindowIndexOfCommand(Uint id) {
+    return (id - CmdFirstWindowCommand) / Q_IDM_WINDOW_COMMAND_STEP;
+}
+constexpr Uint TargetOfCommand(Uint id) {
+    return (id - CmdFirstWindowCommand) % Q_IDM_WINDOW_COMMAND_STEP;
+}
 // The Applications menu lists this many windows: the last one's commands end in the 16-bit word.
-constexpr int MenuWindowSlots =
-    static_cast<int>((CmdLastWindowCommand - CmdFirstWindowCommand - MaxDesktops) / Q_IDM_WINDOW_COMMAND_STEP + 1);
+constexpr int MenuWindowSlots = static_cast<int>(
+    (CmdLastWindowCommand - CmdFirstWindowCommand - MaxDesktops) / Q_IDM_WINDOW_COMMAND_STEP + 1);
 
 // Private messages. To the main window: UM_DESKTOP(n), desktop n's notification icon or hot key
 // with the mouse message in lParam, n from 1 to MaxDesktops; a move and a sticky change, which
@@ -97,11 +117,15 @@ constexpr Uint UM_DESKTOPSWITCH = WM_USER + 3;
 constexpr Uint UM_INITSYSMENU = WM_USER + 4;
 constexpr Uint UM_SETSTICKY = WM_USER + 33;
 constexpr Uint UM_MOVETODESKTOP = WM_USER + 34;
-constexpr Uint UM_DESKTOP(int n) { return UM_DESKTOP_BASE + static_cast<Uint>(n); }
+constexpr Uint UM_DESKTOP(int n) {
+    return UM_DESKTOP_BASE + static_cast<Uint>(n);
+}
 constexpr bool IsDesktopMessage(Uint message) {
     return message > UM_DESKTOP_BASE && message <= UM_DESKTOP(MaxDesktops);
 }
-constexpr int DesktopOfMessage(Uint message) { return static_cast<int>(message - UM_DESKTOP_BASE); }
+constexpr int DesktopOfMessage(Uint message) {
+    return static_cast<int>(message - UM_DESKTOP_BASE);
+}
 static_assert(UM_DESKTOP(MaxDesktops) < UM_SETSTICKY, "the desktops' messages end before the moves'");
 
 } // namespace q

@@ -58,7 +58,8 @@ bool MergedToRestore(AppState &app, const WindowEntry &e, int d) {
                (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window));
     if (e.MinimizedShown != 0) return e.Desktop == d && e.Minimized == 0 && !IsLeftBehind(app, e.Window);
     // An owned window hidden with its owner: back after its owner, as in a switch.
-    if (e.Owner != nullptr && e.Minimized == 0 && e.Desktop == d && !app.Sys->window.IsWindowVisible(e.Window) &&
+    if (e.Owner != nullptr && e.Minimized == 0 && e.Desktop == d &&
+        !app.Sys->window.IsWindowVisible(e.Window) &&
         (e.Parked != 0 || app.Sys->window.IsIconic(e.Window) || GoesWithOwner(app, e)))
         return !IsLeftBehind(app, e.Window);
     return e.Minimized == 0 && MergedWindow(app, e, d);
@@ -89,13 +90,15 @@ void DeleteCurrentDesktop(AppState &app) {
     // desktops runs while the box is open, but the limits are checked again after the answer.
     const int current = app.CurrentDesktop();
     if (!DeleteConfirmed(app, current)) return;
-    if (app.UnderWay.Closed != 0 || app.CurrentDesktop() != current || app.DesktopCount() <= MinDesktops) return;
+    if (app.UnderWay.Closed != 0 || app.CurrentDesktop() != current || app.DesktopCount() <= MinDesktops)
+        return;
     const int oldCount = app.DesktopCount();
     app.UnderWay.Switching = 1;
     // The user may have minimised or restored windows while the box was open: the windows of
     // the deleted desktop are those of the screen now.
     RefreshWindowTable(app);
-    for (int i = current; i <= oldCount; ++i) UnregisterDesktopHotKey(app, i);
+    for (int i = current; i <= oldCount; ++i)
+        UnregisterDesktopHotKey(app, i);
     for (int i = current; i < oldCount; ++i) {
         app.Record(i) = app.Record(i + 1);
         app.Notify->DesktopRenamed(app, i);

@@ -10,7 +10,8 @@ namespace q {
 // while a Rename or Hot key dialog, the delete confirmation or a switch is under way, and once
 // the close has begun (its own switch to desktop 1 is called directly).
 inline bool SwitchesHeld(const AppState &app) {
-    return app.DialogOpen != 0 || app.UnderWay.DeleteAsking != 0 || app.UnderWay.Switching != 0 || app.UnderWay.Closed != 0;
+    return app.DialogOpen != 0 || app.UnderWay.DeleteAsking != 0 || app.UnderWay.Switching != 0 ||
+           app.UnderWay.Closed != 0;
 }
 
 // Creating, deleting, renaming, hot keys, moves and sticky windows are ignored, in addition,
@@ -21,8 +22,7 @@ inline bool ChangesHeld(const AppState &app) {
 
 // Sets an under-way flag (or counts one more) for the length of a scope and puts back what it
 // found on every way out of it.
-template <typename Flag>
-class UnderWay {
+template <typename Flag> class UnderWay {
   public:
     UnderWay(Flag &flag, Flag value) : flag_(flag), before_(flag) { flag_ = value; }
     ~UnderWay() { flag_ = before_; }

@@ -13,7 +13,8 @@ void UnregisterDesktopHotKey(AppState &app, int n) {
 }
 
 void RegisterAllHotKeys(AppState &app) {
-    for (int n = 1; n <= app.DesktopCount(); ++n) RegisterDesktopHotKey(app, n);
+    for (int n = 1; n <= app.DesktopCount(); ++n)
+        RegisterDesktopHotKey(app, n);
 }
 
 void OnHotKey(AppState &app, Wparam id) {

@@ -37,7 +37,9 @@ void BeginCalls(AppState &app, Uint allowance) {
     app.Switch.OwnThread = app.Sys->window.GetWindowThreadProcessId(app.MainWindow);
 }
 
-void NewPass(AppState &app) { app.Switch.Trusted = 0; }
+void NewPass(AppState &app) {
+    app.Switch.Trusted = 0;
+}
 
 bool Answers(AppState &app, Hwnd window) {
     SwitchMemory &s = app.Switch;
@@ -51,8 +53,8 @@ bool Answers(AppState &app, Hwnd window) {
     const Phase phase = EnterPhase(Phase::HungCheck);
     const Dword asked = app.Sys->message.GetTickCount();
     std::uintptr_t result = 0;
-    const bool answered = app.Sys->message.SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
-                                                               timeout, &result) != 0;
+    const bool answered = app.Sys->message.SendMessageTimeoutA(
+                              window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeout, &result) != 0;
     const Dword waited = app.Sys->message.GetTickCount() - asked;
     EnterPhase(phase);
     s.Trusted = answered ? thread : 0;
@@ -186,7 +188,8 @@ void RestoreInOrder(AppState &app, const WindowEntry &e) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry &o = app.Windows.Entries[i];
         if (o.Window == e.Window || o.Desktop != e.Desktop || o.ZRank <= aboveRank || e.ZRank <= 0 ||
-            o.ZRank >= e.ZRank || HeldBack(app, o.Window) || !win.IsWindowVisible(o.Window) || win.IsIconic(o.Window))
+            o.ZRank >= e.ZRank || HeldBack(app, o.Window) || !win.IsWindowVisible(o.Window) ||
+            win.IsIconic(o.Window))
             continue;
         above = o.Window;
         aboveRank = o.ZRank;
@@ -244,8 +247,8 @@ void CatchUp(AppState &app) {
         // since is theirs.
         // A cloaked one is not on the screen: nothing of ours touches it, and once uncloaked it is
         // any window the next refresh finds.
-        bool done = (GoesWithOwner(app, e) && e.Parked == 0) || IsCloaked(app, e.Window) || InPlace(app, e, closing) ||
-                    ChangedSinceLeft(app, left[i]);
+        bool done = (GoesWithOwner(app, e) && e.Parked == 0) || IsCloaked(app, e.Window) ||
+                    InPlace(app, e, closing) || ChangedSinceLeft(app, left[i]);
         if (!done) {
             if (!Answers(app, e.Window)) continue;
             // The question ran its messages: its user may have acted meanwhile.
@@ -262,7 +265,8 @@ void CatchUp(AppState &app) {
     }
     app.UnderWay.Switching = 0;
     if (app.Ui.IconsLost != 0 && !closing) app.Notify->LostIconsMayReturn(app);
-    const bool overdue = closing && static_cast<std::int32_t>(app.Sys->message.GetTickCount() - app.Switch.QuitEnds) >= 0;
+    const bool overdue =
+        closing && static_cast<std::int32_t>(app.Sys->message.GetTickCount() - app.Switch.QuitEnds) >= 0;
     if (app.Switch.HungCount == 0 || overdue) {
         app.Sys->message.KillTimer(app.MainWindow, CatchUpTimer);
         app.Switch.CatchingUp = 0;

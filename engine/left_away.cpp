@@ -28,7 +28,8 @@ std::intptr_t PlaceValue(Point at) {
 }
 Point PlaceOf(std::intptr_t value) {
     const auto bits = static_cast<std::uint32_t>(value);
-    return Point{static_cast<std::int32_t>(bits & 0xFFFFu) - 0x8000, static_cast<std::int32_t>(bits >> 16) - 0x8000};
+    return Point{static_cast<std::int32_t>(bits & 0xFFFFu) - 0x8000,
+                 static_cast<std::int32_t>(bits >> 16) - 0x8000};
 }
 
 void WriteMark(AppState &app, WindowEntry &entry, std::uint8_t mark) {
@@ -58,8 +59,10 @@ void MarkParkedAt(AppState &app, Hwnd window, Point parkedAt) {
     if (entry == nullptr) return;
     // Restored by its program inside our minimise, whoever minimised it before: off the screen
     // from now on, it is ours to bring back.
-    WriteMark(app, *entry, entry->AwayMark != 0 ? entry->AwayMark : static_cast<std::uint8_t>(entry->Desktop));
-    if (app.Sys->window.SetPropA(window, names::ParkedAtProperty, PlaceValue(parkedAt))) entry->ParkedAtMark = 1;
+    WriteMark(app, *entry,
+              entry->AwayMark != 0 ? entry->AwayMark : static_cast<std::uint8_t>(entry->Desktop));
+    if (app.Sys->window.SetPropA(window, names::ParkedAtProperty, PlaceValue(parkedAt)))
+        entry->ParkedAtMark = 1;
 }
 
 void RenumberMark(AppState &app, WindowEntry &entry) {
@@ -116,7 +119,8 @@ void TakeBackWindows(AppState &app) {
             // Without its place (a run ended between the park and the mark) it goes to the
             // corner of the work area, on the screen at least.
             e.Parked = 1;
-            const Rect work = win.WorkAreaAt(Rect{ParkPosition, ParkPosition, ParkPosition + 1, ParkPosition + 1});
+            const Rect work =
+                win.WorkAreaAt(Rect{ParkPosition, ParkPosition, ParkPosition + 1, ParkPosition + 1});
             e.ParkedAt = place != 0 ? PlaceOf(place) : Point{work.left, work.top};
         }
         const int desktop = static_cast<int>(mark & DesktopBits);
@@ -136,7 +140,8 @@ void TakeBackWindows(AppState &app) {
                 HoldBack(app, e.Window);
                 continue;
             }
-            if (win.IsWindowVisible(e.Window) || e.MinimizedShown != 0) win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+            if (win.IsWindowVisible(e.Window) || e.MinimizedShown != 0)
+                win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
             WindowReturned(app, e.Window);
         }
 }

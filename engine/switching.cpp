@@ -27,7 +27,8 @@ bool TakePopupToHide(AppState &app, const WindowEntry &e, int left) {
 
 // Second hiding pass: the visible overlapped windows of the desktop left, and again the sticky ones.
 bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
-    bool take = ((e.Desktop == left && e.Popup == 0) || e.Sticky != 0) && app.Sys->window.IsWindowVisible(e.Window);
+    bool take =
+        ((e.Desktop == left && e.Popup == 0) || e.Sticky != 0) && app.Sys->window.IsWindowVisible(e.Window);
     return take && !Excluded(app, e) && app.Sys->window.IsWindowVisible(e.Window);
 }
 
@@ -40,7 +41,8 @@ bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
 bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
     bool take = ((e.Desktop == entered && e.Minimized == 0) || e.Sticky != 0) &&
                 (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window) ||
-                 (e.Owner != nullptr && (e.Parked != 0 || app.Sys->window.IsIconic(e.Window) || GoesWithOwner(app, e))));
+                 (e.Owner != nullptr &&
+                  (e.Parked != 0 || app.Sys->window.IsIconic(e.Window) || GoesWithOwner(app, e))));
     return take && e.Window != app.FloatingWindow;
 }
 

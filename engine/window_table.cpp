@@ -9,11 +9,17 @@
 namespace q {
 
 namespace {
-void *HeapAllocate(std::size_t bytes) { return std::malloc(bytes); }
-void HeapRelease(void *block) { std::free(block); }
+void *HeapAllocate(std::size_t bytes) {
+    return std::malloc(bytes);
+}
+void HeapRelease(void *block) {
+    std::free(block);
+}
 } // namespace
 
-Allocator DefaultAllocator() { return Allocator{HeapAllocate, HeapRelease}; }
+Allocator DefaultAllocator() {
+    return Allocator{HeapAllocate, HeapRelease};
+}
 
 namespace {
 
@@ -142,7 +148,7 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
     }
     if (entry->MinimizedShown != 0) {
         if ((style & WS_VISIBLE) == 0) return nullptr; // hid itself when we minimised it: away
-        entry->MinimizedShown = 0; // shown again by its program or the user
+        entry->MinimizedShown = 0;                     // shown again by its program or the user
         MarkShownAgain(app, *entry);
     }
     if ((style & WS_MINIMIZE) == 0 && entry->Parked != 0) {
@@ -300,7 +306,8 @@ bool HiddenByOthers(AppState &app, Hwnd window) {
 }
 
 bool OwnerUp(AppState &app, const WindowEntry &owner) {
-    return owner.Parked == 0 && app.Sys->window.IsWindowVisible(owner.Window) && !app.Sys->window.IsIconic(owner.Window);
+    return owner.Parked == 0 && app.Sys->window.IsWindowVisible(owner.Window) &&
+           !app.Sys->window.IsIconic(owner.Window);
 }
 
 void CaptureZOrder(AppState &app, int desktop) {
@@ -370,7 +377,8 @@ bool AtPark(AppState &app, Hwnd window) {
 
 bool StaysUp(AppState &app, Hwnd window) {
     WindowPort &win = app.Sys->window;
-    return win.IsWindowVisible(window) && !win.IsIconic(window) && !AtPark(app, window) && !IsCloaked(app, window);
+    return win.IsWindowVisible(window) && !win.IsIconic(window) && !AtPark(app, window) &&
+           !IsCloaked(app, window);
 }
 
 void MinimizeWindow(AppState &app, Hwnd window, bool park) {
@@ -416,7 +424,9 @@ void MinimizeWindow(AppState &app, Hwnd window, bool park) {
     }
 }
 
-void ParkWindow(AppState &app, Hwnd window) { MinimizeWindow(app, window, true); }
+void ParkWindow(AppState &app, Hwnd window) {
+    MinimizeWindow(app, window, true);
+}
 
 namespace {
 
@@ -627,7 +637,8 @@ RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
     if (list.Items == nullptr) return list;
     for (std::int32_t i = 0; i < table.Count && list.Count < room; ++i) {
         const WindowEntry entry = table.Entries[i]; // a copy: the test may run other messages
-        if (take(app, entry, desktop)) list.Items[list.Count++] = RankedWindow{entry.Window, RestoreKey(app, entry)};
+        if (take(app, entry, desktop))
+            list.Items[list.Count++] = RankedWindow{entry.Window, RestoreKey(app, entry)};
     }
     SortByZRank(list.Count, list.Items, scratch);
     list.Sorted = true;
@@ -665,7 +676,8 @@ void RestoreWindows(AppState &app, const RestoreList &list, EntryTest take, int 
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const Hwnd window = app.Windows.Entries[i].Window;
         // Taken now (shown, or hidden by us), and asked right before the call.
-        if (!take(app, app.Windows.Entries[i], desktop) || PassedByCloaked(app, window) || IsLeftBehind(app, window))
+        if (!take(app, app.Windows.Entries[i], desktop) || PassedByCloaked(app, window) ||
+            IsLeftBehind(app, window))
             continue;
         app.Sys->window.ShowWindow(window, SW_RESTORE);
         WindowReturned(app, window);

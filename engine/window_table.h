@@ -67,7 +67,9 @@ constexpr int MaxOwnerDepth = 8; // owners of owners followed up to this many
 // The entry of the owner `entry` goes with (the top of its chain of owners), or nullptr when it
 // goes alone.
 WindowEntry *OwnerEntry(AppState &app, const WindowEntry &entry);
-inline bool GoesWithOwner(AppState &app, const WindowEntry &entry) { return OwnerEntry(app, entry) != nullptr; }
+inline bool GoesWithOwner(AppState &app, const WindowEntry &entry) {
+    return OwnerEntry(app, entry) != nullptr;
+}
 // After a refresh: each window that goes with its owner has its owner's desktop and stickiness;
 // no owned window without a taskbar button is taken for one the user minimised (it has no button
 // to come back by).

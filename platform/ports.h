@@ -50,8 +50,7 @@ struct WindowPort {
     // The thread that made the window (the process is not asked for); 0 for no window.
     virtual Dword GetWindowThreadProcessId(Hwnd window) = 0;
     virtual bool ShowWindow(Hwnd window, int command) = 0;
-    virtual bool SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy,
-                              Uint flags) = 0;
+    virtual bool SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy, Uint flags) = 0;
     virtual bool GetWindowRect(Hwnd window, Rect *rect) = 0;
     // Where a minimised window goes back to when restored, and its state.
     virtual bool GetWindowPlacement(Hwnd window, WindowPlacement *placement) = 0;
@@ -116,10 +115,8 @@ struct MessagePort {
 };
 
 struct RegistryPort {
-    virtual std::int32_t RegOpenKeyExA(Hkey parent, const char *path, Dword access,
-                                       Hkey *result) = 0;
-    virtual std::int32_t RegCreateKeyExA(Hkey parent, const char *path, Dword access,
-                                         Hkey *result) = 0;
+    virtual std::int32_t RegOpenKeyExA(Hkey parent, const char *path, Dword access, Hkey *result) = 0;
+    virtual std::int32_t RegCreateKeyExA(Hkey parent, const char *path, Dword access, Hkey *result) = 0;
     virtual std::int32_t RegQueryValueExA(Hkey key, const char *name, Dword *type, void *data,
                                           Dword *size) = 0;
     virtual std::int32_t RegSetValueExA(Hkey key, const char *name, Dword type, const void *data,
@@ -172,10 +169,8 @@ struct MenuPort {
     virtual bool AppendMenuA(Hmenu menu, Uint flags, std::uintptr_t id, const char *text) = 0;
     virtual bool RemoveMenu(Hmenu menu, Uint item, Uint flags) = 0;
     virtual bool GetMenuItemInfoA(Hmenu menu, Uint item, bool byPosition, MenuItemInfo *info) = 0;
-    virtual bool SetMenuItemInfoA(Hmenu menu, Uint item, bool byPosition,
-                                  const MenuItemInfo *info) = 0;
-    virtual bool InsertMenuItemA(Hmenu menu, Uint item, bool byPosition,
-                                 const MenuItemInfo *info) = 0;
+    virtual bool SetMenuItemInfoA(Hmenu menu, Uint item, bool byPosition, const MenuItemInfo *info) = 0;
+    virtual bool InsertMenuItemA(Hmenu menu, Uint item, bool byPosition, const MenuItemInfo *info) = 0;
     virtual bool TrackPopupMenuEx(Hmenu menu, Uint flags, int x, int y, Hwnd owner) = 0;
     virtual bool DestroyMenu(Hmenu menu) = 0;
     virtual Hmenu GetSystemMenu(Hwnd window, bool revert) = 0;
@@ -188,8 +183,7 @@ struct MenuPort {
 // A dialog's behaviour: the Win32 dialog procedure hands every message to it.
 struct DialogHandler {
     virtual ~DialogHandler() = default;
-    virtual std::intptr_t DialogMessage(Hwnd dialog, Uint message, Wparam wParam,
-                                        Lparam lParam) = 0;
+    virtual std::intptr_t DialogMessage(Hwnd dialog, Uint message, Wparam wParam, Lparam lParam) = 0;
 };
 
 struct DialogPort {

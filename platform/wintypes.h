@@ -35,8 +35,12 @@ struct Point {
     std::int32_t x, y;
 };
 
-constexpr std::uint16_t LoWord(std::uintptr_t v) { return static_cast<std::uint16_t>(v & 0xFFFF); }
-constexpr std::uint16_t HiWord(std::uintptr_t v) { return static_cast<std::uint16_t>((v >> 16) & 0xFFFF); }
+constexpr std::uint16_t LoWord(std::uintptr_t v) {
+    return static_cast<std::uint16_t>(v & 0xFFFF);
+}
+constexpr std::uint16_t HiWord(std::uintptr_t v) {
+    return static_cast<std::uint16_t>((v >> 16) & 0xFFFF);
+}
 
 // Messages.
 constexpr Uint WM_NULL = 0x0000;
@@ -121,8 +125,12 @@ struct AnimationInfo {
 // Registry.
 constexpr std::intptr_t HKEY_CURRENT_USER_VALUE = static_cast<std::int32_t>(0x80000001u);
 constexpr std::intptr_t HKEY_LOCAL_MACHINE_VALUE = static_cast<std::int32_t>(0x80000002u);
-inline Hkey HkeyCurrentUser() { return reinterpret_cast<Hkey>(HKEY_CURRENT_USER_VALUE); }
-inline Hkey HkeyLocalMachine() { return reinterpret_cast<Hkey>(HKEY_LOCAL_MACHINE_VALUE); }
+inline Hkey HkeyCurrentUser() {
+    return reinterpret_cast<Hkey>(HKEY_CURRENT_USER_VALUE);
+}
+inline Hkey HkeyLocalMachine() {
+    return reinterpret_cast<Hkey>(HKEY_LOCAL_MACHINE_VALUE);
+}
 constexpr Dword REG_SZ = 1;
 constexpr Dword REG_BINARY = 3;
 constexpr Dword REG_DWORD = 4;

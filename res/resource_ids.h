@@ -10,15 +10,15 @@
 #define Q_ENGLISH 100
 
 /* Strings */
-#define Q_IDS_DESKTOP 1           /* the word of a default title, "Desktop 2" */
+#define Q_IDS_DESKTOP 1 /* the word of a default title, "Desktop 2" */
 #define Q_IDS_DELETE_QUESTION 2
 #define Q_IDS_QUIT_QUESTION 3
-#define Q_IDS_CONFIRMATION 4      /* the caption of both questions */
+#define Q_IDS_CONFIRMATION 4 /* the caption of both questions */
 #define Q_IDS_HOTKEY_TAKEN 5
 #define Q_IDS_NO_HOTKEY 6
 #define Q_IDS_STICKY 7
 #define Q_IDS_UNINSTALL_FIRST_PART 8
-#define Q_IDS_SHELLEXT 11         /* the installation folder, never translated */
+#define Q_IDS_SHELLEXT 11 /* the installation folder, never translated */
 #define Q_IDS_EXE_NAME 15
 
 /* The command menu: TrackMenu, shown, and TempMenu, whose texts the menus being built copy. */
@@ -43,14 +43,14 @@
 #define Q_IDM_TEMPLATE_ALWAYS_ON_TOP 500
 /* Commands the program numbers itself, in no resource: where each range starts (the ranges'
  * ends follow from the number of desktops, engine/commands.h). */
-#define Q_IDM_FIRST_BUTTON 200              /* the floating window's button of desktop 1 */
-#define Q_IDM_FIRST_DESKTOP_COMMAND 400     /* desktop 1's submenu; each desktop's takes a step */
+#define Q_IDM_FIRST_BUTTON 200          /* the floating window's button of desktop 1 */
+#define Q_IDM_FIRST_DESKTOP_COMMAND 400 /* desktop 1's submenu; each desktop's takes a step */
 #define Q_IDM_DESKTOP_COMMAND_STEP 10
-#define Q_IDM_DESKTOP_ACTIVATE 0            /* the commands of a desktop's submenu, from its start */
+#define Q_IDM_DESKTOP_ACTIVATE 0 /* the commands of a desktop's submenu, from its start */
 #define Q_IDM_DESKTOP_RENAME 1
 #define Q_IDM_DESKTOP_DELETE 2
 #define Q_IDM_DESKTOP_HOTKEY 3
-#define Q_IDM_FIRST_WINDOW_COMMAND 1024     /* the Applications menu's windows */
+#define Q_IDM_FIRST_WINDOW_COMMAND 1024 /* the Applications menu's windows */
 #define Q_IDM_WINDOW_COMMAND_STEP 16
 
 /* Dialogs and their controls */

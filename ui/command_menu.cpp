@@ -41,7 +41,8 @@ void AddApplications(AppState &app, Hmenu applications) {
     if (count > MaxListedWindowIndex + 1) count = MaxListedWindowIndex + 1;
     static_assert(MaxListedWindowIndex + 1 <= MenuWindowSlots, "every listed index has its handle");
     app.Ui.MenuWindowCount = 0;
-    for (std::int32_t i = 0; i < count; ++i) app.Ui.MenuWindows[i] = app.Windows.Entries[i].Window;
+    for (std::int32_t i = 0; i < count; ++i)
+        app.Ui.MenuWindows[i] = app.Windows.Entries[i].Window;
     app.Ui.MenuWindowCount = count;
     for (std::int32_t i = 0; i < count; ++i) {
         // Reading a title runs other programs' messages, and with them maybe a switch that
@@ -52,7 +53,8 @@ void AddApplications(AppState &app, Hmenu applications) {
         // A cloaked window is out of the user's sight, as a hidden one.
         if (!app.Sys->window.IsWindowVisible(entry.Window) || IsCloaked(app, entry.Window)) continue;
         Hmenu popup = menu.CreatePopupMenu();
-        menu.AppendMenuA(popup, MF_STRING | (entry.Sticky != 0 ? MF_CHECKED : 0), WindowCommandId(i, 0), sticky);
+        menu.AppendMenuA(popup, MF_STRING | (entry.Sticky != 0 ? MF_CHECKED : 0), WindowCommandId(i, 0),
+                         sticky);
         menu.AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
         for (int d = 1; d <= app.DesktopCount(); ++d) {
             bool checked = entry.Desktop == d && entry.Sticky == 0;
@@ -130,7 +132,8 @@ void ShowCommandMenu(AppState &app, int n) {
         if (app.DisplayMode == DisplayTaskBar) {
             InsertDesktopItem(app, track, temp, n);
         } else {
-            for (int k = 0; k < app.DesktopCount(); ++k) InsertDesktopItem(app, track, temp, app.DesktopCount() - k);
+            for (int k = 0; k < app.DesktopCount(); ++k)
+                InsertDesktopItem(app, track, temp, app.DesktopCount() - k);
         }
 
         Point cursor{};
@@ -144,7 +147,8 @@ void ShowCommandMenu(AppState &app, int n) {
 
 void OpenAboutBox(AppState &app) {
     if (app.AboutOpen != 0) {
-        if (app.Sys->window.IsIconic(app.AboutWindow)) app.Sys->window.ShowWindow(app.AboutWindow, SW_RESTORE);
+        if (app.Sys->window.IsIconic(app.AboutWindow))
+            app.Sys->window.ShowWindow(app.AboutWindow, SW_RESTORE);
         app.Sys->window.SetActiveWindow(app.AboutWindow);
         return;
     }

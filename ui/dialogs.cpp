@@ -124,7 +124,8 @@ std::intptr_t RenameDialog::DialogMessage(Hwnd dialog, Uint message, Wparam wPar
     if (message != WM_COMMAND) return 0;
     if (wParam == IDOK && app_.UnderWay.Closed == 0) {
         char title[TitleSize] = {};
-        app_.Sys->window.GetWindowTextA(app_.Sys->dialog.GetDlgItem(dialog, IdTitleEdit), title, sizeof title);
+        app_.Sys->window.GetWindowTextA(app_.Sys->dialog.GetDlgItem(dialog, IdTitleEdit), title,
+                                        sizeof title);
         title[sizeof title - 1] = '\0';
         std::memcpy(record.DesktopTitle, title, sizeof title);
         SaveSettings(app_, SaveDesktopSet);
@@ -210,7 +211,8 @@ void HotKeyDialog::OnOk(Hwnd dialog) {
 Point AboutPlacement(const Rect &workArea, const Rect &box) {
     const std::int32_t width = box.right - box.left;
     const std::int32_t height = box.bottom - box.top;
-    return Point{std::max(workArea.left, workArea.right - width), std::max(workArea.top, workArea.bottom - height)};
+    return Point{std::max(workArea.left, workArea.right - width),
+                 std::max(workArea.top, workArea.bottom - height)};
 }
 
 void AboutBox::OnInitDialog(Hwnd dialog) {
@@ -223,7 +225,8 @@ void AboutBox::OnInitDialog(Hwnd dialog) {
     sys.message.SendMessageA(sys.dialog.GetDlgItem(dialog, IdAboutName), WM_SETFONT,
                              reinterpret_cast<Wparam>(AboutFont), 0);
     linkProcedure_ = sys.window.SubclassWindow(sys.dialog.GetDlgItem(dialog, IdEmailLink), this);
-    const std::intptr_t webProcedure = sys.window.SubclassWindow(sys.dialog.GetDlgItem(dialog, IdWebLink), this);
+    const std::intptr_t webProcedure =
+        sys.window.SubclassWindow(sys.dialog.GetDlgItem(dialog, IdWebLink), this);
     if (linkProcedure_ == 0) linkProcedure_ = webProcedure; // never hand a link's messages to nothing
     SetDialogIcon(app_, dialog);
     sys.window.CreateWindowExA(0, names::BitmapClass, "", WS_CHILD | WS_VISIBLE, 10, 50, 40, 190, dialog,

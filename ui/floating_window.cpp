@@ -35,13 +35,11 @@ Lresult Toolbar(AppState &app, Uint message, Wparam wParam = 0, Lparam lParam = 
 }
 
 void CheckButton(AppState &app, int n, bool checked) {
-    if (ValidDesktop(n))
-        Toolbar(app, TB_CHECKBUTTON, ButtonCommand(n), checked ? 1 : 0);
+    if (ValidDesktop(n)) Toolbar(app, TB_CHECKBUTTON, ButtonCommand(n), checked ? 1 : 0);
 }
 
 void HideButton(AppState &app, int n, bool hidden) {
-    if (ValidDesktop(n))
-        Toolbar(app, TB_HIDEBUTTON, ButtonCommand(n), hidden ? 1 : 0);
+    if (ValidDesktop(n)) Toolbar(app, TB_HIDEBUTTON, ButtonCommand(n), hidden ? 1 : 0);
 }
 
 Rect FirstButtonRect(AppState &app) {
@@ -136,8 +134,8 @@ void OnCreate(AppState &app, Hwnd window) {
         if (n == app.CurrentDesktop()) button.fsState |= TBSTATE_CHECKED;
         button.fsStyle = TBSTYLE_BUTTON;
     }
-    app.Ui.FloatingToolbar = app.Sys->toolbar.CreateToolbarEx(window, ToolbarStyle, ToolbarId, 1, ToolbarBitmap,
-                                                           buttons, MaxDesktops, 32, 32, 2, 2);
+    app.Ui.FloatingToolbar = app.Sys->toolbar.CreateToolbarEx(
+        window, ToolbarStyle, ToolbarId, 1, ToolbarBitmap, buttons, MaxDesktops, 32, 32, 2, 2);
     SizeForOneRow(app, window);
     ComputeRowSizes(app);
     const RowSize size = app.Ui.RowSizes[app.RowsFloating];
@@ -373,8 +371,8 @@ Lresult FloatingWindowMessage(AppState &app, Hwnd window, Uint message, Wparam w
     case WM_SIZE:
         // Some toolbars wrap to their own width, not the parent's, when asked to fit: give
         // them the new width first.
-        app.Sys->window.SetWindowPos(app.Ui.FloatingToolbar, nullptr, 0, 0, LoWord(static_cast<Wparam>(lParam)),
-                                     HiWord(static_cast<Wparam>(lParam)),
+        app.Sys->window.SetWindowPos(app.Ui.FloatingToolbar, nullptr, 0, 0,
+                                     LoWord(static_cast<Wparam>(lParam)), HiWord(static_cast<Wparam>(lParam)),
                                      SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
         Toolbar(app, TB_AUTOSIZE);
         app.Sys->window.InvalidateRect(app.Ui.FloatingToolbar, nullptr, true);

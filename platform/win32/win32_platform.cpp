@@ -2,9 +2,9 @@
 // into the system's where their layouts differ.
 #include "platform/win32/win32_platform.h"
 
-#include <windows.h>
-#include <shellapi.h>
 #include <commctrl.h>
+#include <shellapi.h>
+#include <windows.h>
 
 #include <cstddef>
 #include <cstring>
@@ -82,11 +82,15 @@ class Win32Window final : public WindowPort {
     int GetWindowTextA(Hwnd window, char *buffer, int size) override {
         return ::GetWindowTextA(window, buffer, size);
     }
-    bool SetWindowTextA(Hwnd window, const char *text) override { return ::SetWindowTextA(window, text) != 0; }
+    bool SetWindowTextA(Hwnd window, const char *text) override {
+        return ::SetWindowTextA(window, text) != 0;
+    }
     bool IsWindow(Hwnd window) override { return ::IsWindow(window) != 0; }
     bool IsWindowVisible(Hwnd window) override { return ::IsWindowVisible(window) != 0; }
     bool IsIconic(Hwnd window) override { return ::IsIconic(window) != 0; }
-    Dword GetWindowThreadProcessId(Hwnd window) override { return ::GetWindowThreadProcessId(window, nullptr); }
+    Dword GetWindowThreadProcessId(Hwnd window) override {
+        return ::GetWindowThreadProcessId(window, nullptr);
+    }
     bool ShowWindow(Hwnd window, int command) override { return ::ShowWindow(window, command) != 0; }
     bool SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy, Uint flags) override {
         return ::SetWindowPos(window, insertAfter, x, y, cx, cy, flags) != 0;
@@ -140,8 +144,8 @@ class Win32Window final : public WindowPort {
     Hwnd CreateWindowExA(Dword exStyle, const char *className, const char *title, Dword style, int x, int y,
                          int width, int height, Hwnd parent, int id) override {
         return ::CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
-                                 nullptr);
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 ::GetModuleHandleA(nullptr), nullptr);
     }
     int GetSystemMetrics(int index) override { return ::GetSystemMetrics(index); }
     // The monitors' calls are looked up, not imported: Windows 95 and NT 4.0 lack them and
@@ -205,7 +209,6 @@ class Win32Window final : public WindowPort {
         if (dwmGet == nullptr) return static_cast<std::int32_t>(E_NOTIMPL);
         return reinterpret_cast<Get>(dwmGet)(window, attribute, value, size);
     }
-
 };
 
 class Win32Message final : public MessagePort {
@@ -221,8 +224,8 @@ class Win32Message final : public MessagePort {
     int MessageBoxA(Hwnd owner, const char *text, const char *caption, Uint type) override {
         return ::MessageBoxA(owner, text, caption, type);
     }
-    Lresult SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam, Lparam lParam, Uint flags, Uint timeout,
-                                std::uintptr_t *result) override {
+    Lresult SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam, Lparam lParam, Uint flags,
+                                Uint timeout, std::uintptr_t *result) override {
         DWORD_PTR answer = 0;
         LRESULT sent = ::SendMessageTimeoutA(window, message, wParam, lParam, flags, timeout, &answer);
         if (result != nullptr) *result = answer;
@@ -234,7 +237,6 @@ class Win32Message final : public MessagePort {
     }
     bool KillTimer(Hwnd window, Uint id) override { return ::KillTimer(window, id) != FALSE; }
     Dword GetTickCount() override { return ::GetTickCount(); }
-
 };
 
 class Win32Registry final : public RegistryPort {
@@ -257,13 +259,15 @@ class Win32Registry final : public RegistryPort {
         if (size != nullptr) *size = s;
         return result;
     }
-    std::int32_t RegSetValueExA(Hkey key, const char *name, Dword type, const void *data, Dword size) override {
+    std::int32_t RegSetValueExA(Hkey key, const char *name, Dword type, const void *data,
+                                Dword size) override {
         return ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size);
     }
-    std::int32_t RegDeleteKeyA(Hkey parent, const char *path) override { return ::RegDeleteKeyA(parent, path); }
+    std::int32_t RegDeleteKeyA(Hkey parent, const char *path) override {
+        return ::RegDeleteKeyA(parent, path);
+    }
     std::int32_t RegDeleteValueA(Hkey key, const char *name) override { return ::RegDeleteValueA(key, name); }
     std::int32_t RegCloseKey(Hkey key) override { return ::RegCloseKey(key); }
-
 };
 
 class Win32Shell final : public ShellPort {
@@ -288,9 +292,9 @@ class Win32Shell final : public ShellPort {
     bool UnregisterHotKey(Hwnd window, int id) override { return ::UnregisterHotKey(window, id) != 0; }
     std::intptr_t ShellExecuteA(Hwnd owner, const char *operation, const char *file, const char *parameters,
                                 const char *directory, int show) override {
-        return reinterpret_cast<std::intptr_t>(::ShellExecuteA(owner, operation, file, parameters, directory, show));
+        return reinterpret_cast<std::intptr_t>(
+            ::ShellExecuteA(owner, operation, file, parameters, directory, show));
     }
-
 };
 
 class Win32Resource final : public ResourcePort {
@@ -299,11 +303,17 @@ class Win32Resource final : public ResourcePort {
     int LoadStringA(Uint id, char *buffer, int size) override {
         return ::LoadStringA(::GetModuleHandleA(nullptr), id, buffer, size);
     }
-    Hicon LoadIconA(int id) override { return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
-    Hmenu LoadMenuA(int id) override { return ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
+    Hicon LoadIconA(int id) override {
+        return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+    }
+    Hmenu LoadMenuA(int id) override {
+        return ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+    }
     Uint GetUserDefaultLCID() override { return ::GetUserDefaultLCID(); }
     Dword GetVersion() override { return ::GetVersion(); }
-    Uint GetWindowsDirectoryA(char *buffer, Uint size) override { return ::GetWindowsDirectoryA(buffer, size); }
+    Uint GetWindowsDirectoryA(char *buffer, Uint size) override {
+        return ::GetWindowsDirectoryA(buffer, size);
+    }
     // The uninstall line's system directory as the program that runs the line reaches it. On
     // 64-bit Windows a 32-bit program's own is system32 redirected to SysWOW64, and Add/Remove
     // Programs, itself 64-bit, would take that name for the 64-bit folder: the SysWOW64 name
@@ -319,13 +329,17 @@ class Win32Resource final : public ResourcePort {
 #endif
         return ::GetSystemDirectoryA(buffer, size);
     }
-    Hcursor LoadCursorA(int id) override { return ::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
-    Hfont CreateFontA(int height, int weight, const char *face) override {
-        return ::CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+    Hcursor LoadCursorA(int id) override {
+        return ::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
     }
-    bool DeleteObject(Hfont font) override { return ::DeleteObject(font) != 0; }
-
+    Hfont CreateFontA(int height, int weight, const char *face) override {
+        return ::CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, face);
+    }
+    bool DeleteObject(Hfont font) override {
+        return ::DeleteObject(font) != 0;
+    }
 };
 
 class Win32Menu final : public MenuPort {
@@ -336,7 +350,9 @@ class Win32Menu final : public MenuPort {
     bool AppendMenuA(Hmenu menu, Uint flags, std::uintptr_t id, const char *text) override {
         return ::AppendMenuA(menu, flags, id, text) != 0;
     }
-    bool RemoveMenu(Hmenu menu, Uint item, Uint flags) override { return ::RemoveMenu(menu, item, flags) != 0; }
+    bool RemoveMenu(Hmenu menu, Uint item, Uint flags) override {
+        return ::RemoveMenu(menu, item, flags) != 0;
+    }
     bool GetMenuItemInfoA(Hmenu menu, Uint item, bool byPosition, MenuItemInfo *info) override {
         MENUITEMINFOA out = ToSystem(*info);
         BOOL ok = ::GetMenuItemInfoA(menu, item, byPosition, &out);
@@ -360,8 +376,9 @@ class Win32Menu final : public MenuPort {
     }
     bool DestroyMenu(Hmenu menu) override { return ::DestroyMenu(menu) != 0; }
     Hmenu GetSystemMenu(Hwnd window, bool revert) override { return ::GetSystemMenu(window, revert); }
-    bool DeleteMenu(Hmenu menu, Uint item, Uint flags) override { return ::DeleteMenu(menu, item, flags) != 0; }
-
+    bool DeleteMenu(Hmenu menu, Uint item, Uint flags) override {
+        return ::DeleteMenu(menu, item, flags) != 0;
+    }
 };
 
 class Win32Dialog final : public DialogPort {
@@ -379,7 +396,6 @@ class Win32Dialog final : public DialogPort {
         *rect = Rect{r.left, r.top, r.right, r.bottom};
         return ok != 0;
     }
-
 };
 
 class Win32Toolbar final : public ToolbarPort {
@@ -424,6 +440,8 @@ const Platform ports{const_cast<Win32Window &>(window),     const_cast<Win32Mess
 
 } // namespace
 
-Platform &Win32Ports() { return const_cast<Platform &>(ports); }
+Platform &Win32Ports() {
+    return const_cast<Platform &>(ports);
+}
 
 } // namespace q

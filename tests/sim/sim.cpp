@@ -131,7 +131,7 @@ struct SimMachine::Window {
     WindowHandler *subclass = nullptr; // the core's procedure in place of the window's own
     Habit habit = Habit::None;
     bool hiddenWithOwner = false; // hidden by its owner's minimise: shown by its restore
-    Dword thread = 0; // the thread that made it: its owner's or parent's, or one of its own
+    Dword thread = 0;             // the thread that made it: its owner's or parent's, or one of its own
     // Toolbar state.
     std::vector<ToolbarButton> buttons;
     int buttonWidth = 0;
@@ -182,8 +182,8 @@ std::uint32_t SimValue::Number() const {
 
 namespace {
 
-void DescribeItems(const std::vector<SimMenuItem> &items, int depth, const std::function<std::string(Uint)> &name,
-                   std::string &out) {
+void DescribeItems(const std::vector<SimMenuItem> &items, int depth,
+                   const std::function<std::string(Uint)> &name, std::string &out) {
     for (const SimMenuItem &item : items) {
         out.append(static_cast<std::size_t>(depth) * 2, ' ');
         if (item.Separator()) {
@@ -426,7 +426,8 @@ void SimMachine::KeepOwnedAbove(Hwnd window) {
     }
     auto ownedBy = [&](Hwnd h) {
         int depth = 0;
-        for (Window *o = Find(h); o != nullptr && o->owner != nullptr && depth < 16; o = Find(o->owner), ++depth)
+        for (Window *o = Find(h); o != nullptr && o->owner != nullptr && depth < 16;
+             o = Find(o->owner), ++depth)
             if (o->owner == window) return true;
         return false;
     };
@@ -860,7 +861,8 @@ void SimMachine::EndProgram() {
     }
     for (Hwnd h : ended)
         if (Find(h) != nullptr) DestroyWindow(h);
-    queue_.erase(std::remove_if(queue_.begin(), queue_.end(), [&](const SimMessage &m) { return Find(m.window) == nullptr; }),
+    queue_.erase(std::remove_if(queue_.begin(), queue_.end(),
+                                [&](const SimMessage &m) { return Find(m.window) == nullptr; }),
                  queue_.end());
 }
 
@@ -1162,7 +1164,8 @@ bool SimMachine::KillTimer(Hwnd window, Uint id) {
 }
 
 bool SimMachine::HasTimer(Hwnd window, Uint id) const {
-    return std::any_of(timers_.begin(), timers_.end(), [&](const Timer &t) { return t.window == window && t.id == id; });
+    return std::any_of(timers_.begin(), timers_.end(),
+                       [&](const Timer &t) { return t.window == window && t.id == id; });
 }
 
 void SimMachine::AdvanceTime(Dword ms) {
@@ -2548,7 +2551,8 @@ Hwnd SimMachine::CreateToolbarEx(Hwnd parent, std::uint32_t style, Uint id, int,
                                  const ToolbarButton *buttons, int count, int dxButton, int dyButton, int,
                                  int) {
     // The Win32 layer's limit (ToolbarPort), so that a toolbar too large for it fails here too.
-    if (Find(parent) == nullptr || buttons == nullptr || count < 0 || count > MaxToolbarButtons) return nullptr;
+    if (Find(parent) == nullptr || buttons == nullptr || count < 0 || count > MaxToolbarButtons)
+        return nullptr;
     Hwnd handle = MakeWindow("ToolbarWindow32", "", style | WS_CHILD, 0, Rect{0, 0, 0, 0}, parent, nullptr);
     Window &w = *Find(handle);
     w.kind = Window::Kind::Toolbar;

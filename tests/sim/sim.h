@@ -561,8 +561,8 @@ class SimMachine : public WindowPort,
     bool PostMessageA(Hwnd window, Uint message, Wparam wParam, Lparam lParam) override;
     void PostQuitMessage(int exitCode) override;
     int MessageBoxA(Hwnd owner, const char *text, const char *caption, Uint type) override;
-    Lresult SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam, Lparam lParam, Uint flags, Uint timeout,
-                                std::uintptr_t *result) override;
+    Lresult SendMessageTimeoutA(Hwnd window, Uint message, Wparam wParam, Lparam lParam, Uint flags,
+                                Uint timeout, std::uintptr_t *result) override;
     Uint RegisterWindowMessageA(const char *name) override;
     bool SetTimer(Hwnd window, Uint id, Uint elapse) override;
     bool KillTimer(Hwnd window, Uint id) override;

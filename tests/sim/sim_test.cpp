@@ -94,7 +94,7 @@ TEST(SimWindows, OwnersThatHideOrRefuseAMinimisedWindow) {
 
     EXPECT_TRUE(sim.ShowWindow(hider, SW_MINIMIZE));
     EXPECT_FALSE(sim.IsWindowVisible(hider));
-    EXPECT_TRUE(sim.IsIconic(hider)); // hidden, still minimised
+    EXPECT_TRUE(sim.IsIconic(hider));  // hidden, still minimised
     sim.ShowWindow(hider, SW_RESTORE); // from its tray icon
     EXPECT_TRUE(sim.IsWindowVisible(hider));
     EXPECT_FALSE(sim.IsIconic(hider));
@@ -115,8 +115,10 @@ TEST(SimWindows, OwnersThatHideOrRefuseAMinimisedWindow) {
 TEST(SimWindows, OwnedWindowsGoDownAndComeUpWithTheirOwner) {
     SimMachine sim;
     Hwnd owner = sim.CreateWindow("Notepad", "N");
-    Hwnd find = sim.CreateWindow("Dialog", "Find", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160}, owner);
-    Hwnd about = sim.CreateWindow("Dialog", "About", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {0, 0, 90, 90}, owner);
+    Hwnd find =
+        sim.CreateWindow("Dialog", "Find", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160}, owner);
+    Hwnd about =
+        sim.CreateWindow("Dialog", "About", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {0, 0, 90, 90}, owner);
     Hwnd kept = sim.CreateWindow("Dialog", "Replace", WS_POPUP | WS_CAPTION, 0, {0, 0, 90, 90}, owner);
     Hwnd other = sim.CreateWindow("App", "O");
     EXPECT_EQ(sim.GetWindowThreadProcessId(find), sim.GetWindowThreadProcessId(owner));
@@ -1075,7 +1077,8 @@ TEST(SimLaterSystems, CloaksAnswerWhereDwmapiDoesAndElevatedWindowsRefuseTheProg
     int sizes = 0;
     sim.SetWindowProc(admin, [&](Hwnd h, Uint message, Wparam wp, Lparam lp) {
         if (message == WM_SIZE) ++sizes;
-        if (message == WM_SYSCOMMAND || message == WM_USER) ADD_FAILURE() << "message " << message << " passed";
+        if (message == WM_SYSCOMMAND || message == WM_USER)
+            ADD_FAILURE() << "message " << message << " passed";
         return sim.DefWindowProc(h, message, wp, lp);
     });
     sim.ShowWindow(admin, SW_MINIMIZE);

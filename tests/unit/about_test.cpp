@@ -166,8 +166,9 @@ TEST(AboutBox, CopesWithAnyMessageAnyNumberOfTimes) {
 // A stored bitmap: header, colour table of `colours` entries (entry j = j, 2j, 3j), 8-bit rows.
 std::vector<std::uint8_t> StoredBitmap8(std::int32_t width, std::int32_t height, std::uint32_t clrUsed,
                                         std::uint32_t colours) {
-    std::vector<std::uint8_t> data(40 + 4 * colours + static_cast<std::size_t>((width + 3) / 4 * 4) *
-                                                          static_cast<std::size_t>(height < 0 ? -height : height));
+    std::vector<std::uint8_t> data(40 + 4 * colours +
+                                   static_cast<std::size_t>((width + 3) / 4 * 4) *
+                                       static_cast<std::size_t>(height < 0 ? -height : height));
     auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&data[at], &v, 4); };
     put32(0, 40);
     put32(4, static_cast<std::uint32_t>(width));

@@ -19,7 +19,9 @@ using test::Stacking;
 
 const std::string Settings = test::SettingsPath;
 const std::string Live = test::WallpaperValuesPath;
-std::string Sub(int n) { return test::DesktopPath(n); }
+std::string Sub(int n) {
+    return test::DesktopPath(n);
+}
 constexpr Uint F1 = VK_F1, F2 = VK_F1 + 1, F3 = VK_F1 + 2, F4 = VK_F1 + 3;
 
 void StoreDesktops(SimMachine &sim, const std::vector<std::string> &titles,
@@ -45,7 +47,6 @@ int HotKeyId(const SimMachine &sim, Uint modifiers, Uint key) {
     auto holder = sim.HotKeyHolder(modifiers, key);
     return holder ? holder->id : 0;
 }
-
 
 Uint EntryIndex(const AppState &app, Hwnd window) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i)

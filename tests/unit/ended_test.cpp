@@ -70,13 +70,16 @@ struct World {
         SimMachine &sim = m.sim;
         plain = m.Window("Plain");
         popup = sim.CreateWindow("T", "Popup", WS_POPUP | WS_VISIBLE, 0, Rect{300, 200, 500, 300});
-        tool = sim.CreateWindow("T", "Tool", WS_OVERLAPPEDWINDOW | WS_VISIBLE, WS_EX_TOOLWINDOW, Rect{50, 50, 250, 150});
+        tool = sim.CreateWindow("T", "Tool", WS_OVERLAPPEDWINDOW | WS_VISIBLE, WS_EX_TOOLWINDOW,
+                                Rect{50, 50, 250, 150});
         hider = m.Window("Hider");
         sim.SetHabit(hider, SimMachine::Habit::HideWhenMinimized);
-        refuser = sim.CreateWindow("T", "Refuser", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, Rect{200, 150, 500, 350});
+        refuser =
+            sim.CreateWindow("T", "Refuser", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, Rect{200, 150, 500, 350});
         sim.SetHabit(refuser, SimMachine::Habit::RefuseMinimize);
         owner = m.Window("Owner");
-        owned = sim.CreateWindow("T", "Find", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, Rect{420, 300, 660, 420}, owner);
+        owned = sim.CreateWindow("T", "Find", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, Rect{420, 300, 660, 420},
+                                 owner);
         user = m.Window("User");
         sim.ShowWindow(user, SW_MINIMIZE);
         foreign = m.Window("Foreign");
@@ -138,7 +141,8 @@ TEST(EndedFromOutside, ASecondStartGivesBackWhatTheFirstLeftAway) {
         total = normal.calls;
         ASSERT_GT(total, 20u);
         ASSERT_TRUE(normal.m.sim.QuitPosted());
-        for (Hwnd h : normal.Ours()) EXPECT_FALSE(HasOurMarks(normal.m.sim, h)) << "no trace after a normal quit";
+        for (Hwnd h : normal.Ours())
+            EXPECT_FALSE(HasOurMarks(normal.m.sim, h)) << "no trace after a normal quit";
         normal.ExpectOthersUntouched("after a normal quit");
         // Desktop 2's when the quit came: minimised, and without a taskbar button to come back by.
         EXPECT_TRUE(OnScreen(normal.m.sim, normal.tool)) << "the quit brings back a tool window";
@@ -164,7 +168,8 @@ TEST(EndedFromOutside, ASecondStartGivesBackWhatTheFirstLeftAway) {
             EXPECT_TRUE(OnScreen(sim, h) || away(h)) << at << ": " << sim.WindowText(h) << " is lost";
             const WindowEntry *e = FindWindowEntry(app, h);
             ASSERT_NE(e, nullptr);
-            EXPECT_EQ(e->Minimized, 0) << at << ": " << sim.WindowText(h) << " taken for one its user minimised";
+            EXPECT_EQ(e->Minimized, 0)
+                << at << ": " << sim.WindowText(h) << " taken for one its user minimised";
         }
         // Every desktop shown in turn: its windows come back with it.
         for (int d = app.DesktopCount(); d >= 1; --d) {
@@ -174,7 +179,8 @@ TEST(EndedFromOutside, ASecondStartGivesBackWhatTheFirstLeftAway) {
                 if (e == nullptr || e->Desktop != d || (h == w.owned && sim.HiddenWithOwner(h)) ||
                     (h == w.hider && w.hiderItsProgramsNow))
                     continue;
-                EXPECT_TRUE(OnScreen(sim, h)) << at << ": " << sim.WindowText(h) << " not back with desktop " << d;
+                EXPECT_TRUE(OnScreen(sim, h))
+                    << at << ": " << sim.WindowText(h) << " not back with desktop " << d;
             }
         }
         w.m.Show(2);
@@ -182,11 +188,14 @@ TEST(EndedFromOutside, ASecondStartGivesBackWhatTheFirstLeftAway) {
         ASSERT_TRUE(sim.QuitPosted()) << at;
         w.ExpectOthersUntouched(at + ", after the second quit");
         for (Hwnd h : w.Ours()) {
-            const bool reachable = OnScreen(sim, h) || (sim.IsMinimized(h) && sim.HasTaskbarButton(h)) ||
-                                   (h == w.owned && sim.HiddenWithOwner(h) && sim.HasTaskbarButton(w.owner)) ||
-                                   (h == w.hider && w.hiderItsProgramsNow && !sim.IsVisible(h));
-            EXPECT_TRUE(reachable) << at << ": " << sim.WindowText(h) << " out of reach after the second quit";
-            EXPECT_FALSE(AtPark(sim, h) && !sim.IsMinimized(h)) << at << ": " << sim.WindowText(h) << " at the park";
+            const bool reachable =
+                OnScreen(sim, h) || (sim.IsMinimized(h) && sim.HasTaskbarButton(h)) ||
+                (h == w.owned && sim.HiddenWithOwner(h) && sim.HasTaskbarButton(w.owner)) ||
+                (h == w.hider && w.hiderItsProgramsNow && !sim.IsVisible(h));
+            EXPECT_TRUE(reachable) << at << ": " << sim.WindowText(h)
+                                   << " out of reach after the second quit";
+            EXPECT_FALSE(AtPark(sim, h) && !sim.IsMinimized(h))
+                << at << ": " << sim.WindowText(h) << " at the park";
             EXPECT_FALSE(HasOurMarks(sim, h)) << at << ": " << sim.WindowText(h) << " keeps a mark";
         }
     }

@@ -202,7 +202,8 @@ TEST(FloatingWindow, APlaceOnAnyMonitorIsKeptAndSizesStayOnThatMonitor) {
     const std::int32_t width = Size(r).x;
     ASSERT_GT(Inner(r).right, 2304);
     ASSERT_LE(Inner(r).bottom, 1024);
-    m.Command(CmdCreateDesktop); // the left edge kept would leave the buttons past the edge: left, just enough
+    m.Command(
+        CmdCreateDesktop); // the left edge kept would leave the buttons past the edge: left, just enough
     r = m.sim.Position(m.app.FloatingWindow);
     EXPECT_GT(Size(r).x, width);
     EXPECT_EQ(Inner(r).right, 2304);
@@ -315,7 +316,8 @@ TEST(FloatingWindow, AddingAndDeletingDesktopsKeepRowsButtonsAndSize) {
         ASSERT_EQ(m.app.DesktopCount(), c.count + (c.add ? 1 : -1));
         EXPECT_EQ(m.app.RowsFloating, c.rowsAfter);
         EXPECT_EQ(StoredRows(m), static_cast<std::uint32_t>(c.rowsAfter));
-        EXPECT_EQ(m.sim.ToolbarRows(m.app.Ui.FloatingToolbar), LaidOutRows(m.app.DesktopCount(), c.rowsAfter));
+        EXPECT_EQ(m.sim.ToolbarRows(m.app.Ui.FloatingToolbar),
+                  LaidOutRows(m.app.DesktopCount(), c.rowsAfter));
         const Rect r = m.sim.Position(m.app.FloatingWindow);
         EXPECT_EQ(Size(r).x, m.app.Ui.RowSizes[c.rowsAfter].width);
         EXPECT_EQ(Size(r).y, m.app.Ui.RowSizes[c.rowsAfter].height);
@@ -392,14 +394,18 @@ TEST(FloatingWindow, SystemMenuIsCompletedOnceAndItsCommandsAct) {
         Hmenu system = m.sim.SystemMenu(m.app.FloatingWindow);
         ASSERT_NE(system, nullptr);
         // The system's own commands (SC_MOVE, SC_SIZE and above) by their numbers, ours by name.
-        const auto systemName = [](Uint id) { return id >= sim::SC_SIZE ? std::to_string(id) : CommandName(id); };
-        const std::string english = "&Move =61456\n&Size =61440\n-\n&Always on top =AlwaysOnTop\n-\n"
-                                    "&Desktops displaying >\n  In the &tasks bar =DisplayTaskBar\n  In this &menu =DisplayMenu\n"
-                                    "  [x] In a &floating window =DisplayFloating\n-\n";
-        const std::string french = "&Move =61456\n&Size =61440\n-\nToujours &visible =AlwaysOnTop\n-\n"
-                                   "Affichage des b&ureaux >\n  Dans la &barre des t\xc3\xa2"
-                                   "ches =DisplayTaskBar\n"
-                                   "  Dans le &menu =DisplayMenu\n  [x] Dans une &fen\xc3\xaatre flottante =DisplayFloating\n-\n";
+        const auto systemName = [](Uint id) {
+            return id >= sim::SC_SIZE ? std::to_string(id) : CommandName(id);
+        };
+        const std::string english =
+            "&Move =61456\n&Size =61440\n-\n&Always on top =AlwaysOnTop\n-\n"
+            "&Desktops displaying >\n  In the &tasks bar =DisplayTaskBar\n  In this &menu =DisplayMenu\n"
+            "  [x] In a &floating window =DisplayFloating\n-\n";
+        const std::string french =
+            "&Move =61456\n&Size =61440\n-\nToujours &visible =AlwaysOnTop\n-\n"
+            "Affichage des b&ureaux >\n  Dans la &barre des t\xc3\xa2"
+            "ches =DisplayTaskBar\n"
+            "  Dans le &menu =DisplayMenu\n  [x] Dans une &fen\xc3\xaatre flottante =DisplayFloating\n-\n";
         EXPECT_EQ(Utf8(m.sim.Snapshot(system).Describe(systemName)), language == 100 ? english : french);
 
         // "Always on top" toggles the style and the tick; the next save of any kind stores it.

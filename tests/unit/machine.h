@@ -62,12 +62,18 @@ inline std::string CommandName(Uint id) {
     static const char *const ops[] = {"Activate", "Rename", "Delete", "HotKey"};
     static const char *const modes[] = {"DisplayTaskBar", "DisplayMenu", "DisplayFloating"};
     switch (id) {
-    case CmdAbout: return "About";
-    case CmdQuit: return "Quit";
-    case CmdCreateDesktop: return "CreateDesktop";
-    case CmdOneBackground: return "OneBackground";
-    case CmdAlwaysOnTop: return "AlwaysOnTop";
-    default: break;
+    case CmdAbout:
+        return "About";
+    case CmdQuit:
+        return "Quit";
+    case CmdCreateDesktop:
+        return "CreateDesktop";
+    case CmdOneBackground:
+        return "OneBackground";
+    case CmdAlwaysOnTop:
+        return "AlwaysOnTop";
+    default:
+        break;
     }
     if (IsDisplayModeCommand(id)) return modes[DisplayModeOfCommand(id) - DisplayTaskBar];
     if (IsDesktopCommand(id) && DesktopOpOfCommand(id) < DesktopOps)

@@ -89,12 +89,12 @@ class RandomWorld {
         // program moves it back at its next return, at the latest in the next sweep.
         bool restoredAtPark = false;
         SimMachine::Habit habit = SimMachine::Habit::None; // what its program does on a minimise
-        bool slowRepaint = false; // its thread is busy for a while after a restore, now and then
+        bool slowRepaint = false;     // its thread is busy for a while after a restore, now and then
         bool hiddenByProgram = false; // the last thing its program did to it was SW_HIDE
         // ... while a switch or a move was under way: if that minimised it, it hid itself inside
         // our minimise and comes back with its desktop; if not, it stays hidden. Either is right.
         bool hiddenInsideOurs = false;
-        bool modal = false;           // an owned pop-up that disables its owner while it lives
+        bool modal = false; // an owned pop-up that disables its owner while it lives
         // A framework's main form owned by a visible application window of no size, which holds
         // the taskbar button: the form's minimise minimises that window instead.
         bool minimisesOwner = false;
@@ -109,12 +109,12 @@ class RandomWorld {
     std::mt19937 rng_;
     std::unique_ptr<Machine> m_;
     std::vector<Owned> windows_;
-    std::vector<Hwnd> gone_;      // destroyed handles, for foreign messages
-    std::vector<Hwnd> answering_; // windows whose procedure is running
+    std::vector<Hwnd> gone_;       // destroyed handles, for foreign messages
+    std::vector<Hwnd> answering_;  // windows whose procedure is running
     std::vector<Hwnd> upByOthers_; // restored or shown by their user or program in this step
-    std::vector<Hwnd> touched_;    // minimised, restored, shown or hidden by their user or program in this step
-    bool cloaking_ = false;        // this machine's dwmapi.dll answers, and the compositor cloaks
-    bool elevating_ = false;       // some programs on this machine run elevated
+    std::vector<Hwnd> touched_; // minimised, restored, shown or hidden by their user or program in this step
+    bool cloaking_ = false;     // this machine's dwmapi.dll answers, and the compositor cloaks
+    bool elevating_ = false;    // some programs on this machine run elevated
     std::uint64_t sinceStart_ = 0;
     int depth_ = 0;
     bool sweeping_ = false;
@@ -143,7 +143,8 @@ class RandomWorld {
         void DesktopRenamed(AppState &app, int n) const override {
             // In a deletion every desktop above the deleted one moves down with its record.
             if (app.UnderWay.Switching != 0 && static_cast<std::size_t>(n) + 1 < world->wallpapers_.size())
-                world->wallpapers_[static_cast<std::size_t>(n)] = world->wallpapers_[static_cast<std::size_t>(n) + 1];
+                world->wallpapers_[static_cast<std::size_t>(n)] =
+                    world->wallpapers_[static_cast<std::size_t>(n) + 1];
             EngineNotices().DesktopRenamed(app, n);
         }
         void DesktopRemoved(AppState &app, int n) const override {
@@ -209,7 +210,8 @@ class RandomWorld {
         wallpapers_.assign(1, "");
         for (int n = 1; n <= count; ++n) {
             wallpapers_.push_back("W" + std::to_string(n) + ".bmp");
-            Sim().SetText(HkeyCurrentUser(), DesktopPath(n), "Wallpaper", wallpapers_.back(), WallpaperTextSize);
+            Sim().SetText(HkeyCurrentUser(), DesktopPath(n), "Wallpaper", wallpapers_.back(),
+                          WallpaperTextSize);
         }
         App().Notify = &notices_;
         for (int n = 1; n <= count; ++n)
@@ -355,9 +357,18 @@ class RandomWorld {
     }
 
     Uint AnyCommand() {
-        static const Uint fixed[] = {CmdAbout, CmdQuit, CmdCreateDesktop, CmdCreateDesktop, CmdDeleteCurrentDesktop,
-                                     CmdDeleteCurrentDesktop, CmdOneBackground, CmdFirstDisplayMode,
-                                     CmdFirstDisplayMode + 1, CmdLastDisplayMode, CmdQuit + 1, 0};
+        static const Uint fixed[] = {CmdAbout,
+                                     CmdQuit,
+                                     CmdCreateDesktop,
+                                     CmdCreateDesktop,
+                                     CmdDeleteCurrentDesktop,
+                                     CmdDeleteCurrentDesktop,
+                                     CmdOneBackground,
+                                     CmdFirstDisplayMode,
+                                     CmdFirstDisplayMode + 1,
+                                     CmdLastDisplayMode,
+                                     CmdQuit + 1,
+                                     0};
         switch (Pick(3)) {
         case 0:
             return fixed[Pick(static_cast<int>(sizeof fixed / sizeof fixed[0]))];
@@ -435,7 +446,8 @@ class RandomWorld {
         Hwnd owner = nullptr;
         if (Chance(3)) {
             const Owned *o = AnyWindow();
-            if (o != nullptr && OwnerDepth(o->window) < 2 && !Sim().IsHung(o->window) && Sim().Cloak(o->window) == 0)
+            if (o != nullptr && OwnerDepth(o->window) < 2 && !Sim().IsHung(o->window) &&
+                Sim().Cloak(o->window) == 0)
                 owner = o->window;
         }
         const std::uint32_t style = owner != nullptr || Chance(4) ? WS_POPUP | WS_CAPTION | WS_VISIBLE
@@ -465,10 +477,12 @@ class RandomWorld {
         Note("framework " + name + " " + std::to_string(reinterpret_cast<std::uintptr_t>(app)) +
              (hiddenOwner ? " (hidden owner)" : " (visible owner of no size)"));
         if (!hiddenOwner) Adopt(app, nullptr, false);
-        for (int i = 0, forms = hiddenOwner ? 1 + Pick(3) : 1; i < forms && windows_.size() < MaxWindows; ++i) {
+        for (int i = 0, forms = hiddenOwner ? 1 + Pick(3) : 1; i < forms && windows_.size() < MaxWindows;
+             ++i) {
             const std::uint32_t exStyle = !hiddenOwner ? 0 : Chance(3) ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW;
-            const Hwnd form = Sim().CreateWindow("Owned", "F" + std::to_string(++nextTitle_),
-                                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE, exStyle, Rect{120, 120, 520, 420}, app);
+            const Hwnd form =
+                Sim().CreateWindow("Owned", "F" + std::to_string(++nextTitle_),
+                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE, exStyle, Rect{120, 120, 520, 420}, app);
             Adopt(form, app, false);
             windows_.back().minimisesOwner = !hiddenOwner;
         }
@@ -491,8 +505,8 @@ class RandomWorld {
         // anywhere until the next sweep, as the other windows of that thread.
         bool hung = Sim().IsHung(h);
         for (const Owned &o : windows_)
-            hung = hung || (o.everHung && Sim().GetWindowThreadProcessId(o.window) ==
-                                              Sim().GetWindowThreadProcessId(h));
+            hung = hung || (o.everHung &&
+                            Sim().GetWindowThreadProcessId(o.window) == Sim().GetWindowThreadProcessId(h));
         windows_.push_back({h, false, hung});
         windows_.back().slowRepaint = Chance(5);
         windows_.back().modal = modal;
@@ -623,7 +637,8 @@ class RandomWorld {
         // where the system hides owned windows.
         Owned *app = w->minimisesOwner && minimise ? OwnedWindow(Sim().Owner(w->window)) : nullptr;
         if (app != nullptr && !Sim().IsHung(app->window)) w = app;
-        Note((minimise ? "minimise " : "restore ") + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+        Note((minimise ? "minimise " : "restore ") +
+             std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         // Left on the screen and minimised now: a change the catch-up sees. (Left minimised,
         // restored and minimised again, it is as it was left: what the catch-up does then is what
         // the switch would have done; in real time its turn comes within a quarter second.)
@@ -649,9 +664,10 @@ class RandomWorld {
         for (const Owned &o : windows_)
             if (Sim().Owner(o.window) == w->window) return;
         const Dword cloak = Sim().Cloak(w->window) != 0 ? 0
-                            : Chance(2)                  ? SimMachine::CloakedByShell
-                                                         : SimMachine::CloakedByApp;
-        Note((cloak != 0 ? "cloak " : "uncloak ") + std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
+                            : Chance(2)                 ? SimMachine::CloakedByShell
+                                                        : SimMachine::CloakedByApp;
+        Note((cloak != 0 ? "cloak " : "uncloak ") +
+             std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         Sim().SetCloaked(w->window, cloak);
         w->everCloaked = true;
     }
@@ -670,7 +686,8 @@ class RandomWorld {
     // Every window of the thread may be left anywhere until the next sweep.
     void MarkHung(Hwnd h) {
         for (Owned &o : windows_)
-            if (Sim().GetWindowThreadProcessId(o.window) == Sim().GetWindowThreadProcessId(h)) o.everHung = true;
+            if (Sim().GetWindowThreadProcessId(o.window) == Sim().GetWindowThreadProcessId(h))
+                o.everHung = true;
     }
 
     // Inside one of the program's calls: a thread is busy from the moment that call returns, this
@@ -682,7 +699,8 @@ class RandomWorld {
         if (sweeping_ || m_ == nullptr || !failure_.empty()) return;
         Owned *w = OwnedWindow(h);
         bool stops = false;
-        if (w != nullptr && w->slowRepaint && message == WM_SIZE && wParam == sim::SIZE_RESTORED && Chance(2)) {
+        if (w != nullptr && w->slowRepaint && message == WM_SIZE && wParam == sim::SIZE_RESTORED &&
+            Chance(2)) {
             Note("repaints slowly " + std::to_string(reinterpret_cast<std::uintptr_t>(h)));
         } else if ((message == WM_SIZE || message == WM_NULL || message == WM_MOVE) && Chance(24)) {
             w = AnyWindow();
@@ -820,7 +838,8 @@ class RandomWorld {
         Commands(shown.items, ids);
         // The cloak changes only between top-level events: as it was when the list was made.
         for (const Owned &w : windows_)
-            if (Sim().Cloak(w.window) != 0 && shown.Find({"&Applications", Sim().WindowText(w.window)}) != nullptr)
+            if (Sim().Cloak(w.window) != 0 &&
+                shown.Find({"&Applications", Sim().WindowText(w.window)}) != nullptr)
                 Fail("a cloaked window is listed" + Describe(w));
         Inside();
         InsideModal(nullptr);
@@ -923,7 +942,8 @@ class RandomWorld {
             if (w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w) || w.everCloaked) continue;
             // An owned window we minimised comes back with its owner (see CheckReach).
             if (e->Owner != nullptr && Sim().IsMinimized(w.window)) continue;
-            if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || Sim().Position(w.window).left == 3000)
+            if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) ||
+                Sim().Position(w.window).left == 3000)
                 return Fail("a window of desktop 1 is not shown after the close" + Describe(w));
         }
     }
@@ -967,8 +987,8 @@ class RandomWorld {
             if (!failure_.empty()) return;
             return CheckAfterQuit();
         }
-        if (app.UnderWay.Switching != 0 || app.DialogOpen != 0 || app.UnderWay.DeleteAsking != 0 || app.UnderWay.QuitAsking != 0 ||
-            app.UnderWay.MenuOpen != 0)
+        if (app.UnderWay.Switching != 0 || app.DialogOpen != 0 || app.UnderWay.DeleteAsking != 0 ||
+            app.UnderWay.QuitAsking != 0 || app.UnderWay.MenuOpen != 0)
             return Fail("a guard is left set");
         CheckIcons();
         CheckOddWindows();
@@ -977,8 +997,8 @@ class RandomWorld {
         if (!failure_.empty()) return;
         for (const Owned &w : windows_) {
             // A cloaked window is not on the screen, whatever its desktop: ours to leave alone.
-            if (w.userMinimised || w.everHung || w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w) ||
-                w.everCloaked)
+            if (w.userMinimised || w.everHung || w.hiddenByProgram || w.hiddenInsideOurs ||
+                HiddenWithOwner(w) || w.everCloaked)
                 continue;
             const WindowEntry *e = FindWindowEntry(app, w.window);
             if (e == nullptr || e->Sticky != 0 || e->Desktop != app.CurrentDesktop()) continue;
@@ -991,7 +1011,8 @@ class RandomWorld {
             if (owner != nullptr && (owner->Desktop != e->Desktop || owner->Sticky != 0)) continue;
             // Nor one we minimised whose owner came up without us (see CheckReach).
             if (Sim().IsMinimized(w.window) && e->Minimized == 0 && e->Owner != nullptr) continue;
-            if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) || (Parked(w) && !w.restoredAtPark && !rejoined))
+            if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) ||
+                (Parked(w) && !w.restoredAtPark && !rejoined))
                 return Fail("a window of the shown desktop " + std::to_string(e->Desktop) + " is not shown" +
                             Describe(w));
         }
@@ -1006,8 +1027,8 @@ class RandomWorld {
             if (!stored) continue;
             const std::string text = stored->Text();
             if (text != wallpapers_[static_cast<std::size_t>(n)] && startupWallpapers_.count(text) == 0)
-                return Fail("desktop " + std::to_string(n) + " stores the wallpaper " + text + " instead of " +
-                            wallpapers_[static_cast<std::size_t>(n)]);
+                return Fail("desktop " + std::to_string(n) + " stores the wallpaper " + text +
+                            " instead of " + wallpapers_[static_cast<std::size_t>(n)]);
         }
     }
 
@@ -1056,7 +1077,8 @@ class RandomWorld {
                 const bool ownHide = w.userMinimised && w.habit == SimMachine::Habit::HideWhenMinimized;
                 // Hid itself when we minimised it: back with its desktop (or its owner's, which it
                 // follows; the sweep checks both).
-                const bool hidAway = e != nullptr && e->MinimizedShown != 0 && (Away(w) || e->Owner != nullptr);
+                const bool hidAway =
+                    e != nullptr && e->MinimizedShown != 0 && (Away(w) || e->Owner != nullptr);
                 if (!ownHide && !hidAway && !HiddenWithOwner(w))
                     return Fail("a window is hidden and out of reach" + Describe(w));
                 continue;
@@ -1068,7 +1090,8 @@ class RandomWorld {
             // taskbar while its program had shown it during our park): restored at the next return
             // of its desktop, which the sweep checks.
             const bool ours = e != nullptr && e->Minimized == 0 && e->Owner != nullptr;
-            if (iconic && !w.userMinimised && !alone && !ours && !Sim().HasTaskbarButton(w.window) && !Away(w))
+            if (iconic && !w.userMinimised && !alone && !ours && !Sim().HasTaskbarButton(w.window) &&
+                !Away(w))
                 return Fail("a minimised window has no way back" + Describe(w));
         }
     }
@@ -1088,10 +1111,13 @@ class RandomWorld {
         for (const auto &[h, minimised] : before) {
             // One minimised when its owner went down comes back minimised (Windows' rule) when the
             // user or its program brings that owner up; we restore it when we do.
-            if (minimised && std::find(upByOthers_.begin(), upByOthers_.end(), Sim().Owner(h)) != upByOthers_.end())
+            if (minimised &&
+                std::find(upByOthers_.begin(), upByOthers_.end(), Sim().Owner(h)) != upByOthers_.end())
                 continue;
             const Owned *w = OwnedWindow(h);
-            if (w == nullptr || w->everHung || Sim().IsHung(h) || w->userMinimised || w->hiddenByProgram || w->hiddenInsideOurs) continue;
+            if (w == nullptr || w->everHung || Sim().IsHung(h) || w->userMinimised || w->hiddenByProgram ||
+                w->hiddenInsideOurs)
+                continue;
             const WindowEntry *e = FindWindowEntry(App(), h);
             if (e == nullptr || e->Alone != 0 || !OwnerUp(Sim().Owner(h))) continue;
             if (!Sim().IsVisible(h) || Sim().IsMinimized(h) || (Parked(*w) && !w->restoredAtPark))
@@ -1111,7 +1137,8 @@ class RandomWorld {
         std::vector<CloakedState> states;
         for (const Owned &w : windows_)
             if (Sim().Cloak(w.window) != 0)
-                states.push_back({w.window, Sim().IsVisible(w.window), Sim().IsMinimized(w.window), Sim().Position(w.window)});
+                states.push_back({w.window, Sim().IsVisible(w.window), Sim().IsMinimized(w.window),
+                                  Sim().Position(w.window)});
         return states;
     }
 
@@ -1134,7 +1161,8 @@ class RandomWorld {
     // On the screen: shown, not minimised, not at the park.
     bool Up(Hwnd h) {
         const Rect at = Sim().Position(h);
-        return Sim().IsVisible(h) && !Sim().IsMinimized(h) && !(at.left == ParkPosition && at.top == ParkPosition);
+        return Sim().IsVisible(h) && !Sim().IsMinimized(h) &&
+               !(at.left == ParkPosition && at.top == ParkPosition);
     }
 
     std::vector<Hwnd> ElevatedUp() {
@@ -1153,8 +1181,8 @@ class RandomWorld {
         for (Hwnd h : before) {
             const Owned *w = OwnedWindow(h);
             const WindowEntry *e = FindWindowEntry(App(), h);
-            if (w == nullptr || w->everHung || e == nullptr || e->Sticky != 0 || Sim().Cloak(h) != 0 || !Up(h) ||
-                std::find(touched_.begin(), touched_.end(), h) != touched_.end())
+            if (w == nullptr || w->everHung || e == nullptr || e->Sticky != 0 || Sim().Cloak(h) != 0 ||
+                !Up(h) || std::find(touched_.begin(), touched_.end(), h) != touched_.end())
                 continue;
             // One that goes with its owner is where its owner is (its own record follows at the
             // next refresh); one whose owner its user or program acted on may be anywhere.
@@ -1234,7 +1262,8 @@ class RandomWorld {
             const Owned *w = OwnedWindow(h);
             if (w == nullptr || Sim().IsHung(h) || !OwnerUp(Sim().Owner(h))) continue;
             if (!Sim().IsVisible(h) || Sim().IsMinimized(h) || Parked(*w))
-                return Fail("an owned window does not come back with its owner after the quit" + Describe(*w));
+                return Fail("an owned window does not come back with its owner after the quit" +
+                            Describe(*w));
         }
     }
 
@@ -1283,16 +1312,18 @@ class RandomWorld {
             << Sim().IsMinimized(w.window) << ", visible " << Sim().IsVisible(w.window) << ", user-minimised "
             << w.userMinimised << ", hung before " << w.everHung << ", left behind "
             << IsLeftBehind(App(), w.window) << ", habit " << static_cast<int>(w.habit) << ", at "
-            << Sim().Position(w.window).left << "," << Sim().Position(w.window).top << ", hidden by its program "
-            << w.hiddenByProgram << ", taskbar button " << Sim().HasTaskbarButton(w.window) << ", elevated "
-            << Sim().IsElevated(w.window) << ", cloak " << Sim().Cloak(w.window);
+            << Sim().Position(w.window).left << "," << Sim().Position(w.window).top
+            << ", hidden by its program " << w.hiddenByProgram << ", taskbar button "
+            << Sim().HasTaskbarButton(w.window) << ", elevated " << Sim().IsElevated(w.window) << ", cloak "
+            << Sim().Cloak(w.window);
         if (const Hwnd owner = Sim().Owner(w.window))
-            out << ", owner " << reinterpret_cast<std::uintptr_t>(owner) << " (minimised " << Sim().IsMinimized(owner)
-                << ", visible " << Sim().IsVisible(owner) << ", at " << Sim().Position(owner).left << ", habit "
-                << (OwnedWindow(owner) != nullptr ? static_cast<int>(OwnedWindow(owner)->habit) : -1) << ", desktop "
+            out << ", owner " << reinterpret_cast<std::uintptr_t>(owner) << " (minimised "
+                << Sim().IsMinimized(owner) << ", visible " << Sim().IsVisible(owner) << ", at "
+                << Sim().Position(owner).left << ", habit "
+                << (OwnedWindow(owner) != nullptr ? static_cast<int>(OwnedWindow(owner)->habit) : -1)
+                << ", desktop "
                 << (FindWindowEntry(App(), owner) != nullptr ? FindWindowEntry(App(), owner)->Desktop : 0)
-                << "), hidden with it " << Sim().HiddenWithOwner(w.window)
-                << ", modal " << w.modal;
+                << "), hidden with it " << Sim().HiddenWithOwner(w.window) << ", modal " << w.modal;
         if (e != nullptr)
             out << ", entry desktop " << e->Desktop << " sticky " << int{e->Sticky} << " minimized "
                 << int{e->Minimized} << " popup " << (e->Popup != 0) << " minimised shown "
@@ -1303,11 +1334,12 @@ class RandomWorld {
                 << OwnerEntry(App(), *e)->Desktop << ", owner depth " << OwnerDepth(w.window) << ")";
         for (Hwnd o = Sim().Owner(w.window); o != nullptr; o = Sim().Owner(o)) {
             const WindowEntry *oe = FindWindowEntry(App(), o);
-            out << "; up the chain " << reinterpret_cast<std::uintptr_t>(o) << " visible " << Sim().IsVisible(o)
-                << " minimised " << Sim().IsMinimized(o);
+            out << "; up the chain " << reinterpret_cast<std::uintptr_t>(o) << " visible "
+                << Sim().IsVisible(o) << " minimised " << Sim().IsMinimized(o);
             if (oe != nullptr)
-                out << " desktop " << oe->Desktop << " sticky " << int{oe->Sticky} << " alone " << int{oe->Alone}
-                    << " app window " << int{oe->AppWindow} << " minimised shown " << int{oe->MinimizedShown};
+                out << " desktop " << oe->Desktop << " sticky " << int{oe->Sticky} << " alone "
+                    << int{oe->Alone} << " app window " << int{oe->AppWindow} << " minimised shown "
+                    << int{oe->MinimizedShown};
         }
         out << ")";
         return out.str();
@@ -1340,9 +1372,9 @@ class RandomWorld {
             const WindowEntry *e = FindWindowEntry(App(), h);
             // (Nor an elevated program's: the system refuses our calls, and it stays where it is;
             // nor a cloaked one, which is not on the screen and which we leave alone.)
-            const bool kept = e != nullptr && e->Desktop == d && e->Sticky == 0 && e->Alone == 0 && !RefusesUp(*w) &&
-                              w->habit != SimMachine::Habit::RefuseMinimize && !Parked(*w) && !Sim().IsElevated(h) &&
-                              Sim().Cloak(h) == 0;
+            const bool kept = e != nullptr && e->Desktop == d && e->Sticky == 0 && e->Alone == 0 &&
+                              !RefusesUp(*w) && w->habit != SimMachine::Habit::RefuseMinimize &&
+                              !Parked(*w) && !Sim().IsElevated(h) && Sim().Cloak(h) == 0;
             if (kept)
                 order.push_back(h);
             else
@@ -1381,7 +1413,8 @@ class RandomWorld {
         if (after != before) {
             std::string missing;
             for (Hwnd h : before)
-                if (std::find(after.begin(), after.end(), h) == after.end()) missing += Describe(*OwnedWindow(h));
+                if (std::find(after.begin(), after.end(), h) == after.end())
+                    missing += Describe(*OwnedWindow(h));
             return Fail("desktop " + std::to_string(d) + " comes back in another order:" + name(after) +
                         " instead of" + name(before) + missing);
         }
@@ -1390,7 +1423,8 @@ class RandomWorld {
                         Describe(*OwnedWindow(before.front())));
         for (Hwnd h : minimised)
             if (!Sim().IsMinimized(h))
-                return Fail("a window its user minimised is restored by a return" + Describe(*OwnedWindow(h)));
+                return Fail("a window its user minimised is restored by a return" +
+                            Describe(*OwnedWindow(h)));
     }
 
     // Every thread answers again (the sweep's start): within a second, with nothing under way, no
@@ -1402,14 +1436,17 @@ class RandomWorld {
         for (const Owned &w : windows_)
             // (Not an owned window: without a taskbar button it comes back with its desktop,
             // whoever minimised it.)
-            if (w.minimisedWhileLeft && w.userMinimised && Sim().IsMinimized(w.window) && Sim().Owner(w.window) == nullptr)
+            if (w.minimisedWhileLeft && w.userMinimised && Sim().IsMinimized(w.window) &&
+                Sim().Owner(w.window) == nullptr)
                 minimised.push_back(w.window);
         Sim().AdvanceTime(CatchUpPeriod + CatchUpTimeout);
         CheckRecords();
         if (!failure_.empty()) return;
-        if (App().Switch.HungCount != 0) return Fail("windows are left behind a second after their threads answered");
+        if (App().Switch.HungCount != 0)
+            return Fail("windows are left behind a second after their threads answered");
         for (Owned &w : windows_) {
-            if (std::find(minimised.begin(), minimised.end(), w.window) != minimised.end() && !Sim().IsMinimized(w.window))
+            if (std::find(minimised.begin(), minimised.end(), w.window) != minimised.end() &&
+                !Sim().IsMinimized(w.window))
                 return Fail("the catch-up restored a window its user minimised" + Describe(w));
             w.everHung = false; // where it is now is the program's doing
         }
@@ -1433,14 +1470,14 @@ class RandomWorld {
             if (App().CurrentDesktop() != d) Fail("desktop " + std::to_string(d) + " could not be shown");
             if (failure_.empty()) CheckOrderKept(d);
             for (const Owned &w : windows_) {
-                if (!failure_.empty() || w.userMinimised || w.hiddenByProgram || w.hiddenInsideOurs || HiddenWithOwner(w) ||
-                    Sim().Cloak(w.window) != 0)
+                if (!failure_.empty() || w.userMinimised || w.hiddenByProgram || w.hiddenInsideOurs ||
+                    HiddenWithOwner(w) || Sim().Cloak(w.window) != 0)
                     continue;
                 const WindowEntry *e = FindWindowEntry(App(), w.window);
                 // Whatever its state, a window of the desktop shown has its place back.
                 if (e != nullptr && (e->Sticky != 0 || e->Desktop == d) && RestoresAtPark(w))
-                    Fail("a window of desktop " + std::to_string(e->Desktop) + " would come back at 3000, 3000" +
-                         Describe(w));
+                    Fail("a window of desktop " + std::to_string(e->Desktop) +
+                         " would come back at 3000, 3000" + Describe(w));
                 if (w.userMinimised) continue;
                 if (e == nullptr) {
                     Fail("a window is missing from the table after a switch");
@@ -1449,7 +1486,8 @@ class RandomWorld {
                 // One sent alone to another desktop than its owner's goes down and comes up with its
                 // owner, whatever its desktop says (Windows' rule): only its record is checked.
                 const WindowEntry *ownerEntry = e->Alone != 0 ? FindWindowEntry(App(), e->Owner) : nullptr;
-                if (ownerEntry != nullptr && (ownerEntry->Desktop != e->Desktop || ownerEntry->Sticky != e->Sticky))
+                if (ownerEntry != nullptr &&
+                    (ownerEntry->Desktop != e->Desktop || ownerEntry->Sticky != e->Sticky))
                     continue;
                 // One that goes with its owner has its owner's desktop since the switch's refresh
                 // (which owner it goes with may change since, as the owners of its chain are shown
@@ -1472,9 +1510,10 @@ class RandomWorld {
                     (owner != nullptr || std::any_of(windows_.begin(), windows_.end(), [&](const Owned &o) {
                          return Sim().Owner(o.window) == w.window;
                      }));
-                const bool refuses = Refuses(w) || elevatedGroup ||
-                                     (owner != nullptr && (e->Alone != 0 || RefusesUp(*owner)));
-                if (!owed && !refuses && Sim().IsVisible(w.window) && !Sim().IsMinimized(w.window) && !Parked(w))
+                const bool refuses =
+                    Refuses(w) || elevatedGroup || (owner != nullptr && (e->Alone != 0 || RefusesUp(*owner)));
+                if (!owed && !refuses && Sim().IsVisible(w.window) && !Sim().IsMinimized(w.window) &&
+                    !Parked(w))
                     Fail("a window of desktop " + std::to_string(e->Desktop) + " is shown on desktop " +
                          std::to_string(d) + Describe(w));
             }

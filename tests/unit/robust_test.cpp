@@ -302,8 +302,8 @@ TEST(Taskbar, ASecondStartBringsBackIconsTheTaskbarLostSilently) {
 // switch, with desktop 3 shown: the program ends with desktop 1 on the screen, its pop-up where
 // it stood, no icon, and nothing the open question or dialog was about changed afterwards.
 TEST(Close, ShowsDesktopOneWhateverIsOpenWhenItArrives) {
-    const char *contexts[] = {"delete question", "quit question", "Rename", "Hot key", "About", "menu",
-                              "switch"};
+    const char *contexts[] = {"delete question", "quit question", "Rename", "Hot key",
+                              "About",           "menu",          "switch"};
     for (const char *context : contexts) {
         SCOPED_TRACE(context);
         const std::string in = context;
@@ -453,7 +453,6 @@ TEST(HungWindows, AThreadThatStopsDuringTheSwitchIsFoundOutBeforeItsFirstCall) {
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
-
 // A program with four windows on one thread that, once the minimise or restore of its first
 // window has returned, works for `busy` ms (a message it posted itself in that WM_SIZE).
 struct SlowProgram {
@@ -471,7 +470,8 @@ struct SlowProgram {
         });
     }
     int Minimised() const {
-        return static_cast<int>(std::count_if(windows.begin(), windows.end(), [&](Hwnd h) { return m.sim.IsMinimized(h); }));
+        return static_cast<int>(
+            std::count_if(windows.begin(), windows.end(), [&](Hwnd h) { return m.sim.IsMinimized(h); }));
     }
 };
 
@@ -482,7 +482,8 @@ TEST(SlowThreads, AreWaitedForAndNothingIsLeftBehind) {
     SlowProgram p(m, 450);
     Hwnd other = m.Window("Other");
     m.Start();
-    const std::vector<Hwnd> order = Stacking(m.sim, {p.windows[0], p.windows[1], p.windows[2], p.windows[3], other});
+    const std::vector<Hwnd> order =
+        Stacking(m.sim, {p.windows[0], p.windows[1], p.windows[2], p.windows[3], other});
     m.Show(2);
     EXPECT_EQ(p.Minimised(), 4);
     EXPECT_TRUE(m.sim.IsMinimized(other));

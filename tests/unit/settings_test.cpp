@@ -19,7 +19,9 @@ using test::Machine;
 
 const std::string Settings = test::SettingsPath;
 const std::string Live = test::WallpaperValuesPath;
-std::string Sub(int n) { return test::DesktopPath(n); }
+std::string Sub(int n) {
+    return test::DesktopPath(n);
+}
 
 // The user's background as the system keeps it.
 void SetLive(SimMachine &sim, const std::string &wallpaper, const std::string &pattern = "(None)",
@@ -208,7 +210,8 @@ TEST(Settings, MissingValuesAndSubkeysKeepTheirDefaults) {
     m.sim.SetNumber(HkeyCurrentUser(), Settings, "Language", 100);
     m.Start(); // loaded, not a first run
     // Only the floating window's first placement saves, and only what it may: the row count.
-    EXPECT_EQ(m.sim.ValueNames(HkeyCurrentUser(), Settings), (std::vector<std::string>{"Language", "RowsFloating"}));
+    EXPECT_EQ(m.sim.ValueNames(HkeyCurrentUser(), Settings),
+              (std::vector<std::string>{"Language", "RowsFloating"}));
     EXPECT_EQ(m.app.DesktopCount(), 2);
     EXPECT_EQ(m.app.DisplayMode, 1);
     EXPECT_EQ(m.app.OwnWallpapers, 1);

@@ -18,7 +18,6 @@ using test::Machine;
 using test::Minimisations;
 using test::Stacking;
 
-
 bool SwitchAnnounced(const SimMachine &sim, Hwnd floating, int entered, int left) {
     return std::any_of(sim.messages.begin(), sim.messages.end(), [&](const SimMessage &m) {
         return m.window == floating && m.message == UM_DESKTOPSWITCH && !m.posted &&
@@ -616,7 +615,8 @@ TEST(Switching, ABoxOwnedByAnOwnedWindowGoesWithItsOwnersOwner) {
             EXPECT_TRUE(m.sim.IsVisible(h) && !m.sim.IsMinimized(h)) << windows << " " << m.sim.WindowText(h);
             EXPECT_EQ(FindWindowEntry(m.app, h)->Desktop, 1) << windows << " " << m.sim.WindowText(h);
         }
-        EXPECT_EQ(Stacking(m.sim, {notFound, find, main}), (std::vector<Hwnd>{notFound, find, main})) << windows;
+        EXPECT_EQ(Stacking(m.sim, {notFound, find, main}), (std::vector<Hwnd>{notFound, find, main}))
+            << windows;
         EXPECT_EQ(m.sim.Active(), notFound) << windows;
     }
 }
@@ -627,8 +627,8 @@ TEST(Switching, AnOwnedWindowShownAgainUnderItsMinimisedOwnerGoesWithItsDesktop)
     Machine m;
     m.Start();
     Hwnd main = m.Window("Main");
-    Hwnd progress =
-        m.sim.CreateWindow("Dialog", "Progress", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160}, main);
+    Hwnd progress = m.sim.CreateWindow("Dialog", "Progress", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0,
+                                       {50, 60, 250, 160}, main);
     m.sim.ShowWindow(main, SW_MINIMIZE);
     ASSERT_FALSE(m.sim.IsVisible(progress));
     m.sim.ShowWindow(progress, sim::SW_SHOWNA);
@@ -653,7 +653,8 @@ TEST(Switching, BoxesOfHiddenOwnersKeepTheirDesktop) {
                                        {10, 10, 200, 200}, main);
         Hwnd formBox = m.sim.CreateWindow("Dialog", "Form's box", box, 0, {50, 60, 250, 160}, form);
         Hwnd hidden = m.sim.CreateWindow("Application", "App", WS_POPUP, 0, {0, 0, 0, 0});
-        Hwnd tool = m.sim.CreateWindow("Form", "Tool", WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW, {30, 30, 200, 200}, hidden);
+        Hwnd tool = m.sim.CreateWindow("Form", "Tool", WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW,
+                                       {30, 30, 200, 200}, hidden);
         Hwnd toolBox = m.sim.CreateWindow("Dialog", "Tool's box", box, 0, {70, 80, 270, 180}, tool);
         m.Show(2);
         m.Show(3);
@@ -717,7 +718,7 @@ TEST(Switching, CloakedWindowsAreNeitherMinimisedRestoredParkedNorListed) {
 
     m.Show(1);
     EXPECT_FALSE(m.sim.IsMinimized(plain));
-    EXPECT_TRUE(m.sim.IsMinimized(away)); // not restored while cloaked
+    EXPECT_TRUE(m.sim.IsMinimized(away));   // not restored while cloaked
     EXPECT_FALSE(m.sim.IsMinimized(later)); // not minimised either
     EXPECT_EQ(FindWindowEntry(m.app, later), nullptr);
     EXPECT_EQ(FindWindowEntry(m.app, frame), nullptr);
@@ -772,7 +773,8 @@ TEST(Switching, AnElevatedProgramsWindowsStayUpAndAreNeverBelievedAway) {
     m.Start();
     Hwnd plain = m.Window("Plain");
     Hwnd admin = m.Window("Admin");
-    Hwnd box = m.sim.CreateWindow("TestWindow", "Box", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {200, 150, 400, 300});
+    Hwnd box =
+        m.sim.CreateWindow("TestWindow", "Box", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {200, 150, 400, 300});
     m.sim.ShareThread(box, admin);
     m.sim.SetElevated(admin);
     const Rect boxAt = m.sim.Position(box);

@@ -3,10 +3,10 @@
 // UTF-8 byte slipped into it) fails.
 #include "res/string_table.h"
 
+#include "engine/commands.h"
 #include "platform/format.h"
 #include "platform/wintypes.h"
 #include "res/texts.h"
-#include "engine/commands.h"
 
 #include <gtest/gtest.h>
 
@@ -127,7 +127,8 @@ TEST(MenuTemplate, BothLanguagesHoldTheSameItemsInTheSamePlaces) {
         EXPECT_STREQ(temp.text, "TempMenu");
 
         // Positions matter: the command menu and the floating window take items by position.
-        EXPECT_EQ(Ids(track), (std::vector<unsigned>{CmdCreateDesktop, 0, Q_IDM_APPLICATIONS, 0, CmdOneBackground, Q_IDM_DISPLAY, 0, CmdAbout, CmdQuit}));
+        EXPECT_EQ(Ids(track), (std::vector<unsigned>{CmdCreateDesktop, 0, Q_IDM_APPLICATIONS, 0,
+                                                     CmdOneBackground, Q_IDM_DISPLAY, 0, CmdAbout, CmdQuit}));
         for (int i = 0; i < track.childCount; ++i) {
             const MenuTemplateItem &item = track.children[i];
             const bool separator = i == 1 || i == 3 || i == 6;
@@ -137,8 +138,11 @@ TEST(MenuTemplate, BothLanguagesHoldTheSameItemsInTheSamePlaces) {
             EXPECT_EQ(item.state, item.id == CmdOneBackground ? MFS_CHECKED : 0u) << "position " << i;
         }
         EXPECT_EQ(Ids(track.children[2]), (std::vector<unsigned>{Q_IDM_APPLICATIONS_PLACEHOLDER}));
-        EXPECT_EQ(Ids(track.children[5]), (std::vector<unsigned>{CmdFirstDisplayMode, CmdFirstDisplayMode + 1, CmdLastDisplayMode}));
-        EXPECT_EQ(Ids(temp), (std::vector<unsigned>{Q_IDM_TEMPLATE_DESKTOP, Q_IDM_TEMPLATE_ACTIVATE, Q_IDM_TEMPLATE_RENAME, Q_IDM_TEMPLATE_DELETE, Q_IDM_TEMPLATE_HOTKEY, CmdAlwaysOnTop}));
+        EXPECT_EQ(Ids(track.children[5]),
+                  (std::vector<unsigned>{CmdFirstDisplayMode, CmdFirstDisplayMode + 1, CmdLastDisplayMode}));
+        EXPECT_EQ(Ids(temp), (std::vector<unsigned>{Q_IDM_TEMPLATE_DESKTOP, Q_IDM_TEMPLATE_ACTIVATE,
+                                                    Q_IDM_TEMPLATE_RENAME, Q_IDM_TEMPLATE_DELETE,
+                                                    Q_IDM_TEMPLATE_HOTKEY, CmdAlwaysOnTop}));
         for (int i = 0; i < temp.childCount; ++i) {
             EXPECT_EQ(temp.children[i].state, 0u);
             EXPECT_EQ(temp.children[i].children, nullptr);

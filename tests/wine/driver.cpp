@@ -76,8 +76,8 @@
 //                                     minimises from now on, as its user would have it
 //
 // Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <shellapi.h>
 
@@ -107,8 +107,9 @@ int Usage() {
 unsigned long Number(const char *text) {
     bool negative = *text == '-';
     if (negative) ++text;
-    unsigned long value = (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ? std::strtoul(text + 2, nullptr, 16)
-                                                                                 : std::strtoul(text, nullptr, 10);
+    unsigned long value = (text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+                              ? std::strtoul(text + 2, nullptr, 16)
+                              : std::strtoul(text, nullptr, 10);
     return negative ? 0UL - value : value;
 }
 
@@ -178,8 +179,8 @@ HKEY CreateKey(const char *text) {
     KeyPath key;
     if (!ParseKey(text, key)) return nullptr;
     HKEY created = nullptr;
-    if (RegCreateKeyExA(key.root, key.path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &created,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(key.root, key.path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &created, nullptr) != ERROR_SUCCESS)
         return nullptr;
     return created;
 }
@@ -406,12 +407,12 @@ int Habits(const char *prefix) {
     const std::string hider = std::string(prefix) + "Hider", refuser = std::string(prefix) + "Refuser";
     HWND a = CreateWindowExA(0, habitClass, hider.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300, 200,
                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    HWND b = CreateWindowExA(0, habitClass, refuser.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 200,
-                             150, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND b = CreateWindowExA(0, habitClass, refuser.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
+                             200, 150, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     const std::string yielder = std::string(prefix) + "Yielder";
     HWND c = CreateWindowExA(0, RegisterDriverClass("QuillaneDriverYield", YieldProc), yielder.c_str(),
-                             WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 260, 210, 300, 200, nullptr, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
+                             WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 260, 210, 300, 200, nullptr,
+                             nullptr, GetModuleHandleA(nullptr), nullptr);
     if (a == nullptr || b == nullptr || c == nullptr) return 1;
     g_open += 3;
     Out("ready\n");
@@ -433,17 +434,18 @@ int Owners(const char *prefix) {
     const std::string p = prefix;
     const DWORD popup = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    HWND owner = CreateWindowExA(0, ownerClass, (p + "Owner").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 300,
-                                 300, 140, nullptr, nullptr, instance, nullptr);
-    HWND find = CreateWindowExA(0, DriverClass(), (p + "Find").c_str(), popup, 420, 300, 240, 120, owner, nullptr,
-                                instance, nullptr);
-    HWND note = CreateWindowExA(0, ownerClass, (p + "Note").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 450,
-                                300, 140, nullptr, nullptr, instance, nullptr);
-    HWND about = CreateWindowExA(0, DriverClass(), (p + "About").c_str(), popup, 420, 450, 240, 120, note, nullptr,
-                                 instance, nullptr);
-    HWND plain = CreateWindowExA(0, DriverClass(), (p + "Plain").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 60,
-                                 300, 140, nullptr, nullptr, instance, nullptr);
-    if (owner == nullptr || find == nullptr || note == nullptr || about == nullptr || plain == nullptr) return 1;
+    HWND owner = CreateWindowExA(0, ownerClass, (p + "Owner").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60,
+                                 300, 300, 140, nullptr, nullptr, instance, nullptr);
+    HWND find = CreateWindowExA(0, DriverClass(), (p + "Find").c_str(), popup, 420, 300, 240, 120, owner,
+                                nullptr, instance, nullptr);
+    HWND note = CreateWindowExA(0, ownerClass, (p + "Note").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60,
+                                450, 300, 140, nullptr, nullptr, instance, nullptr);
+    HWND about = CreateWindowExA(0, DriverClass(), (p + "About").c_str(), popup, 420, 450, 240, 120, note,
+                                 nullptr, instance, nullptr);
+    HWND plain = CreateWindowExA(0, DriverClass(), (p + "Plain").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 600, 60, 300, 140, nullptr, nullptr, instance, nullptr);
+    if (owner == nullptr || find == nullptr || note == nullptr || about == nullptr || plain == nullptr)
+        return 1;
     g_open += 5;
     EnableWindow(note, FALSE); // the About box is modal
     Out("ready\n");
@@ -467,10 +469,10 @@ int PlainOwners(const char *prefix) {
     const DWORD popup = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
     const DWORD overlapped = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    auto make = [&](DWORD exStyle, const char *cls, const char *name, DWORD style, int x, int y, int cx, int cy,
-                    HWND owner) {
-        HWND w = CreateWindowExA(exStyle, cls, (p + name).c_str(), style, x, y, cx, cy, owner, nullptr, instance,
-                                 nullptr);
+    auto make = [&](DWORD exStyle, const char *cls, const char *name, DWORD style, int x, int y, int cx,
+                    int cy, HWND owner) {
+        HWND w = CreateWindowExA(exStyle, cls, (p + name).c_str(), style, x, y, cx, cy, owner, nullptr,
+                                 instance, nullptr);
         if (w != nullptr && cls == DriverClass()) ++g_open;
         return w;
     };
@@ -485,14 +487,14 @@ int PlainOwners(const char *prefix) {
     HWND tool = make(WS_EX_TOOLWINDOW, DriverClass(), "Tool", overlapped, 680, 300, 200, 120, hidden);
     // Visible, of no size, with the taskbar button: it owns the main form and minimises for it.
     HWND appWindow = make(0, DriverClass(), "AppWindow", WS_POPUP | WS_VISIBLE, 0, 0, 0, 0, nullptr);
-    HWND main = make(0, RegisterDriverClass("QuillaneDriverMainForm", MainFormProc), "Main", overlapped, 660, 460,
-                     260, 140, appWindow);
+    HWND main = make(0, RegisterDriverClass("QuillaneDriverMainForm", MainFormProc), "Main", overlapped, 660,
+                     460, 260, 140, appWindow);
     HWND plain = make(0, DriverClass(), "Plain", overlapped, 600, 60, 300, 140, nullptr);
     if (owner == nullptr || find == nullptr || note == nullptr || about == nullptr || hidden == nullptr ||
         formA == nullptr || formB == nullptr || tool == nullptr || appWindow == nullptr || main == nullptr ||
         plain == nullptr)
         return 1;
-    ++g_open; // the main form
+    ++g_open;                  // the main form
     EnableWindow(note, FALSE); // the About box is modal
     SetForegroundWindow(plain);
     Out("ready\n");
@@ -502,12 +504,13 @@ int PlainOwners(const char *prefix) {
 int Kinds(const char *prefix) {
     const std::string p = prefix;
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    HWND plain = CreateWindowExA(0, DriverClass(), (p + "Plain").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60,
-                                 300, 200, nullptr, nullptr, instance, nullptr);
-    HWND popup = CreateWindowExA(0, DriverClass(), (p + "Popup").c_str(), WS_POPUP | WS_BORDER | WS_VISIBLE, 400,
-                                 100, 240, 120, nullptr, nullptr, instance, nullptr);
+    HWND plain = CreateWindowExA(0, DriverClass(), (p + "Plain").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 60, 60, 300, 200, nullptr, nullptr, instance, nullptr);
+    HWND popup = CreateWindowExA(0, DriverClass(), (p + "Popup").c_str(), WS_POPUP | WS_BORDER | WS_VISIBLE,
+                                 400, 100, 240, 120, nullptr, nullptr, instance, nullptr);
     HWND tool = CreateWindowExA(WS_EX_TOOLWINDOW, DriverClass(), (p + "Tool").c_str(),
-                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 300, 240, 120, nullptr, nullptr, instance, nullptr);
+                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 300, 240, 120, nullptr, nullptr,
+                                instance, nullptr);
     if (plain == nullptr || popup == nullptr || tool == nullptr) return 1;
     g_open += 3;
     Out("ready\n");
@@ -528,7 +531,8 @@ int Terminate(const char *className) {
 int Marks(const char *title) {
     HWND w = FindWindowA(nullptr, title);
     if (w == nullptr) return 1;
-    Out("marks=%d\n", (GetPropA(w, "QuillaneAway") != nullptr ? 1 : 0) + (GetPropA(w, "QuillaneParkedAt") != nullptr ? 1 : 0));
+    Out("marks=%d\n", (GetPropA(w, "QuillaneAway") != nullptr ? 1 : 0) +
+                          (GetPropA(w, "QuillaneParkedAt") != nullptr ? 1 : 0));
     return 0;
 }
 
@@ -547,8 +551,8 @@ int Minimize(const char *title) {
 }
 
 int HoldHotKey(UINT modifiers, UINT vk) {
-    HWND window = CreateWindowExA(0, DriverClass(), "QuillaneDriverHotKey", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(0, DriverClass(), "QuillaneDriverHotKey", WS_OVERLAPPED, 0, 0, 100, 100,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (window == nullptr) return 1;
     ++g_open;
     if (RegisterHotKey(window, 1, modifiers, vk)) {
@@ -856,9 +860,9 @@ LRESULT CALLBACK HungWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 DWORD WINAPI HungThread(LPVOID title) {
     const char *hungClass = RegisterDriverClass("QuillaneDriverHung", HungWindowProc);
-    HWND window = CreateWindowExA(0, hungClass, static_cast<const char *>(title),
-                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 300, 300, 200, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    HWND window =
+        CreateWindowExA(0, hungClass, static_cast<const char *>(title), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400,
+                        300, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (window == nullptr) return 1;
     UpdateWindow(window);
     Out("ready\n");
@@ -1024,20 +1028,25 @@ int main(int argc, char **argv) {
 
     if (command == "wait-window" && args(1)) {
         HWND found = nullptr;
-        if (!Within(Seconds(argc, argv, 3, 10), [&] { return (found = FindWindowA(argv[2], nullptr)) != nullptr; }))
+        if (!Within(Seconds(argc, argv, 3, 10),
+                    [&] { return (found = FindWindowA(argv[2], nullptr)) != nullptr; }))
             return 1;
         Out("0x%08lX\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(found)));
         return 0;
     }
     if (command == "wait-title" && args(1)) {
         HWND found = nullptr;
-        if (!Within(Seconds(argc, argv, 3, 10), [&] { return (found = FindWindowA(nullptr, argv[2])) != nullptr; }))
+        if (!Within(Seconds(argc, argv, 3, 10),
+                    [&] { return (found = FindWindowA(nullptr, argv[2])) != nullptr; }))
             return 1;
-        Out("0x%08lX %s\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(found)), ClassOf(found).c_str());
+        Out("0x%08lX %s\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(found)),
+            ClassOf(found).c_str());
         return 0;
     }
     if (command == "gone-window" && args(1))
-        return Within(Seconds(argc, argv, 3, 10), [&] { return FindWindowA(argv[2], nullptr) == nullptr; }) ? 0 : 1;
+        return Within(Seconds(argc, argv, 3, 10), [&] { return FindWindowA(argv[2], nullptr) == nullptr; })
+                   ? 0
+                   : 1;
     if (command == "count" && args(1)) return Count(argv[2]);
     if (command == "windows" && args(2)) return MakeWindows(argv[2], std::atoi(argv[3]));
     if (command == "state" && args(1)) return State(argc - 2, argv + 2);
@@ -1060,7 +1069,8 @@ int main(int argc, char **argv) {
         return RegSet(argv[2], argv[3], REG_SZ, data.data(), static_cast<DWORD>(size));
     }
     if (command == "reg-delete-key" && args(1)) return RegDeleteKey(argv[2]);
-    if ((command == "post" || command == "send") && args(4)) return Message(command == "send", argv[2], argv + 3);
+    if ((command == "post" || command == "send") && args(4))
+        return Message(command == "send", argv[2], argv + 3);
     if (command == "hold-hotkey" && args(2))
         return HoldHotKey(static_cast<UINT>(Number(argv[2])), static_cast<UINT>(Number(argv[3])));
     if (command == "visible" && args(1)) {
@@ -1085,7 +1095,8 @@ int main(int argc, char **argv) {
     if (command == "about" && args(1)) return About(argv[2]);
     if (command == "cursor") return Cursor();
     if (command == "hung-window" && args(1)) return HungWindow(argv[2]);
-    if (command == "slow-windows" && args(2)) return SlowWindows(argv[2], static_cast<DWORD>(Number(argv[3])));
+    if (command == "slow-windows" && args(2))
+        return SlowWindows(argv[2], static_cast<DWORD>(Number(argv[3])));
     if (command == "tray-delete" && args(2)) return TrayDelete(argv[2], argc - 3, argv + 3);
     if (command == "taskbar-created" && args(1)) return TaskbarCreated(argv[2]);
     if (command == "answer-cost" && args(3))
