@@ -75,10 +75,11 @@ constexpr std::size_t ours_ToolTipTextOffset = offsetof(q::ToolTipTextA, lpszTex
 constexpr std::size_t ours_ToolTipIdOffset = offsetof(q::ToolTipTextA, hdr.idFrom);
 constexpr std::size_t ours_ToolTipCodeOffset = offsetof(q::ToolTipTextA, hdr.code);
 
+#include <windows.h> // first: the other system headers need its types
+
 #include <commctrl.h>
 #include <dwmapi.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #define Q_SAME(name) static_assert(ours_##name == static_cast<std::uint32_t>(name), #name);
 Q_WIN32_CONSTANTS(Q_SAME)

@@ -2,9 +2,10 @@
 // into the system's where their layouts differ.
 #include "platform/win32/win32_platform.h"
 
+#include <windows.h> // first: the other system headers need its types
+
 #include <commctrl.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <cstddef>
 #include <cstring>

@@ -76,8 +76,9 @@
 //                                     minimises from now on, as its user would have it
 //
 // Numbers are decimal or 0x hex. Exit codes: 0 yes/done, 1 no/missing/timeout, 2 bad usage.
+#include <windows.h> // first: the other system headers need its types
+
 #include <commctrl.h>
-#include <windows.h>
 
 #include <shellapi.h>
 
