@@ -233,6 +233,61 @@ double MinimiseAndRestore(const std::vector<HWND> &windows) {
     return elapsed;
 }
 
+// A notification icon of this process's own, for the baseline that makes the icon updates a
+// switch makes (two a switch in display mode 1: the icon of the desktop left and the one entered).
+class TrayIcon {
+  public:
+    TrayIcon() {
+        // Not of the windows' class: the timed windows are found by it.
+        owner_ = CreateWindowExA(0, "STATIC", "LatencyIcon", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+        icon_.cbSize = sizeof icon_;
+        icon_.hWnd = owner_;
+        icon_.uID = 1;
+        icon_.uFlags = NIF_ICON | NIF_TIP;
+        icon_.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+        lstrcpynA(icon_.szTip, "latency", sizeof icon_.szTip);
+        Shell_NotifyIconA(NIM_ADD, &icon_);
+        icon_.uFlags = NIF_ICON;
+        Pump();
+    }
+    ~TrayIcon() {
+        Shell_NotifyIconA(NIM_DELETE, &icon_);
+        DestroyWindow(owner_);
+        Pump();
+    }
+    TrayIcon(const TrayIcon &) = delete;
+    TrayIcon &operator=(const TrayIcon &) = delete;
+    void Update() {
+        icon_.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+        Shell_NotifyIconA(NIM_MODIFY, &icon_);
+    }
+
+  private:
+    HWND owner_ = nullptr;
+    NOTIFYICONDATAA icon_{};
+};
+
+// The calls a switch 2 then 1 must make, made directly from here in the switch's order: two icon
+// updates, the windows minimised; two icon updates, the windows restored bottom first.
+double CallsOfTheSwitch(const std::vector<HWND> &windows, TrayIcon &icon) {
+    double start = Now();
+    icon.Update();
+    icon.Update();
+    for (HWND w : windows)
+        ShowWindow(w, SW_MINIMIZE);
+    double half = Now();
+    Settle(); // as between the two switches
+    start += Now() - half;
+    icon.Update();
+    icon.Update();
+    for (auto w = windows.rbegin(); w != windows.rend(); ++w)
+        ShowWindow(*w, SW_RESTORE);
+    double elapsed = Now() - start;
+    Pump();
+    return elapsed;
+}
+
 // Each host thread minimising and restoring its own windows, one thread after the other.
 double MinimiseAndRestoreInThreads(const std::vector<HWND> &hosts) {
     double total = 0;
@@ -418,17 +473,19 @@ int main(int argc, char **argv) {
     std::printf(
         "switch of quillane.exe (UM_DESKTOP 2 then 1, sent from here) against the same windows minimised\n"
         "and restored by this process (from outside) and by their own threads; the windows shared out\n"
-        "among %d threads in %d processes; medians of %d rounds, ms\n\n",
+        "among %d threads in %d processes; \"+ the icons\": the calls the two switches must make, made from\n"
+        "here in their order (four icon updates with the minimises and restores); medians of %d rounds, ms\n\n",
         HostProcesses * HostThreads, HostProcesses, rounds);
-    std::printf("%7s %10s %13s %6s %14s %6s %15s\n", "windows", "switch 2+1", "from outside", "ratio",
-                "in their thrds", "ratio", "minimised by 2");
+    std::printf("%7s %10s %13s %6s %14s %6s %12s %6s %15s\n", "windows", "switch 2+1", "from outside", "ratio",
+                "in their thrds", "ratio", "+ the icons", "ratio", "minimised by 2");
+    TrayIcon icon;
     constexpr int Phases = static_cast<int>(q::Phase::Count);
     std::vector<std::vector<double>> phaseRows;
     for (int count : counts) {
         std::vector<HWND> windows = MakeWindows(hosts, count);
         Switch(main, 2); // the first refresh takes the new windows in
         Switch(main, 1);
-        std::vector<double> switches, outside, inThreads;
+        std::vector<double> switches, outside, inThreads, calls;
         std::vector<std::vector<double>> phases(Phases);
         int minimised = 0;
         for (int r = 0; r < rounds; ++r) {
@@ -457,13 +514,16 @@ int main(int argc, char **argv) {
             outside.push_back(MinimiseAndRestore(windows));
             Settle();
             inThreads.push_back(MinimiseAndRestoreInThreads(hosts));
+            Settle();
+            calls.push_back(CallsOfTheSwitch(windows, icon));
         }
-        double s = Median(switches), o = Median(outside), t = Median(inThreads);
-        char ratio[16] = "-", ratioThreads[16] = "-";
+        double s = Median(switches), o = Median(outside), t = Median(inThreads), c = Median(calls);
+        char ratio[16] = "-", ratioThreads[16] = "-", ratioCalls[16] = "-";
         if (count > 0 && o > 0) std::snprintf(ratio, sizeof ratio, "%.2f", s / o);
         if (count > 0 && t > 0) std::snprintf(ratioThreads, sizeof ratioThreads, "%.2f", s / t);
-        std::printf("%7d %10.2f %13.2f %6s %14.2f %6s %10d of %d\n", count, s, o, ratio, t, ratioThreads, minimised,
-                    count);
+        if (c > 0) std::snprintf(ratioCalls, sizeof ratioCalls, "%.2f", s / c);
+        std::printf("%7d %10.2f %13.2f %6s %14.2f %6s %12.2f %6s %10d of %d\n", count, s, o, ratio, t, ratioThreads,
+                    c, ratioCalls, minimised, count);
         std::vector<double> row{static_cast<double>(count)};
         for (int p = 0; p < Phases; ++p)
             row.push_back(Median(phases[p]));
