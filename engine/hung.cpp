@@ -246,9 +246,13 @@ void CatchUp(AppState &app) {
         // parked place; one in place needs no question, and one its user or program changed
         // since is theirs.
         // A cloaked one is not on the screen: nothing of ours touches it, and once uncloaked it is
-        // any window the next refresh finds.
-        bool done = (GoesWithOwner(app, e) && e.Parked == 0) || IsCloaked(app, e.Window) ||
-                    InPlace(app, e, closing) || ChangedSinceLeft(app, left[i]);
+        // any window the next refresh finds; one left minimised that its desktop wants shown is
+        // still ours to restore, not one its user minimised.
+        const bool cloaked = IsCloaked(app, e.Window);
+        if (cloaked && !InPlace(app, e, closing))
+            if (WindowEntry *owed = FindWindowEntry(app, e.Window)) owed->MissedRestore = 1;
+        bool done = (GoesWithOwner(app, e) && e.Parked == 0) || cloaked || InPlace(app, e, closing) ||
+                    ChangedSinceLeft(app, left[i]);
         if (!done) {
             if (!Answers(app, e.Window)) continue;
             // The question ran its messages: its user may have acted meanwhile.

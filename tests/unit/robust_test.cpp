@@ -557,6 +557,28 @@ TEST(SlowThreads, TheUsersActsOnWindowsLeftBehindWin) {
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
+// Left minimised by a return while its thread was busy, then cloaked until after the catch-up's
+// turn: once on the screen again it is still owed its restore, not taken for one its user
+// minimised, and the next return of its desktop brings it back.
+TEST(SlowThreads, AWindowCloakedWhileLeftBehindIsStillOwedItsRestore) {
+    Machine m;
+    SlowProgram p(m, 0);
+    m.Start();
+    m.Show(2);
+    ASSERT_EQ(p.Minimised(), 4);
+    m.sim.KeepBusy(p.windows[0], 6000);
+    m.Show(1);
+    ASSERT_EQ(p.Minimised(), 4);
+    m.sim.SetCloaked(p.windows[3], SimMachine::CloakedByShell);
+    m.sim.AdvanceTime(6000 + 1000);
+    EXPECT_EQ(p.Minimised(), 1);
+    EXPECT_TRUE(m.sim.IsMinimized(p.windows[3]));
+    m.sim.SetCloaked(p.windows[3], 0);
+    m.Show(2);
+    m.Show(1);
+    EXPECT_EQ(p.Minimised(), 0);
+}
+
 // Fifteen windows of one program on one thread: a switch asks the thread once a pass, not before
 // each window; a call into another program's window between two of them has it asked again.
 TEST(SlowThreads, AreAskedOnceAPassUnlessAnotherProgramWasCalledSince) {
