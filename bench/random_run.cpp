@@ -3,7 +3,8 @@
 //   random_run [STEPS] [SEED]     default 10000000 steps, seed 1
 //
 // Prints the steps run, the steps per second and the machines started; exits 1 at the first
-// broken invariant, with the events of that step.
+// broken invariant, with the events since the last sweep. With LIVETRAIL set in the environment,
+// every event is also written to standard error as it happens.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

@@ -19,6 +19,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <set>
@@ -162,6 +164,8 @@ class RandomWorld {
     SimMachine &Sim() { return m_->sim; }
 
     void Note(const std::string &what) {
+        // LIVETRAIL set: every event as it happens too, for a trace beyond the last sweep.
+        if (std::getenv("LIVETRAIL") != nullptr) std::fprintf(stderr, "%*s%s\n", depth_ * 2, "", what.c_str());
         if (trail_.size() < 2000)
             trail_.push_back(std::string(static_cast<std::size_t>(depth_) * 2, ' ') + what);
     }
@@ -1435,9 +1439,11 @@ class RandomWorld {
         std::vector<Hwnd> minimised;
         for (const Owned &w : windows_)
             // (Not an owned window: without a taskbar button it comes back with its desktop,
-            // whoever minimised it.)
+            // whoever minimised it. Nor one left behind again since, minimised then: the catch-up
+            // does what that switch would have done, which restores a sticky window whatever
+            // its state.)
             if (w.minimisedWhileLeft && w.userMinimised && Sim().IsMinimized(w.window) &&
-                Sim().Owner(w.window) == nullptr)
+                Sim().Owner(w.window) == nullptr && (!HeldBack(App(), w.window) || LeftShown(App(), w.window)))
                 minimised.push_back(w.window);
         Sim().AdvanceTime(CatchUpPeriod + CatchUpTimeout);
         CheckRecords();
