@@ -31,11 +31,12 @@
 //   hung-window TITLE                 a window of class QuillaneDriverHung made by a second
 //                                     thread, which stops pumping for good when the window gets
 //                                     WM_USER + 100; "ready"; runs until killed
-//   slow-windows PREFIX MS            PREFIX1..PREFIX4, made by one thread, which works for MS
+//   slow-windows PREFIX MS [told]     PREFIX1..PREFIX4, made by one thread, which works for MS
 //                                     milliseconds (a message it posts itself from the WM_SIZE)
 //                                     once the first of them to be minimised or restored has
 //                                     returned, or when sent WM_USER + 101, and again after a
-//                                     second of rest; "ready"; loop
+//                                     second of rest; with "told", only when sent WM_USER + 101;
+//                                     "ready"; loop
 //   tray-delete CLASS ID...           NIM_DELETE of the class's window's notification icons
 //   taskbar-created CLASS             sends the registered "TaskbarCreated" to the window
 //   answer-cost PREFIX N ROUNDS       microseconds per SendMessageTimeoutA(WM_NULL) to the
@@ -882,9 +883,11 @@ int HungWindow(const char *title) {
 constexpr UINT WorkMessage = WM_USER + 101;
 DWORD slowWork = 0;
 bool slowArmed = true;
+bool slowWhenTold = false; // set working only by WorkMessage, never by a minimise or restore
 
 LRESULT CALLBACK SlowWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SIZE && (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED) && slowArmed) {
+    if (message == WM_SIZE && (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED) && slowArmed &&
+        !slowWhenTold) {
         slowArmed = false;
         PostMessageA(window, WorkMessage, 0, 0);
     } else if (message == WorkMessage) {
@@ -898,8 +901,9 @@ LRESULT CALLBACK SlowWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int SlowWindows(const char *prefix, DWORD work) {
+int SlowWindows(const char *prefix, DWORD work, bool whenTold) {
     slowWork = work;
+    slowWhenTold = whenTold;
     const char *slowClass = RegisterDriverClass("QuillaneDriverSlow", SlowWindowProc);
     for (int i = 1; i <= 4; ++i) {
         std::string title = prefix + std::to_string(i);
@@ -1097,7 +1101,8 @@ int main(int argc, char **argv) {
     if (command == "cursor") return Cursor();
     if (command == "hung-window" && args(1)) return HungWindow(argv[2]);
     if (command == "slow-windows" && args(2))
-        return SlowWindows(argv[2], static_cast<DWORD>(Number(argv[3])));
+        return SlowWindows(argv[2], static_cast<DWORD>(Number(argv[3])),
+                           argc > 4 && std::strcmp(argv[4], "told") == 0);
     if (command == "tray-delete" && args(2)) return TrayDelete(argv[2], argc - 3, argv + 3);
     if (command == "taskbar-created" && args(1)) return TaskbarCreated(argv[2]);
     if (command == "answer-cost" && args(3))
