@@ -3,8 +3,8 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, cross-builds quillane.exe for i686 and
 # x86_64, checks the shipped exe's imports and instructions and both packages, runs every Wine
 # test against the i686 build under Xvfb (under qemu-i386 where the kernel runs no 32-bit
-# programs), then a short smoke scenario of the x86_64 build and both packages' installation
-# and removal in a 64-bit prefix.
+# programs), then some scenarios of the x86_64 build and both packages' installation and
+# removal in a 64-bit prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -45,8 +45,10 @@ done
 
 # The whole Wine suite on the shipped i686 build: in a 32-bit prefix where the kernel runs
 # 32-bit programs, otherwise in a 64-bit prefix whose 32-bit side runs under qemu-i386. Then
-# the x86_64 build in a 64-bit prefix: its short life from first run to WM_CLOSE, and both
-# packages installed and removed as on 64-bit Windows. One session directory for both runs,
+# the x86_64 build in a 64-bit prefix: its short life from first run to WM_CLOSE, the owned
+# windows of plain owners, slow and late programs and the windows left by an ended run (where a
+# 64-bit build meets other handles and message sizes), and both packages installed and removed
+# as on 64-bit Windows. One session directory for both runs,
 # so that a prefix template is booted once where both use the same.
 source scripts/wine-session.sh
 echo "Wine tests of the i686 build: $(ws_describe_mode)"
@@ -56,4 +58,5 @@ if [[ -z ${QUILLANE_WINE_DIR:-} ]]; then
   trap 'rm -rf "$QUILLANE_WINE_DIR"' EXIT
 fi
 tests/wine/run.sh build/i686
-tests/wine/run.sh build/x86_64 smoke install-64bit-windows
+tests/wine/run.sh build/x86_64 smoke robust-plain-owners robust-slow-program robust-late-program \
+  robust-ended-from-outside install-64bit-windows
