@@ -118,6 +118,7 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     const auto exStyle = entry.Owner != nullptr ? app.Sys->window.GetWindowLongA(window, GWL_EXSTYLE) : 0;
     entry.AppWindow = (static_cast<std::uint32_t>(exStyle) & WS_EX_APPWINDOW) != 0 ? 1 : 0;
     entry.Leader = nullptr;
+    entry.ShownAtHiding = entry.HiddenWithOwner = 0;
     entry.AwayMark = entry.ParkedAtMark = 0;
     entry.MissedRestore = 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
@@ -146,6 +147,7 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
         if ((style & WS_MINIMIZE) != 0 && LeftShown(app, window)) entry->Minimized = 1;
         return nullptr;
     }
+    if ((style & WS_VISIBLE) != 0) entry->HiddenWithOwner = 0; // shown again, by whoever
     if (entry->MinimizedShown != 0) {
         if ((style & WS_VISIBLE) == 0) return nullptr; // hid itself when we minimised it: away
         entry->MinimizedShown = 0;                     // shown again by its program or the user
@@ -302,7 +304,44 @@ void FollowOwners(AppState &app) {
 
 bool HiddenByOthers(AppState &app, Hwnd window) {
     const WindowEntry *entry = FindWindowEntry(app, window);
-    return entry != nullptr && entry->MinimizedShown == 0 && !app.Sys->window.IsWindowVisible(window);
+    return entry != nullptr && entry->MinimizedShown == 0 && !HiddenWithItsOwner(app, *entry) &&
+           !app.Sys->window.IsWindowVisible(window);
+}
+
+namespace {
+bool WindowUp(AppState &app, Hwnd window) {
+    return app.Sys->window.IsWindowVisible(window) && !app.Sys->window.IsIconic(window);
+}
+} // namespace
+
+void NoteShownAlone(AppState &app) {
+    WindowPort &win = app.Sys->window;
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        WindowEntry &e = app.Windows.Entries[i];
+        e.ShownAtHiding = 0;
+        if (e.Owner == nullptr) continue;
+        const bool visible = win.IsWindowVisible(e.Window);
+        // Shown since, or hidden while its owner is up (whose restore showed it): what hides it
+        // now is its program.
+        if (visible || WindowUp(app, e.Owner)) e.HiddenWithOwner = 0;
+        // Windows hides owned windows at their owner's minimise only: noted while both are up.
+        e.ShownAtHiding = visible && WindowUp(app, e.Owner) && !GoesWithOwner(app, e) && !IsCloaked(app, e.Window);
+    }
+}
+
+void MarkHiddenWithOwner(AppState &app) {
+    WindowPort &win = app.Sys->window;
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        WindowEntry &e = app.Windows.Entries[i];
+        if (e.ShownAtHiding == 0) continue;
+        e.ShownAtHiding = 0;
+        if (!win.IsWindowVisible(e.Window) && win.IsIconic(e.Owner)) e.HiddenWithOwner = 1;
+    }
+}
+
+bool HiddenWithItsOwner(AppState &app, const WindowEntry &entry) {
+    return entry.HiddenWithOwner != 0 && !app.Sys->window.IsWindowVisible(entry.Window) &&
+           app.Sys->window.IsIconic(entry.Owner);
 }
 
 bool OwnerUp(AppState &app, const WindowEntry &owner) {
@@ -479,6 +518,7 @@ void WindowReturned(AppState &app, Hwnd window) {
     WindowEntry *entry = FindWindowEntry(app, window);
     if (entry == nullptr) return;
     entry->MinimizedShown = 0;
+    entry->HiddenWithOwner = 0;
     entry->MissedRestore = 0;
     // Back: its marks go, with its place once given back (a window whose thread does not answer
     // keeps the place owed, and the marks that say so).
@@ -582,6 +622,7 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
     // minimised, each pass as its test says. Windows that go with their owner are left to their
     // owner's minimise, which on Windows hides them.
     MarkLeaders(app);
+    NoteShownAlone(app);
     HidePass(app, Windows::OnTheirOwn, park, desktop, Hide::Park);
     HidePass(app, Windows::OnTheirOwn, minimize, desktop, Hide::Minimise);
     // Then those the owner's minimise left on the screen (Wine hides nothing with an owner, and a
@@ -589,6 +630,9 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
     // One whose owner is still up (it refused its minimise and was not parked) stays with it.
     HidePass(app, Windows::LeftUpByOwner, park, desktop, Hide::Park);
     HidePass(app, Windows::LeftUpByOwner, minimize, desktop, Hide::Minimise);
+    // An owned window that goes alone and that its owner's minimise hid is marked so: its own
+    // desktop shows it again.
+    MarkHiddenWithOwner(app);
 }
 
 namespace {

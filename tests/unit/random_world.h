@@ -1009,10 +1009,6 @@ class RandomWorld {
             // An owned pop-up parked alone (its owner was hidden) that refused the minimise joins
             // its owner when that is shown again, and goes back at its desktop's next return.
             const bool rejoined = e->Owner != nullptr && e->Parked != 0;
-            // One sent alone to another desktop than its owner's comes back minimised with its
-            // owner; restored at the next return of its own desktop (see CheckReach).
-            const WindowEntry *owner = e->Alone != 0 ? FindWindowEntry(app, e->Owner) : nullptr;
-            if (owner != nullptr && (owner->Desktop != e->Desktop || owner->Sticky != 0)) continue;
             // Nor one we minimised whose owner came up without us (see CheckReach).
             if (Sim().IsMinimized(w.window) && e->Minimized == 0 && e->Owner != nullptr) continue;
             if (Sim().IsMinimized(w.window) || !Sim().IsVisible(w.window) ||

@@ -430,15 +430,35 @@ TEST(Switching, OwnedWindowsGoWhereTheirOwnerGoes) {
     m.Show(2);
     shownWithNote("merged desktop shown");
 
-    // Find sent alone to desktop 1: parked as any window. Its owner's minimise hides it there,
-    // and nothing of ours shows it; its owner's restore brings it back as it left it.
+    // Find sent alone to desktop 1: minimised as any window. Its owner's minimise hides it there
+    // (Windows' rule), and its own desktop shows it again, on the screen, above the window that
+    // was on top there; back on desktop 2 it goes down, and its owner's Replace box stays hidden.
     m.Send(UM_MOVETODESKTOP, H(find), 1);
     EXPECT_TRUE(m.sim.IsMinimized(find));
     EXPECT_EQ(FindWindowEntry(m.app, find)->Desktop, 1);
     m.Show(1);
-    EXPECT_FALSE(m.sim.IsVisible(find));
+    EXPECT_TRUE(m.sim.IsVisible(find));
+    EXPECT_FALSE(m.sim.IsMinimized(find));
+    EXPECT_TRUE(m.sim.IsMinimized(note));
+    EXPECT_FALSE(m.sim.IsVisible(replace));
     m.Show(2);
     EXPECT_TRUE(m.sim.IsMinimized(find));
+    m.Show(1);
+    EXPECT_TRUE(m.sim.IsVisible(find) && !m.sim.IsMinimized(find)) << "shown on its desktop again";
+    // Made sticky alone there: it stays on the screen of every desktop, whatever its owner's
+    // minimise hides. Its owner sent to another desktop takes it along, sticky no more.
+    m.Send(UM_SETSTICKY, H(find), 1);
+    m.Show(2);
+    EXPECT_TRUE(m.sim.IsVisible(find) && !m.sim.IsMinimized(find)) << "sticky alone on 2";
+    m.Show(1);
+    EXPECT_TRUE(m.sim.IsMinimized(note));
+    EXPECT_TRUE(m.sim.IsVisible(find) && !m.sim.IsMinimized(find)) << "sticky alone on 1";
+    m.Show(2);
+    m.Send(UM_MOVETODESKTOP, H(note), 1);
+    EXPECT_TRUE(m.sim.IsMinimized(note));
+    EXPECT_FALSE(m.sim.IsVisible(find));
+    EXPECT_EQ(FindWindowEntry(m.app, find)->Sticky, 0);
+    m.Send(UM_MOVETODESKTOP, H(note), 2);
     m.Send(UM_MOVETODESKTOP, H(find), 2); // back with its owner
     shownWithNote("together again");
     m.Show(1);
