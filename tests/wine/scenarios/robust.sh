@@ -456,11 +456,12 @@ rb_plain_on_top() {
 # box, another with its modal About box, a framework's forms owned by a window never shown (two
 # with WS_EX_APPWINDOW, one the user minimised; a tool form), a main form owned by a visible
 # application window of no size, and a plain window on top and active: through 1 -> 2 -> 1, a
-# move of the owner there and back, sticky and the quit, nothing of desktop 1 stays on another
+# move of the owner there and back, the Find box sent alone to desktop 2 (shown there without its
+# owner) and back, sticky and the quit, nothing of desktop 1 stays on another
 # desktop's screen, and desktop 1 comes back whole, with its top window active and the user's
 # minimise kept.
 rb_scenario_plain_owners() {
-    local out="$WS_DIR/out/$WS_PREFIX_NAME.plain-owners.out" pid owner order all="WOwner WFind WNote WAbout WFormA WTool WMain"
+    local out="$WS_DIR/out/$WS_PREFIX_NAME.plain-owners.out" pid owner find order all="WOwner WFind WNote WAbout WFormA WTool WMain"
     pg_seed_desktops One Two Three
     wine "$BUILD/tests/wine/driver.exe" plain-owners W </dev/null >"$out" 2>&1 &
     pid=$!
@@ -484,6 +485,18 @@ rb_scenario_plain_owners() {
     rb_plain_up "the Owner sent to desktop 2" WOwner WFind
     pg_drv post Quillane "$UM_MOVETODESKTOP" "$owner" 1
     rb_plain_up "the Owner sent back"
+
+    # The Find box sent alone: on the screen of its new desktop, without its owner; then back.
+    find=$(rb_handle WFind)
+    pg_drv post Quillane "$UM_MOVETODESKTOP" "$find" 2
+    rb_down WFind "the Find box sent alone to desktop 2"
+    rb_show 2
+    rb_plain_up "the Find box alone on desktop 2" WOwner WNote WAbout WFormA WTool WMain WPlain
+    wine_screenshot "$WS_DIR/out/$WS_PREFIX_NAME.plain-owners-find-alone.png"
+    rb_show 1
+    rb_plain_up "desktop 1 without the Find box" WFind
+    pg_drv post Quillane "$UM_MOVETODESKTOP" "$find" 1
+    rb_plain_up "the Find box back with its owner"
 
     pg_drv post Quillane "$UM_SETSTICKY" "$owner" 1
     rb_show 3
