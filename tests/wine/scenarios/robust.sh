@@ -505,6 +505,17 @@ rb_scenario_plain_owners() {
     rb_plain_up "sticky, back on desktop 1"
     pg_drv post Quillane "$UM_SETSTICKY" "$owner" 0
 
+    # The user minimises the application through its main form, which minimises the application
+    # window (Wine leaves the form up): a return keeps the application down, its form as it was.
+    pg_drv send QuillaneDriverMainForm "$WM_SYSCOMMAND" "$SC_MINIMIZE" 0
+    expect "the application minimised" rb_wait_where WAppWindow "* visible=1 iconic=1"
+    rb_show 2
+    rb_down WMain "the application minimised, desktop 2"
+    rb_show 1
+    expect "back on desktop 1: the application still minimised" rb_wait_where WAppWindow "* visible=1 iconic=1"
+    expect "back on desktop 1: its main form as it was" rb_wait_where WMain "* visible=1 iconic=0"
+    pg_drv show WAppWindow 9 # the user restores it from its taskbar button
+    expect "restored by its user" rb_wait_where WAppWindow "* visible=1 iconic=0"
     sleep 0.3
     order=$(pg_state WPlain $all | cut -d' ' -f1,5 | tr '\n' ' ')
     rb_show 2
