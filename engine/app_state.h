@@ -44,11 +44,13 @@ class SettingsKey {
     friend void SetOwnWallpapers(AppState &, std::uint8_t);
     friend void SetRowsFloating(AppState &, std::int32_t);
 };
-// The interface owns what its menu, its quit confirmation and the close have under way.
+// The interface owns what its menu, its About box, its quit confirmation and the close have
+// under way.
 class InterfaceKey {
     InterfaceKey() {}
     friend void ShowCommandMenu(AppState &, int);
     friend void ConfirmQuit(AppState &);
+    friend void OpenAboutBox(AppState &);
     friend void OnClose(AppState &);
 };
 
@@ -260,7 +262,7 @@ struct AppState {
     OwnedBy<SettingsKey, std::int32_t> RowsFloating{1};
     // A Rename or Hot key dialog runs (BorrowedCurrentDesktop).
     OwnedBy<EngineKey, std::uint8_t> DialogOpen{0};
-    std::uint8_t AboutOpen = 0;
+    OwnedBy<InterfaceKey, std::uint8_t> AboutOpen{0}; // while OpenAboutBox runs the box
     Hwnd AboutWindow = nullptr;
 
     // Below, what is not the record's own, grouped by the layer that writes it.

@@ -152,7 +152,7 @@ void OpenAboutBox(AppState &app) {
         app.Sys->window.SetActiveWindow(app.AboutWindow);
         return;
     }
-    app.AboutOpen = 1;
+    const UnderWay open(app.AboutOpen, InterfaceKey(), 1);
     RunAboutBox(app);
 }
 

@@ -222,8 +222,8 @@ std::intptr_t AboutBox::DialogMessage(Hwnd dialog, Uint message, Wparam wParam, 
     }
     if (message != WM_COMMAND) return 0;
     if (wParam == IDOK || wParam == IDCANCEL) {
-        // The font goes, and AboutOpen is cleared, once the box is gone (RunAboutBox): the name
-        // line is drawn with it until then, and no second box opens beside this one.
+        // The font goes, and AboutOpen is cleared, once the box is gone (RunAboutBox, OpenAboutBox):
+        // the name line is drawn with it until then, and no second box opens beside this one.
         app_.Sys->dialog.EndDialog(dialog, 1);
     } else if (HiWord(wParam) == STN_CLICKED && LoWord(wParam) == IdEmailLink) {
         app_.Sys->shell.ShellExecuteA(dialog, "open", Q_TEXT_MAILTO Q_TEXT_EMAIL, nullptr, nullptr, SW_SHOW);
@@ -257,7 +257,6 @@ void RunAboutBox(AppState &app) {
     app.Sys->dialog.DialogBoxParamA(AboutDialogId + app.LanguageBase, app.MainWindow, &box);
     // However the box ended (OK, Esc, its close box, or destroyed with the main window).
     if (box.AboutFont != nullptr) app.Sys->resource.DeleteObject(box.AboutFont);
-    app.AboutOpen = 0;
     app.AboutWindow = nullptr;
 }
 
