@@ -283,4 +283,9 @@ void CatchUp(AppState &app) {
     }
 }
 
+void CatchUpBeforeQuit(AppState &app) {
+    app.Switch.QuitEnds = app.Sys->message.GetTickCount() + QuitCatchUpLimit;
+    CatchUp(app);
+}
+
 } // namespace q

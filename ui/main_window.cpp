@@ -65,8 +65,7 @@ void OnClose(AppState &app) {
         app.Sys->window.DestroyWindow(app.MainWindow);
         return;
     }
-    app.Switch.QuitEnds = app.Sys->message.GetTickCount() + QuitCatchUpLimit;
-    CatchUp(app); // those already in place need no turn
+    CatchUpBeforeQuit(app);
     if (app.Switch.CatchingUp == 0) app.Sys->window.DestroyWindow(app.MainWindow);
 }
 
