@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "engine/desktops.h"
 #include "engine/switching.h"
 #include "engine/window_table.h"
 #include "tests/sim/sim.h"
@@ -166,7 +167,7 @@ Figures Measure(int windows) {
     sim.recordCalls = false; // the call logs would grow with every switch
     q::AppState app;
     q::ConnectPorts(app, sim.Ports());
-    app.Desktops.DesktopCount = 2;
+    q::StartWithDesktops(app, 2);
     q::TakeInventory(app);
     // Every other window lives on desktop 2, so each switch hides half and restores half.
     for (std::int32_t i = 0; i < app.Windows.Count; i += 2) {

@@ -2,6 +2,7 @@
 
 #include "config/registry_io.h"
 #include "config/wallpaper.h"
+#include "engine/desktops.h"
 #include "engine/names.h"
 #include "platform/format.h"
 #include "res/text_lookup.h"
@@ -58,12 +59,13 @@ void LoadSettings(AppState &app, Hkey key) {
     RegistryPort &reg = app.Sys->registry;
     SettingsReader read{app, reg};
     std::int32_t number = 0;
-    if (read.Number(key, names::ValueDesktop, number)) app.Desktops.DesktopCount = BoundDesktopCount(number);
+    if (read.Number(key, names::ValueDesktop, number)) StartWithDesktops(app, BoundDesktopCount(number));
     // One byte, although of type REG_DWORD: as it has always been written.
     if (read.Number(key, names::ValueWallpaperFlag, number, 1))
-        app.OwnWallpapers = static_cast<std::uint8_t>(number);
-    if (read.Number(key, names::ValueDisplay, number)) app.DisplayMode = BoundDisplayMode(number);
-    if (read.Number(key, names::ValueRowsFloating, number)) app.RowsFloating = BoundRowsFloating(number);
+        SetOwnWallpapers(app, static_cast<std::uint8_t>(number));
+    if (read.Number(key, names::ValueDisplay, number))
+        app.DisplayMode.Set(SettingsKey(), BoundDisplayMode(number));
+    if (read.Number(key, names::ValueRowsFloating, number)) SetRowsFloating(app, BoundRowsFloating(number));
     read.Number(key, names::ValueFloatingX, app.Loaded.FloatingX);
     read.Number(key, names::ValueFloatingY, app.Loaded.FloatingY);
     if (read.Number(key, names::ValueTopMost, number))
@@ -105,7 +107,7 @@ bool LoadOrCreateSettings(AppState &app) {
         LoadSettings(app, key);
         return true;
     }
-    app.Desktops.DesktopCount = MinDesktops;
+    StartWithDesktops(app, MinDesktops);
     DefaultTitle(app.Sys->resource, app.LanguageBase, 1, app.Record(1).DesktopTitle, TitleSize);
     DefaultTitle(app.Sys->resource, app.LanguageBase, 2, app.Record(2).DesktopTitle, TitleSize);
     // Settings that exist but cannot be read are the user's all the same: a first-run save
@@ -192,13 +194,22 @@ void SaveSettings(AppState &app, unsigned flags) {
     reg.RegCloseKey(key);
 }
 
-void WriteDisplayMode(AppState &app) {
+void WriteDisplayMode(AppState &app, std::int32_t mode) {
+    app.DisplayMode.Set(SettingsKey(), mode);
     if (app.Loaded.SettingsUnreadable != 0) return;
     RegistryPort &reg = app.Sys->registry;
     Hkey key = nullptr;
     if (reg.RegCreateKeyExA(HkeyCurrentUser(), names::SettingsKey, KEY_WRITE, &key) != ERROR_SUCCESS) return;
     WriteNumber(reg, key, names::ValueDisplay, static_cast<std::uint32_t>(app.DisplayMode));
     reg.RegCloseKey(key);
+}
+
+void SetOwnWallpapers(AppState &app, std::uint8_t own) {
+    app.OwnWallpapers.Set(SettingsKey(), own);
+}
+
+void SetRowsFloating(AppState &app, std::int32_t rows) {
+    app.RowsFloating.Set(SettingsKey(), rows);
 }
 
 } // namespace q

@@ -23,8 +23,11 @@ bool LoadOrCreateSettings(AppState &app);
 void LoadSettings(AppState &app, Hkey key);
 // Writes nothing to the settings key while SettingsUnreadable is set.
 void SaveSettings(AppState &app, unsigned flags);
-// The display mode commands store it, and nothing else writes it.
-void WriteDisplayMode(AppState &app);
+// The options the interface's commands change (LoadSettings sets them too, and nothing else).
+// The display mode is stored at once; the other two with the caller's next save.
+void WriteDisplayMode(AppState &app, std::int32_t mode);
+void SetOwnWallpapers(AppState &app, std::uint8_t own);
+void SetRowsFloating(AppState &app, std::int32_t rows);
 
 // "Desktop" followed by the number of desktop n (1..MaxDesktops).
 void DesktopKeyName(int n, char (&name)[DesktopKeyNameSize]);

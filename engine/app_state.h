@@ -16,6 +16,62 @@ constexpr int TitleMaxLength = 32;
 constexpr int WallpaperTextSize = 260;
 constexpr int StyleTextSize = 16; // "TileWallpaper", "WallpaperStyle": one or two digits today
 
+struct AppState;
+
+// Who writes what. The record below is read by every layer, but each group of it is changed only
+// by the layer that owns it, through the few functions that layer names in its key: a field
+// OwnedBy<Key> takes a new value only from Set(Key(), value), and only a friend of Key can make
+// one. The compiler holds each layer to its own, as the build holds it to its includes.
+//
+// The engine owns the desktops shown and counted, the switch under way and the lending of the
+// current desktop to a dialog.
+class EngineKey {
+    EngineKey() {}
+    friend void SwitchDesktop(AppState &, int);
+    friend void CreateDesktop(AppState &);
+    friend void DeleteCurrentDesktop(AppState &);
+    friend void StartWithDesktops(AppState &, int);
+    friend class SwitchUnderWay;
+    friend class DeleteAsked;
+    friend class BorrowedCurrentDesktop;
+};
+// The settings own the options the user chooses: read at start-up, changed by the interface's
+// commands through these.
+class SettingsKey {
+    SettingsKey() {}
+    friend void LoadSettings(AppState &, Hkey);
+    friend void WriteDisplayMode(AppState &, std::int32_t);
+    friend void SetOwnWallpapers(AppState &, std::uint8_t);
+    friend void SetRowsFloating(AppState &, std::int32_t);
+};
+// The interface owns what its menu, its About box, its quit confirmation and the close have
+// under way.
+class InterfaceKey {
+    InterfaceKey() {}
+    friend void ShowCommandMenu(AppState &, int);
+    friend void ConfirmQuit(AppState &);
+    friend void OpenAboutBox(AppState &);
+    friend void OnClose(AppState &);
+};
+
+// A field every layer reads as its value and only Key's friends write.
+template <typename Key, typename T> class OwnedBy {
+  public:
+    using Value = T;
+    constexpr explicit OwnedBy(T value) : value_(value) {}
+    constexpr operator T() const { return value_; }
+    void Set(Key, T value) { value_ = value; }
+    OwnedBy(const OwnedBy &) = default;
+
+  private:
+    // A whole record is assigned (a test's restart makes a new one), a single field never.
+    friend struct DesktopTable;
+    friend struct UnderWayFlags;
+    friend struct AppState;
+    OwnedBy &operator=(const OwnedBy &) = default;
+    T value_;
+};
+
 struct DesktopRecord {
     char Pattern[WallpaperTextSize];
     char Wallpaper[WallpaperTextSize];
@@ -28,8 +84,8 @@ struct DesktopRecord {
 // Desktop n is Records[n] (engine/limits.h); StartupWallpaper follows the last desktop's.
 struct DesktopTable {
     DesktopRecord Records[DesktopRecordCount];
-    std::int32_t DesktopCount = 2;
-    std::int32_t CurrentDesktop = 1;
+    OwnedBy<EngineKey, std::int32_t> DesktopCount{2};
+    OwnedBy<EngineKey, std::int32_t> CurrentDesktop{1};
 
     DesktopRecord &Desktop(int n) { return Records[n]; }
     const DesktopRecord &Desktop(int n) const { return Records[n]; }
@@ -129,16 +185,19 @@ struct RowSize {
 
 // Modal loops and calls into other threads' windows run our messages before they return;
 // these say what is under way, so that nothing starts inside it (engine/guards.h reads them).
-// The engine sets Switching around a switch and a deletion; the interface sets the rest
-// around its confirmations, menus, dialogs and the close.
+// Each is set for the length of a scope by a guard (UnderWay, engine/guards.h) that puts back
+// what it found on every way out; only Closed, once set, stays.
 struct UnderWayFlags {
-    std::uint8_t Switching = 0;    // a switch, or the deletion after its confirmation
-    std::uint8_t DeleteAsking = 0; // the delete confirmation is open
-    std::int32_t QuitAsking = 0;   // quit confirmations open
-    std::uint8_t MenuOpen = 0;
-    std::uint8_t Closed = 0; // WM_CLOSE began: desktop 1 is shown, the icons and hot keys go
-    // While a Rename or Hot key dialog borrows CurrentDesktop, the desktop really shown.
-    std::int32_t ShownUnderDialog = 0;
+    // A switch, a deletion after its confirmation, a move, a catch-up (SwitchUnderWay).
+    OwnedBy<EngineKey, std::uint8_t> Switching{0};
+    OwnedBy<EngineKey, std::uint8_t> DeleteAsking{0};  // the delete confirmation is open (DeleteAsked)
+    OwnedBy<InterfaceKey, std::int32_t> QuitAsking{0}; // quit confirmations open
+    OwnedBy<InterfaceKey, std::uint8_t> MenuOpen{0};
+    // WM_CLOSE began: desktop 1 is shown, the icons and hot keys go (OnClose).
+    OwnedBy<InterfaceKey, std::uint8_t> Closed{0};
+    // While a Rename or Hot key dialog borrows CurrentDesktop, the desktop really shown
+    // (BorrowedCurrentDesktop).
+    OwnedBy<EngineKey, std::int32_t> ShownUnderDialog{0};
 };
 
 // What the engine keeps across the calls of one switch (engine/switching.cpp, engine/hung.cpp).
@@ -203,11 +262,12 @@ struct AppState {
     DesktopTable Desktops = {};
     WindowTable Windows;
     std::int32_t LanguageBase = Q_ENGLISH;
-    std::int32_t DisplayMode = DisplayTaskBar;
-    std::uint8_t OwnWallpapers = 1;
-    std::int32_t RowsFloating = 1;
-    std::uint8_t DialogOpen = 0;
-    std::uint8_t AboutOpen = 0;
+    OwnedBy<SettingsKey, std::int32_t> DisplayMode{DisplayTaskBar};
+    OwnedBy<SettingsKey, std::uint8_t> OwnWallpapers{1};
+    OwnedBy<SettingsKey, std::int32_t> RowsFloating{1};
+    // A Rename or Hot key dialog runs (BorrowedCurrentDesktop).
+    OwnedBy<EngineKey, std::uint8_t> DialogOpen{0};
+    OwnedBy<InterfaceKey, std::uint8_t> AboutOpen{0}; // while OpenAboutBox runs the box
     Hwnd AboutWindow = nullptr;
 
     // Below, what is not the record's own, grouped by the layer that writes it.

@@ -13,9 +13,14 @@
 
 namespace q {
 
+void StartWithDesktops(AppState &app, int count) {
+    app.Desktops.DesktopCount.Set(EngineKey(), count);
+}
+
 void CreateDesktop(AppState &app) {
     if (ChangesHeld(app) || app.DesktopCount() >= MaxDesktops) return;
-    int n = ++app.Desktops.DesktopCount;
+    const int n = app.DesktopCount() + 1;
+    app.Desktops.DesktopCount.Set(EngineKey(), n);
     if (app.OwnWallpapers != 0) app.Store->ExchangeWallpaper(app, app.CurrentDesktop(), 0);
     app.Record(n) = app.Record(app.CurrentDesktop());
     DefaultTitle(app.Sys->resource, app.LanguageBase, n, app.Record(n).DesktopTitle, TitleSize);
@@ -33,7 +38,7 @@ bool DeleteConfirmed(AppState &app, int d) {
     char text[128 + TitleSize];
     LoadText(app.Sys->resource, app.LanguageBase, Q_IDS_DELETE_QUESTION, question, sizeof question);
     FormatText(text, sizeof text, question, app.Record(d).DesktopTitle);
-    const UnderWay<std::uint8_t> asking(app.UnderWay.DeleteAsking, 1);
+    const DeleteAsked asking(app);
     return Confirmed(app, text);
 }
 
@@ -93,29 +98,31 @@ void DeleteCurrentDesktop(AppState &app) {
     if (app.UnderWay.Closed != 0 || app.CurrentDesktop() != current || app.DesktopCount() <= MinDesktops)
         return;
     const int oldCount = app.DesktopCount();
-    app.UnderWay.Switching = 1;
-    // The user may have minimised or restored windows while the box was open: the windows of
-    // the deleted desktop are those of the screen now.
-    RefreshWindowTable(app);
-    for (int i = current; i <= oldCount; ++i)
-        UnregisterDesktopHotKey(app, i);
-    for (int i = current; i < oldCount; ++i) {
-        app.Record(i) = app.Record(i + 1);
-        app.Notify->DesktopRenamed(app, i);
-        RegisterDesktopHotKey(app, i);
-    }
-    app.Desktops.DesktopCount = oldCount - 1;
-    if (app.Desktops.CurrentDesktop > app.Desktops.DesktopCount) --app.Desktops.CurrentDesktop;
-    app.Notify->DesktopRemoved(app, oldCount);
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i)
-        if (app.Windows.Entries[i].Desktop > app.CurrentDesktop()) {
-            --app.Windows.Entries[i].Desktop;
-            RenumberMark(app, app.Windows.Entries[i]);
+    {
+        const SwitchUnderWay deleting(app);
+        // The user may have minimised or restored windows while the box was open: the windows of
+        // the deleted desktop are those of the screen now.
+        RefreshWindowTable(app);
+        for (int i = current; i <= oldCount; ++i)
+            UnregisterDesktopHotKey(app, i);
+        for (int i = current; i < oldCount; ++i) {
+            app.Record(i) = app.Record(i + 1);
+            app.Notify->DesktopRenamed(app, i);
+            RegisterDesktopHotKey(app, i);
         }
-    for (std::int32_t i = 0; i < app.Switch.HungCount; ++i)
-        if (app.Switch.Hung[i].Desktop > app.CurrentDesktop()) --app.Switch.Hung[i].Desktop;
-    ReshowCurrentDesktop(app);
-    app.UnderWay.Switching = 0;
+        app.Desktops.DesktopCount.Set(EngineKey(), oldCount - 1);
+        if (app.CurrentDesktop() > app.DesktopCount())
+            app.Desktops.CurrentDesktop.Set(EngineKey(), app.CurrentDesktop() - 1);
+        app.Notify->DesktopRemoved(app, oldCount);
+        for (std::int32_t i = 0; i < app.Windows.Count; ++i)
+            if (app.Windows.Entries[i].Desktop > app.CurrentDesktop()) {
+                --app.Windows.Entries[i].Desktop;
+                RenumberMark(app, app.Windows.Entries[i]);
+            }
+        for (std::int32_t i = 0; i < app.Switch.HungCount; ++i)
+            if (app.Switch.Hung[i].Desktop > app.CurrentDesktop()) --app.Switch.Hung[i].Desktop;
+        ReshowCurrentDesktop(app);
+    }
     if (app.Ui.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }
 

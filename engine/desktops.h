@@ -6,6 +6,9 @@
 
 namespace q {
 
+// Start-up: the number of desktops the stored settings hold, or the first run's, before any
+// icon, hot key or window entry is made for them.
+void StartWithDesktops(AppState &app, int count);
 // CmdCreateDesktop. Does nothing at MaxDesktops desktops (the menu greys the item, but any
 // program can post it).
 void CreateDesktop(AppState &app);

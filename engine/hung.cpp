@@ -224,12 +224,10 @@ void CatchUpLater(AppState &app) {
     if (app.Sys->message.SetTimer(app.MainWindow, CatchUpTimer, CatchUpPeriod)) app.Switch.CatchingUp = 1;
 }
 
-void CatchUp(AppState &app) {
-    const bool closing = app.UnderWay.Closed != 0;
-    // A switch, a deletion or a move under way (their calls run our messages), a dialog that
-    // lends the shown desktop's number, the delete question: the next turn.
-    if (closing ? app.UnderWay.Switching != 0 : SwitchesHeld(app)) return;
-    app.UnderWay.Switching = 1; // our calls run other messages of ours, which start nothing now
+namespace {
+
+// One turn over the windows left behind, under SwitchUnderWay.
+void CatchUpTurn(AppState &app, bool closing) {
     BeginCalls(app, CatchUpTimeout);
     HungWindow left[MaxHungWindows];
     const std::int32_t count = app.Switch.HungCount;
@@ -267,7 +265,19 @@ void CatchUp(AppState &app) {
         app.Switch.HungCount = kept;
         if (!done && now != nullptr) PutInPlace(app, *now, closing);
     }
-    app.UnderWay.Switching = 0;
+}
+
+} // namespace
+
+void CatchUp(AppState &app) {
+    const bool closing = app.UnderWay.Closed != 0;
+    // A switch, a deletion or a move under way (their calls run our messages), a dialog that
+    // lends the shown desktop's number, the delete question: the next turn.
+    if (closing ? app.UnderWay.Switching != 0 : SwitchesHeld(app)) return;
+    {
+        const SwitchUnderWay catchingUp(app); // our calls run other messages of ours, which start nothing now
+        CatchUpTurn(app, closing);
+    }
     if (app.Ui.IconsLost != 0 && !closing) app.Notify->LostIconsMayReturn(app);
     const bool overdue =
         closing && static_cast<std::int32_t>(app.Sys->message.GetTickCount() - app.Switch.QuitEnds) >= 0;
@@ -275,6 +285,11 @@ void CatchUp(AppState &app) {
         app.Sys->message.KillTimer(app.MainWindow, CatchUpTimer);
         app.Switch.CatchingUp = 0;
     }
+}
+
+void CatchUpBeforeQuit(AppState &app) {
+    app.Switch.QuitEnds = app.Sys->message.GetTickCount() + QuitCatchUpLimit;
+    CatchUp(app);
 }
 
 } // namespace q

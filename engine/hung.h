@@ -74,5 +74,8 @@ void AskWindows(AppState &app, int left, int entered);
 void CatchUp(AppState &app);
 // Sets the timer going when windows are left behind (after an operation, and at the quit).
 void CatchUpLater(AppState &app);
+// The quit, with windows still left behind: they have QuitCatchUpLimit from now to come back,
+// and those already in place are let go at once (a turn of CatchUp).
+void CatchUpBeforeQuit(AppState &app);
 
 } // namespace q

@@ -91,24 +91,25 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     entry->Desktop = d;
     entry->Sticky = 0;
     Regroup(app, *entry, true);
-    app.UnderWay.Switching = 1; // its thread may send us messages before ShowWindow returns
-    // Its owned windows go down with it (Windows hides them; Wine leaves them), or come up with it.
-    if (d == app.CurrentDesktop()) {
-        app.Sys->window.ShowWindow(window, SW_RESTORE);
-        WindowReturned(app, window);
-        ReturnOwnedWindows(app, window);
-    } else {
-        ParkWindow(app, window);
-        TakeDownOwnedWindows(app, window);
-        // Still on the screen: the system refused our minimise and our move (an elevated
-        // program's window; see README). It stays where it is, on the desktop shown.
-        WindowEntry *moved = FindWindowEntry(app, window);
-        if (moved != nullptr && StaysUp(app, window)) {
-            moved->Desktop = app.CurrentDesktop();
-            Regroup(app, *moved, true);
+    {
+        const SwitchUnderWay moving(app); // its thread may send us messages before ShowWindow returns
+        // Its owned windows go down with it (Windows hides them; Wine leaves them), or come up with it.
+        if (d == app.CurrentDesktop()) {
+            app.Sys->window.ShowWindow(window, SW_RESTORE);
+            WindowReturned(app, window);
+            ReturnOwnedWindows(app, window);
+        } else {
+            ParkWindow(app, window);
+            TakeDownOwnedWindows(app, window);
+            // Still on the screen: the system refused our minimise and our move (an elevated
+            // program's window; see README). It stays where it is, on the desktop shown.
+            WindowEntry *moved = FindWindowEntry(app, window);
+            if (moved != nullptr && StaysUp(app, window)) {
+                moved->Desktop = app.CurrentDesktop();
+                Regroup(app, *moved, true);
+            }
         }
     }
-    app.UnderWay.Switching = 0;
     if (app.Ui.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }
 

@@ -1,5 +1,6 @@
 #include "engine/switching.h"
 
+#include "engine/guards.h"
 #include "engine/hung.h"
 #include "engine/left_away.h"
 #include "engine/notify_port.h"
@@ -73,13 +74,9 @@ void ClaimWindowsLeftUp(AppState &app, int entered) {
     }
 }
 
-} // namespace
-
-void SwitchDesktop(AppState &app, int n) {
+// The steps of a switch to n, under SwitchUnderWay.
+void SwitchSteps(AppState &app, int n) {
     const int c = app.CurrentDesktop();
-    // Other programs' messages arrive inside every call to their windows: none may start
-    // another switch or change the desktops before this one ends.
-    app.UnderWay.Switching = 1;
 
     EnterPhase(Phase::Icons);
     app.Notify->SwitchBegins(app, c, n);
@@ -109,8 +106,18 @@ void SwitchDesktop(AppState &app, int n) {
     MinimizeAnimation(app, Animation::Back);
     FreeRestoreList(app, list);
     EnterPhase(Phase::Outside);
-    app.Desktops.CurrentDesktop = n;
-    app.UnderWay.Switching = 0;
+}
+
+} // namespace
+
+void SwitchDesktop(AppState &app, int n) {
+    {
+        // Other programs' messages arrive inside every call to their windows: none may start
+        // another switch or change the desktops before this one ends.
+        const SwitchUnderWay switching(app);
+        SwitchSteps(app, n);
+        app.Desktops.CurrentDesktop.Set(EngineKey(), n);
+    }
     if (app.Ui.IconsLost != 0) app.Notify->LostIconsMayReturn(app);
 }
 
@@ -150,8 +157,7 @@ void ReturnWindows(AppState &app) {
 
 void ReturnAllWindows(AppState &app, bool afterSwitch) {
     if (!afterSwitch) BeginCalls(app);
-    const std::uint8_t switching = app.UnderWay.Switching;
-    app.UnderWay.Switching = 1; // their threads may send us messages before our calls return
+    const SwitchUnderWay switching(app); // their threads may send us messages before our calls return
     // Twice: an owner shown again here shows its owned windows as they were hidden, minimised.
     // It restores those that go with it; the second pass takes those that went alone, which
     // nothing would bring back once we are gone.
@@ -159,7 +165,6 @@ void ReturnAllWindows(AppState &app, bool afterSwitch) {
     ReturnWindows(app);
     // What stays minimised is left as today, with no trace of ours.
     ClearAllMarks(app);
-    app.UnderWay.Switching = switching;
 }
 
 } // namespace q

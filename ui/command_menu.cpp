@@ -111,7 +111,7 @@ void ShowCommandMenu(AppState &app, int n) {
     // read from other programs while it is built) would replace the handles its Applications
     // commands name.
     {
-        const UnderWay<std::uint8_t> menuOpen(app.UnderWay.MenuOpen, 1);
+        const UnderWay menuOpen(app.UnderWay.MenuOpen, InterfaceKey(), 1);
         Hmenu track = menu.GetSubMenu(loaded, 0);
         Hmenu display = menu.GetSubMenu(track, DisplayPosition);
         Hmenu applications = menu.GetSubMenu(track, ApplicationsPosition);
@@ -152,7 +152,7 @@ void OpenAboutBox(AppState &app) {
         app.Sys->window.SetActiveWindow(app.AboutWindow);
         return;
     }
-    app.AboutOpen = 1;
+    const UnderWay open(app.AboutOpen, InterfaceKey(), 1);
     RunAboutBox(app);
 }
 
@@ -161,7 +161,7 @@ void ConfirmQuit(AppState &app) {
     LoadText(app, Q_IDS_QUIT_QUESTION, question, sizeof question);
     bool yes = false;
     {
-        const UnderWay<std::int32_t> asking(app.UnderWay.QuitAsking, app.UnderWay.QuitAsking + 1);
+        const UnderWay asking(app.UnderWay.QuitAsking, InterfaceKey(), app.UnderWay.QuitAsking + 1);
         yes = Confirmed(app, question);
     }
     if (!yes || app.UnderWay.Closed != 0) return;

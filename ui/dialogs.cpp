@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "config/settings.h"
+#include "engine/guards.h"
 #include "engine/hotkeys.h"
 #include "engine/names.h"
 #include "platform/format.h"
@@ -56,31 +57,6 @@ void EnableKeyChoice(AppState &app, Hwnd dialog, bool enable) {
     for (int id = IdShift; id <= IdKeyList; ++id)
         app.Sys->window.EnableWindow(app.Sys->dialog.GetDlgItem(dialog, id), enable);
 }
-
-// While a Rename or Hot key dialog runs, CurrentDesktop names the desktop it edits, not the one
-// on the screen: the dialog's handlers find their desktop there, as the program always did, and
-// ShownUnderDialog keeps the desktop really shown. So that nothing takes the borrowed number for
-// the shown desktop, DialogOpen is set meanwhile and holds switches, the menu, the display options
-// and hot keys (SwitchesHeld, OnHotKey); the close, which may come inside the dialog, puts the
-// shown desktop back before it switches (OnClose) and leaves desktop 1 in place here.
-class BorrowedCurrentDesktop {
-  public:
-    BorrowedCurrentDesktop(AppState &app, int n) : app_(app), shown_(app.CurrentDesktop()) {
-        app_.UnderWay.ShownUnderDialog = shown_;
-        app_.Desktops.CurrentDesktop = n;
-        app_.DialogOpen = 1;
-    }
-    ~BorrowedCurrentDesktop() {
-        app_.DialogOpen = 0;
-        if (app_.UnderWay.Closed == 0) app_.Desktops.CurrentDesktop = shown_;
-    }
-    BorrowedCurrentDesktop(const BorrowedCurrentDesktop &) = delete;
-    BorrowedCurrentDesktop &operator=(const BorrowedCurrentDesktop &) = delete;
-
-  private:
-    AppState &app_;
-    const int shown_;
-};
 
 // Runs a dialog of desktop n with CurrentDesktop borrowed for it.
 void RunEditDialog(AppState &app, int n, int resource, DialogHandler &handler) {
@@ -246,8 +222,8 @@ std::intptr_t AboutBox::DialogMessage(Hwnd dialog, Uint message, Wparam wParam, 
     }
     if (message != WM_COMMAND) return 0;
     if (wParam == IDOK || wParam == IDCANCEL) {
-        // The font goes, and AboutOpen is cleared, once the box is gone (RunAboutBox): the name
-        // line is drawn with it until then, and no second box opens beside this one.
+        // The font goes, and AboutOpen is cleared, once the box is gone (RunAboutBox, OpenAboutBox):
+        // the name line is drawn with it until then, and no second box opens beside this one.
         app_.Sys->dialog.EndDialog(dialog, 1);
     } else if (HiWord(wParam) == STN_CLICKED && LoWord(wParam) == IdEmailLink) {
         app_.Sys->shell.ShellExecuteA(dialog, "open", Q_TEXT_MAILTO Q_TEXT_EMAIL, nullptr, nullptr, SW_SHOW);
@@ -281,7 +257,6 @@ void RunAboutBox(AppState &app) {
     app.Sys->dialog.DialogBoxParamA(AboutDialogId + app.LanguageBase, app.MainWindow, &box);
     // However the box ended (OK, Esc, its close box, or destroyed with the main window).
     if (box.AboutFont != nullptr) app.Sys->resource.DeleteObject(box.AboutFont);
-    app.AboutOpen = 0;
     app.AboutWindow = nullptr;
 }
 

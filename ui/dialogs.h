@@ -29,10 +29,12 @@ constexpr int CursorPointingHand = Q_IDC_POINTING_HAND;
 // three the program uses are not shown.
 void HotKeyText(AppState &app, std::uint32_t value, char (&text)[32]);
 
-// Desktop n's dialogs, with CurrentDesktop naming n and DialogOpen set while they run.
+// Desktop n's dialogs, with CurrentDesktop naming n and DialogOpen set while they run
+// (BorrowedCurrentDesktop, engine/guards.h, says why).
 void RunRenameDialog(AppState &app, int n);
 void RunHotKeyDialog(AppState &app, int n);
-// The About box, modal on the main window; clears AboutOpen when it closes.
+// The About box, modal on the main window; forgets AboutWindow when it closes (OpenAboutBox
+// sets AboutOpen around it).
 void RunAboutBox(AppState &app);
 // Where the About box goes: its lower right corner on the work area's. A box larger than the
 // work area keeps its top left corner (and so its caption) inside it instead.

@@ -165,7 +165,7 @@ void Relayout(AppState &app, Hwnd window, int rows, unsigned saveFlags) {
     if (rows > MaxDesktops) rows = MaxDesktops;
     SizeOnScreen(app, window, before, app.Ui.RowSizes[rows]);
     if (app.DisplayMode == DisplayFloating) win.ShowWindow(window, SW_SHOW);
-    app.RowsFloating = rows;
+    SetRowsFloating(app, rows);
     SaveSettings(app, saveFlags);
 }
 
@@ -207,7 +207,7 @@ void OnSizing(AppState &app, Hwnd window, Uint edge, Rect *proposed) {
             proposed->top = c.top + Half(c.bottom - c.top) - Half(s.height);
             proposed->bottom = proposed->top + s.height;
             *proposed = JustInside(app, *proposed);
-            app.RowsFloating = r;
+            SetRowsFloating(app, r);
         }
     }
     SaveSettings(app, SaveDesktopSet);

@@ -131,8 +131,7 @@ void SetDisplayMode(AppState &app, int mode) {
         }
         app.Sys->window.ShowWindow(app.FloatingWindow, mode == DisplayFloating ? SW_SHOW : SW_HIDE);
     }
-    app.DisplayMode = mode;
-    WriteDisplayMode(app);
+    WriteDisplayMode(app, mode);
 }
 
 void OnTaskbarCreated(AppState &app) {

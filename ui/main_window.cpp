@@ -37,6 +37,8 @@ void OnDesktopMessage(AppState &app, int n, Lparam mouse) {
     }
 }
 
+} // namespace
+
 // The close can arrive inside any modal loop of ours (a question, a dialog, a menu) and inside
 // the calls a switch makes to other programs' windows. Whatever is open, the program ends with
 // desktop 1 shown; once it has begun, nothing else starts (SwitchesHeld), and what was open
@@ -49,11 +51,11 @@ void OnClose(AppState &app) {
         msg.PostMessageA(app.MainWindow, WM_CLOSE, 0, 0);
         return;
     }
-    app.UnderWay.Closed = 1;
+    app.UnderWay.Closed.Set(InterfaceKey(), 1);
     if (app.UnderWay.MenuOpen != 0) msg.SendMessageA(app.MainWindow, WM_CANCELMODE, 0, 0);
-    // A Rename or Hot key dialog borrows CurrentDesktop (BorrowedCurrentDesktop, ui/dialogs.cpp):
-    // the switch starts from the desktop on the screen.
-    if (app.DialogOpen != 0) app.Desktops.CurrentDesktop = app.UnderWay.ShownUnderDialog;
+    // A Rename or Hot key dialog borrows CurrentDesktop: the switch starts from the desktop on
+    // the screen.
+    BorrowedCurrentDesktop::GiveBack(app);
     const bool switched = app.CurrentDesktop() != 1;
     if (switched) SwitchDesktop(app, 1);
     ReturnAllWindows(app, switched);
@@ -63,10 +65,11 @@ void OnClose(AppState &app) {
         app.Sys->window.DestroyWindow(app.MainWindow);
         return;
     }
-    app.Switch.QuitEnds = app.Sys->message.GetTickCount() + QuitCatchUpLimit;
-    CatchUp(app); // those already in place need no turn
+    CatchUpBeforeQuit(app);
     if (app.Switch.CatchingUp == 0) app.Sys->window.DestroyWindow(app.MainWindow);
 }
+
+namespace {
 
 void OnCatchUpTimer(AppState &app) {
     CatchUp(app);
@@ -75,7 +78,7 @@ void OnCatchUpTimer(AppState &app) {
 
 void ToggleOneBackground(AppState &app) {
     if (SwitchesHeld(app)) return;
-    app.OwnWallpapers = app.OwnWallpapers == 0 ? 1 : 0;
+    SetOwnWallpapers(app, app.OwnWallpapers == 0 ? 1 : 0);
     SaveSettings(app, RestoreStartupWallpaper | SaveDesktopSet);
 }
 

@@ -9,5 +9,7 @@ namespace q {
 // window procedure should answer.
 Lresult MainWindowMessage(AppState &app, Hwnd window, Uint message, Wparam wParam, Lparam lParam,
                           bool &handled);
+// WM_CLOSE: the program ends with desktop 1 shown, whatever is open; nothing else sets Closed.
+void OnClose(AppState &app);
 
 } // namespace q

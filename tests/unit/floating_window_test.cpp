@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/guards.h"
 #include "tests/unit/machine.h"
 
 namespace q::test {
@@ -354,11 +355,12 @@ TEST(FloatingWindow, ButtonClicksAskTheMainWindowToSwitchUnlessADialogIsOpen) {
     EXPECT_TRUE(m.sim.IsMinimized(a));
     EXPECT_EQ(Shown(m), "1 2 [3] ");
 
-    m.app.DialogOpen = 1;
-    m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, ButtonCommand(1), 0);
-    m.sim.PumpMessages();
-    EXPECT_EQ(m.Current(), 3);
-    m.app.DialogOpen = 0;
+    {
+        const BorrowedCurrentDesktop dialog(m.app, 3); // as the Rename dialog of desktop 3 holds it
+        m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, ButtonCommand(1), 0);
+        m.sim.PumpMessages();
+        EXPECT_EQ(m.Current(), 3);
+    }
     m.sim.SendMessageA(m.app.FloatingWindow, WM_COMMAND, ButtonCommand(1), 0);
     m.sim.PumpMessages();
     EXPECT_EQ(m.Current(), 1);

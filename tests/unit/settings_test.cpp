@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "config/wallpaper.h"
+#include "engine/desktops.h"
+#include "engine/guards.h"
 #include "tests/unit/machine.h"
 
 namespace q {
@@ -122,8 +124,8 @@ TEST(Settings, EverythingSavedIsLoadedBackByTheNextRun) {
     std::strcpy(m.app.Record(2).TileWallpaper, "1");
     m.app.Record(1).HotKey = (MOD_CONTROL | MOD_ALT) << 16 | (VK_F1 + 4);
     m.app.Record(3).HotKey = VK_F1;
-    m.app.OwnWallpapers = 0;
-    m.app.RowsFloating = 3;
+    SetOwnWallpapers(m.app, 0);
+    SetRowsFloating(m.app, 3);
     m.sim.SetWindowPos(m.app.FloatingWindow, nullptr, -7, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     SaveSettings(m.app, SaveDesktopSet | SaveFloatingPosition);
 
@@ -158,7 +160,7 @@ TEST(Settings, EverythingSavedIsLoadedBackByTheNextRun) {
     // The next run puts desktop 1's background in force even with one background for all.
     EXPECT_EQ(m.sim.ShownWallpaper(), "C:\\one.bmp");
 
-    again.Desktops.DesktopCount = 2;
+    StartWithDesktops(again, 2);
     m.sim.CreateKey(HkeyCurrentUser(), Settings + "\\Desktop8");
     SaveSettings(again, SaveDesktopSet);
     EXPECT_EQ(Sorted(m.sim.SubKeys(HkeyCurrentUser(), Settings)),
@@ -341,15 +343,16 @@ TEST(Settings, SavesTakeTheLiveBackgroundExceptWhileADialogIsOpenOrAfterADeletio
     m.Start();
     m.sim.SetText(HkeyCurrentUser(), Live, "Wallpaper", "C:\\chosen.bmp"); // the user's own settings
     m.sim.registryCalls.clear();
-    m.app.DialogOpen = 1;
-    SaveSettings(m.app, SaveDesktopSet);
-    m.app.DialogOpen = 0;
+    {
+        const BorrowedCurrentDesktop dialog(m.app, 1);
+        SaveSettings(m.app, SaveDesktopSet);
+    }
     SaveSettings(m.app, SaveDesktopSet | WithoutCapture);
     EXPECT_FALSE(TouchedLiveValues(m.sim));
     EXPECT_STREQ(m.app.Record(1).Wallpaper, "C:\\start.bmp");
     EXPECT_EQ(Text(m.sim, Sub(1), "Wallpaper"), "C:\\start.bmp");
 
-    m.app.OwnWallpapers = 0; // captured whatever the option says
+    SetOwnWallpapers(m.app, 0); // captured whatever the option says
     SaveSettings(m.app, SaveDesktopSet);
     EXPECT_STREQ(m.app.Record(1).Wallpaper, "C:\\chosen.bmp");
     EXPECT_EQ(Text(m.sim, Sub(1), "Wallpaper"), "C:\\chosen.bmp");

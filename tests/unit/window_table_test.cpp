@@ -9,6 +9,8 @@
 #include <random>
 #include <vector>
 
+#include "engine/desktops.h"
+#include "engine/guards.h"
 #include "tests/unit/machine.h"
 
 namespace q {
@@ -38,7 +40,7 @@ std::vector<Hwnd> Tracked(const AppState &app) {
 
 TEST(WindowTable, SixtyFifthEntryGrowsTheTableAndKeepsEveryEntryInOrder) {
     test::Machine m;
-    m.app.Desktops.CurrentDesktop = 2;
+    const BorrowedCurrentDesktop onTwo(m.app, 2); // CurrentDesktop names desktop 2
     ASSERT_TRUE(CreateWindowTable(m.app));
     EXPECT_EQ(m.app.Windows.Capacity, 64);
     for (int i = 0; i < 65; ++i) {
@@ -120,7 +122,7 @@ TEST(WindowTable, PurgeMovesTheLastEntryIntoTheGapAndTestsItAgain) {
 
 TEST(WindowTable, RefreshClaimsRestoredWindowsAndMarksThoseTheUserMinimised) {
     test::Machine m;
-    m.app.Desktops.DesktopCount = 3;
+    StartWithDesktops(m.app, 3);
     CreateWindowTable(m.app);
     Hwnd restored = m.sim.CreateWindow("Notepad", "restored from the taskbar");
     Hwnd userMin = m.sim.CreateWindow("Notepad", "minimised by the user");
@@ -171,7 +173,7 @@ TEST(WindowTable, OnlyTheTaskbarTheDesktopAndToolTipsAreLeftOutExactCase) {
 
 TEST(WindowTable, CaptureRanksOneDesktopTopDownWithTheWindowWalkedJustAbove) {
     test::Machine m;
-    m.app.Desktops.DesktopCount = 3;
+    StartWithDesktops(m.app, 3);
     CreateWindowTable(m.app);
     // Created bottom first: the stacking order is a, x, b, k, u, c from the top.
     Hwnd c = m.sim.CreateWindow("Notepad", "c");
@@ -282,14 +284,15 @@ TEST(WindowTable, IndexAgreesWithTheTableThroughRandomAddsRefreshesAndPurges) {
             PurgeWindowTable(m.app);
             check(step, "purge");
             break;
-        default:
-            m.app.Desktops.CurrentDesktop = 1 + static_cast<int>(random() % 3);
+        default: {
+            const BorrowedCurrentDesktop shown(m.app, 1 + static_cast<int>(random() % 3));
             UpdateWindowTable(m.app);
             check(step, "refresh");
             if (!refuse) {
                 EXPECT_NE(m.app.Windows.Index, nullptr) << "step " << step;
             }
             break;
+        }
         }
     }
     refuse = false;

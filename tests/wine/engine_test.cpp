@@ -4,6 +4,7 @@
 // The core first: <windows.h> (through harness.h) would turn its constants into macros.
 #include "app/startup.h"
 #include "config/settings.h"
+#include "engine/desktops.h"
 #include "engine/switching.h"
 #include "engine/window_table.h"
 #include "platform/win32/win32_platform.h"
@@ -58,8 +59,7 @@ struct Desk {
     void Start(int desktopCount) {
         wt::Pump(100);
         q::TakeInventory(app);
-        app.Desktops.DesktopCount = desktopCount;
-        app.Desktops.CurrentDesktop = 1;
+        q::StartWithDesktops(app, desktopCount); // desktop 1 shown, as at every start
     }
 
     q::WindowEntry *Entry(HWND w) { return q::FindWindowEntry(app, w); }
@@ -400,7 +400,7 @@ SCENARIO("each desktop keeps its own wallpaper through Control Panel\\desktop") 
     CHECK_EQ(SystemWallpaper(), "C:\\quillane-test\\one.bmp");
 
     // One background for all: switching leaves Control Panel\desktop alone.
-    d.app.OwnWallpapers = 0;
+    q::SetOwnWallpapers(d.app, 0);
     const char userChoice[] = "C:\\quillane-test\\one.bmp";
     REQUIRE(wt::WriteText(HKEY_CURRENT_USER, DesktopValues, "Wallpaper", userChoice) == 0);
     d.Switch(2);
@@ -453,8 +453,8 @@ SCENARIO("settings are written with the registry types and sizes of the settings
     Desk d;
     d.Start(4);
     FillDesktops(d.app);
-    d.app.OwnWallpapers = 1;
-    d.app.RowsFloating = 3;
+    q::SetOwnWallpapers(d.app, 1);
+    q::SetRowsFloating(d.app, 3);
     q::SaveSettings(d.app, q::SaveDesktopSet);
 
     CHECK_EQ(Shape(Setting("Desktop")), Dword(4, 4));
@@ -513,8 +513,8 @@ SCENARIO("settings are written with the registry types and sizes of the settings
     CHECK_EQ(Shape(Live("Pattern")), Sz(260, d.app.Record(1).Pattern));
 
     // Fewer desktops: the surplus subkeys go, a one-background flag of 0 is one byte.
-    d.app.Desktops.DesktopCount = 2;
-    d.app.OwnWallpapers = 0;
+    q::StartWithDesktops(d.app, 2);
+    q::SetOwnWallpapers(d.app, 0);
     q::SaveSettings(d.app, q::SaveDesktopSet);
     CHECK_EQ(Shape(Setting("Desktop")), Dword(4, 2));
     CHECK_EQ(Shape(Setting("Wallpaper")), Dword(1, 0));
