@@ -164,6 +164,13 @@ bool ChangedSinceLeft(AppState &app, const HungWindow &left) {
     return shown && win.GetWindowRect(left.Window, &now) && !SameRect(now, left.At);
 }
 
+// The quit leaves the other desktops' windows minimised, within reach on the taskbar; those with
+// no button of their own (owned windows, tool windows) come back on the screen, as the quit's own
+// return brings them (ReturnAllWindows).
+bool KeptDownAtQuit(AppState &app, const WindowEntry &e) {
+    return e.Sticky == 0 && e.Desktop != 1 && e.Owner == nullptr && HasTaskbarButton(app, e);
+}
+
 // Where the window is now is where its desktop (`shown`, the desktop shown, or the quit) wants it.
 bool InPlace(AppState &app, const WindowEntry &e, bool closing) {
     WindowPort &win = app.Sys->window;
@@ -175,7 +182,7 @@ bool InPlace(AppState &app, const WindowEntry &e, bool closing) {
     if (!wanted) return !onScreen;
     if (onScreen || (!visible && e.MinimizedShown == 0)) return true; // up, or hidden by its program
     // Minimised: by its user, or at the quit a window of another desktop, which the quit leaves so.
-    return iconic && visible && (e.Minimized != 0 || (closing && e.Sticky == 0 && e.Desktop != 1));
+    return iconic && visible && (e.Minimized != 0 || (closing && KeptDownAtQuit(app, e)));
 }
 
 // Restored without the activation, which stays with the window the user works in, and put back
@@ -209,12 +216,18 @@ void PutInPlace(AppState &app, const WindowEntry &e, bool closing) {
         if (visible && !iconic) MinimizeWindow(app, e.Window, e.Popup == WS_POPUP);
         return;
     }
-    // The quit leaves the other desktops' windows minimised, within reach on the taskbar.
-    const bool awayAtQuit = closing && e.Sticky == 0 && e.Desktop != 1;
-    if ((iconic && visible && e.Minimized == 0 && !awayAtQuit) || (!visible && e.MinimizedShown != 0))
+    const bool back = (iconic && visible && e.Minimized == 0 && !(closing && KeptDownAtQuit(app, e))) ||
+                      (!visible && e.MinimizedShown != 0);
+    if (back && closing && e.Sticky == 0 && e.Desktop != 1) {
+        // Another desktop's window the quit brings back: where it lies, below desktop 1's windows,
+        // whose top one keeps the activation.
+        win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+        WindowReturned(app, e.Window);
+    } else if (back) {
         RestoreInOrder(app, e);
-    else
+    } else {
         WindowReturned(app, e.Window); // on the screen, or at the park: its place back
+    }
 }
 
 } // namespace
@@ -247,7 +260,9 @@ void CatchUp(AppState &app) {
         // since is theirs.
         // A cloaked one is not on the screen: nothing of ours touches it, and once uncloaked it is
         // any window the next refresh finds.
-        bool done = (GoesWithOwner(app, e) && e.Parked == 0) || IsCloaked(app, e.Window) ||
+        // (At the quit no owner comes back for it: it comes back on its own, as the quit's return
+        // brings back every owned window we took down.)
+        bool done = (!closing && GoesWithOwner(app, e) && e.Parked == 0) || IsCloaked(app, e.Window) ||
                     InPlace(app, e, closing) || ChangedSinceLeft(app, left[i]);
         if (!done) {
             if (!Answers(app, e.Window)) continue;

@@ -305,6 +305,11 @@ bool HiddenByOthers(AppState &app, Hwnd window) {
     return entry != nullptr && entry->MinimizedShown == 0 && !app.Sys->window.IsWindowVisible(window);
 }
 
+bool HasTaskbarButton(AppState &app, const WindowEntry &entry) {
+    const auto exStyle = static_cast<std::uint32_t>(app.Sys->window.GetWindowLongA(entry.Window, GWL_EXSTYLE));
+    return (exStyle & WS_EX_APPWINDOW) != 0 || (entry.Owner == nullptr && (exStyle & WS_EX_TOOLWINDOW) == 0);
+}
+
 bool OwnerUp(AppState &app, const WindowEntry &owner) {
     return owner.Parked == 0 && app.Sys->window.IsWindowVisible(owner.Window) &&
            !app.Sys->window.IsIconic(owner.Window);

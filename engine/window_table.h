@@ -77,6 +77,10 @@ void FollowOwners(AppState &app);
 // Hidden, and not by our own minimise of it: by its program, the user, or its owner's minimise
 // (then its owner's restore brings it back). Never ours to show.
 bool HiddenByOthers(AppState &app, Hwnd window);
+// The taskbar's rule: a button for a window without an owner and without WS_EX_TOOLWINDOW, or for
+// one with WS_EX_APPWINDOW ("Managing Taskbar Buttons"). Without one, a window we minimised is
+// out of the user's reach once we are gone.
+bool HasTaskbarButton(AppState &app, const WindowEntry &entry);
 // An owner on the screen: not minimised, hidden or parked. One we took down that is still up
 // refused its minimise (and was not parked).
 bool OwnerUp(AppState &app, const WindowEntry &owner);

@@ -612,5 +612,39 @@ TEST(SlowThreads, TheQuitBringsBackWhatItLeftBehindBeforeTheProgramEnds) {
     EXPECT_EQ(n.sim.blockedCalls, 0u);
 }
 
+// Where the system leaves owned windows up (Wine 8), a Notepad on desktop 2 with a Find box that
+// hides itself when minimised and a palette: the quit from desktop 3 leaves the Notepad minimised,
+// and its thread is busy then. Once it answers, both owned windows come back on the screen (they
+// have no taskbar button to come back by), below desktop 1's window, which keeps the activation.
+TEST(SlowThreads, TheQuitBringsBackOwnedWindowsOfAnotherDesktopOnceTheirThreadAnswers) {
+    Machine m;
+    m.sim.hidesOwnedWindows = false;
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    Hwnd plain = m.Window("Plain");
+    m.Show(2);
+    Hwnd note = m.Window("Notepad");
+    const std::uint32_t box = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    Hwnd find = m.sim.CreateWindow("Dialog", "Find", box, 0, {50, 60, 250, 160}, note);
+    Hwnd palette = m.sim.CreateWindow("Dialog", "Palette", box, 0, {70, 80, 270, 180}, note);
+    m.sim.SetHabit(find, SimMachine::Habit::HideWhenMinimized);
+    m.Show(3);
+    ASSERT_FALSE(m.sim.IsVisible(find));
+    ASSERT_TRUE(m.sim.IsMinimized(palette));
+    m.sim.KeepBusy(note, 6000);
+    m.Send(WM_CLOSE);
+    m.sim.AdvanceTime(6000);
+    EXPECT_FALSE(m.sim.IsWindow(m.app.MainWindow));
+    EXPECT_TRUE(m.sim.IsMinimized(note)); // within reach on the taskbar
+    for (Hwnd h : {find, palette}) {
+        EXPECT_TRUE(m.sim.IsVisible(h)) << m.sim.WindowText(h);
+        EXPECT_FALSE(m.sim.IsMinimized(h)) << m.sim.WindowText(h);
+        EXPECT_NE(m.sim.Position(h).left, ParkPosition) << m.sim.WindowText(h);
+    }
+    EXPECT_EQ(m.sim.Active(), plain);
+    EXPECT_EQ(m.sim.ZOrder(true).front(), plain);
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
 } // namespace
 } // namespace q::test
