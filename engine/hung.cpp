@@ -272,6 +272,12 @@ void CatchUp(AppState &app) {
         // A user's minimise of a window left on the screen stands, as a refresh would find it.
         WindowEntry *now = FindWindowEntry(app, e.Window);
         if (now != nullptr && left[i].Shown != 0 && app.Sys->window.IsIconic(e.Window)) now->Minimized = 1;
+        // One left minimised on the desktop shown and passed by cloaked is owed its restore, as one
+        // the restore pass passes by: the next refresh must not take it for its user's minimise.
+        if (now != nullptr && !closing && left[i].Shown == 0 && now->Minimized == 0 &&
+            (now->Sticky != 0 || now->Desktop == app.CurrentDesktop()) && app.Sys->window.IsIconic(e.Window) &&
+            IsCloaked(app, e.Window))
+            now->MissedRestore = 1;
         std::int32_t kept = 0;
         for (std::int32_t k = 0; k < app.Switch.HungCount; ++k)
             if (app.Switch.Hung[k].Window != e.Window) app.Switch.Hung[kept++] = app.Switch.Hung[k];

@@ -612,6 +612,28 @@ TEST(SlowThreads, TheQuitBringsBackWhatItLeftBehindBeforeTheProgramEnds) {
     EXPECT_EQ(n.sim.blockedCalls, 0u);
 }
 
+// Left minimised on desktop 1 by a busy thread, then cloaked (the user went to another of the
+// system's desktops) before the catch-up's turn: once uncloaked it is still desktop 1's, not taken
+// for one its user minimised, and the next return of desktop 1 restores it.
+TEST(SlowThreads, AWindowLeftBehindAndCloakedIsRestoredWithItsDesktopOnceUncloaked) {
+    Machine m;
+    Hwnd w = m.Window("W");
+    m.Start();
+    m.Show(2);
+    ASSERT_TRUE(m.sim.IsMinimized(w));
+    m.sim.KeepBusy(w, 6000);
+    m.Show(1);
+    ASSERT_TRUE(m.sim.IsMinimized(w));
+    m.sim.SetCloaked(w, SimMachine::CloakedByShell);
+    m.sim.AdvanceTime(7000);
+    EXPECT_TRUE(m.sim.IsMinimized(w)); // nothing of ours touches a cloaked window
+    m.sim.SetCloaked(w, 0);
+    m.Show(2);
+    m.Show(1);
+    EXPECT_FALSE(m.sim.IsMinimized(w));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
 // Where the system leaves owned windows up (Wine 8), a Notepad on desktop 2 with a Find box that
 // hides itself when minimised and a palette: the quit from desktop 3 leaves the Notepad minimised,
 // and its thread is busy then. Once it answers, both owned windows come back on the screen (they
