@@ -1359,9 +1359,30 @@ class RandomWorld {
         return false;
     }
 
+    // It, or an owner up its chain, was sent alone to another desktop than its own owner's: its
+    // place in its desktop's order is not ours to keep. A sticky owner comes back on top at every
+    // switch, and the system keeps owned windows above their owner ("Window Features", Owned
+    // Windows), so the restore of that owner lifts them over the desktop's windows; and where the
+    // system shows owned windows with their owner (Windows' rule), an owner on another desktop
+    // brings them up on its screen whatever their desktop says, and that desktop takes them, with
+    // the windows that go with them.
+    bool AloneUp(const Owned &w) {
+        Hwnd h = w.window;
+        for (int depth = 0; h != nullptr && depth < 8; ++depth, h = Sim().Owner(h)) {
+            const WindowEntry *e = FindWindowEntry(App(), h);
+            const WindowEntry *owner =
+                e != nullptr && e->Alone != 0 ? FindWindowEntry(App(), e->Owner) : nullptr;
+            if (owner != nullptr &&
+                (owner->Sticky != 0 || (Sim().hidesOwnedWindows && owner->Desktop != e->Desktop)))
+                return true;
+        }
+        return false;
+    }
+
     // The windows of desktop `d` on the screen, top first, among those whose place a switch must
-    // keep: none sticky, sent alone or refusing the minimise (an overlapped one stays where it is,
-    // below those restored; a pop-up, parked, is given its place back without the activation).
+    // keep: none sticky, sent alone (or going with one, see AloneUp) or refusing the minimise (an
+    // overlapped one stays where it is, below those restored; a pop-up, parked, is given its place
+    // back without the activation).
     // `whole` tells whether every window on the screen is among them.
     std::vector<Hwnd> ShownOrder(int d, bool &whole) {
         std::vector<Hwnd> order;
@@ -1373,8 +1394,9 @@ class RandomWorld {
             // (Nor an elevated program's: the system refuses our calls, and it stays where it is;
             // nor a cloaked one, which is not on the screen and which we leave alone.)
             const bool kept = e != nullptr && e->Desktop == d && e->Sticky == 0 && e->Alone == 0 &&
-                              !RefusesUp(*w) && w->habit != SimMachine::Habit::RefuseMinimize &&
-                              !Parked(*w) && !Sim().IsElevated(h) && Sim().Cloak(h) == 0;
+                              !RefusesUp(*w) && !AloneUp(*w) &&
+                              w->habit != SimMachine::Habit::RefuseMinimize && !Parked(*w) &&
+                              !Sim().IsElevated(h) && Sim().Cloak(h) == 0;
             if (kept)
                 order.push_back(h);
             else
