@@ -1543,6 +1543,10 @@ class RandomWorld {
         for (Owned &w : windows_) {
             w.everHung = w.restoredAtPark = false;
             w.everCloaked = Sim().Cloak(w.window) != 0;
+            // The catch-up at the sweep's start judged what the user did to a window left behind;
+            // since, the sweep's own switches have put it where its desktop says (a sticky one
+            // restored, whoever minimised it): a later minimise of ours is not the user's.
+            w.minimisedWhileLeft = false;
         }
         sweeping_ = false;
         if (failure_.empty()) trail_.clear();
