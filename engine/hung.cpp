@@ -92,6 +92,13 @@ void HoldBack(AppState &app, Hwnd window) {
     CatchUpLater(app);
 }
 
+void ForgetLeftBehind(AppState &app, Hwnd window) {
+    std::int32_t kept = 0;
+    for (std::int32_t i = 0; i < app.Switch.HungCount; ++i)
+        if (app.Switch.Hung[i].Window != window) app.Switch.Hung[kept++] = app.Switch.Hung[i];
+    app.Switch.HungCount = kept;
+}
+
 bool LeftShown(const AppState &app, Hwnd window) {
     for (std::int32_t i = 0; i < app.Switch.HungCount; ++i)
         if (app.Switch.Hung[i].Window == window) return app.Switch.Hung[i].Shown != 0;

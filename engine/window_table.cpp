@@ -512,6 +512,7 @@ void ReturnOwnedWindows(AppState &app, Hwnd owner) {
         if (!GoesWith(app, e, owner) || !win.IsIconic(e.Window) || !win.IsWindowVisible(e.Window) ||
             IsCloaked(app, e.Window) || !Answers(app, e.Window))
             continue;
+        ForgetLeftBehind(app, e.Window); // a thread left behind that answers: in place from now on
         win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
         WindowReturned(app, e.Window);
     }
@@ -522,6 +523,8 @@ void TakeDownOwnedWindows(AppState &app, Hwnd owner) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
         if (!GoesWith(app, e, owner) || !StillUpWithoutOwner(app, e) || !Answers(app, e.Window)) continue;
+        // A thread left behind that answers: taken down by us now, not by its user.
+        ForgetLeftBehind(app, e.Window);
         MinimizeWindow(app, e.Window, e.Popup == WS_POPUP);
     }
 }

@@ -634,6 +634,36 @@ TEST(SlowThreads, AWindowLeftBehindAndCloakedIsRestoredWithItsDesktopOnceUncloak
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
+// Where the system leaves owned windows up (Wine 8): the user has minimised a Notepad, its Find box
+// stays up, and their stopped thread leaves Find on desktop 2's screen. The thread answers again;
+// before the catch-up's turn the user sends the Notepad to desktop 3, which takes Find down with it:
+// Find is no longer left behind, nor taken for a window its user minimised, and it comes back on
+// desktop 3.
+TEST(SlowThreads, AMoveOfAnOwnerTakesItsOwnedWindowsLeftBehindAlong) {
+    Machine m;
+    m.sim.hidesOwnedWindows = false;
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    Hwnd note = m.Window("Notepad");
+    Hwnd find = m.sim.CreateWindow("Dialog", "Find", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160},
+                                   note);
+    m.sim.ShowWindow(note, SW_MINIMIZE);
+    m.sim.SetHung(note, true);
+    m.Show(2);
+    ASSERT_TRUE(HeldBack(m.app, find));
+    ASSERT_FALSE(m.sim.IsMinimized(find));
+    m.sim.SetHung(note, false);
+    m.Send(UM_MOVETODESKTOP, H(note), 3);
+    EXPECT_TRUE(m.sim.IsMinimized(find));
+    EXPECT_FALSE(HeldBack(m.app, find));
+    m.sim.AdvanceTime(1000);
+    EXPECT_EQ(FindWindowEntry(m.app, find)->Minimized, 0);
+    m.Show(3);
+    EXPECT_FALSE(m.sim.IsMinimized(find));
+    EXPECT_NE(m.sim.Position(find).left, ParkPosition);
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
 // Where the system leaves owned windows up (Wine 8), a Notepad on desktop 2 with a Find box that
 // hides itself when minimised and a palette: the quit from desktop 3 leaves the Notepad minimised,
 // and its thread is busy then. Once it answers, both owned windows come back on the screen (they
