@@ -588,11 +588,15 @@ class RandomWorld {
         answering_.push_back(h); // busy in this call, as the window it acts on
         answering_.push_back(w->window);
         touched_.push_back(w->window);
+        const Dword waitedBefore = Sim().waited;
         {
             SimMachine::AsUser user(Sim());
             Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
         }
         answering_.resize(answering_.size() - 2);
+        // A call into a busy thread (the window it acts on may be another program's) kept this
+        // thread from answering us meanwhile: its windows may be left behind as a slow thread's.
+        if (Sim().waited != waitedBefore) MarkHung(h);
         depth_ = saved;
         NoteRestoredAtPark(*w);
     }
