@@ -506,15 +506,22 @@ void ReturnOwnedWindows(AppState &app, Hwnd owner) {
     // minimised them; Wine shows and hides nothing with an owner, and those we took down are still
     // minimised. Either way, with no taskbar button to come back by, they come up with it, without
     // the activation. One still hidden is its program's.
+    // Each restore shows, on Windows, the boxes that owned window's minimise hid: minimised, when
+    // we had minimised them first. Those that come before it in the table get a further round.
     WindowPort &win = app.Sys->window;
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
-        if (!GoesWith(app, e, owner) || !win.IsIconic(e.Window) || !win.IsWindowVisible(e.Window) ||
-            IsCloaked(app, e.Window) || !Answers(app, e.Window))
-            continue;
-        ForgetLeftBehind(app, e.Window); // a thread left behind that answers: in place from now on
-        win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
-        WindowReturned(app, e.Window);
+    bool shown = true;
+    for (int round = 0; shown && round < MaxOwnerDepth; ++round) {
+        shown = false;
+        for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+            const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
+            if (!GoesWith(app, e, owner) || !win.IsIconic(e.Window) || !win.IsWindowVisible(e.Window) ||
+                IsCloaked(app, e.Window) || !Answers(app, e.Window))
+                continue;
+            ForgetLeftBehind(app, e.Window); // a thread left behind that answers: in place from now on
+            win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+            WindowReturned(app, e.Window);
+            shown = true;
+        }
     }
 }
 

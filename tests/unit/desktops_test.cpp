@@ -346,6 +346,31 @@ TEST(Moves, MovedWindowsLeaveAtOnceAndFollowTheirDesktop) {
     EXPECT_EQ(FindWindowEntry(m.app, k)->Sticky, 0);
 }
 
+// Windows' rule, owners of owners: Main owns Find, which owns its "Not found" box (listed first).
+// The user minimises Main, its program shows Find again; the switch away takes down the box, then
+// Find, whose minimise hides the box, minimised. Main sent to the desktop shown comes back with
+// Find, whose restore shows the box minimised: it comes back too.
+TEST(Moves, AnOwnerSentToTheDesktopShownBringsBackTheBoxesOfItsBoxes) {
+    Machine m;
+    const std::uint32_t box = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    Hwnd main = m.Window("Main");
+    Hwnd find = m.sim.CreateWindow("Dialog", "Find", box, 0, {50, 60, 250, 160}, main);
+    Hwnd notFound = m.sim.CreateWindow("Dialog", "Not found", box, 0, {70, 80, 270, 180}, find);
+    m.Start();
+    ASSERT_LT(EntryIndex(m.app, notFound), EntryIndex(m.app, find));
+    m.sim.ShowWindow(main, SW_MINIMIZE);     // by its user: Find hidden with it
+    m.sim.ShowWindow(find, sim::SW_SHOWNA); // shown again by its program
+    m.Show(2);
+    ASSERT_FALSE(m.sim.IsVisible(notFound));
+    ASSERT_TRUE(m.sim.IsMinimized(notFound));
+    m.Send(UM_MOVETODESKTOP, H(main), 2);
+    for (Hwnd h : {main, find, notFound}) {
+        EXPECT_TRUE(m.sim.IsVisible(h)) << m.sim.WindowText(h);
+        EXPECT_FALSE(m.sim.IsMinimized(h)) << m.sim.WindowText(h);
+        EXPECT_NE(m.sim.Position(h).left, ParkPosition) << m.sim.WindowText(h);
+    }
+}
+
 TEST(Moves, MovesToNoDesktopOrOfNoWindowAndStaleCommandsAreIgnored) {
     Machine m;
     m.Start();
