@@ -52,21 +52,24 @@ bool MergedPopup(AppState &app, const WindowEntry &e, int d) {
 bool MergedOverlapped(AppState &app, const WindowEntry &e, int d) {
     return e.Popup == 0 && MergedWindow(app, e, d);
 }
+// An owned window hidden with its owner: back after its owner, as in a switch.
+bool HiddenWithOwnerToRestore(AppState &app, const WindowEntry &e) {
+    return e.Owner != nullptr && e.Minimized == 0 && !app.Sys->window.IsWindowVisible(e.Window) &&
+           (e.Parked != 0 || app.Sys->window.IsIconic(e.Window) || GoesWithOwner(app, e));
+}
 // A sticky window is shown on every desktop and left as it is, unless it is minimised: made
 // sticky by another program while it was away with the successor desktop, it would otherwise be
 // a minimised window of the shown desktop once un-stuck, and the next refresh would take it for
-// one the user minimised.
+// one the user minimised. The sticky owner's restore shows its owned windows as they were hidden,
+// minimised when we minimised them: those come back after it too.
 bool MergedToRestore(AppState &app, const WindowEntry &e, int d) {
     if (e.Sticky != 0)
         return e.Desktop == d && e.Window != app.FloatingWindow && !IsLeftBehind(app, e.Window) &&
-               app.Sys->window.IsIconic(e.Window) &&
-               (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window));
+               ((app.Sys->window.IsIconic(e.Window) &&
+                 (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window))) ||
+                HiddenWithOwnerToRestore(app, e));
     if (e.MinimizedShown != 0) return e.Desktop == d && e.Minimized == 0 && !IsLeftBehind(app, e.Window);
-    // An owned window hidden with its owner: back after its owner, as in a switch.
-    if (e.Owner != nullptr && e.Minimized == 0 && e.Desktop == d &&
-        !app.Sys->window.IsWindowVisible(e.Window) &&
-        (e.Parked != 0 || app.Sys->window.IsIconic(e.Window) || GoesWithOwner(app, e)))
-        return !IsLeftBehind(app, e.Window);
+    if (e.Desktop == d && HiddenWithOwnerToRestore(app, e)) return !IsLeftBehind(app, e.Window);
     return e.Minimized == 0 && MergedWindow(app, e, d);
 }
 

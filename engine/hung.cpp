@@ -92,6 +92,13 @@ void HoldBack(AppState &app, Hwnd window) {
     CatchUpLater(app);
 }
 
+void ForgetLeftBehind(AppState &app, Hwnd window) {
+    std::int32_t kept = 0;
+    for (std::int32_t i = 0; i < app.Switch.HungCount; ++i)
+        if (app.Switch.Hung[i].Window != window) app.Switch.Hung[kept++] = app.Switch.Hung[i];
+    app.Switch.HungCount = kept;
+}
+
 bool LeftShown(const AppState &app, Hwnd window) {
     for (std::int32_t i = 0; i < app.Switch.HungCount; ++i)
         if (app.Switch.Hung[i].Window == window) return app.Switch.Hung[i].Shown != 0;
@@ -164,6 +171,13 @@ bool ChangedSinceLeft(AppState &app, const HungWindow &left) {
     return shown && win.GetWindowRect(left.Window, &now) && !SameRect(now, left.At);
 }
 
+// The quit leaves the other desktops' windows minimised, within reach on the taskbar; those with
+// no button of their own (owned windows, tool windows) come back on the screen, as the quit's own
+// return brings them (ReturnAllWindows).
+bool KeptDownAtQuit(AppState &app, const WindowEntry &e) {
+    return e.Sticky == 0 && e.Desktop != 1 && e.Owner == nullptr && HasTaskbarButton(app, e);
+}
+
 // Where the window is now is where its desktop (`shown`, the desktop shown, or the quit) wants it.
 bool InPlace(AppState &app, const WindowEntry &e, bool closing) {
     WindowPort &win = app.Sys->window;
@@ -175,7 +189,7 @@ bool InPlace(AppState &app, const WindowEntry &e, bool closing) {
     if (!wanted) return !onScreen;
     if (onScreen || (!visible && e.MinimizedShown == 0)) return true; // up, or hidden by its program
     // Minimised: by its user, or at the quit a window of another desktop, which the quit leaves so.
-    return iconic && visible && (e.Minimized != 0 || (closing && e.Sticky == 0 && e.Desktop != 1));
+    return iconic && visible && (e.Minimized != 0 || (closing && KeptDownAtQuit(app, e)));
 }
 
 // Restored without the activation, which stays with the window the user works in, and put back
@@ -209,12 +223,18 @@ void PutInPlace(AppState &app, const WindowEntry &e, bool closing) {
         if (visible && !iconic) MinimizeWindow(app, e.Window, e.Popup == WS_POPUP);
         return;
     }
-    // The quit leaves the other desktops' windows minimised, within reach on the taskbar.
-    const bool awayAtQuit = closing && e.Sticky == 0 && e.Desktop != 1;
-    if ((iconic && visible && e.Minimized == 0 && !awayAtQuit) || (!visible && e.MinimizedShown != 0))
+    const bool back = (iconic && visible && e.Minimized == 0 && !(closing && KeptDownAtQuit(app, e))) ||
+                      (!visible && e.MinimizedShown != 0);
+    if (back && closing && e.Sticky == 0 && e.Desktop != 1) {
+        // Another desktop's window the quit brings back: where it lies, below desktop 1's windows,
+        // whose top one keeps the activation.
+        win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+        WindowReturned(app, e.Window);
+    } else if (back) {
         RestoreInOrder(app, e);
-    else
+    } else {
         WindowReturned(app, e.Window); // on the screen, or at the park: its place back
+    }
 }
 
 } // namespace
@@ -244,13 +264,11 @@ void CatchUpTurn(AppState &app, bool closing) {
         // parked place; one in place needs no question, and one its user or program changed
         // since is theirs.
         // A cloaked one is not on the screen: nothing of ours touches it, and once uncloaked it is
-        // any window the next refresh finds; one left minimised that its desktop wants shown is
-        // still ours to restore, not one its user minimised.
-        const bool cloaked = IsCloaked(app, e.Window);
-        if (cloaked && !InPlace(app, e, closing))
-            if (WindowEntry *owed = FindWindowEntry(app, e.Window)) owed->MissedRestore = 1;
-        bool done = (GoesWithOwner(app, e) && e.Parked == 0) || cloaked || InPlace(app, e, closing) ||
-                    ChangedSinceLeft(app, left[i]);
+        // any window the next refresh finds.
+        // (At the quit no owner comes back for it: it comes back on its own, as the quit's return
+        // brings back every owned window we took down.)
+        bool done = (!closing && GoesWithOwner(app, e) && e.Parked == 0) || IsCloaked(app, e.Window) ||
+                    InPlace(app, e, closing) || ChangedSinceLeft(app, left[i]);
         if (!done) {
             if (!Answers(app, e.Window)) continue;
             // The question ran its messages: its user may have acted meanwhile.
@@ -259,6 +277,12 @@ void CatchUpTurn(AppState &app, bool closing) {
         // A user's minimise of a window left on the screen stands, as a refresh would find it.
         WindowEntry *now = FindWindowEntry(app, e.Window);
         if (now != nullptr && left[i].Shown != 0 && app.Sys->window.IsIconic(e.Window)) now->Minimized = 1;
+        // One left minimised on the desktop shown and passed by cloaked is owed its restore, as one
+        // the restore pass passes by: the next refresh must not take it for its user's minimise.
+        if (now != nullptr && !closing && left[i].Shown == 0 && now->Minimized == 0 &&
+            (now->Sticky != 0 || now->Desktop == app.CurrentDesktop()) && app.Sys->window.IsIconic(e.Window) &&
+            IsCloaked(app, e.Window))
+            now->MissedRestore = 1;
         std::int32_t kept = 0;
         for (std::int32_t k = 0; k < app.Switch.HungCount; ++k)
             if (app.Switch.Hung[k].Window != e.Window) app.Switch.Hung[kept++] = app.Switch.Hung[k];

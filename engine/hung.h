@@ -47,6 +47,9 @@ bool IsLeftBehind(AppState &app, Hwnd window);
 // Enters the window in the list of those left behind, with its desktop and how it was left;
 // the catch-up is set to run.
 void HoldBack(AppState &app, Hwnd window);
+// Put where its desktop says by a call of ours since (a move of it or of its owner): no longer
+// left behind, and not the catch-up's to judge.
+void ForgetLeftBehind(AppState &app, Hwnd window);
 // Only what the switches so far found: the window was left behind and has not been asked
 // since. Asks nothing, so it holds outside a switch too.
 bool HeldBack(const AppState &app, Hwnd window);

@@ -48,13 +48,6 @@ void Regroup(AppState &app, WindowEntry &entry, bool evenAlone) {
     }
 }
 
-void RemoveLeftBehind(AppState &app, Hwnd window) {
-    std::int32_t kept = 0;
-    for (std::int32_t i = 0; i < app.Switch.HungCount; ++i)
-        if (app.Switch.Hung[i].Window != window) app.Switch.Hung[kept++] = app.Switch.Hung[i];
-    app.Switch.HungCount = kept;
-}
-
 } // namespace
 
 void SetSticky(AppState &app, Hwnd window, Lparam lParam) {
@@ -87,7 +80,7 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
     RefreshWindowTable(app);
     WindowEntry *entry = EntryFor(app, window);
     if (entry == nullptr) return;
-    RemoveLeftBehind(app, window);
+    ForgetLeftBehind(app, window);
     entry->Desktop = d;
     entry->Sticky = 0;
     Regroup(app, *entry, true);

@@ -122,14 +122,6 @@ void SwitchDesktop(AppState &app, int n) {
 }
 
 namespace {
-// The taskbar's rule: a button for a window without an owner and without WS_EX_TOOLWINDOW, or for
-// one with WS_EX_APPWINDOW ("Managing Taskbar Buttons"). Without one, a window we minimised is
-// out of the user's reach once we are gone.
-bool HasTaskbarButton(AppState &app, const WindowEntry &e) {
-    const auto exStyle = static_cast<std::uint32_t>(app.Sys->window.GetWindowLongA(e.Window, GWL_EXSTYLE));
-    return (exStyle & WS_EX_APPWINDOW) != 0 || (e.Owner == nullptr && (exStyle & WS_EX_TOOLWINDOW) == 0);
-}
-
 void ReturnWindows(AppState &app) {
     NewPass(app);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {

@@ -344,6 +344,11 @@ bool HiddenWithItsOwner(AppState &app, const WindowEntry &entry) {
            app.Sys->window.IsIconic(entry.Owner);
 }
 
+bool HasTaskbarButton(AppState &app, const WindowEntry &entry) {
+    const auto exStyle = static_cast<std::uint32_t>(app.Sys->window.GetWindowLongA(entry.Window, GWL_EXSTYLE));
+    return (exStyle & WS_EX_APPWINDOW) != 0 || (entry.Owner == nullptr && (exStyle & WS_EX_TOOLWINDOW) == 0);
+}
+
 bool OwnerUp(AppState &app, const WindowEntry &owner) {
     return owner.Parked == 0 && app.Sys->window.IsWindowVisible(owner.Window) &&
            !app.Sys->window.IsIconic(owner.Window);
@@ -541,14 +546,22 @@ void ReturnOwnedWindows(AppState &app, Hwnd owner) {
     // minimised them; Wine shows and hides nothing with an owner, and those we took down are still
     // minimised. Either way, with no taskbar button to come back by, they come up with it, without
     // the activation. One still hidden is its program's.
+    // Each restore shows, on Windows, the boxes that owned window's minimise hid: minimised, when
+    // we had minimised them first. Those that come before it in the table get a further round.
     WindowPort &win = app.Sys->window;
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
-        if (!GoesWith(app, e, owner) || !win.IsIconic(e.Window) || !win.IsWindowVisible(e.Window) ||
-            IsCloaked(app, e.Window) || !Answers(app, e.Window))
-            continue;
-        win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
-        WindowReturned(app, e.Window);
+    bool shown = true;
+    for (int round = 0; shown && round < MaxOwnerDepth; ++round) {
+        shown = false;
+        for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+            const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
+            if (!GoesWith(app, e, owner) || !win.IsIconic(e.Window) || !win.IsWindowVisible(e.Window) ||
+                IsCloaked(app, e.Window) || !Answers(app, e.Window))
+                continue;
+            ForgetLeftBehind(app, e.Window); // a thread left behind that answers: in place from now on
+            win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+            WindowReturned(app, e.Window);
+            shown = true;
+        }
     }
 }
 
@@ -557,6 +570,8 @@ void TakeDownOwnedWindows(AppState &app, Hwnd owner) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
         if (!GoesWith(app, e, owner) || !StillUpWithoutOwner(app, e) || !Answers(app, e.Window)) continue;
+        // A thread left behind that answers: taken down by us now, not by its user.
+        ForgetLeftBehind(app, e.Window);
         MinimizeWindow(app, e.Window, e.Popup == WS_POPUP);
     }
 }

@@ -85,6 +85,10 @@ bool HiddenByOthers(AppState &app, Hwnd window);
 void NoteShownAlone(AppState &app);
 void MarkHiddenWithOwner(AppState &app);
 bool HiddenWithItsOwner(AppState &app, const WindowEntry &entry);
+// The taskbar's rule: a button for a window without an owner and without WS_EX_TOOLWINDOW, or for
+// one with WS_EX_APPWINDOW ("Managing Taskbar Buttons"). Without one, a window we minimised is
+// out of the user's reach once we are gone.
+bool HasTaskbarButton(AppState &app, const WindowEntry &entry);
 // An owner on the screen: not minimised, hidden or parked. One we took down that is still up
 // refused its minimise (and was not parked).
 bool OwnerUp(AppState &app, const WindowEntry &owner);

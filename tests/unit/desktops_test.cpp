@@ -163,6 +163,40 @@ TEST(Desktops, DeletingTheShownMiddleDesktopRenumbersEverythingAfterIt) {
     EXPECT_TRUE(m.sim.IsMinimized(w3));
 }
 
+// Windows' rule: a sticky Main's minimise hides its Find box, minimised as a switch left it, and
+// Main's restore shows it again as it was. Main's program minimises Main again inside the switch's
+// restore of it; the deletion that follows restores Main, and Find with it, on the screen.
+TEST(Desktops, TheDeletionBringsBackTheBoxesOfAStickyOwnerItRestores) {
+    Machine m;
+    StoreDesktops(m.sim, {"One", "Two", "Three"});
+    m.Start();
+    m.Show(3);
+    Hwnd main = m.Window("Main");
+    Hwnd find = m.sim.CreateWindow("Dialog", "Find", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160},
+                                   main);
+    m.Send(UM_SETSTICKY, H(main), 1); // of desktop 3 on record, the successor of the one deleted
+    m.sim.ShowWindow(main, SW_MINIMIZE); // by its user, and Find hidden with it
+    m.sim.ShowWindow(find, sim::SW_SHOWNA); // shown again by its program
+    bool again = true;
+    m.sim.SetWindowProc(main, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
+        if (message == WM_SIZE && wParam == sim::SIZE_RESTORED && again) {
+            again = false;
+            m.sim.ShowWindow(w, SW_MINIMIZE);
+        }
+        return m.sim.DefWindowProc(w, message, wParam, lParam);
+    });
+    m.Show(2);
+    ASSERT_TRUE(m.sim.IsMinimized(main));
+    ASSERT_FALSE(m.sim.IsVisible(find));
+    ASSERT_TRUE(m.sim.IsMinimized(find));
+    m.Command(CmdDeleteCurrentDesktop);
+    ASSERT_EQ(m.app.CurrentDesktop(), 2);
+    EXPECT_FALSE(m.sim.IsMinimized(main));
+    EXPECT_TRUE(m.sim.IsVisible(find));
+    EXPECT_FALSE(m.sim.IsMinimized(find));
+    EXPECT_NE(m.sim.Position(find).left, ParkPosition);
+}
+
 TEST(Desktops, DeletingTheLastDesktopMergesItsWindowsIntoTheNewLast) {
     Machine m;
     m.sim.SetNumber(HkeyCurrentUser(), Settings, "Display", 2);
@@ -310,6 +344,31 @@ TEST(Moves, MovedWindowsLeaveAtOnceAndFollowTheirDesktop) {
     EXPECT_EQ(FindWindowEntry(m.app, k)->Sticky, 1);
     m.Send(UM_SETSTICKY, H(k), 0x10000); // only the low word counts
     EXPECT_EQ(FindWindowEntry(m.app, k)->Sticky, 0);
+}
+
+// Windows' rule, owners of owners: Main owns Find, which owns its "Not found" box (listed first).
+// The user minimises Main, its program shows Find again; the switch away takes down the box, then
+// Find, whose minimise hides the box, minimised. Main sent to the desktop shown comes back with
+// Find, whose restore shows the box minimised: it comes back too.
+TEST(Moves, AnOwnerSentToTheDesktopShownBringsBackTheBoxesOfItsBoxes) {
+    Machine m;
+    const std::uint32_t box = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    Hwnd main = m.Window("Main");
+    Hwnd find = m.sim.CreateWindow("Dialog", "Find", box, 0, {50, 60, 250, 160}, main);
+    Hwnd notFound = m.sim.CreateWindow("Dialog", "Not found", box, 0, {70, 80, 270, 180}, find);
+    m.Start();
+    ASSERT_LT(EntryIndex(m.app, notFound), EntryIndex(m.app, find));
+    m.sim.ShowWindow(main, SW_MINIMIZE);     // by its user: Find hidden with it
+    m.sim.ShowWindow(find, sim::SW_SHOWNA); // shown again by its program
+    m.Show(2);
+    ASSERT_FALSE(m.sim.IsVisible(notFound));
+    ASSERT_TRUE(m.sim.IsMinimized(notFound));
+    m.Send(UM_MOVETODESKTOP, H(main), 2);
+    for (Hwnd h : {main, find, notFound}) {
+        EXPECT_TRUE(m.sim.IsVisible(h)) << m.sim.WindowText(h);
+        EXPECT_FALSE(m.sim.IsMinimized(h)) << m.sim.WindowText(h);
+        EXPECT_NE(m.sim.Position(h).left, ParkPosition) << m.sim.WindowText(h);
+    }
 }
 
 TEST(Moves, MovesToNoDesktopOrOfNoWindowAndStaleCommandsAreIgnored) {

@@ -592,11 +592,15 @@ class RandomWorld {
         answering_.push_back(h); // busy in this call, as the window it acts on
         answering_.push_back(w->window);
         touched_.push_back(w->window);
+        const Dword waitedBefore = Sim().waited;
         {
             SimMachine::AsUser user(Sim());
             Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
         }
         answering_.resize(answering_.size() - 2);
+        // A call into a busy thread (the window it acts on may be another program's) kept this
+        // thread from answering us meanwhile: its windows may be left behind as a slow thread's.
+        if (Sim().waited != waitedBefore) MarkHung(h);
         depth_ = saved;
         NoteRestoredAtPark(*w);
     }
@@ -1359,9 +1363,30 @@ class RandomWorld {
         return false;
     }
 
+    // It, or an owner up its chain, was sent alone to another desktop than its own owner's: its
+    // place in its desktop's order is not ours to keep. A sticky owner comes back on top at every
+    // switch, and the system keeps owned windows above their owner ("Window Features", Owned
+    // Windows), so the restore of that owner lifts them over the desktop's windows; and where the
+    // system shows owned windows with their owner (Windows' rule), an owner on another desktop
+    // brings them up on its screen whatever their desktop says, and that desktop takes them, with
+    // the windows that go with them.
+    bool AloneUp(const Owned &w) {
+        Hwnd h = w.window;
+        for (int depth = 0; h != nullptr && depth < 8; ++depth, h = Sim().Owner(h)) {
+            const WindowEntry *e = FindWindowEntry(App(), h);
+            const WindowEntry *owner =
+                e != nullptr && e->Alone != 0 ? FindWindowEntry(App(), e->Owner) : nullptr;
+            if (owner != nullptr &&
+                (owner->Sticky != 0 || (Sim().hidesOwnedWindows && owner->Desktop != e->Desktop)))
+                return true;
+        }
+        return false;
+    }
+
     // The windows of desktop `d` on the screen, top first, among those whose place a switch must
-    // keep: none sticky, sent alone or refusing the minimise (an overlapped one stays where it is,
-    // below those restored; a pop-up, parked, is given its place back without the activation).
+    // keep: none sticky, sent alone (or going with one, see AloneUp) or refusing the minimise (an
+    // overlapped one stays where it is, below those restored; a pop-up, parked, is given its place
+    // back without the activation).
     // `whole` tells whether every window on the screen is among them.
     std::vector<Hwnd> ShownOrder(int d, bool &whole) {
         std::vector<Hwnd> order;
@@ -1373,8 +1398,9 @@ class RandomWorld {
             // (Nor an elevated program's: the system refuses our calls, and it stays where it is;
             // nor a cloaked one, which is not on the screen and which we leave alone.)
             const bool kept = e != nullptr && e->Desktop == d && e->Sticky == 0 && e->Alone == 0 &&
-                              !RefusesUp(*w) && w->habit != SimMachine::Habit::RefuseMinimize &&
-                              !Parked(*w) && !Sim().IsElevated(h) && Sim().Cloak(h) == 0;
+                              !RefusesUp(*w) && !AloneUp(*w) &&
+                              w->habit != SimMachine::Habit::RefuseMinimize && !Parked(*w) &&
+                              !Sim().IsElevated(h) && Sim().Cloak(h) == 0;
             if (kept)
                 order.push_back(h);
             else
@@ -1435,11 +1461,9 @@ class RandomWorld {
         std::vector<Hwnd> minimised;
         for (const Owned &w : windows_)
             // (Not an owned window: without a taskbar button it comes back with its desktop,
-            // whoever minimised it. Nor one left behind again since, minimised then: the catch-up
-            // does what that switch would have done, which restores a sticky window whatever
-            // its state.)
+            // whoever minimised it.)
             if (w.minimisedWhileLeft && w.userMinimised && Sim().IsMinimized(w.window) &&
-                Sim().Owner(w.window) == nullptr && (!HeldBack(App(), w.window) || LeftShown(App(), w.window)))
+                Sim().Owner(w.window) == nullptr)
                 minimised.push_back(w.window);
         Sim().AdvanceTime(CatchUpPeriod + CatchUpTimeout);
         CheckRecords();
@@ -1523,6 +1547,10 @@ class RandomWorld {
         for (Owned &w : windows_) {
             w.everHung = w.restoredAtPark = false;
             w.everCloaked = Sim().Cloak(w.window) != 0;
+            // The catch-up at the sweep's start judged what the user did to a window left behind;
+            // since, the sweep's own switches have put it where its desktop says (a sticky one
+            // restored, whoever minimised it): a later minimise of ours is not the user's.
+            w.minimisedWhileLeft = false;
         }
         sweeping_ = false;
         if (failure_.empty()) trail_.clear();

@@ -557,28 +557,6 @@ TEST(SlowThreads, TheUsersActsOnWindowsLeftBehindWin) {
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
-// Left minimised by a return while its thread was busy, then cloaked until after the catch-up's
-// turn: once on the screen again it is still owed its restore, not taken for one its user
-// minimised, and the next return of its desktop brings it back.
-TEST(SlowThreads, AWindowCloakedWhileLeftBehindIsStillOwedItsRestore) {
-    Machine m;
-    SlowProgram p(m, 0);
-    m.Start();
-    m.Show(2);
-    ASSERT_EQ(p.Minimised(), 4);
-    m.sim.KeepBusy(p.windows[0], 6000);
-    m.Show(1);
-    ASSERT_EQ(p.Minimised(), 4);
-    m.sim.SetCloaked(p.windows[3], SimMachine::CloakedByShell);
-    m.sim.AdvanceTime(6000 + 1000);
-    EXPECT_EQ(p.Minimised(), 1);
-    EXPECT_TRUE(m.sim.IsMinimized(p.windows[3]));
-    m.sim.SetCloaked(p.windows[3], 0);
-    m.Show(2);
-    m.Show(1);
-    EXPECT_EQ(p.Minimised(), 0);
-}
-
 // Fifteen windows of one program on one thread: a switch asks the thread once a pass, not before
 // each window; a call into another program's window between two of them has it asked again.
 TEST(SlowThreads, AreAskedOnceAPassUnlessAnotherProgramWasCalledSince) {
@@ -632,6 +610,92 @@ TEST(SlowThreads, TheQuitBringsBackWhatItLeftBehindBeforeTheProgramEnds) {
     n.sim.AdvanceTime(QuitCatchUpLimit + 1000);
     EXPECT_FALSE(n.sim.IsWindow(n.app.MainWindow));
     EXPECT_EQ(n.sim.blockedCalls, 0u);
+}
+
+// Left minimised on desktop 1 by a busy thread, then cloaked (the user went to another of the
+// system's desktops) before the catch-up's turn: once uncloaked it is still desktop 1's, not taken
+// for one its user minimised, and the next return of desktop 1 restores it.
+TEST(SlowThreads, AWindowLeftBehindAndCloakedIsRestoredWithItsDesktopOnceUncloaked) {
+    Machine m;
+    Hwnd w = m.Window("W");
+    m.Start();
+    m.Show(2);
+    ASSERT_TRUE(m.sim.IsMinimized(w));
+    m.sim.KeepBusy(w, 6000);
+    m.Show(1);
+    ASSERT_TRUE(m.sim.IsMinimized(w));
+    m.sim.SetCloaked(w, SimMachine::CloakedByShell);
+    m.sim.AdvanceTime(7000);
+    EXPECT_TRUE(m.sim.IsMinimized(w)); // nothing of ours touches a cloaked window
+    m.sim.SetCloaked(w, 0);
+    m.Show(2);
+    m.Show(1);
+    EXPECT_FALSE(m.sim.IsMinimized(w));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
+// Where the system leaves owned windows up (Wine 8): the user has minimised a Notepad, its Find box
+// stays up, and their stopped thread leaves Find on desktop 2's screen. The thread answers again;
+// before the catch-up's turn the user sends the Notepad to desktop 3, which takes Find down with it:
+// Find is no longer left behind, nor taken for a window its user minimised, and it comes back on
+// desktop 3.
+TEST(SlowThreads, AMoveOfAnOwnerTakesItsOwnedWindowsLeftBehindAlong) {
+    Machine m;
+    m.sim.hidesOwnedWindows = false;
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    Hwnd note = m.Window("Notepad");
+    Hwnd find = m.sim.CreateWindow("Dialog", "Find", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160},
+                                   note);
+    m.sim.ShowWindow(note, SW_MINIMIZE);
+    m.sim.SetHung(note, true);
+    m.Show(2);
+    ASSERT_TRUE(HeldBack(m.app, find));
+    ASSERT_FALSE(m.sim.IsMinimized(find));
+    m.sim.SetHung(note, false);
+    m.Send(UM_MOVETODESKTOP, H(note), 3);
+    EXPECT_TRUE(m.sim.IsMinimized(find));
+    EXPECT_FALSE(HeldBack(m.app, find));
+    m.sim.AdvanceTime(1000);
+    EXPECT_EQ(FindWindowEntry(m.app, find)->Minimized, 0);
+    m.Show(3);
+    EXPECT_FALSE(m.sim.IsMinimized(find));
+    EXPECT_NE(m.sim.Position(find).left, ParkPosition);
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
+// Where the system leaves owned windows up (Wine 8), a Notepad on desktop 2 with a Find box that
+// hides itself when minimised and a palette: the quit from desktop 3 leaves the Notepad minimised,
+// and its thread is busy then. Once it answers, both owned windows come back on the screen (they
+// have no taskbar button to come back by), below desktop 1's window, which keeps the activation.
+TEST(SlowThreads, TheQuitBringsBackOwnedWindowsOfAnotherDesktopOnceTheirThreadAnswers) {
+    Machine m;
+    m.sim.hidesOwnedWindows = false;
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    Hwnd plain = m.Window("Plain");
+    m.Show(2);
+    Hwnd note = m.Window("Notepad");
+    const std::uint32_t box = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    Hwnd find = m.sim.CreateWindow("Dialog", "Find", box, 0, {50, 60, 250, 160}, note);
+    Hwnd palette = m.sim.CreateWindow("Dialog", "Palette", box, 0, {70, 80, 270, 180}, note);
+    m.sim.SetHabit(find, SimMachine::Habit::HideWhenMinimized);
+    m.Show(3);
+    ASSERT_FALSE(m.sim.IsVisible(find));
+    ASSERT_TRUE(m.sim.IsMinimized(palette));
+    m.sim.KeepBusy(note, 6000);
+    m.Send(WM_CLOSE);
+    m.sim.AdvanceTime(6000);
+    EXPECT_FALSE(m.sim.IsWindow(m.app.MainWindow));
+    EXPECT_TRUE(m.sim.IsMinimized(note)); // within reach on the taskbar
+    for (Hwnd h : {find, palette}) {
+        EXPECT_TRUE(m.sim.IsVisible(h)) << m.sim.WindowText(h);
+        EXPECT_FALSE(m.sim.IsMinimized(h)) << m.sim.WindowText(h);
+        EXPECT_NE(m.sim.Position(h).left, ParkPosition) << m.sim.WindowText(h);
+    }
+    EXPECT_EQ(m.sim.Active(), plain);
+    EXPECT_EQ(m.sim.ZOrder(true).front(), plain);
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
 } // namespace
