@@ -542,7 +542,7 @@ bool StillUpWithoutOwner(AppState &app, const WindowEntry &entry) {
 namespace {
 
 enum class Hide { Minimise, Park };
-enum class Windows { OnTheirOwn, LeftUpByOwner };
+enum class Windows { AboveOwnerUp, OnTheirOwn, LeftUpByOwner };
 
 // Who goes with whom is read once, before the first pass: the passes' own minimises hide owners
 // (a form that hides itself when minimised, Windows' owned windows), which would change it.
@@ -560,13 +560,32 @@ bool LeftUp(AppState &app, const WindowEntry &entry) {
            !app.Sys->window.IsIconic(entry.Window);
 }
 
+// Going alone, with an owner on the screen: on Windows that owner's minimise would hide it, and
+// the owner's restore, on whatever desktop that comes, would show it again.
+bool AloneAboveOwnerUp(AppState &app, const WindowEntry &entry) {
+    const WindowEntry *owner = entry.Leader == nullptr && entry.Owner != nullptr
+                                   ? FindWindowEntry(app, entry.Owner)
+                                   : nullptr;
+    return owner != nullptr && OwnerUp(app, *owner);
+}
+
+bool InGroup(AppState &app, Windows group, const WindowEntry &e) {
+    switch (group) {
+    case Windows::AboveOwnerUp:
+        return AloneAboveOwnerUp(app, e);
+    case Windows::OnTheirOwn:
+        return e.Leader == nullptr && !AloneAboveOwnerUp(app, e);
+    default:
+        return LeftUp(app, e);
+    }
+}
+
 // One pass over the table: each window of the group that passes `take` is minimised, or parked.
 void HidePass(AppState &app, Windows group, EntryTest take, int desktop, Hide how) {
     NewPass(app);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
-        const bool inGroup = group == Windows::OnTheirOwn ? e.Leader == nullptr : LeftUp(app, e);
-        if (!inGroup) continue;
+        if (!InGroup(app, group, e)) continue;
         // Shown by its program while its owner is down with another desktop, it stands on the
         // screen of the desktop left: that desktop takes it down, and its own brings it back.
         if (group == Windows::LeftUpByOwner && e.Sticky == 0) e.Desktop = desktop;
@@ -582,6 +601,12 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
     // minimised, each pass as its test says. Windows that go with their owner are left to their
     // owner's minimise, which on Windows hides them.
     MarkLeaders(app);
+    // Those going alone whose owner is on the screen go before it, while they are still to be
+    // seen: hidden with that owner instead, they would come back with its restore, on whatever
+    // desktop that comes (a sticky owner's comes on every one). Minimised by us, they come back
+    // minimised, off the screen.
+    HidePass(app, Windows::AboveOwnerUp, park, desktop, Hide::Park);
+    HidePass(app, Windows::AboveOwnerUp, minimize, desktop, Hide::Minimise);
     HidePass(app, Windows::OnTheirOwn, park, desktop, Hide::Park);
     HidePass(app, Windows::OnTheirOwn, minimize, desktop, Hide::Minimise);
     // Then those the owner's minimise left on the screen (Wine hides nothing with an owner, and a
@@ -605,6 +630,31 @@ std::int32_t RestoreKey(AppState &app, const WindowEntry &entry, int depth = 0) 
     if (owner == nullptr) return own;
     const std::int32_t after = RestoreKey(app, *owner, depth + 1) - 1;
     return own < after ? own : after;
+}
+
+// A window going alone that is owned by a sticky window, which comes back in the same pass with a
+// rank from another desktop's order, needs that owner restored first: on Windows the owner's
+// minimise hid it, and only the owner's restore shows it again, minimised as we left it, for its
+// own restore. The owner's key is raised above it, and those of the owners it goes with above
+// its, rather than the window's lowered, so that the window and those that go with it keep their
+// place in this desktop's order. `places` gives each table position's place in the list.
+void RaiseStickyOwners(AppState &app, RestoreList &list, const RankedWindow *places, std::int32_t room) {
+    for (int round = 0; round <= MaxOwnerDepth; ++round) {
+        bool raised = false;
+        for (std::int32_t i = 0; i < list.Count; ++i) {
+            const WindowEntry *entry = FindWindowEntry(app, list.Items[i].Window);
+            const WindowEntry *owner =
+                entry != nullptr && entry->Owner != nullptr ? FindWindowEntry(app, entry->Owner) : nullptr;
+            if (owner == nullptr || owner->Sticky == 0) continue;
+            if (OwnerEntry(app, *entry) == nullptr ? entry->Sticky != 0 : entry->Sticky == 0) continue;
+            const auto at = static_cast<std::int32_t>(owner - app.Windows.Entries);
+            const std::int32_t place = at < room ? places[at].Rank : -1;
+            if (place < 0 || list.Items[place].Rank > list.Items[i].Rank) continue;
+            list.Items[place].Rank = list.Items[i].Rank + 1;
+            raised = true;
+        }
+        if (!raised) return;
+    }
 }
 
 // A cloaked window the restore pass comes to is left as it is, and remembered as owed that restore.
@@ -635,11 +685,16 @@ RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
         list.Items = static_cast<RankedWindow *>(
             app.Memory.Allocate(sizeof(RankedWindow) * static_cast<std::size_t>(room)));
     if (list.Items == nullptr) return list;
+    // Until the sort, the scratch room tells for each table position its place in the list.
+    for (std::int32_t i = 0; scratch != nullptr && i < room; ++i)
+        scratch[i].Rank = -1;
     for (std::int32_t i = 0; i < table.Count && list.Count < room; ++i) {
         const WindowEntry entry = table.Entries[i]; // a copy: the test may run other messages
-        if (take(app, entry, desktop))
-            list.Items[list.Count++] = RankedWindow{entry.Window, RestoreKey(app, entry)};
+        if (!take(app, entry, desktop)) continue;
+        if (scratch != nullptr && i < room) scratch[i].Rank = list.Count;
+        list.Items[list.Count++] = RankedWindow{entry.Window, RestoreKey(app, entry)};
     }
+    if (scratch != nullptr) RaiseStickyOwners(app, list, scratch, room);
     SortByZRank(list.Count, list.Items, scratch);
     list.Sorted = true;
     return list;
