@@ -215,6 +215,9 @@ void PutInPlace(AppState &app, const WindowEntry &e, bool closing) {
         RestoreInOrder(app, e);
     else
         WindowReturned(app, e.Window); // on the screen, or at the park: its place back
+    // Up again, it brings up the windows that go with it which we took down while it refused its
+    // minimise (their own turn leaves them to it), or which its restore showed minimised.
+    if (!closing && StaysUp(app, e.Window)) ReturnOwnedWindows(app, e.Window);
 }
 
 } // namespace

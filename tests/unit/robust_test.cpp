@@ -429,6 +429,30 @@ TEST(HungWindows, AThreadThatStopsKeepsAllItsWindowsAsTheyAre) {
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
+// A pop-up that refuses its minimise is sent to desktop 2 with its box: it is parked, and the box,
+// which the system showed again with it, is minimised. Its thread stops before desktop 2 is shown:
+// both are left behind; once it answers the pop-up gets its place back and the box comes up too.
+TEST(HungWindows, AnOwnerLeftBehindAtTheParkBringsUpItsBoxOnceItAnswers) {
+    Machine m;
+    const std::uint32_t popup = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    Hwnd main = m.sim.CreateWindow("Tool", "Main", popup, 0, {40, 50, 240, 150});
+    Hwnd box = m.sim.CreateWindow("Dialog", "Box", popup, 0, {60, 70, 260, 170}, main);
+    m.sim.SetHabit(main, SimMachine::Habit::RefuseMinimize);
+    m.Start();
+    m.Send(UM_MOVETODESKTOP, H(main), 2);
+    ASSERT_EQ(m.sim.Position(main).left, ParkPosition);
+    ASSERT_TRUE(m.sim.IsMinimized(box));
+    m.sim.SetHung(main, true);
+    m.Show(2);
+    EXPECT_EQ(m.sim.Position(main).left, ParkPosition);
+    m.sim.SetHung(main, false);
+    m.sim.AdvanceTime(CatchUpPeriod + CatchUpTimeout);
+    EXPECT_EQ(m.sim.Position(main).left, 40);
+    EXPECT_TRUE(m.sim.IsVisible(box) && !m.sim.IsMinimized(box));
+    EXPECT_EQ(m.sim.Position(box).left, 60);
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
 // A window's thread answers when the switch begins, then stops pumping while the switch
 // minimises another window: it is asked right before the first call into it, found out and
 // left as it is. Asked once at the start, the switch would have waited for it for good.
