@@ -61,6 +61,7 @@ struct WindowEntry {
     std::uint8_t Alone;
     std::uint8_t AppWindow;
     Hwnd Leader; // the owner it goes with when a hiding began (HideWindows), or none
+    std::uint8_t ShownAtHiding; // going alone, and shown (minimised or not) when a hiding began
     // The marks it carries (engine/left_away.h): the value of its away mark (0 for none), and
     // whether it carries the place it was parked from.
     std::uint8_t AwayMark;

@@ -118,6 +118,7 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     const auto exStyle = entry.Owner != nullptr ? app.Sys->window.GetWindowLongA(window, GWL_EXSTYLE) : 0;
     entry.AppWindow = (static_cast<std::uint32_t>(exStyle) & WS_EX_APPWINDOW) != 0 ? 1 : 0;
     entry.Leader = nullptr;
+    entry.ShownAtHiding = 0;
     entry.AwayMark = entry.ParkedAtMark = 0;
     entry.MissedRestore = 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
@@ -548,8 +549,28 @@ enum class Windows { AboveOwnerUp, OnTheirOwn, LeftUpByOwner };
 // (a form that hides itself when minimised, Windows' owned windows), which would change it.
 void MarkLeaders(AppState &app) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry *leader = OwnerEntry(app, app.Windows.Entries[i]);
-        app.Windows.Entries[i].Leader = leader != nullptr ? leader->Window : nullptr;
+        WindowEntry &e = app.Windows.Entries[i];
+        const WindowEntry *leader = OwnerEntry(app, e);
+        e.Leader = leader != nullptr ? leader->Window : nullptr;
+        e.ShownAtHiding = leader == nullptr && e.Owner != nullptr && app.Sys->window.IsWindowVisible(e.Window);
+    }
+}
+
+// After the passes: a window going alone that was shown, minimised by us, and is hidden now with
+// its owner down, was hidden by the system with the owner we took down (Windows' rule, see
+// FollowOwners). Only that owner's restore would show it again, which need not come with this
+// window's desktop: it comes back with its desktop as one that hid itself inside our minimise.
+void MarkHiddenWithOwner(AppState &app) {
+    WindowPort &win = app.Sys->window;
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        WindowEntry &e = app.Windows.Entries[i];
+        if (e.ShownAtHiding == 0 || e.MinimizedShown != 0 || e.Minimized != 0 || win.IsWindowVisible(e.Window) ||
+            !win.IsIconic(e.Window))
+            continue;
+        const WindowEntry *owner = FindWindowEntry(app, e.Owner);
+        if (owner == nullptr || OwnerUp(app, *owner)) continue;
+        e.MinimizedShown = 1;
+        MarkHidItself(app, e.Window);
     }
 }
 
@@ -614,6 +635,7 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
     // One whose owner is still up (it refused its minimise and was not parked) stays with it.
     HidePass(app, Windows::LeftUpByOwner, park, desktop, Hide::Park);
     HidePass(app, Windows::LeftUpByOwner, minimize, desktop, Hide::Minimise);
+    MarkHiddenWithOwner(app);
 }
 
 namespace {

@@ -430,13 +430,14 @@ TEST(Switching, OwnedWindowsGoWhereTheirOwnerGoes) {
     m.Show(2);
     shownWithNote("merged desktop shown");
 
-    // Find sent alone to desktop 1: parked as any window. Its owner's minimise hides it there,
-    // and nothing of ours shows it; its owner's restore brings it back as it left it.
+    // Find sent alone to desktop 1: parked as any window. Its owner's minimise hides it, and it
+    // still comes back on desktop 1, without its owner; its owner's restore shows it minimised.
     m.Send(UM_MOVETODESKTOP, H(find), 1);
     EXPECT_TRUE(m.sim.IsMinimized(find));
     EXPECT_EQ(FindWindowEntry(m.app, find)->Desktop, 1);
     m.Show(1);
-    EXPECT_FALSE(m.sim.IsVisible(find));
+    EXPECT_TRUE(m.sim.IsVisible(find) && !m.sim.IsMinimized(find));
+    EXPECT_TRUE(m.sim.IsMinimized(note));
     m.Show(2);
     EXPECT_TRUE(m.sim.IsMinimized(find));
     m.Send(UM_MOVETODESKTOP, H(find), 2); // back with its owner
@@ -655,6 +656,32 @@ TEST(Switching, ABoxSentAloneAwayFromItsStickyOwnerStaysOnItsDesktop) {
         }
         EXPECT_EQ(m.sim.blockedCalls, 0u);
     }
+}
+
+// Find stays alone on desktop 1 while the Notepad that owns it goes to desktop 2 (sticky, then not).
+// Leaving desktop 2 minimises the Notepad, and Windows hides Find with it: Find and its box still
+// come back with desktop 1, though the Notepad stays away.
+TEST(Switching, ABoxLeftAloneComesBackThoughItsOwnersMinimiseHidIt) {
+    Machine m;
+    Hwnd note = m.Window("Notepad");
+    const std::uint32_t popup = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    Hwnd find = m.sim.CreateWindow("Dialog", "Find", popup, 0, {50, 60, 250, 160}, note);
+    Hwnd notFound = m.sim.CreateWindow("Dialog", "Not found", popup, 0, {70, 80, 270, 180}, find);
+    m.Start();
+    m.Send(UM_SETSTICKY, H(note), 1);
+    m.Send(UM_SETSTICKY, H(find), 0); // Find alone on desktop 1
+    m.Show(2);
+    m.Send(UM_SETSTICKY, H(note), 0); // the Notepad now on desktop 2
+    m.Show(1);
+    ASSERT_TRUE(m.sim.IsMinimized(note));
+    for (Hwnd h : {find, notFound}) {
+        EXPECT_TRUE(m.sim.IsVisible(h) && !m.sim.IsMinimized(h)) << m.sim.WindowText(h);
+        EXPECT_NE(m.sim.Position(h).left, ParkPosition) << m.sim.WindowText(h);
+    }
+    m.Show(2);
+    EXPECT_FALSE(m.sim.IsMinimized(note));
+    EXPECT_TRUE(m.sim.IsMinimized(find) || !m.sim.IsVisible(find));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
 // The user minimises Main; its program shows its progress pop-up again: the pop-up stands on the
