@@ -246,11 +246,12 @@ void CatchUp(AppState &app) {
         // its windows keeps the others for a later turn rather than our messages waiting.
         NewPass(app);
         // An owned window that goes with its owner comes and goes with it, unless it is owed its
-        // parked place; one in place needs no question, and one its user or program changed
-        // since is theirs.
+        // parked place, or the quit is under way: that leaves an owner of another desktop
+        // minimised, and brings every owned window back on the screen, as ReturnWindows does. One
+        // in place needs no question, and one its user or program changed since is theirs.
         // A cloaked one is not on the screen: nothing of ours touches it, and once uncloaked it is
         // any window the next refresh finds.
-        bool done = (GoesWithOwner(app, e) && e.Parked == 0) || IsCloaked(app, e.Window) ||
+        bool done = (!closing && GoesWithOwner(app, e) && e.Parked == 0) || IsCloaked(app, e.Window) ||
                     InPlace(app, e, closing) || ChangedSinceLeft(app, left[i]);
         if (!done) {
             if (!Answers(app, e.Window)) continue;

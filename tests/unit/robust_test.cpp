@@ -636,5 +636,29 @@ TEST(SlowThreads, TheQuitBringsBackWhatItLeftBehindBeforeTheProgramEnds) {
     EXPECT_EQ(n.sim.blockedCalls, 0u);
 }
 
+// A box that hides itself when minimised, whose owner the system leaves it up with (Wine): the switch
+// to desktop 2 takes it down and it hides. Its thread stops before the quit: once it answers, the
+// box comes back on the screen with its owner, rather than being left to an owner whose restore
+// shows nothing.
+TEST(SlowThreads, TheQuitBringsBackABoxLeftBehindWithItsOwner) {
+    Machine m;
+    m.sim.hidesOwnedWindows = false;
+    Hwnd main = m.Window("Main");
+    Hwnd box = m.sim.CreateWindow("Dialog", "Box", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160}, main);
+    m.sim.SetHabit(box, SimMachine::Habit::HideWhenMinimized);
+    m.Start();
+    m.Show(2);
+    ASSERT_FALSE(m.sim.IsVisible(box));
+    m.sim.SetHung(main, true);
+    m.Send(WM_CLOSE);
+    EXPECT_TRUE(m.sim.IsWindow(m.app.MainWindow));
+    m.sim.SetHung(main, false);
+    m.sim.AdvanceTime(CatchUpPeriod + CatchUpTimeout);
+    EXPECT_FALSE(m.sim.IsWindow(m.app.MainWindow));
+    EXPECT_TRUE(m.sim.IsVisible(main) && !m.sim.IsMinimized(main));
+    EXPECT_TRUE(m.sim.IsVisible(box) && !m.sim.IsMinimized(box));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
 } // namespace
 } // namespace q::test
