@@ -117,11 +117,7 @@ struct WindowEntry {
     std::uint8_t Alone;
     std::uint8_t AppWindow;
     Hwnd Leader; // the owner it goes with when a hiding began (HideWindows), or none
-    // Owned but going alone: whether it was shown when a hiding of ours began, and whether that
-    // hiding's minimise of its owner hid it (Windows hides an owner's owned windows with it).
-    // Nothing but its own desktop shows it again while its owner stays down: that desktop does.
-    std::uint8_t ShownAtHiding;
-    std::uint8_t HiddenWithOwner;
+    std::uint8_t ShownAtHiding; // going alone, and shown (minimised or not) when a hiding began
     // The marks it carries (engine/left_away.h): the value of its away mark (0 for none), and
     // whether it carries the place it was parked from.
     std::uint8_t AwayMark;

@@ -235,6 +235,9 @@ void PutInPlace(AppState &app, const WindowEntry &e, bool closing) {
     } else {
         WindowReturned(app, e.Window); // on the screen, or at the park: its place back
     }
+    // Up again, it brings up the windows that go with it which we took down while it refused its
+    // minimise (their own turn leaves them to it), or which its restore showed minimised.
+    if (!closing && StaysUp(app, e.Window)) ReturnOwnedWindows(app, e.Window);
 }
 
 } // namespace
@@ -261,12 +264,11 @@ void CatchUpTurn(AppState &app, bool closing) {
         // its windows keeps the others for a later turn rather than our messages waiting.
         NewPass(app);
         // An owned window that goes with its owner comes and goes with it, unless it is owed its
-        // parked place; one in place needs no question, and one its user or program changed
-        // since is theirs.
+        // parked place, or the quit is under way: that leaves an owner of another desktop
+        // minimised, and brings every owned window back on the screen, as ReturnWindows does. One
+        // in place needs no question, and one its user or program changed since is theirs.
         // A cloaked one is not on the screen: nothing of ours touches it, and once uncloaked it is
         // any window the next refresh finds.
-        // (At the quit no owner comes back for it: it comes back on its own, as the quit's return
-        // brings back every owned window we took down.)
         bool done = (!closing && GoesWithOwner(app, e) && e.Parked == 0) || IsCloaked(app, e.Window) ||
                     InPlace(app, e, closing) || ChangedSinceLeft(app, left[i]);
         if (!done) {

@@ -35,16 +35,13 @@ bool TakeWindowToHide(AppState &app, const WindowEntry &e, int left) {
 
 // Restored: the visible windows of the desktop entered that the user did not minimise, those
 // that hid themselves when a switch minimised them, and every sticky window whatever its
-// desktop or state, unless its program hid it: a hidden window is its program's, save an owned
-// window that goes alone and that the system hid with its owner (HiddenWithItsOwner), which only
-// its desktop brings back. An owned
+// desktop or state, unless its program hid it: a hidden window is its program's. An owned
 // window hidden with its owner comes back with it: it is taken too (minimised or parked by us
 // first, or going with that owner), restored or raised after its owner, unless still hidden
 // then. Collected without a question: the restore pass asks right before each call.
 bool TakeWindowToRestore(AppState &app, const WindowEntry &e, int entered) {
     bool take = ((e.Desktop == entered && e.Minimized == 0) || e.Sticky != 0) &&
-                (e.MinimizedShown != 0 || HiddenWithItsOwner(app, e) ||
-                 app.Sys->window.IsWindowVisible(e.Window) ||
+                (e.MinimizedShown != 0 || app.Sys->window.IsWindowVisible(e.Window) ||
                  (e.Owner != nullptr &&
                   (e.Parked != 0 || app.Sys->window.IsIconic(e.Window) || GoesWithOwner(app, e))));
     return take && e.Window != app.FloatingWindow;

@@ -118,7 +118,7 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     const auto exStyle = entry.Owner != nullptr ? app.Sys->window.GetWindowLongA(window, GWL_EXSTYLE) : 0;
     entry.AppWindow = (static_cast<std::uint32_t>(exStyle) & WS_EX_APPWINDOW) != 0 ? 1 : 0;
     entry.Leader = nullptr;
-    entry.ShownAtHiding = entry.HiddenWithOwner = 0;
+    entry.ShownAtHiding = 0;
     entry.AwayMark = entry.ParkedAtMark = 0;
     entry.MissedRestore = 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
@@ -147,7 +147,6 @@ WindowEntry *RefreshWindowEntry(AppState &app, std::uint32_t style, Hwnd window)
         if ((style & WS_MINIMIZE) != 0 && LeftShown(app, window)) entry->Minimized = 1;
         return nullptr;
     }
-    if ((style & WS_VISIBLE) != 0) entry->HiddenWithOwner = 0; // shown again, by whoever
     if (entry->MinimizedShown != 0) {
         if ((style & WS_VISIBLE) == 0) return nullptr; // hid itself when we minimised it: away
         entry->MinimizedShown = 0;                     // shown again by its program or the user
@@ -304,44 +303,7 @@ void FollowOwners(AppState &app) {
 
 bool HiddenByOthers(AppState &app, Hwnd window) {
     const WindowEntry *entry = FindWindowEntry(app, window);
-    return entry != nullptr && entry->MinimizedShown == 0 && !HiddenWithItsOwner(app, *entry) &&
-           !app.Sys->window.IsWindowVisible(window);
-}
-
-namespace {
-bool WindowUp(AppState &app, Hwnd window) {
-    return app.Sys->window.IsWindowVisible(window) && !app.Sys->window.IsIconic(window);
-}
-} // namespace
-
-void NoteShownAlone(AppState &app) {
-    WindowPort &win = app.Sys->window;
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        WindowEntry &e = app.Windows.Entries[i];
-        e.ShownAtHiding = 0;
-        if (e.Owner == nullptr) continue;
-        const bool visible = win.IsWindowVisible(e.Window);
-        // Shown since, or hidden while its owner is up (whose restore showed it): what hides it
-        // now is its program.
-        if (visible || WindowUp(app, e.Owner)) e.HiddenWithOwner = 0;
-        // Windows hides owned windows at their owner's minimise only: noted while both are up.
-        e.ShownAtHiding = visible && WindowUp(app, e.Owner) && !GoesWithOwner(app, e) && !IsCloaked(app, e.Window);
-    }
-}
-
-void MarkHiddenWithOwner(AppState &app) {
-    WindowPort &win = app.Sys->window;
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        WindowEntry &e = app.Windows.Entries[i];
-        if (e.ShownAtHiding == 0) continue;
-        e.ShownAtHiding = 0;
-        if (!win.IsWindowVisible(e.Window) && win.IsIconic(e.Owner)) e.HiddenWithOwner = 1;
-    }
-}
-
-bool HiddenWithItsOwner(AppState &app, const WindowEntry &entry) {
-    return entry.HiddenWithOwner != 0 && !app.Sys->window.IsWindowVisible(entry.Window) &&
-           app.Sys->window.IsIconic(entry.Owner);
+    return entry != nullptr && entry->MinimizedShown == 0 && !app.Sys->window.IsWindowVisible(window);
 }
 
 bool HasTaskbarButton(AppState &app, const WindowEntry &entry) {
@@ -523,7 +485,6 @@ void WindowReturned(AppState &app, Hwnd window) {
     WindowEntry *entry = FindWindowEntry(app, window);
     if (entry == nullptr) return;
     entry->MinimizedShown = 0;
-    entry->HiddenWithOwner = 0;
     entry->MissedRestore = 0;
     // Back: its marks go, with its place once given back (a window whose thread does not answer
     // keeps the place owed, and the marks that say so).
@@ -597,14 +558,34 @@ bool StillUpWithoutOwner(AppState &app, const WindowEntry &entry) {
 namespace {
 
 enum class Hide { Minimise, Park };
-enum class Windows { OnTheirOwn, LeftUpByOwner };
+enum class Windows { AboveOwnerUp, OnTheirOwn, LeftUpByOwner };
 
 // Who goes with whom is read once, before the first pass: the passes' own minimises hide owners
 // (a form that hides itself when minimised, Windows' owned windows), which would change it.
 void MarkLeaders(AppState &app) {
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry *leader = OwnerEntry(app, app.Windows.Entries[i]);
-        app.Windows.Entries[i].Leader = leader != nullptr ? leader->Window : nullptr;
+        WindowEntry &e = app.Windows.Entries[i];
+        const WindowEntry *leader = OwnerEntry(app, e);
+        e.Leader = leader != nullptr ? leader->Window : nullptr;
+        e.ShownAtHiding = leader == nullptr && e.Owner != nullptr && app.Sys->window.IsWindowVisible(e.Window);
+    }
+}
+
+// After the passes: a window going alone that was shown, minimised by us, and is hidden now with
+// its owner down, was hidden by the system with the owner we took down (Windows' rule, see
+// FollowOwners). Only that owner's restore would show it again, which need not come with this
+// window's desktop: it comes back with its desktop as one that hid itself inside our minimise.
+void MarkHiddenWithOwner(AppState &app) {
+    WindowPort &win = app.Sys->window;
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        WindowEntry &e = app.Windows.Entries[i];
+        if (e.ShownAtHiding == 0 || e.MinimizedShown != 0 || e.Minimized != 0 || win.IsWindowVisible(e.Window) ||
+            !win.IsIconic(e.Window))
+            continue;
+        const WindowEntry *owner = FindWindowEntry(app, e.Owner);
+        if (owner == nullptr || OwnerUp(app, *owner)) continue;
+        e.MinimizedShown = 1;
+        MarkHidItself(app, e.Window);
     }
 }
 
@@ -615,13 +596,32 @@ bool LeftUp(AppState &app, const WindowEntry &entry) {
            !app.Sys->window.IsIconic(entry.Window);
 }
 
+// Going alone, with an owner on the screen: on Windows that owner's minimise would hide it, and
+// the owner's restore, on whatever desktop that comes, would show it again.
+bool AloneAboveOwnerUp(AppState &app, const WindowEntry &entry) {
+    const WindowEntry *owner = entry.Leader == nullptr && entry.Owner != nullptr
+                                   ? FindWindowEntry(app, entry.Owner)
+                                   : nullptr;
+    return owner != nullptr && OwnerUp(app, *owner);
+}
+
+bool InGroup(AppState &app, Windows group, const WindowEntry &e) {
+    switch (group) {
+    case Windows::AboveOwnerUp:
+        return AloneAboveOwnerUp(app, e);
+    case Windows::OnTheirOwn:
+        return e.Leader == nullptr && !AloneAboveOwnerUp(app, e);
+    default:
+        return LeftUp(app, e);
+    }
+}
+
 // One pass over the table: each window of the group that passes `take` is minimised, or parked.
 void HidePass(AppState &app, Windows group, EntryTest take, int desktop, Hide how) {
     NewPass(app);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
-        const bool inGroup = group == Windows::OnTheirOwn ? e.Leader == nullptr : LeftUp(app, e);
-        if (!inGroup) continue;
+        if (!InGroup(app, group, e)) continue;
         // Shown by its program while its owner is down with another desktop, it stands on the
         // screen of the desktop left: that desktop takes it down, and its own brings it back.
         if (group == Windows::LeftUpByOwner && e.Sticky == 0) e.Desktop = desktop;
@@ -637,7 +637,12 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
     // minimised, each pass as its test says. Windows that go with their owner are left to their
     // owner's minimise, which on Windows hides them.
     MarkLeaders(app);
-    NoteShownAlone(app);
+    // Those going alone whose owner is on the screen go before it, while they are still to be
+    // seen: hidden with that owner instead, they would come back with its restore, on whatever
+    // desktop that comes (a sticky owner's comes on every one). Minimised by us, they come back
+    // minimised, off the screen.
+    HidePass(app, Windows::AboveOwnerUp, park, desktop, Hide::Park);
+    HidePass(app, Windows::AboveOwnerUp, minimize, desktop, Hide::Minimise);
     HidePass(app, Windows::OnTheirOwn, park, desktop, Hide::Park);
     HidePass(app, Windows::OnTheirOwn, minimize, desktop, Hide::Minimise);
     // Then those the owner's minimise left on the screen (Wine hides nothing with an owner, and a
@@ -645,8 +650,6 @@ void HideWindows(AppState &app, EntryTest park, EntryTest minimize, int desktop)
     // One whose owner is still up (it refused its minimise and was not parked) stays with it.
     HidePass(app, Windows::LeftUpByOwner, park, desktop, Hide::Park);
     HidePass(app, Windows::LeftUpByOwner, minimize, desktop, Hide::Minimise);
-    // An owned window that goes alone and that its owner's minimise hid is marked so: its own
-    // desktop shows it again.
     MarkHiddenWithOwner(app);
 }
 
@@ -664,6 +667,31 @@ std::int32_t RestoreKey(AppState &app, const WindowEntry &entry, int depth = 0) 
     if (owner == nullptr) return own;
     const std::int32_t after = RestoreKey(app, *owner, depth + 1) - 1;
     return own < after ? own : after;
+}
+
+// A window going alone that is owned by a sticky window, which comes back in the same pass with a
+// rank from another desktop's order, needs that owner restored first: on Windows the owner's
+// minimise hid it, and only the owner's restore shows it again, minimised as we left it, for its
+// own restore. The owner's key is raised above it, and those of the owners it goes with above
+// its, rather than the window's lowered, so that the window and those that go with it keep their
+// place in this desktop's order. `places` gives each table position's place in the list.
+void RaiseStickyOwners(AppState &app, RestoreList &list, const RankedWindow *places, std::int32_t room) {
+    for (int round = 0; round <= MaxOwnerDepth; ++round) {
+        bool raised = false;
+        for (std::int32_t i = 0; i < list.Count; ++i) {
+            const WindowEntry *entry = FindWindowEntry(app, list.Items[i].Window);
+            const WindowEntry *owner =
+                entry != nullptr && entry->Owner != nullptr ? FindWindowEntry(app, entry->Owner) : nullptr;
+            if (owner == nullptr || owner->Sticky == 0) continue;
+            if (OwnerEntry(app, *entry) == nullptr ? entry->Sticky != 0 : entry->Sticky == 0) continue;
+            const auto at = static_cast<std::int32_t>(owner - app.Windows.Entries);
+            const std::int32_t place = at < room ? places[at].Rank : -1;
+            if (place < 0 || list.Items[place].Rank > list.Items[i].Rank) continue;
+            list.Items[place].Rank = list.Items[i].Rank + 1;
+            raised = true;
+        }
+        if (!raised) return;
+    }
 }
 
 // A cloaked window the restore pass comes to is left as it is, and remembered as owed that restore.
@@ -694,11 +722,16 @@ RestoreList CollectWindows(AppState &app, EntryTest take, int desktop) {
         list.Items = static_cast<RankedWindow *>(
             app.Memory.Allocate(sizeof(RankedWindow) * static_cast<std::size_t>(room)));
     if (list.Items == nullptr) return list;
+    // Until the sort, the scratch room tells for each table position its place in the list.
+    for (std::int32_t i = 0; scratch != nullptr && i < room; ++i)
+        scratch[i].Rank = -1;
     for (std::int32_t i = 0; i < table.Count && list.Count < room; ++i) {
         const WindowEntry entry = table.Entries[i]; // a copy: the test may run other messages
-        if (take(app, entry, desktop))
-            list.Items[list.Count++] = RankedWindow{entry.Window, RestoreKey(app, entry)};
+        if (!take(app, entry, desktop)) continue;
+        if (scratch != nullptr && i < room) scratch[i].Rank = list.Count;
+        list.Items[list.Count++] = RankedWindow{entry.Window, RestoreKey(app, entry)};
     }
+    if (scratch != nullptr) RaiseStickyOwners(app, list, scratch, room);
     SortByZRank(list.Count, list.Items, scratch);
     list.Sorted = true;
     return list;

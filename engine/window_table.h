@@ -77,14 +77,6 @@ void FollowOwners(AppState &app);
 // Hidden, and not by our own minimise of it: by its program, the user, or its owner's minimise
 // (then its owner's restore brings it back). Never ours to show.
 bool HiddenByOthers(AppState &app, Hwnd window);
-// An owned window that goes alone (moved or made sticky on its own, or with its own taskbar
-// button) is hidden by Windows when a minimise of ours takes its owner down, and would come back
-// only with its owner, on its owner's desktop. NoteShownAlone, before such minimises, notes which
-// were shown; MarkHiddenWithOwner, after them, marks those the minimises hid with their owner.
-// HiddenWithItsOwner: marked, still hidden, and its owner still down: ours to show on its desktop.
-void NoteShownAlone(AppState &app);
-void MarkHiddenWithOwner(AppState &app);
-bool HiddenWithItsOwner(AppState &app, const WindowEntry &entry);
 // The taskbar's rule: a button for a window without an owner and without WS_EX_TOOLWINDOW, or for
 // one with WS_EX_APPWINDOW ("Managing Taskbar Buttons"). Without one, a window we minimised is
 // out of the user's reach once we are gone.

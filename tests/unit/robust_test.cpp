@@ -429,6 +429,30 @@ TEST(HungWindows, AThreadThatStopsKeepsAllItsWindowsAsTheyAre) {
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
+// A pop-up that refuses its minimise is sent to desktop 2 with its box: it is parked, and the box,
+// which the system showed again with it, is minimised. Its thread stops before desktop 2 is shown:
+// both are left behind; once it answers the pop-up gets its place back and the box comes up too.
+TEST(HungWindows, AnOwnerLeftBehindAtTheParkBringsUpItsBoxOnceItAnswers) {
+    Machine m;
+    const std::uint32_t popup = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    Hwnd main = m.sim.CreateWindow("Tool", "Main", popup, 0, {40, 50, 240, 150});
+    Hwnd box = m.sim.CreateWindow("Dialog", "Box", popup, 0, {60, 70, 260, 170}, main);
+    m.sim.SetHabit(main, SimMachine::Habit::RefuseMinimize);
+    m.Start();
+    m.Send(UM_MOVETODESKTOP, H(main), 2);
+    ASSERT_EQ(m.sim.Position(main).left, ParkPosition);
+    ASSERT_TRUE(m.sim.IsMinimized(box));
+    m.sim.SetHung(main, true);
+    m.Show(2);
+    EXPECT_EQ(m.sim.Position(main).left, ParkPosition);
+    m.sim.SetHung(main, false);
+    m.sim.AdvanceTime(CatchUpPeriod + CatchUpTimeout);
+    EXPECT_EQ(m.sim.Position(main).left, 40);
+    EXPECT_TRUE(m.sim.IsVisible(box) && !m.sim.IsMinimized(box));
+    EXPECT_EQ(m.sim.Position(box).left, 60);
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
 // A window's thread answers when the switch begins, then stops pumping while the switch
 // minimises another window: it is asked right before the first call into it, found out and
 // left as it is. Asked once at the start, the switch would have waited for it for good.
@@ -695,6 +719,30 @@ TEST(SlowThreads, TheQuitBringsBackOwnedWindowsOfAnotherDesktopOnceTheirThreadAn
     }
     EXPECT_EQ(m.sim.Active(), plain);
     EXPECT_EQ(m.sim.ZOrder(true).front(), plain);
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
+// A box that hides itself when minimised, whose owner the system leaves it up with (Wine): the switch
+// to desktop 2 takes it down and it hides. Its thread stops before the quit: once it answers, the
+// box comes back on the screen with its owner, rather than being left to an owner whose restore
+// shows nothing.
+TEST(SlowThreads, TheQuitBringsBackABoxLeftBehindWithItsOwner) {
+    Machine m;
+    m.sim.hidesOwnedWindows = false;
+    Hwnd main = m.Window("Main");
+    Hwnd box = m.sim.CreateWindow("Dialog", "Box", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160}, main);
+    m.sim.SetHabit(box, SimMachine::Habit::HideWhenMinimized);
+    m.Start();
+    m.Show(2);
+    ASSERT_FALSE(m.sim.IsVisible(box));
+    m.sim.SetHung(main, true);
+    m.Send(WM_CLOSE);
+    EXPECT_TRUE(m.sim.IsWindow(m.app.MainWindow));
+    m.sim.SetHung(main, false);
+    m.sim.AdvanceTime(CatchUpPeriod + CatchUpTimeout);
+    EXPECT_FALSE(m.sim.IsWindow(m.app.MainWindow));
+    EXPECT_TRUE(m.sim.IsVisible(main) && !m.sim.IsMinimized(main));
+    EXPECT_TRUE(m.sim.IsVisible(box) && !m.sim.IsMinimized(box));
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 

@@ -641,6 +641,68 @@ TEST(Switching, ABoxOwnedByAnOwnedWindowGoesWithItsOwnersOwner) {
     }
 }
 
+// A box sent alone to desktop 2 while its owner is sticky, with a box of its own: the owner's
+// minimise at every switch hides it and its restore shows it again, on either system. It is taken
+// down before its owner, so that the restore on desktop 1 shows it minimised, off the screen, and
+// comes back on desktop 2 after its owner, with its own box above it.
+TEST(Switching, ABoxSentAloneAwayFromItsStickyOwnerStaysOnItsDesktop) {
+    for (bool windows : {true, false}) {
+        Machine m;
+        m.sim.hidesOwnedWindows = windows;
+        m.StoreDesktops({"One", "Two", "Three"});
+        m.Start();
+        Hwnd main = m.Window("Main");
+        const std::uint32_t popup = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+        Hwnd box = m.sim.CreateWindow("Dialog", "Box", popup, 0, {50, 60, 250, 160}, main);
+        Hwnd inner = m.sim.CreateWindow("Dialog", "Inner", popup, 0, {70, 80, 270, 180}, box);
+        m.Send(UM_MOVETODESKTOP, H(box), 2);
+        m.Send(UM_SETSTICKY, H(main), 1);
+        auto up = [&](Hwnd h) { return m.sim.IsVisible(h) && !m.sim.IsMinimized(h); };
+        for (int round = 0; round < 2; ++round) {
+            m.Show(2);
+            for (Hwnd h : {main, box, inner}) {
+                EXPECT_TRUE(up(h)) << windows << round << " on 2: " << m.sim.WindowText(h);
+                EXPECT_NE(m.sim.Position(h).left, ParkPosition) << windows << round << m.sim.WindowText(h);
+            }
+            EXPECT_EQ(Stacking(m.sim, {inner, box, main}), (std::vector<Hwnd>{inner, box, main})) << windows;
+            m.Show(round == 0 ? 1 : 3);
+            EXPECT_TRUE(up(main)) << windows << round;
+            for (Hwnd h : {box, inner}) {
+                EXPECT_FALSE(up(h) && m.sim.Position(h).left != ParkPosition)
+                    << windows << round << " away: " << m.sim.WindowText(h);
+                EXPECT_EQ(FindWindowEntry(m.app, h)->Desktop, 2) << windows << round << m.sim.WindowText(h);
+            }
+        }
+        EXPECT_EQ(m.sim.blockedCalls, 0u);
+    }
+}
+
+// Find stays alone on desktop 1 while the Notepad that owns it goes to desktop 2 (sticky, then not).
+// Leaving desktop 2 minimises the Notepad, and Windows hides Find with it: Find and its box still
+// come back with desktop 1, though the Notepad stays away.
+TEST(Switching, ABoxLeftAloneComesBackThoughItsOwnersMinimiseHidIt) {
+    Machine m;
+    Hwnd note = m.Window("Notepad");
+    const std::uint32_t popup = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    Hwnd find = m.sim.CreateWindow("Dialog", "Find", popup, 0, {50, 60, 250, 160}, note);
+    Hwnd notFound = m.sim.CreateWindow("Dialog", "Not found", popup, 0, {70, 80, 270, 180}, find);
+    m.Start();
+    m.Send(UM_SETSTICKY, H(note), 1);
+    m.Send(UM_SETSTICKY, H(find), 0); // Find alone on desktop 1
+    m.Show(2);
+    m.Send(UM_SETSTICKY, H(note), 0); // the Notepad now on desktop 2
+    m.Show(1);
+    ASSERT_TRUE(m.sim.IsMinimized(note));
+    for (Hwnd h : {find, notFound}) {
+        EXPECT_TRUE(m.sim.IsVisible(h) && !m.sim.IsMinimized(h)) << m.sim.WindowText(h);
+        EXPECT_NE(m.sim.Position(h).left, ParkPosition) << m.sim.WindowText(h);
+    }
+    m.Show(2);
+    EXPECT_FALSE(m.sim.IsMinimized(note));
+    EXPECT_TRUE(m.sim.IsMinimized(find) || !m.sim.IsVisible(find));
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
 // The user minimises Main; its program shows its progress pop-up again: the pop-up stands on the
 // screen of Main's desktop, and goes down with it when that desktop is left.
 TEST(Switching, AnOwnedWindowShownAgainUnderItsMinimisedOwnerGoesWithItsDesktop) {
