@@ -1461,9 +1461,11 @@ class RandomWorld {
         std::vector<Hwnd> minimised;
         for (const Owned &w : windows_)
             // (Not an owned window: without a taskbar button it comes back with its desktop,
-            // whoever minimised it.)
+            // whoever minimised it. Nor one left behind again since, minimised then: the catch-up
+            // does what that switch would have done, which restores a sticky window whatever
+            // its state.)
             if (w.minimisedWhileLeft && w.userMinimised && Sim().IsMinimized(w.window) &&
-                Sim().Owner(w.window) == nullptr)
+                Sim().Owner(w.window) == nullptr && (!HeldBack(App(), w.window) || LeftShown(App(), w.window)))
                 minimised.push_back(w.window);
         Sim().AdvanceTime(CatchUpPeriod + CatchUpTimeout);
         CheckRecords();
