@@ -495,10 +495,18 @@ void WindowReturned(AppState &app, Hwnd window) {
 }
 
 namespace {
-// Whether `entry` goes with `owner`, directly or through owners of owners.
+// Whether `entry` goes with `owner`, directly or through owners of owners: `owner` is the one it
+// goes with or one between them (a Find box sent back beside its Notepad brings its own box).
 bool GoesWith(AppState &app, const WindowEntry &entry, Hwnd owner) {
     const WindowEntry *leader = OwnerEntry(app, entry);
-    return leader != nullptr && leader->Window == owner;
+    if (leader == nullptr) return false;
+    const WindowEntry *up = &entry;
+    for (int depth = 0; depth < MaxOwnerDepth && up != leader; ++depth) {
+        up = OwnerLink(app, *up);
+        if (up == nullptr) return false;
+        if (up->Window == owner) return true;
+    }
+    return false;
 }
 } // namespace
 

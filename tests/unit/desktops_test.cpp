@@ -371,6 +371,27 @@ TEST(Moves, AnOwnerSentToTheDesktopShownBringsBackTheBoxesOfItsBoxes) {
     }
 }
 
+// Windows' rule: Main owns Find, which owns its "Not found" box, minimised (it has no taskbar
+// button). Find sent alone to desktop 2 hides the box with it; sent back, Find goes with Main
+// again, and its restore shows the box minimised: the box comes back on the screen with it.
+TEST(Moves, ABoxSentBackBesideItsOwnerBringsBackItsOwnBoxes) {
+    Machine m;
+    m.Start();
+    const std::uint32_t box = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    Hwnd main = m.Window("Main");
+    Hwnd find = m.sim.CreateWindow("Dialog", "Find", box, 0, {50, 60, 250, 160}, main);
+    Hwnd notFound = m.sim.CreateWindow("Dialog", "Not found", box, 0, {70, 80, 270, 180}, find);
+    m.sim.ShowWindow(notFound, SW_MINIMIZE);
+    m.Send(UM_MOVETODESKTOP, H(find), 2);
+    ASSERT_FALSE(m.sim.IsVisible(notFound));
+    m.Send(UM_MOVETODESKTOP, H(find), 1);
+    for (Hwnd h : {main, find, notFound}) {
+        EXPECT_TRUE(m.sim.IsVisible(h)) << m.sim.WindowText(h);
+        EXPECT_FALSE(m.sim.IsMinimized(h)) << m.sim.WindowText(h);
+        EXPECT_NE(m.sim.Position(h).left, ParkPosition) << m.sim.WindowText(h);
+    }
+}
+
 TEST(Moves, MovesToNoDesktopOrOfNoWindowAndStaleCommandsAreIgnored) {
     Machine m;
     m.Start();
