@@ -381,22 +381,8 @@ void FixedParts(HWND main, int rounds) {
         empty.push_back(Switch(main, 1));
     double message = Median(empty);
 
-    HWND owner = CreateWindowExA(0, WindowClass, "LatencyIcon", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
-                                 nullptr, GetModuleHandleA(nullptr), nullptr);
-    NOTIFYICONDATAA icon{};
-    icon.cbSize = sizeof icon;
-    icon.hWnd = owner;
-    icon.uID = 1;
-    icon.uFlags = NIF_ICON | NIF_TIP;
-    icon.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    lstrcpynA(icon.szTip, "latency", sizeof icon.szTip);
-    Shell_NotifyIconA(NIM_ADD, &icon);
-    Pump();
-    icon.uFlags = NIF_ICON;
-    double notify = Timed(rounds, [&] {
-        icon.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-        Shell_NotifyIconA(NIM_MODIFY, &icon);
-    });
+    TrayIcon icon;
+    double notify = Timed(rounds, [&] { icon.Update(); });
 
     ANIMATIONINFO info{sizeof(ANIMATIONINFO), 0};
     double animation = Timed(rounds, [&] {
@@ -424,9 +410,6 @@ void FixedParts(HWND main, int rounds) {
             RegCloseKey(key);
         }
     });
-    Shell_NotifyIconA(NIM_DELETE, &icon);
-    DestroyWindow(owner);
-    Pump();
 
     std::printf("\nfixed parts, each timed alone from this process (median of %d, ms):\n", rounds);
     std::printf("  UM_DESKTOP 1 sent while desktop 1 is shown (the message, no switch):  %8.3f\n", message);
