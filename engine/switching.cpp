@@ -98,6 +98,7 @@ void SwitchSteps(AppState &app, int n) {
     RestoreWindows(app, list, TakeWindowToRestore, n);
     ClaimWindowsLeftUp(app, n);
     ReturnParked(app, n);
+    ReturnWithOwnersUp(app);
 
     EnterPhase(Phase::Animation);
     MinimizeAnimation(app, Animation::Back);

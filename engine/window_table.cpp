@@ -534,6 +534,22 @@ void ReturnOwnedWindows(AppState &app, Hwnd owner) {
     }
 }
 
+void ReturnWithOwnersUp(AppState &app) {
+    WindowPort &win = app.Sys->window;
+    NewPass(app);
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
+        // Ours only (marked when we took it down), minimised, and still to be seen or hidden by
+        // itself inside our minimise: a window its program hid since is its program's.
+        if (e.AwayMark == 0 || !win.IsIconic(e.Window) || !Shown(app, e) || IsCloaked(app, e.Window)) continue;
+        const WindowEntry *leader = OwnerEntry(app, e);
+        if (leader == nullptr || !StaysUp(app, leader->Window) || !Answers(app, e.Window)) continue;
+        ForgetLeftBehind(app, e.Window);
+        win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+        WindowReturned(app, e.Window);
+    }
+}
+
 void TakeDownOwnedWindows(AppState &app, Hwnd owner) {
     // Where the system hides nothing with an owner (Wine), or its program showed them again.
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {

@@ -90,6 +90,9 @@ bool StillUpWithoutOwner(AppState &app, const WindowEntry &entry);
 // too. After a move brought it up: those we took down, or its restore showed minimised, come up.
 void TakeDownOwnedWindows(AppState &app, Hwnd owner);
 void ReturnOwnedWindows(AppState &app, Hwnd owner);
+// After a switch: an owner its program or user brought up inside our calls, after the hiding
+// passes took the windows going with it down, brings those up too.
+void ReturnWithOwnersUp(AppState &app);
 
 enum class Animation { Off, Back };
 void MinimizeAnimation(AppState &app, Animation step);

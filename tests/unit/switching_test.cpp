@@ -721,6 +721,30 @@ TEST(Switching, AnOwnedWindowShownAgainUnderItsMinimisedOwnerGoesWithItsDesktop)
     EXPECT_TRUE(m.sim.IsVisible(progress) && !m.sim.IsMinimized(progress));
 }
 
+// As above, but the switch's minimise of the pop-up sets its program restoring Main, inside our
+// call: Main stands on desktop 2's screen by its program's doing, and the pop-up we took down
+// comes back up with it, on both systems.
+TEST(Switching, AnOwnerItsProgramBringsUpInsideTheSwitchBringsUpWhatWeTookDown) {
+    for (bool windows : {true, false}) {
+        Machine m;
+        m.sim.hidesOwnedWindows = windows;
+        m.Start();
+        Hwnd main = m.Window("Main");
+        Hwnd progress = m.sim.CreateWindow("Dialog", "Progress", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0,
+                                           {50, 60, 250, 160}, main);
+        m.sim.ShowWindow(main, SW_MINIMIZE);
+        m.sim.ShowWindow(progress, sim::SW_SHOWNA);
+        m.sim.SetWindowProc(progress, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
+            if (message == WM_SIZE && wParam == sim::SIZE_MINIMIZED) m.sim.ShowWindow(main, SW_RESTORE);
+            return m.sim.DefWindowProc(w, message, wParam, lParam);
+        });
+        m.Show(2);
+        ASSERT_FALSE(m.sim.IsMinimized(main));
+        EXPECT_TRUE(m.sim.IsVisible(progress) && !m.sim.IsMinimized(progress)) << windows;
+        EXPECT_EQ(m.sim.blockedCalls, 0u);
+    }
+}
+
 // An owner out of sight is seen on no desktop: a box owned by a form with its own taskbar button,
 // which Windows hides with the form's own owner, and a box its program shows under a tool form it
 // hid, keep desktop 1 while desktop 2 is shown, and come back with it.
