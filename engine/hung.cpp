@@ -268,13 +268,15 @@ void CatchUpTurn(AppState &app, bool closing) {
         // minimised, and brings every owned window back on the screen, as ReturnWindows does. One
         // in place needs no question, and one its user or program changed since is theirs.
         // A cloaked one is not on the screen: nothing of ours touches it, and once uncloaked it is
-        // any window the next refresh finds.
-        bool done = (!closing && GoesWithOwner(app, e) && e.Parked == 0) || IsCloaked(app, e.Window) ||
-                    InPlace(app, e, closing) || ChangedSinceLeft(app, left[i]);
+        // any window the next refresh finds. At the quit, though, one we parked still gets its
+        // place back: uncloaked after we are gone, it would stand at the park, off every screen.
+        const bool passedBy = IsCloaked(app, e.Window) && !(closing && e.Parked != 0);
+        bool done = (!closing && GoesWithOwner(app, e) && e.Parked == 0) || passedBy || InPlace(app, e, closing) ||
+                    ChangedSinceLeft(app, left[i]);
         if (!done) {
             if (!Answers(app, e.Window)) continue;
             // The question ran its messages: its user may have acted meanwhile.
-            done = ChangedSinceLeft(app, left[i]) || IsCloaked(app, e.Window);
+            done = ChangedSinceLeft(app, left[i]) || (IsCloaked(app, e.Window) && !(closing && e.Parked != 0));
         }
         // A user's minimise of a window left on the screen stands, as a refresh would find it.
         WindowEntry *now = FindWindowEntry(app, e.Window);

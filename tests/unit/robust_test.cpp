@@ -658,6 +658,26 @@ TEST(SlowThreads, AWindowLeftBehindAndCloakedIsRestoredWithItsDesktopOnceUncloak
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
+// A pop-up that refuses its minimise is parked when desktop 2 is shown; at the quit its thread is
+// busy, and the user has gone to another of the system's desktops, which cloaked it. Once its
+// thread answers it gets its place back all the same: uncloaked after we are gone, it would
+// stand at the park, off every screen.
+TEST(SlowThreads, ACloakedPopupTheQuitLeftAtTheParkGetsItsPlaceBack) {
+    Machine m;
+    Hwnd clock = m.sim.CreateWindow("Tool", "Clock", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {40, 50, 240, 150});
+    m.sim.SetHabit(clock, SimMachine::Habit::RefuseMinimize);
+    m.Start();
+    m.Show(2);
+    ASSERT_EQ(m.sim.Position(clock).left, ParkPosition);
+    m.sim.SetCloaked(clock, SimMachine::CloakedByShell);
+    m.sim.KeepBusy(clock, 4000);
+    m.Send(WM_CLOSE);
+    m.sim.AdvanceTime(5000);
+    EXPECT_FALSE(m.sim.IsWindow(m.app.MainWindow));
+    EXPECT_EQ(m.sim.Position(clock).left, 40);
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
 // Where the system leaves owned windows up (Wine 8): the user has minimised a Notepad, its Find box
 // stays up, and their stopped thread leaves Find on desktop 2's screen. The thread answers again;
 // before the catch-up's turn the user sends the Notepad to desktop 3, which takes Find down with it:
