@@ -539,14 +539,15 @@ void ReturnWithOwnersUp(AppState &app) {
     NewPass(app);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
-        // Ours only (marked when we took it down), minimised, and still to be seen or hidden by
-        // itself inside our minimise: a window its program hid since is its program's.
-        if (e.AwayMark == 0 || !win.IsIconic(e.Window) || !Shown(app, e) || IsCloaked(app, e.Window)) continue;
+        // Ours only (marked when we took it down): minimised, and still to be seen or hidden by
+        // itself inside our minimise (a window its program hid since is its program's), or parked.
+        const bool iconic = win.IsIconic(e.Window);
+        if (e.AwayMark == 0 || (iconic ? !Shown(app, e) : e.Parked == 0) || IsCloaked(app, e.Window)) continue;
         const WindowEntry *leader = OwnerEntry(app, e);
         if (leader == nullptr || !StaysUp(app, leader->Window) || !Answers(app, e.Window)) continue;
         ForgetLeftBehind(app, e.Window);
-        win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
-        WindowReturned(app, e.Window);
+        if (iconic) win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+        WindowReturned(app, e.Window); // a parked one gets its place back
     }
 }
 

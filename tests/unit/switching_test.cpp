@@ -721,9 +721,10 @@ TEST(Switching, AnOwnedWindowShownAgainUnderItsMinimisedOwnerGoesWithItsDesktop)
     EXPECT_TRUE(m.sim.IsVisible(progress) && !m.sim.IsMinimized(progress));
 }
 
-// As above, but the switch's minimise of the pop-up sets its program restoring Main, inside our
-// call: Main stands on desktop 2's screen by its program's doing, and the pop-up we took down
-// comes back up with it, on both systems.
+// As above, with a clock too that refuses its minimise; the switch parks the clock, then its
+// minimise of the pop-up sets their program restoring Main, inside our call: Main stands on
+// desktop 2's screen by its program's doing, and what we took down comes back up with it, the
+// clock at its place, on both systems.
 TEST(Switching, AnOwnerItsProgramBringsUpInsideTheSwitchBringsUpWhatWeTookDown) {
     for (bool windows : {true, false}) {
         Machine m;
@@ -732,8 +733,11 @@ TEST(Switching, AnOwnerItsProgramBringsUpInsideTheSwitchBringsUpWhatWeTookDown) 
         Hwnd main = m.Window("Main");
         Hwnd progress = m.sim.CreateWindow("Dialog", "Progress", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0,
                                            {50, 60, 250, 160}, main);
+        Hwnd clock = m.sim.CreateWindow("Tool", "Clock", WS_POPUP | WS_VISIBLE, 0, {300, 40, 400, 80}, main);
+        m.sim.SetHabit(clock, SimMachine::Habit::RefuseMinimize);
         m.sim.ShowWindow(main, SW_MINIMIZE);
         m.sim.ShowWindow(progress, sim::SW_SHOWNA);
+        m.sim.ShowWindow(clock, sim::SW_SHOWNA);
         m.sim.SetWindowProc(progress, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
             if (message == WM_SIZE && wParam == sim::SIZE_MINIMIZED) m.sim.ShowWindow(main, SW_RESTORE);
             return m.sim.DefWindowProc(w, message, wParam, lParam);
@@ -741,6 +745,7 @@ TEST(Switching, AnOwnerItsProgramBringsUpInsideTheSwitchBringsUpWhatWeTookDown) 
         m.Show(2);
         ASSERT_FALSE(m.sim.IsMinimized(main));
         EXPECT_TRUE(m.sim.IsVisible(progress) && !m.sim.IsMinimized(progress)) << windows;
+        EXPECT_EQ(m.sim.Position(clock).left, 300) << windows;
         EXPECT_EQ(m.sim.blockedCalls, 0u);
     }
 }
