@@ -54,6 +54,7 @@ class RandomWorld {
         ++sinceStart_;
         Note("-- step " + std::to_string(steps));
         upByOthers_.clear();
+        parkedWhenOwnerUp_.clear();
         touched_.clear();
         const std::vector<std::pair<Hwnd, bool>> hiddenWithOwners = HiddenWithOwners();
         const std::vector<CloakedState> cloaked = CloakedStates();
@@ -114,6 +115,7 @@ class RandomWorld {
     std::vector<Hwnd> gone_;       // destroyed handles, for foreign messages
     std::vector<Hwnd> answering_;  // windows whose procedure is running
     std::vector<Hwnd> upByOthers_; // restored or shown by their user or program in this step
+    std::vector<Hwnd> parkedWhenOwnerUp_; // at the park when others brought their owner up
     std::vector<Hwnd> touched_; // minimised, restored, shown or hidden by their user or program in this step
     bool cloaking_ = false;     // this machine's dwmapi.dll answers, and the compositor cloaks
     bool elevating_ = false;    // some programs on this machine run elevated
@@ -607,7 +609,14 @@ class RandomWorld {
 
     void NoteRestoredAtPark(Owned &w) {
         if (Parked(w)) w.restoredAtPark = true;
-        if (!Sim().IsMinimized(w.window)) upByOthers_.push_back(w.window);
+        if (Sim().IsMinimized(w.window)) return;
+        upByOthers_.push_back(w.window);
+        // Brought up from its taskbar button, or by its program, while nothing of ours is under
+        // way: the system tells no one of it (we set no hook), so a box we parked stays at the
+        // park until the next refresh finds its owner on the desktop shown.
+        if (App().UnderWay.Switching != 0) return;
+        for (const Owned &o : windows_)
+            if (Sim().Owner(o.window) == w.window && Parked(o)) parkedWhenOwnerUp_.push_back(o.window);
     }
 
     void Destroy() {
@@ -1117,6 +1126,8 @@ class RandomWorld {
             // user or its program brings that owner up; we restore it when we do.
             if (minimised &&
                 std::find(upByOthers_.begin(), upByOthers_.end(), Sim().Owner(h)) != upByOthers_.end())
+                continue;
+            if (std::find(parkedWhenOwnerUp_.begin(), parkedWhenOwnerUp_.end(), h) != parkedWhenOwnerUp_.end())
                 continue;
             const Owned *w = OwnedWindow(h);
             if (w == nullptr || w->everHung || Sim().IsHung(h) || w->userMinimised || w->hiddenByProgram ||
