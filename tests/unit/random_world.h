@@ -1394,6 +1394,19 @@ class RandomWorld {
         return false;
     }
 
+    // It goes with a window sent alone to another desktop than its own owner's, which stands on
+    // the screen (its owner brought it up, see the sweep): it stands there with it.
+    bool WithAloneOwnerUp(const Owned &w) {
+        Hwnd h = Sim().Owner(w.window);
+        for (int depth = 0; h != nullptr && depth < 8; ++depth, h = Sim().Owner(h)) {
+            const WindowEntry *e = FindWindowEntry(App(), h);
+            const WindowEntry *owner = e != nullptr && e->Alone != 0 ? FindWindowEntry(App(), e->Owner) : nullptr;
+            if (owner != nullptr && (owner->Desktop != e->Desktop || owner->Sticky != e->Sticky))
+                return Sim().IsVisible(h) && !Sim().IsMinimized(h);
+        }
+        return false;
+    }
+
     // The windows of desktop `d` on the screen, top first, among those whose place a switch must
     // keep: none sticky, sent alone (or going with one, see AloneUp) or refusing the minimise (an
     // overlapped one stays where it is, below those restored; a pop-up, parked, is given its place
@@ -1540,7 +1553,8 @@ class RandomWorld {
                 // overlapped window that refuses the minimise stays where it is.
                 // Nor does an owned window that stays up with an owner that refuses, wherever the
                 // system leaves owned windows and whatever their program did to them.
-                // Nor one sent alone to another desktop: its owner's restore shows it (Windows' rule).
+                // Nor one sent alone to another desktop: its owner's restore shows it (Windows' rule),
+                // with the windows that go with it.
                 const Owned *owner = OwnedWindow(Sim().Owner(w.window));
                 // An elevated window stays up too (the system refuses our calls); it is claimed by
                 // the desktop entered at once, unless owners and owned windows take part.
@@ -1549,8 +1563,9 @@ class RandomWorld {
                     (owner != nullptr || std::any_of(windows_.begin(), windows_.end(), [&](const Owned &o) {
                          return Sim().Owner(o.window) == w.window;
                      }));
-                const bool refuses =
-                    Refuses(w) || elevatedGroup || (owner != nullptr && (e->Alone != 0 || RefusesUp(*owner)));
+                const bool refuses = Refuses(w) || elevatedGroup ||
+                                     (owner != nullptr && (e->Alone != 0 || RefusesUp(*owner))) ||
+                                     WithAloneOwnerUp(w);
                 if (!owed && !refuses && Sim().IsVisible(w.window) && !Sim().IsMinimized(w.window) &&
                     !Parked(w))
                     Fail("a window of desktop " + std::to_string(e->Desktop) + " is shown on desktop " +
