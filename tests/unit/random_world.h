@@ -1228,7 +1228,8 @@ class RandomWorld {
     // the screen or minimised with its taskbar button, unless its own program hid it after a
     // minimise of its own or its thread does not answer; none is left off the screen.
     // Nor is any window its program hid shown, nor one minimised without a way back; each one
-    // hidden with its owner comes back, on the screen, when the user restores that owner.
+    // hidden with its owner comes back, on the screen, when the user restores that owner, also one
+    // we had minimised before the system hid it (that owner's restore would show it minimised).
     void CheckAfterQuit() {
         if (quitChecked_) return;
         quitChecked_ = true;
@@ -1242,8 +1243,7 @@ class RandomWorld {
                 continue;
             }
             const WindowEntry *e = FindWindowEntry(App(), w.window);
-            if (HiddenWithOwner(w) && !Sim().IsMinimized(w.window) && !w.userMinimised && !w.everHung &&
-                e != nullptr && e->Alone == 0)
+            if (HiddenWithOwner(w) && !w.userMinimised && !w.everHung && e != nullptr && e->Alone == 0)
                 withOwner.push_back(w.window);
             if (!ownHide && !visible && !HiddenWithOwner(w))
                 return Fail("a window is lost after the quit" + Describe(w));
