@@ -268,13 +268,15 @@ void CatchUpTurn(AppState &app, bool closing) {
         // minimised, and brings every owned window back on the screen, as ReturnWindows does. One
         // in place needs no question, and one its user or program changed since is theirs.
         // A cloaked one is not on the screen: nothing of ours touches it, and once uncloaked it is
-        // any window the next refresh finds.
-        bool done = (!closing && GoesWithOwner(app, e) && e.Parked == 0) || IsCloaked(app, e.Window) ||
+        // any window the next refresh finds. After the quit there is no next refresh: it is given
+        // back what we took, as the quit's own return does, so that none appears at the park later.
+        const bool passedBy = !closing && IsCloaked(app, e.Window);
+        bool done = (!closing && GoesWithOwner(app, e) && e.Parked == 0) || passedBy ||
                     InPlace(app, e, closing) || ChangedSinceLeft(app, left[i]);
         if (!done) {
             if (!Answers(app, e.Window)) continue;
             // The question ran its messages: its user may have acted meanwhile.
-            done = ChangedSinceLeft(app, left[i]) || IsCloaked(app, e.Window);
+            done = ChangedSinceLeft(app, left[i]) || (!closing && IsCloaked(app, e.Window));
         }
         // A user's minimise of a window left on the screen stands, as a refresh would find it.
         WindowEntry *now = FindWindowEntry(app, e.Window);

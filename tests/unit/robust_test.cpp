@@ -658,6 +658,29 @@ TEST(SlowThreads, AWindowLeftBehindAndCloakedIsRestoredWithItsDesktopOnceUncloak
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
+// A pop-up that refuses the minimise is parked by the switch to desktop 2; at the quit its thread
+// is busy, and it is cloaked (the user went to another of the system's desktops). The quit still
+// gives it its place back once its thread answers: after the quit nothing else would, and it would
+// appear off the screen once uncloaked.
+TEST(SlowThreads, TheQuitGivesAParkedWindowItsPlaceBackThoughItIsCloaked) {
+    Machine m;
+    Hwnd pop =
+        m.sim.CreateWindow("TestWindow", "Pop", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160});
+    m.sim.SetHabit(pop, SimMachine::Habit::RefuseMinimize);
+    m.Start();
+    m.Show(2);
+    ASSERT_EQ(m.sim.Position(pop).left, ParkPosition);
+    m.sim.KeepBusy(pop, 6000);
+    m.sim.SetCloaked(pop, SimMachine::CloakedByShell);
+    m.Send(WM_CLOSE);
+    m.sim.AdvanceTime(7000);
+    EXPECT_FALSE(m.sim.IsWindow(m.app.MainWindow));
+    m.sim.SetCloaked(pop, 0);
+    EXPECT_EQ(m.sim.Position(pop).left, 50);
+    EXPECT_EQ(m.sim.Position(pop).top, 60);
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
 // Where the system leaves owned windows up (Wine 8): the user has minimised a Notepad, its Find box
 // stays up, and their stopped thread leaves Find on desktop 2's screen. The thread answers again;
 // before the catch-up's turn the user sends the Notepad to desktop 3, which takes Find down with it:
