@@ -291,7 +291,13 @@ void CatchUpTurn(AppState &app, bool closing) {
         for (std::int32_t k = 0; k < app.Switch.HungCount; ++k)
             if (app.Switch.Hung[k].Window != e.Window) app.Switch.Hung[kept++] = app.Switch.Hung[k];
         app.Switch.HungCount = kept;
-        if (!done && now != nullptr) PutInPlace(app, *now, closing);
+        // After the quit nothing else would give a parked window its place back: one its user or
+        // program changed since still gets it, as the quit's own return gives it (where it still
+        // stands at the park, or as its restore place; hidden or minimised, it stays so).
+        if (!done && now != nullptr)
+            PutInPlace(app, *now, closing);
+        else if (closing && now != nullptr && now->Parked != 0)
+            GiveBackPlace(app, e.Window);
     }
 }
 

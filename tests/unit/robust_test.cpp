@@ -681,6 +681,34 @@ TEST(SlowThreads, TheQuitGivesAParkedWindowItsPlaceBackThoughItIsCloaked) {
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
+// A pop-up of desktop 2 that refuses the minimise stands at the park when the quit comes from
+// desktop 3, and its thread does not answer; once it answers, its program hides it before the
+// catch-up's turn. What its program did stands, but the place is still given back: shown again
+// later, it appears where it stood, not off the screen.
+TEST(SlowThreads, TheQuitGivesAParkedWindowItsPlaceBackWhateverItsProgramDidSince) {
+    Machine m;
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    m.Show(2);
+    Hwnd pop =
+        m.sim.CreateWindow("TestWindow", "Pop", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160});
+    m.sim.SetHabit(pop, SimMachine::Habit::RefuseMinimize);
+    m.Show(3);
+    ASSERT_EQ(m.sim.Position(pop).left, ParkPosition);
+    m.sim.SetHung(pop, true);
+    m.Send(WM_CLOSE);
+    ASSERT_TRUE(m.sim.IsWindow(m.app.MainWindow));
+    m.sim.SetHung(pop, false);
+    m.sim.ShowWindow(pop, SW_HIDE);
+    m.sim.AdvanceTime(1000);
+    EXPECT_FALSE(m.sim.IsWindow(m.app.MainWindow));
+    EXPECT_FALSE(m.sim.IsVisible(pop));
+    m.sim.ShowWindow(pop, SW_SHOW);
+    EXPECT_EQ(m.sim.Position(pop).left, 50);
+    EXPECT_EQ(m.sim.Position(pop).top, 60);
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
 // Where the system leaves owned windows up (Wine 8): the user has minimised a Notepad, its Find box
 // stays up, and their stopped thread leaves Find on desktop 2's screen. The thread answers again;
 // before the catch-up's turn the user sends the Notepad to desktop 3, which takes Find down with it:
