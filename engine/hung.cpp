@@ -268,15 +268,15 @@ void CatchUpTurn(AppState &app, bool closing) {
         // minimised, and brings every owned window back on the screen, as ReturnWindows does. One
         // in place needs no question, and one its user or program changed since is theirs.
         // A cloaked one is not on the screen: nothing of ours touches it, and once uncloaked it is
-        // any window the next refresh finds. At the quit, though, one we parked still gets its
-        // place back: uncloaked after we are gone, it would stand at the park, off every screen.
-        const bool passedBy = IsCloaked(app, e.Window) && !(closing && e.Parked != 0);
-        bool done = (!closing && GoesWithOwner(app, e) && e.Parked == 0) || passedBy || InPlace(app, e, closing) ||
-                    ChangedSinceLeft(app, left[i]);
+        // any window the next refresh finds. After the quit there is no next refresh: it is given
+        // back what we took, as the quit's own return does, so that none appears at the park later.
+        const bool passedBy = !closing && IsCloaked(app, e.Window);
+        bool done = (!closing && GoesWithOwner(app, e) && e.Parked == 0) || passedBy ||
+                    InPlace(app, e, closing) || ChangedSinceLeft(app, left[i]);
         if (!done) {
             if (!Answers(app, e.Window)) continue;
             // The question ran its messages: its user may have acted meanwhile.
-            done = ChangedSinceLeft(app, left[i]) || (IsCloaked(app, e.Window) && !(closing && e.Parked != 0));
+            done = ChangedSinceLeft(app, left[i]) || (!closing && IsCloaked(app, e.Window));
         }
         // A user's minimise of a window left on the screen stands, as a refresh would find it.
         WindowEntry *now = FindWindowEntry(app, e.Window);
@@ -291,7 +291,13 @@ void CatchUpTurn(AppState &app, bool closing) {
         for (std::int32_t k = 0; k < app.Switch.HungCount; ++k)
             if (app.Switch.Hung[k].Window != e.Window) app.Switch.Hung[kept++] = app.Switch.Hung[k];
         app.Switch.HungCount = kept;
-        if (!done && now != nullptr) PutInPlace(app, *now, closing);
+        // After the quit nothing else would give a parked window its place back: one its user or
+        // program changed since still gets it, as the quit's own return gives it (where it still
+        // stands at the park, or as its restore place; hidden or minimised, it stays so).
+        if (!done && now != nullptr)
+            PutInPlace(app, *now, closing);
+        else if (closing && now != nullptr && now->Parked != 0)
+            GiveBackPlace(app, e.Window);
     }
 }
 

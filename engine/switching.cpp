@@ -143,6 +143,30 @@ void ReturnWindows(AppState &app) {
         WindowReturned(app, e.Window);
     }
 }
+
+// An owned window we minimised that the system then hid with its owner, which the quit leaves
+// minimised (its user minimised it after ours, from its taskbar button): only that owner's restore
+// shows it again, still minimised, with no button to come back by once we are gone. Its owner is
+// restored and minimised again, without the activation, so that it comes back restored with it.
+// (One its program hid stays hidden through both: the system shows only what it hid itself.)
+void ReturnHiddenWithOwners(AppState &app) {
+    WindowPort &win = app.Sys->window;
+    NewPass(app);
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        const WindowEntry e = app.Windows.Entries[i];
+        const WindowEntry *owner = OwnerEntry(app, e);
+        if (owner == nullptr || e.MinimizedShown != 0 || win.IsWindowVisible(e.Window) ||
+            !win.IsIconic(e.Window))
+            continue;
+        const Hwnd leader = owner->Window;
+        if (!win.IsWindowVisible(leader) || !win.IsIconic(leader) || IsCloaked(app, leader) ||
+            !Answers(app, leader))
+            continue;
+        win.ShowWindow(leader, SW_SHOWNOACTIVATE);
+        ReturnOwnedWindows(app, leader);
+        win.ShowWindow(leader, SW_SHOWMINNOACTIVE);
+    }
+}
 } // namespace
 
 void ReturnAllWindows(AppState &app, bool afterSwitch) {
@@ -153,6 +177,7 @@ void ReturnAllWindows(AppState &app, bool afterSwitch) {
     // nothing would bring back once we are gone.
     ReturnWindows(app);
     ReturnWindows(app);
+    ReturnHiddenWithOwners(app);
     // What stays minimised is left as today, with no trace of ours.
     ClearAllMarks(app);
 }

@@ -56,6 +56,7 @@ class RandomWorld {
         upByOthers_.clear();
         parkedWhenOwnerUp_.clear();
         touched_.clear();
+        minimisedInside_.clear();
         const std::vector<std::pair<Hwnd, bool>> hiddenWithOwners = HiddenWithOwners();
         const std::vector<CloakedState> cloaked = CloakedStates();
         const int shownBefore = App().CurrentDesktop();
@@ -117,6 +118,7 @@ class RandomWorld {
     std::vector<Hwnd> upByOthers_; // restored or shown by their user or program in this step
     std::vector<Hwnd> parkedWhenOwnerUp_; // at the park when others brought their owner up
     std::vector<Hwnd> touched_; // minimised, restored, shown or hidden by their user or program in this step
+    std::vector<Hwnd> minimisedInside_; // minimised by their program inside our calls in this step
     bool cloaking_ = false;     // this machine's dwmapi.dll answers, and the compositor cloaks
     bool elevating_ = false;    // some programs on this machine run elevated
     std::uint64_t sinceStart_ = 0;
@@ -594,6 +596,7 @@ class RandomWorld {
         answering_.push_back(h); // busy in this call, as the window it acts on
         answering_.push_back(w->window);
         touched_.push_back(w->window);
+        if (minimise) minimisedInside_.push_back(w->window);
         const Dword waitedBefore = Sim().waited;
         {
             SimMachine::AsUser user(Sim());
@@ -1239,7 +1242,8 @@ class RandomWorld {
     // the screen or minimised with its taskbar button, unless its own program hid it after a
     // minimise of its own or its thread does not answer; none is left off the screen.
     // Nor is any window its program hid shown, nor one minimised without a way back; each one
-    // hidden with its owner comes back, on the screen, when the user restores that owner.
+    // hidden with its owner comes back, on the screen, when the user restores that owner, also one
+    // we had minimised before the system hid it (that owner's restore would show it minimised).
     void CheckAfterQuit() {
         if (quitChecked_) return;
         quitChecked_ = true;
@@ -1253,8 +1257,10 @@ class RandomWorld {
                 continue;
             }
             const WindowEntry *e = FindWindowEntry(App(), w.window);
-            if (HiddenWithOwner(w) && !Sim().IsMinimized(w.window) && !w.userMinimised && !w.everHung &&
-                e != nullptr && e->Alone == 0)
+            // (Minimised, unless its program minimised an owner up its chain inside our calls of
+            // the quit: that may undo the quit's restore of the owner, which would bring it back.)
+            if (HiddenWithOwner(w) && !w.userMinimised && !w.everHung && e != nullptr && e->Alone == 0 &&
+                (!Sim().IsMinimized(w.window) || !OwnerMinimisedInside(w.window)))
                 withOwner.push_back(w.window);
             if (!ownHide && !visible && !HiddenWithOwner(w))
                 return Fail("a window is lost after the quit" + Describe(w));
@@ -1280,6 +1286,14 @@ class RandomWorld {
                 return Fail("an owned window does not come back with its owner after the quit" +
                             Describe(*w));
         }
+    }
+
+    bool OwnerMinimisedInside(Hwnd h) {
+        int depth = 0;
+        for (Hwnd o = Sim().Owner(h); o != nullptr && depth < 8; o = Sim().Owner(o), ++depth)
+            if (std::find(minimisedInside_.begin(), minimisedInside_.end(), o) != minimisedInside_.end())
+                return true;
+        return false;
     }
 
     // Every machine ends with a quit, as an uninstall start asks for it.

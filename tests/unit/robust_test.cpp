@@ -658,23 +658,54 @@ TEST(SlowThreads, AWindowLeftBehindAndCloakedIsRestoredWithItsDesktopOnceUncloak
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 
-// A pop-up that refuses its minimise is parked when desktop 2 is shown; at the quit its thread is
-// busy, and the user has gone to another of the system's desktops, which cloaked it. Once its
-// thread answers it gets its place back all the same: uncloaked after we are gone, it would
-// stand at the park, off every screen.
-TEST(SlowThreads, ACloakedPopupTheQuitLeftAtTheParkGetsItsPlaceBack) {
+// A pop-up that refuses the minimise is parked by the switch to desktop 2; at the quit its thread
+// is busy, and it is cloaked (the user went to another of the system's desktops). The quit still
+// gives it its place back once its thread answers: after the quit nothing else would, and it would
+// appear off the screen once uncloaked.
+TEST(SlowThreads, TheQuitGivesAParkedWindowItsPlaceBackThoughItIsCloaked) {
     Machine m;
-    Hwnd clock = m.sim.CreateWindow("Tool", "Clock", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {40, 50, 240, 150});
-    m.sim.SetHabit(clock, SimMachine::Habit::RefuseMinimize);
+    Hwnd pop =
+        m.sim.CreateWindow("TestWindow", "Pop", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160});
+    m.sim.SetHabit(pop, SimMachine::Habit::RefuseMinimize);
     m.Start();
     m.Show(2);
-    ASSERT_EQ(m.sim.Position(clock).left, ParkPosition);
-    m.sim.SetCloaked(clock, SimMachine::CloakedByShell);
-    m.sim.KeepBusy(clock, 4000);
+    ASSERT_EQ(m.sim.Position(pop).left, ParkPosition);
+    m.sim.KeepBusy(pop, 6000);
+    m.sim.SetCloaked(pop, SimMachine::CloakedByShell);
     m.Send(WM_CLOSE);
-    m.sim.AdvanceTime(5000);
+    m.sim.AdvanceTime(7000);
     EXPECT_FALSE(m.sim.IsWindow(m.app.MainWindow));
-    EXPECT_EQ(m.sim.Position(clock).left, 40);
+    m.sim.SetCloaked(pop, 0);
+    EXPECT_EQ(m.sim.Position(pop).left, 50);
+    EXPECT_EQ(m.sim.Position(pop).top, 60);
+    EXPECT_EQ(m.sim.blockedCalls, 0u);
+}
+
+// A pop-up of desktop 2 that refuses the minimise stands at the park when the quit comes from
+// desktop 3, and its thread does not answer; once it answers, its program hides it before the
+// catch-up's turn. What its program did stands, but the place is still given back: shown again
+// later, it appears where it stood, not off the screen.
+TEST(SlowThreads, TheQuitGivesAParkedWindowItsPlaceBackWhateverItsProgramDidSince) {
+    Machine m;
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    m.Show(2);
+    Hwnd pop =
+        m.sim.CreateWindow("TestWindow", "Pop", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160});
+    m.sim.SetHabit(pop, SimMachine::Habit::RefuseMinimize);
+    m.Show(3);
+    ASSERT_EQ(m.sim.Position(pop).left, ParkPosition);
+    m.sim.SetHung(pop, true);
+    m.Send(WM_CLOSE);
+    ASSERT_TRUE(m.sim.IsWindow(m.app.MainWindow));
+    m.sim.SetHung(pop, false);
+    m.sim.ShowWindow(pop, SW_HIDE);
+    m.sim.AdvanceTime(1000);
+    EXPECT_FALSE(m.sim.IsWindow(m.app.MainWindow));
+    EXPECT_FALSE(m.sim.IsVisible(pop));
+    m.sim.ShowWindow(pop, SW_SHOW);
+    EXPECT_EQ(m.sim.Position(pop).left, 50);
+    EXPECT_EQ(m.sim.Position(pop).top, 60);
     EXPECT_EQ(m.sim.blockedCalls, 0u);
 }
 

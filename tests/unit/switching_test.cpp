@@ -616,6 +616,38 @@ TEST(Switching, FrameworkFormsComeBackInTheirOrderAndKeepTheUsersMinimise) {
     }
 }
 
+// Where the system hides owned windows with their owner: an application window of no size that
+// refused its minimise is parked, and its main form, left on the screen, is minimised; then the
+// user minimises the application from its taskbar button, which hides the form, minimised. The
+// quit leaves the application minimised, and its form comes back with it, restored.
+TEST(Switching, AFormWeMinimisedComesBackWithItsApplicationAfterTheQuit) {
+    Machine m;
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    m.Show(2);
+    Hwnd app = m.sim.CreateWindow("Application", "App", WS_POPUP | WS_VISIBLE, 0, {0, 0, 0, 0});
+    Hwnd main =
+        m.sim.CreateWindow("Form", "Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, {40, 40, 200, 200}, app);
+    m.sim.SetHabit(app, SimMachine::Habit::RefuseMinimize);
+    m.Show(3);
+    ASSERT_EQ(m.sim.Position(app).left, ParkPosition);
+    ASSERT_TRUE(m.sim.IsMinimized(main));
+    m.sim.SetHabit(app, SimMachine::Habit::None);
+    {
+        SimMachine::AsUser user(m.sim);
+        m.sim.ShowWindow(app, SW_MINIMIZE);
+    }
+    ASSERT_FALSE(m.sim.IsVisible(main));
+    m.Send(WM_CLOSE);
+    EXPECT_TRUE(m.sim.IsMinimized(app));
+    EXPECT_FALSE(m.sim.IsMinimized(main));
+    m.sim.ShowWindow(app, SW_RESTORE); // the user, from its taskbar button
+    EXPECT_TRUE(m.sim.IsVisible(main));
+    EXPECT_FALSE(m.sim.IsMinimized(main));
+    EXPECT_EQ(m.sim.Position(main).left, 40);
+    EXPECT_NE(m.sim.Position(app).left, ParkPosition);
+}
+
 // Owners of owners: Main owns Find, which owns its "Not found" box. The box goes with Main, on
 // either system: off the screen of desktop 2, back on desktop 1 above Find, and desktop 1's.
 TEST(Switching, ABoxOwnedByAnOwnedWindowGoesWithItsOwnersOwner) {
