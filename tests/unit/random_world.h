@@ -54,8 +54,9 @@ class RandomWorld {
         ++sinceStart_;
         Note("-- step " + std::to_string(steps));
         upByOthers_.clear();
+        minimisedAtOwnersRise_.clear();
         touched_.clear();
-        const std::vector<std::pair<Hwnd, bool>> hiddenWithOwners = HiddenWithOwners();
+        const std::vector<Hwnd> hiddenWithOwners = HiddenWithOwners();
         const std::vector<CloakedState> cloaked = CloakedStates();
         const int shownBefore = App().CurrentDesktop();
         const std::vector<Hwnd> elevatedUp = ElevatedUp();
@@ -114,6 +115,10 @@ class RandomWorld {
     std::vector<Hwnd> gone_;       // destroyed handles, for foreign messages
     std::vector<Hwnd> answering_;  // windows whose procedure is running
     std::vector<Hwnd> upByOthers_; // restored or shown by their user or program in this step
+    // Owned windows minimised as their user or program restored or showed their owner in this
+    // step: they stay minimised (ShowWindow's page: only the pop-ups the owner's minimise hid
+    // come back with it, through WM_SHOWWINDOW with SW_PARENTOPENING).
+    std::vector<Hwnd> minimisedAtOwnersRise_;
     std::vector<Hwnd> touched_; // minimised, restored, shown or hidden by their user or program in this step
     bool cloaking_ = false;     // this machine's dwmapi.dll answers, and the compositor cloaks
     bool elevating_ = false;    // some programs on this machine run elevated
@@ -593,6 +598,7 @@ class RandomWorld {
         answering_.push_back(w->window);
         touched_.push_back(w->window);
         const Dword waitedBefore = Sim().waited;
+        if (!minimise) NoteMinimisedOwned(w->window);
         {
             SimMachine::AsUser user(Sim());
             Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
@@ -603,6 +609,12 @@ class RandomWorld {
         if (Sim().waited != waitedBefore) MarkHung(h);
         depth_ = saved;
         NoteRestoredAtPark(*w);
+    }
+
+    void NoteMinimisedOwned(Hwnd owner) {
+        for (const Owned &o : windows_)
+            if (Sim().Owner(o.window) == owner && Sim().IsMinimized(o.window))
+                minimisedAtOwnersRise_.push_back(o.window);
     }
 
     void NoteRestoredAtPark(Owned &w) {
@@ -655,6 +667,7 @@ class RandomWorld {
         w->userMinimised = minimise;
         w->hiddenByProgram = w->hiddenInsideOurs = false;
         touched_.push_back(w->window);
+        if (!minimise) NoteMinimisedOwned(w->window);
         {
             SimMachine::AsUser user(Sim());
             Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
@@ -775,6 +788,7 @@ class RandomWorld {
              std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         w->hiddenByProgram = w->hiddenInsideOurs = w->minimisedWhileLeft = false;
         touched_.push_back(w->window);
+        NoteMinimisedOwned(w->window);
         {
             SimMachine::AsUser program(Sim());
             Sim().ShowWindow(w->window, restore ? SW_RESTORE : SW_SHOW);
@@ -1100,23 +1114,25 @@ class RandomWorld {
         }
     }
 
-    // The windows hidden with their owner before an event (and whether minimised): those whose
+    // The windows hidden with their owner before an event: those whose
     // owner is up again after it (restored by a switch, a move, the user or its program) are shown
     // with it, on the screen and not minimised, unless they went alone or their program or the
     // user did something else to them.
-    std::vector<std::pair<Hwnd, bool>> HiddenWithOwners() {
-        std::vector<std::pair<Hwnd, bool>> hidden;
+    std::vector<Hwnd> HiddenWithOwners() {
+        std::vector<Hwnd> hidden;
         for (const Owned &w : windows_)
-            if (HiddenWithOwner(w) && !Parked(w)) hidden.emplace_back(w.window, Sim().IsMinimized(w.window));
+            if (HiddenWithOwner(w) && !Parked(w)) hidden.push_back(w.window);
         return hidden;
     }
 
-    void CheckBackWithOwners(const std::vector<std::pair<Hwnd, bool>> &before) {
-        for (const auto &[h, minimised] : before) {
-            // One minimised when its owner went down comes back minimised (Windows' rule) when the
-            // user or its program brings that owner up; we restore it when we do.
-            if (minimised &&
-                std::find(upByOthers_.begin(), upByOthers_.end(), Sim().Owner(h)) != upByOthers_.end())
+    void CheckBackWithOwners(const std::vector<Hwnd> &before) {
+        for (Hwnd h : before) {
+            // One minimised when the user or its program brings its owner up stays minimised
+            // (Windows' rule), whether it was minimised when its owner went down or ours minimised it
+            // since (the user restored it inside a switch away from its desktop); we restore it when
+            // we bring that owner up.
+            if (std::find(minimisedAtOwnersRise_.begin(), minimisedAtOwnersRise_.end(), h) !=
+                minimisedAtOwnersRise_.end())
                 continue;
             const Owned *w = OwnedWindow(h);
             if (w == nullptr || w->everHung || Sim().IsHung(h) || w->userMinimised || w->hiddenByProgram ||
