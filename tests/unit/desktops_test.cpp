@@ -392,6 +392,30 @@ TEST(Moves, ABoxSentBackBesideItsOwnerBringsBackItsOwnBoxes) {
     }
 }
 
+// The user minimises Main; its program shows its progress pop-up again, which the switch away
+// parks (it comes straight back from our minimise, as when its user restores it meanwhile). Main
+// sent to the desktop shown comes back, and the pop-up with it, at its own place.
+TEST(Moves, AnOwnerSentToTheDesktopShownGivesItsParkedPopupItsPlaceBack) {
+    for (bool windows : {true, false}) {
+        Machine m;
+        m.sim.hidesOwnedWindows = windows;
+        m.Start();
+        Hwnd main = m.Window("Main");
+        Hwnd progress = m.sim.CreateWindow("Dialog", "Progress", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0,
+                                           {50, 60, 250, 160}, main);
+        m.sim.ShowWindow(main, SW_MINIMIZE);
+        m.sim.ShowWindow(progress, sim::SW_SHOWNA);
+        m.sim.SetHabit(progress, SimMachine::Habit::RefuseMinimize);
+        m.Show(2);
+        ASSERT_EQ(m.sim.Position(progress).left, ParkPosition) << windows;
+        m.Send(UM_MOVETODESKTOP, H(main), 2);
+        EXPECT_TRUE(m.sim.IsVisible(main) && !m.sim.IsMinimized(main)) << windows;
+        EXPECT_TRUE(m.sim.IsVisible(progress) && !m.sim.IsMinimized(progress)) << windows;
+        EXPECT_EQ(m.sim.Position(progress).left, 50) << windows;
+        EXPECT_EQ(m.sim.Position(progress).top, 60) << windows;
+    }
+}
+
 TEST(Moves, MovesToNoDesktopOrOfNoWindowAndStaleCommandsAreIgnored) {
     Machine m;
     m.Start();
