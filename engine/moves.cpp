@@ -100,6 +100,16 @@ void MoveToDesktop(AppState &app, Hwnd window, Lparam lParam) {
             if (moved != nullptr && StaysUp(app, window)) {
                 moved->Desktop = app.CurrentDesktop();
                 Regroup(app, *moved, true);
+            } else if (moved != nullptr && moved->Owner != nullptr && moved->Alone == 0) {
+                // Its owner brought up meanwhile by its user (from the taskbar, inside our calls)
+                // belongs to the desktop shown, as the next refresh would find: the window goes
+                // alone, rather than away with an owner left on the screen.
+                WindowEntry *owner = FindWindowEntry(app, moved->Owner);
+                if (owner != nullptr && owner->Sticky == 0 && owner->Desktop != app.CurrentDesktop() &&
+                    StaysUp(app, owner->Window)) {
+                    owner->Desktop = app.CurrentDesktop();
+                    moved->Alone = 1;
+                }
             }
         }
     }

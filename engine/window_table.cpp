@@ -523,13 +523,16 @@ void ReturnOwnedWindows(AppState &app, Hwnd owner) {
         shown = false;
         for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
             const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
-            if (!GoesWith(app, e, owner) || !win.IsIconic(e.Window) || !win.IsWindowVisible(e.Window) ||
+            // One its user restored inside our park stands at the park, not minimised: it gets its
+            // place back.
+            const bool iconic = win.IsIconic(e.Window);
+            if (!GoesWith(app, e, owner) || (!iconic && e.Parked == 0) || !win.IsWindowVisible(e.Window) ||
                 IsCloaked(app, e.Window) || !Answers(app, e.Window))
                 continue;
             ForgetLeftBehind(app, e.Window); // a thread left behind that answers: in place from now on
-            win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+            if (iconic) win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
             WindowReturned(app, e.Window);
-            shown = true;
+            shown = shown || iconic;
         }
     }
 }

@@ -392,6 +392,61 @@ TEST(Moves, ABoxSentBackBesideItsOwnerBringsBackItsOwnBoxes) {
     }
 }
 
+// The user minimises Main; its program shows its progress pop-up again, which the switch away
+// parks (it comes straight back from our minimise, as when its user restores it meanwhile). Main
+// sent to the desktop shown comes back, and the pop-up with it, at its own place.
+TEST(Moves, AnOwnerSentToTheDesktopShownGivesItsParkedPopupItsPlaceBack) {
+    for (bool windows : {true, false}) {
+        Machine m;
+        m.sim.hidesOwnedWindows = windows;
+        m.Start();
+        Hwnd main = m.Window("Main");
+        Hwnd progress = m.sim.CreateWindow("Dialog", "Progress", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0,
+                                           {50, 60, 250, 160}, main);
+        m.sim.ShowWindow(main, SW_MINIMIZE);
+        m.sim.ShowWindow(progress, sim::SW_SHOWNA);
+        m.sim.SetHabit(progress, SimMachine::Habit::RefuseMinimize);
+        m.Show(2);
+        ASSERT_EQ(m.sim.Position(progress).left, ParkPosition) << windows;
+        m.Send(UM_MOVETODESKTOP, H(main), 2);
+        EXPECT_TRUE(m.sim.IsVisible(main) && !m.sim.IsMinimized(main)) << windows;
+        EXPECT_TRUE(m.sim.IsVisible(progress) && !m.sim.IsMinimized(progress)) << windows;
+        EXPECT_EQ(m.sim.Position(progress).left, 50) << windows;
+        EXPECT_EQ(m.sim.Position(progress).top, 60) << windows;
+    }
+}
+
+// Main and its form are away with desktop 1; its program shows the form again on desktop 2's
+// screen, and the user sends it back to desktop 1. Inside our minimise its program restores it
+// (it refuses minimises) and its user restores Main from the taskbar: Main stands on desktop 2's
+// screen and belongs to it now, and the form goes alone, rather than away with an owner left up.
+TEST(Moves, AWindowWhoseOwnerItsUserBringsUpMeanwhileGoesAlone) {
+    for (bool windows : {true, false}) {
+        Machine m;
+        m.sim.hidesOwnedWindows = windows;
+        m.Start();
+        Hwnd main = m.Window("Main");
+        Hwnd form = m.sim.CreateWindow("Form", "Form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, {50, 60, 250, 160},
+                                       main);
+        m.Show(2);
+        ASSERT_TRUE(m.sim.IsMinimized(main)) << windows;
+        m.sim.ShowWindow(form, SW_SHOWNORMAL); // its program shows it again
+        m.sim.SetWindowProc(form, [&](Hwnd w, Uint msg, Wparam wp, Lparam lp) {
+            if (msg == WM_SIZE && m.sim.IsMinimized(w)) {
+                SimMachine::AsUser user(m.sim);
+                m.sim.ShowWindow(w, SW_RESTORE);
+                m.sim.ShowWindow(main, SW_RESTORE);
+            }
+            return m.sim.DefWindowProc(w, msg, wp, lp);
+        });
+        m.Send(UM_MOVETODESKTOP, H(form), 1);
+        ASSERT_TRUE(m.sim.IsVisible(main) && !m.sim.IsMinimized(main)) << windows;
+        EXPECT_EQ(FindWindowEntry(m.app, main)->Desktop, 2) << windows;
+        EXPECT_EQ(FindWindowEntry(m.app, form)->Desktop, 1) << windows;
+        EXPECT_EQ(FindWindowEntry(m.app, form)->Alone, 1) << windows;
+    }
+}
+
 TEST(Moves, MovesToNoDesktopOrOfNoWindowAndStaleCommandsAreIgnored) {
     Machine m;
     m.Start();

@@ -55,9 +55,10 @@ class RandomWorld {
         Note("-- step " + std::to_string(steps));
         upByOthers_.clear();
         parkedWhenOwnerUp_.clear();
+        minimisedAtOwnersRise_.clear();
         touched_.clear();
         minimisedInside_.clear();
-        const std::vector<std::pair<Hwnd, bool>> hiddenWithOwners = HiddenWithOwners();
+        const std::vector<Hwnd> hiddenWithOwners = HiddenWithOwners();
         const std::vector<CloakedState> cloaked = CloakedStates();
         const int shownBefore = App().CurrentDesktop();
         const std::vector<Hwnd> elevatedUp = ElevatedUp();
@@ -117,6 +118,10 @@ class RandomWorld {
     std::vector<Hwnd> answering_;  // windows whose procedure is running
     std::vector<Hwnd> upByOthers_; // restored or shown by their user or program in this step
     std::vector<Hwnd> parkedWhenOwnerUp_; // at the park when others brought their owner up
+    // Owned windows minimised as their user or program restored or showed their owner in this
+    // step: they stay minimised (ShowWindow's page: only the pop-ups the owner's minimise hid
+    // come back with it, through WM_SHOWWINDOW with SW_PARENTOPENING).
+    std::vector<Hwnd> minimisedAtOwnersRise_;
     std::vector<Hwnd> touched_; // minimised, restored, shown or hidden by their user or program in this step
     std::vector<Hwnd> minimisedInside_; // minimised by their program inside our calls in this step
     bool cloaking_ = false;     // this machine's dwmapi.dll answers, and the compositor cloaks
@@ -598,6 +603,7 @@ class RandomWorld {
         touched_.push_back(w->window);
         if (minimise) minimisedInside_.push_back(w->window);
         const Dword waitedBefore = Sim().waited;
+        if (!minimise) NoteMinimisedOwned(w->window);
         {
             SimMachine::AsUser user(Sim());
             Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
@@ -608,6 +614,12 @@ class RandomWorld {
         if (Sim().waited != waitedBefore) MarkHung(h);
         depth_ = saved;
         NoteRestoredAtPark(*w);
+    }
+
+    void NoteMinimisedOwned(Hwnd owner) {
+        for (const Owned &o : windows_)
+            if (Sim().Owner(o.window) == owner && Sim().IsMinimized(o.window))
+                minimisedAtOwnersRise_.push_back(o.window);
     }
 
     void NoteRestoredAtPark(Owned &w) {
@@ -667,6 +679,7 @@ class RandomWorld {
         w->userMinimised = minimise;
         w->hiddenByProgram = w->hiddenInsideOurs = false;
         touched_.push_back(w->window);
+        if (!minimise) NoteMinimisedOwned(w->window);
         {
             SimMachine::AsUser user(Sim());
             Sim().ShowWindow(w->window, minimise ? SW_MINIMIZE : SW_RESTORE);
@@ -787,6 +800,7 @@ class RandomWorld {
              std::to_string(reinterpret_cast<std::uintptr_t>(w->window)));
         w->hiddenByProgram = w->hiddenInsideOurs = w->minimisedWhileLeft = false;
         touched_.push_back(w->window);
+        NoteMinimisedOwned(w->window);
         {
             SimMachine::AsUser program(Sim());
             Sim().ShowWindow(w->window, restore ? SW_RESTORE : SW_SHOW);
@@ -1112,23 +1126,25 @@ class RandomWorld {
         }
     }
 
-    // The windows hidden with their owner before an event (and whether minimised): those whose
+    // The windows hidden with their owner before an event: those whose
     // owner is up again after it (restored by a switch, a move, the user or its program) are shown
     // with it, on the screen and not minimised, unless they went alone or their program or the
     // user did something else to them.
-    std::vector<std::pair<Hwnd, bool>> HiddenWithOwners() {
-        std::vector<std::pair<Hwnd, bool>> hidden;
+    std::vector<Hwnd> HiddenWithOwners() {
+        std::vector<Hwnd> hidden;
         for (const Owned &w : windows_)
-            if (HiddenWithOwner(w) && !Parked(w)) hidden.emplace_back(w.window, Sim().IsMinimized(w.window));
+            if (HiddenWithOwner(w) && !Parked(w)) hidden.push_back(w.window);
         return hidden;
     }
 
-    void CheckBackWithOwners(const std::vector<std::pair<Hwnd, bool>> &before) {
-        for (const auto &[h, minimised] : before) {
-            // One minimised when its owner went down comes back minimised (Windows' rule) when the
-            // user or its program brings that owner up; we restore it when we do.
-            if (minimised &&
-                std::find(upByOthers_.begin(), upByOthers_.end(), Sim().Owner(h)) != upByOthers_.end())
+    void CheckBackWithOwners(const std::vector<Hwnd> &before) {
+        for (Hwnd h : before) {
+            // One minimised when the user or its program brings its owner up stays minimised
+            // (Windows' rule), whether it was minimised when its owner went down or ours minimised it
+            // since (the user restored it inside a switch away from its desktop); we restore it when
+            // we bring that owner up.
+            if (std::find(minimisedAtOwnersRise_.begin(), minimisedAtOwnersRise_.end(), h) !=
+                minimisedAtOwnersRise_.end())
                 continue;
             if (std::find(parkedWhenOwnerUp_.begin(), parkedWhenOwnerUp_.end(), h) != parkedWhenOwnerUp_.end())
                 continue;
