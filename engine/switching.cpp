@@ -149,12 +149,16 @@ void ReturnWindows(AppState &app) {
 // shows it again, still minimised, with no button to come back by once we are gone. Its owner is
 // restored and minimised again, without the activation, so that it comes back restored with it.
 // (One its program hid stays hidden through both: the system shows only what it hid itself.)
+// The same for one that went alone (sent or made sticky on its own) that we minimised: its owner
+// is its owner still, and hid it just the same.
 void ReturnHiddenWithOwners(AppState &app) {
     WindowPort &win = app.Sys->window;
     NewPass(app);
     for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
         const WindowEntry e = app.Windows.Entries[i];
         const WindowEntry *owner = OwnerEntry(app, e);
+        const bool alone = owner == nullptr && e.Owner != nullptr && e.AwayMark != 0;
+        if (alone) owner = FindWindowEntry(app, e.Owner);
         if (owner == nullptr || e.MinimizedShown != 0 || win.IsWindowVisible(e.Window) ||
             !win.IsIconic(e.Window))
             continue;
@@ -163,7 +167,12 @@ void ReturnHiddenWithOwners(AppState &app) {
             !Answers(app, leader))
             continue;
         win.ShowWindow(leader, SW_SHOWNOACTIVATE);
-        ReturnOwnedWindows(app, leader);
+        if (!alone) {
+            ReturnOwnedWindows(app, leader);
+        } else if (win.IsIconic(e.Window) && win.IsWindowVisible(e.Window) && Answers(app, e.Window)) {
+            win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+            WindowReturned(app, e.Window);
+        }
         win.ShowWindow(leader, SW_SHOWMINNOACTIVE);
     }
 }

@@ -648,6 +648,27 @@ TEST(Switching, AFormWeMinimisedComesBackWithItsApplicationAfterTheQuit) {
     EXPECT_NE(m.sim.Position(app).left, ParkPosition);
 }
 
+// The same with a Find box sent alone to desktop 2, which the user's minimise of its Notepad then
+// hides, minimised: after the quit, the Notepad's restore brings Find back restored.
+TEST(Switching, ABoxSentAloneThatItsOwnerHidComesBackWithItAfterTheQuit) {
+    Machine m;
+    m.Start();
+    Hwnd note = m.Window("Notepad");
+    Hwnd find = m.sim.CreateWindow("Dialog", "Find", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, {50, 60, 250, 160}, note);
+    m.Send(UM_MOVETODESKTOP, H(find), 2);
+    ASSERT_TRUE(m.sim.IsMinimized(find));
+    {
+        SimMachine::AsUser user(m.sim);
+        m.sim.ShowWindow(note, SW_MINIMIZE);
+    }
+    ASSERT_FALSE(m.sim.IsVisible(find));
+    m.Send(WM_CLOSE);
+    EXPECT_TRUE(m.sim.IsMinimized(note)); // its user's minimise
+    m.sim.ShowWindow(note, SW_RESTORE);   // the user, from its taskbar button
+    EXPECT_TRUE(m.sim.IsVisible(find));
+    EXPECT_FALSE(m.sim.IsMinimized(find));
+}
+
 // Owners of owners: Main owns Find, which owns its "Not found" box. The box goes with Main, on
 // either system: off the screen of desktop 2, back on desktop 1 above Find, and desktop 1's.
 TEST(Switching, ABoxOwnedByAnOwnedWindowGoesWithItsOwnersOwner) {
