@@ -162,9 +162,11 @@ void ReturnHiddenWithOwners(AppState &app) {
         if (owner == nullptr || e.MinimizedShown != 0 || win.IsWindowVisible(e.Window) ||
             !win.IsIconic(e.Window))
             continue;
+        // Asked first: the question runs its messages, and a program that restores its window
+        // meanwhile is not minimised again by us.
         const Hwnd leader = owner->Window;
-        if (!win.IsWindowVisible(leader) || !win.IsIconic(leader) || IsCloaked(app, leader) ||
-            !Answers(app, leader))
+        if (!Answers(app, leader) || !win.IsWindowVisible(leader) || !win.IsIconic(leader) ||
+            IsCloaked(app, leader))
             continue;
         win.ShowWindow(leader, SW_SHOWNOACTIVATE);
         if (!alone) {
