@@ -401,10 +401,7 @@ TEST(Moves, AnOwnerSentToTheDesktopShownGivesItsParkedPopupItsPlaceBack) {
         m.sim.hidesOwnedWindows = windows;
         m.Start();
         Hwnd main = m.Window("Main");
-        Hwnd progress = m.sim.CreateWindow("Dialog", "Progress", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0,
-                                           {50, 60, 250, 160}, main);
-        m.sim.ShowWindow(main, SW_MINIMIZE);
-        m.sim.ShowWindow(progress, sim::SW_SHOWNA);
+        Hwnd progress = m.ProgressShownUnderMinimised(main);
         m.sim.SetHabit(progress, SimMachine::Habit::RefuseMinimize);
         m.Show(2);
         ASSERT_EQ(m.sim.Position(progress).left, ParkPosition) << windows;

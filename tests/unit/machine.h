@@ -155,6 +155,14 @@ struct Machine {
     }
     int Current() const { return app.CurrentDesktop(); }
 
+    // Main's progress pop-up, which its program shows again once its user has minimised Main.
+    Hwnd ProgressShownUnderMinimised(Hwnd main) {
+        Hwnd progress = sim.CreateWindow("Dialog", "Progress", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0,
+                                         {50, 60, 250, 160}, main);
+        sim.ShowWindow(main, SW_MINIMIZE);
+        sim.ShowWindow(progress, sim::SW_SHOWNA);
+        return progress;
+    }
     Hwnd Window(const char *title, std::uint32_t style = WS_OVERLAPPEDWINDOW | WS_VISIBLE) {
         return sim.CreateWindow("TestWindow", title, style);
     }

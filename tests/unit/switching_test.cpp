@@ -784,13 +784,9 @@ TEST(Switching, AnOwnerItsProgramBringsUpInsideTheSwitchBringsUpWhatWeTookDown) 
         m.sim.hidesOwnedWindows = windows;
         m.Start();
         Hwnd main = m.Window("Main");
-        Hwnd progress = m.sim.CreateWindow("Dialog", "Progress", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0,
-                                           {50, 60, 250, 160}, main);
+        Hwnd progress = m.ProgressShownUnderMinimised(main);
         Hwnd clock = m.sim.CreateWindow("Tool", "Clock", WS_POPUP | WS_VISIBLE, 0, {300, 40, 400, 80}, main);
         m.sim.SetHabit(clock, SimMachine::Habit::RefuseMinimize);
-        m.sim.ShowWindow(main, SW_MINIMIZE);
-        m.sim.ShowWindow(progress, sim::SW_SHOWNA);
-        m.sim.ShowWindow(clock, sim::SW_SHOWNA);
         m.sim.SetWindowProc(progress, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
             if (message == WM_SIZE && wParam == sim::SIZE_MINIMIZED) m.sim.ShowWindow(main, SW_RESTORE);
             return m.sim.DefWindowProc(w, message, wParam, lParam);
