@@ -544,8 +544,9 @@ void ReturnWithOwnersUp(AppState &app) {
         const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
         // Ours only (marked when we took it down): minimised, and still to be seen or hidden by
         // itself inside our minimise (a window its program hid since is its program's), or parked.
+        if (e.AwayMark == 0 || e.Owner == nullptr) continue; // read from the table: no call for most
         const bool iconic = win.IsIconic(e.Window);
-        if (e.AwayMark == 0 || (iconic ? !Shown(app, e) : e.Parked == 0) || IsCloaked(app, e.Window)) continue;
+        if ((iconic ? !Shown(app, e) : e.Parked == 0) || IsCloaked(app, e.Window)) continue;
         const WindowEntry *leader = OwnerEntry(app, e);
         if (leader == nullptr || !StaysUp(app, leader->Window) || !Answers(app, e.Window)) continue;
         ForgetLeftBehind(app, e.Window);
