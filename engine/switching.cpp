@@ -163,19 +163,19 @@ void ReturnHiddenWithOwners(AppState &app) {
             !win.IsIconic(e.Window))
             continue;
         // Asked first: the question runs its messages, and a program that restores its window
-        // meanwhile is not minimised again by us.
+        // meanwhile is not minimised again by us; what that restore showed, minimised, comes up
+        // with it all the same.
         const Hwnd leader = owner->Window;
-        if (!Answers(app, leader) || !win.IsWindowVisible(leader) || !win.IsIconic(leader) ||
-            IsCloaked(app, leader))
-            continue;
-        win.ShowWindow(leader, SW_SHOWNOACTIVATE);
+        if (!Answers(app, leader) || !win.IsWindowVisible(leader) || IsCloaked(app, leader)) continue;
+        const bool down = win.IsIconic(leader);
+        if (down) win.ShowWindow(leader, SW_SHOWNOACTIVATE);
         if (!alone) {
             ReturnOwnedWindows(app, leader);
         } else if (win.IsIconic(e.Window) && win.IsWindowVisible(e.Window) && Answers(app, e.Window)) {
             win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
             WindowReturned(app, e.Window);
         }
-        win.ShowWindow(leader, SW_SHOWMINNOACTIVE);
+        if (down) win.ShowWindow(leader, SW_SHOWMINNOACTIVE);
     }
 }
 } // namespace

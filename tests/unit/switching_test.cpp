@@ -648,6 +648,38 @@ TEST(Switching, AFormWeMinimisedComesBackWithItsApplicationAfterTheQuit) {
     EXPECT_NE(m.sim.Position(app).left, ParkPosition);
 }
 
+// A form going alone while its application window is hidden, minimised by a switch; then its
+// program minimises the application (which shows it, minimised, and hides the form with it). At
+// the quit the program restores the application as our question reaches it: the form, shown again
+// minimised by that restore, comes up with it, and the program's restore stands.
+TEST(Switching, AFormWhoseApplicationItsProgramRestoresInsideTheQuitComesUpWithIt) {
+    Machine m;
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    m.Show(2);
+    Hwnd app = m.sim.CreateWindow("Application", "App", WS_POPUP, 0, {0, 0, 0, 0});
+    Hwnd main =
+        m.sim.CreateWindow("Form", "Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, {40, 40, 200, 200}, app);
+    m.Show(3);
+    ASSERT_TRUE(m.sim.IsMinimized(main));
+    m.sim.ShowWindow(app, SW_MINIMIZE);
+    ASSERT_FALSE(m.sim.IsVisible(main));
+    bool restoreWhenAsked = true;
+    m.sim.SetWindowProc(app, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
+        if (message == WM_NULL && restoreWhenAsked) {
+            restoreWhenAsked = false;
+            m.sim.ShowWindow(app, SW_RESTORE);
+        }
+        return m.sim.DefWindowProc(w, message, wParam, lParam);
+    });
+    m.Send(WM_CLOSE);
+    ASSERT_FALSE(restoreWhenAsked);
+    EXPECT_FALSE(m.sim.IsMinimized(app));
+    EXPECT_TRUE(m.sim.IsVisible(main));
+    EXPECT_FALSE(m.sim.IsMinimized(main));
+    EXPECT_EQ(m.sim.Position(main).left, 40);
+}
+
 // The same with a Find box sent alone to desktop 2, which the user's minimise of its Notepad then
 // hides, minimised: after the quit, the Notepad's restore brings Find back restored.
 TEST(Switching, ABoxSentAloneThatItsOwnerHidComesBackWithItAfterTheQuit) {
