@@ -540,18 +540,25 @@ void ReturnOwnedWindows(AppState &app, Hwnd owner) {
 void ReturnWithOwnersUp(AppState &app) {
     WindowPort &win = app.Sys->window;
     NewPass(app);
-    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
-        const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
-        // Ours only (marked when we took it down): minimised, and still to be seen or hidden by
-        // itself inside our minimise (a window its program hid since is its program's), or parked.
-        if (e.AwayMark == 0 || e.Owner == nullptr) continue; // read from the table: no call for most
-        const bool iconic = win.IsIconic(e.Window);
-        if ((iconic ? !Shown(app, e) : e.Parked == 0) || IsCloaked(app, e.Window)) continue;
-        const WindowEntry *leader = OwnerEntry(app, e);
-        if (leader == nullptr || !StaysUp(app, leader->Window) || !Answers(app, e.Window)) continue;
-        ForgetLeftBehind(app, e.Window);
-        if (iconic) win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
-        WindowReturned(app, e.Window); // a parked one gets its place back
+    // Each restore shows, on Windows, the boxes that window's minimise hid, minimised: those that
+    // come before it in the table get a further round, as in ReturnOwnedWindows.
+    bool shown = true;
+    for (int round = 0; shown && round < MaxOwnerDepth; ++round) {
+        shown = false;
+        for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+            const WindowEntry e = app.Windows.Entries[i]; // a copy: the calls may run other messages
+            // Ours only (marked when we took it down): minimised, and still to be seen or hidden by
+            // itself inside our minimise (a window its program hid since is its program's), or parked.
+            if (e.AwayMark == 0 || e.Owner == nullptr) continue; // read from the table: no call for most
+            const bool iconic = win.IsIconic(e.Window);
+            if ((iconic ? !Shown(app, e) : e.Parked == 0) || IsCloaked(app, e.Window)) continue;
+            const WindowEntry *leader = OwnerEntry(app, e);
+            if (leader == nullptr || !StaysUp(app, leader->Window) || !Answers(app, e.Window)) continue;
+            ForgetLeftBehind(app, e.Window);
+            if (iconic) win.ShowWindow(e.Window, SW_SHOWNOACTIVATE);
+            WindowReturned(app, e.Window); // a parked one gets its place back
+            shown = shown || iconic;
+        }
     }
 }
 

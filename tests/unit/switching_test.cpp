@@ -819,6 +819,9 @@ TEST(Switching, AnOwnerItsProgramBringsUpInsideTheSwitchBringsUpWhatWeTookDown) 
         Hwnd progress = m.ProgressShownUnderMinimised(main);
         Hwnd clock = m.sim.CreateWindow("Tool", "Clock", WS_POPUP | WS_VISIBLE, 0, {300, 40, 400, 80}, main);
         m.sim.SetHabit(clock, SimMachine::Habit::RefuseMinimize);
+        // The pop-up's own box: Windows hides it with the pop-up, and shows it with it, minimised.
+        Hwnd cancel = m.sim.CreateWindow("Dialog", "Cancel?", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0,
+                                         {80, 90, 200, 150}, progress);
         m.sim.SetWindowProc(progress, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
             if (message == WM_SIZE && wParam == sim::SIZE_MINIMIZED) m.sim.ShowWindow(main, SW_RESTORE);
             return m.sim.DefWindowProc(w, message, wParam, lParam);
@@ -826,6 +829,7 @@ TEST(Switching, AnOwnerItsProgramBringsUpInsideTheSwitchBringsUpWhatWeTookDown) 
         m.Show(2);
         ASSERT_FALSE(m.sim.IsMinimized(main));
         EXPECT_TRUE(m.sim.IsVisible(progress) && !m.sim.IsMinimized(progress)) << windows;
+        EXPECT_TRUE(m.sim.IsVisible(cancel) && !m.sim.IsMinimized(cancel)) << windows;
         EXPECT_EQ(m.sim.Position(clock).left, 300) << windows;
         EXPECT_EQ(m.sim.blockedCalls, 0u);
     }
