@@ -125,6 +125,8 @@ struct WindowEntry {
     // A restore of ours passed it by while it was cloaked: found minimised on its desktop once
     // uncloaked, it is still ours to restore, not one its user minimised.
     std::uint8_t MissedRestore;
+    // At the quit: hidden with an owner that was up, whose restore may yet show it (LookAgainAtQuit).
+    std::uint8_t ShownLater;
 };
 
 struct RankedWindow {
@@ -211,6 +213,7 @@ struct SwitchMemory {
     // The catch-up timer runs; after the quit, until this tick at the latest.
     std::uint8_t CatchingUp = 0;
     Dword QuitEnds = 0;
+    std::uint8_t QuitLooksAgain = 0; // the catch-up's next turn after the quit calls LookAgainAtQuit
 };
 
 // What config/ read from the stored settings beyond the record's own fields.

@@ -3,6 +3,7 @@
 #include "engine/guards.h"
 #include "engine/notify_port.h"
 #include "engine/phases.h"
+#include "engine/switching.h"
 #include "engine/window_table.h"
 
 namespace q {
@@ -311,11 +312,15 @@ void CatchUp(AppState &app) {
     {
         const SwitchUnderWay catchingUp(app); // our calls run other messages of ours, which start nothing now
         CatchUpTurn(app, closing);
+        if (closing && app.Switch.QuitLooksAgain != 0) {
+            app.Switch.QuitLooksAgain = 0;
+            LookAgainAtQuit(app);
+        }
     }
     if (app.Ui.IconsLost != 0 && !closing) app.Notify->LostIconsMayReturn(app);
     const bool overdue =
         closing && static_cast<std::int32_t>(app.Sys->message.GetTickCount() - app.Switch.QuitEnds) >= 0;
-    if (app.Switch.HungCount == 0 || overdue) {
+    if ((app.Switch.HungCount == 0 && app.Switch.QuitLooksAgain == 0) || overdue) {
         app.Sys->message.KillTimer(app.MainWindow, CatchUpTimer);
         app.Switch.CatchingUp = 0;
     }

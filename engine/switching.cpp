@@ -180,7 +180,43 @@ void ReturnHiddenWithOwners(AppState &app) {
 }
 } // namespace
 
-void ReturnAllWindows(AppState &app, bool afterSwitch) {
+namespace {
+// A window we minimised that the system then hid with its owner, whose owner is up: its program
+// may be half-way through the owner's restore on its own thread, which shows last what the
+// minimise hid, as it was hid: minimised, with no button to come back by once we are gone.
+// (Otherwise its program hid it since, and it stays so.)
+bool MarkShownLater(AppState &app) {
+    WindowPort &win = app.Sys->window;
+    bool any = false;
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        WindowEntry &e = app.Windows.Entries[i];
+        if (e.AwayMark == 0 || e.Owner == nullptr || e.Minimized != 0 || win.IsWindowVisible(e.Window) ||
+            !win.IsIconic(e.Window))
+            continue;
+        const WindowEntry *owner = FindWindowEntry(app, e.Owner);
+        if (owner == nullptr || !StaysUp(app, owner->Window)) continue;
+        e.ShownLater = 1;
+        any = true;
+    }
+    return any;
+}
+} // namespace
+
+void LookAgainAtQuit(AppState &app) {
+    NewPass(app);
+    for (std::int32_t i = 0; i < app.Windows.Count; ++i) {
+        WindowEntry &e = app.Windows.Entries[i];
+        if (e.ShownLater == 0) continue;
+        e.ShownLater = 0;
+        const Hwnd window = e.Window; // the entry may move: the calls run other messages
+        if (!app.Sys->window.IsWindowVisible(window) || !app.Sys->window.IsIconic(window) || !Answers(app, window))
+            continue;
+        app.Sys->window.ShowWindow(window, SW_SHOWNOACTIVATE);
+        WindowReturned(app, window);
+    }
+}
+
+bool ReturnAllWindows(AppState &app, bool afterSwitch) {
     if (!afterSwitch) BeginCalls(app);
     const SwitchUnderWay switching(app); // their threads may send us messages before our calls return
     // Twice: an owner shown again here shows its owned windows as they were hidden, minimised.
@@ -189,8 +225,10 @@ void ReturnAllWindows(AppState &app, bool afterSwitch) {
     ReturnWindows(app);
     ReturnWindows(app);
     ReturnHiddenWithOwners(app);
+    const bool later = MarkShownLater(app);
     // What stays minimised is left as today, with no trace of ours.
     ClearAllMarks(app);
+    return later;
 }
 
 } // namespace q

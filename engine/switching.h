@@ -15,6 +15,9 @@ void SwitchDesktop(AppState &app, int n);
 // where they stood. Windows minimised as usual stay so. Right after the quit's own switch
 // (`afterSwitch`) it goes on with the switch's record of the threads asked; those that do not
 // answer are left to the catch-up (CatchUp), which the program stays for.
-void ReturnAllWindows(AppState &app, bool afterSwitch);
+// Returns whether a window was hidden with an owner that is up, which that owner's restore, under
+// way on its own thread, may yet show minimised: LookAgainAtQuit brings it up a moment later.
+bool ReturnAllWindows(AppState &app, bool afterSwitch);
+void LookAgainAtQuit(AppState &app);
 
 } // namespace q

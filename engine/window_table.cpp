@@ -120,7 +120,7 @@ WindowEntry *AddWindowEntry(AppState &app, std::uint32_t style, Hwnd window) {
     entry.Leader = nullptr;
     entry.ShownAtHiding = 0;
     entry.AwayMark = entry.ParkedAtMark = 0;
-    entry.MissedRestore = 0;
+    entry.MissedRestore = entry.ShownLater = 0;
     if (table.Index != nullptr) IndexEntry(table, table.Count - 1);
     return &entry;
 }

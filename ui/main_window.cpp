@@ -58,14 +58,19 @@ void OnClose(AppState &app) {
     BorrowedCurrentDesktop::GiveBack(app);
     const bool switched = app.CurrentDesktop() != 1;
     if (switched) SwitchDesktop(app, 1);
-    ReturnAllWindows(app, switched);
+    const bool lookAgain = ReturnAllWindows(app, switched);
     RemoveIconsAndHotKeys(app);
-    // Windows whose thread did not answer come back once it does (OnCatchUpTimer ends us then).
-    if (app.Switch.CatchingUp == 0) {
+    // Windows whose thread did not answer come back once it does (OnCatchUpTimer ends us then),
+    // and those an owner's restore may yet show are looked at once more.
+    if (app.Switch.CatchingUp == 0 && !lookAgain) {
         app.Sys->window.DestroyWindow(app.MainWindow);
         return;
     }
     CatchUpBeforeQuit(app);
+    if (lookAgain) {
+        app.Switch.QuitLooksAgain = 1;
+        CatchUpLater(app);
+    }
     if (app.Switch.CatchingUp == 0) app.Sys->window.DestroyWindow(app.MainWindow);
 }
 

@@ -1,6 +1,7 @@
 // Desktop switches on a running program: which windows are minimised, parked and restored,
 // in what stacking order, and what the icons and the floating window are told.
 #include "engine/switching.h"
+#include "engine/hung.h"
 
 #include <gtest/gtest.h>
 
@@ -678,6 +679,45 @@ TEST(Switching, AFormWhoseApplicationItsProgramRestoresInsideTheQuitComesUpWithI
     EXPECT_TRUE(m.sim.IsVisible(main));
     EXPECT_FALSE(m.sim.IsMinimized(main));
     EXPECT_EQ(m.sim.Position(main).left, 40);
+}
+
+// As above, with the quit arriving half-way through the application's restore (its program
+// restores it at once when it is minimised): Windows hid the form with the minimise, and shows it,
+// minimised, only at the end of the restore, after our quit's passes have gone by. The program
+// looks once more a moment later, and the form comes up with its application.
+TEST(Switching, AFormShownMinimisedByARestoreTheQuitCameInsideComesUpAMomentLater) {
+    Machine m;
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    m.Show(2);
+    Hwnd app = m.sim.CreateWindow("Application", "App", WS_POPUP | WS_VISIBLE, 0, {0, 0, 0, 0});
+    Hwnd main =
+        m.sim.CreateWindow("Form", "Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, {40, 40, 200, 200}, app);
+    m.sim.SetHabit(app, SimMachine::Habit::RefuseMinimize);
+    m.Show(3);
+    ASSERT_EQ(m.sim.Position(app).left, ParkPosition);
+    ASSERT_TRUE(m.sim.IsMinimized(main));
+    m.sim.SetHabit(app, SimMachine::Habit::None);
+    bool quitInside = true;
+    m.sim.SetWindowProc(app, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
+        if (message == WM_SIZE && wParam == sim::SIZE_MINIMIZED) m.sim.ShowWindow(app, SW_RESTORE);
+        if (message == WM_SIZE && wParam == sim::SIZE_RESTORED && quitInside) {
+            quitInside = false;
+            m.Send(WM_CLOSE);
+        }
+        return m.sim.DefWindowProc(w, message, wParam, lParam);
+    });
+    {
+        SimMachine::AsUser user(m.sim);
+        m.sim.ShowWindow(app, SW_MINIMIZE);
+    }
+    ASSERT_FALSE(quitInside);
+    ASSERT_TRUE(m.sim.IsVisible(main) && m.sim.IsMinimized(main)); // shown by the restore, as it was hid
+    m.sim.AdvanceTime(CatchUpPeriod);
+    EXPECT_FALSE(m.sim.IsWindow(m.app.MainWindow));
+    EXPECT_FALSE(m.sim.IsMinimized(app));
+    EXPECT_TRUE(m.sim.IsVisible(main));
+    EXPECT_FALSE(m.sim.IsMinimized(main));
 }
 
 // The same with a Find box sent alone to desktop 2, which the user's minimise of its Notepad then
