@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "tests/unit/machine.h"
@@ -617,23 +618,32 @@ TEST(Switching, FrameworkFormsComeBackInTheirOrderAndKeepTheUsersMinimise) {
     }
 }
 
+// On desktop 2 of three, an application window of no size owning its main form at 40, 40, then
+// desktop 3 shown: the switch minimises the form. A visible application (`appVisible`) refuses
+// its minimise there, and is parked.
+std::pair<Hwnd, Hwnd> FormMinimisedOnDesktop2(Machine &m, std::uint32_t appVisible) {
+    m.StoreDesktops({"One", "Two", "Three"});
+    m.Start();
+    m.Show(2);
+    Hwnd app = m.sim.CreateWindow("Application", "App", WS_POPUP | appVisible, 0, {0, 0, 0, 0});
+    Hwnd main =
+        m.sim.CreateWindow("Form", "Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, {40, 40, 200, 200}, app);
+    if (appVisible != 0) m.sim.SetHabit(app, SimMachine::Habit::RefuseMinimize);
+    m.Show(3);
+    EXPECT_TRUE(appVisible == 0 || m.sim.Position(app).left == ParkPosition);
+    EXPECT_TRUE(m.sim.IsMinimized(main));
+    m.sim.SetHabit(app, SimMachine::Habit::None);
+    return {app, main};
+}
+
 // Where the system hides owned windows with their owner: an application window of no size that
 // refused its minimise is parked, and its main form, left on the screen, is minimised; then the
 // user minimises the application from its taskbar button, which hides the form, minimised. The
 // quit leaves the application minimised, and its form comes back with it, restored.
 TEST(Switching, AFormWeMinimisedComesBackWithItsApplicationAfterTheQuit) {
     Machine m;
-    m.StoreDesktops({"One", "Two", "Three"});
-    m.Start();
-    m.Show(2);
-    Hwnd app = m.sim.CreateWindow("Application", "App", WS_POPUP | WS_VISIBLE, 0, {0, 0, 0, 0});
-    Hwnd main =
-        m.sim.CreateWindow("Form", "Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, {40, 40, 200, 200}, app);
-    m.sim.SetHabit(app, SimMachine::Habit::RefuseMinimize);
-    m.Show(3);
-    ASSERT_EQ(m.sim.Position(app).left, ParkPosition);
-    ASSERT_TRUE(m.sim.IsMinimized(main));
-    m.sim.SetHabit(app, SimMachine::Habit::None);
+    const std::pair<Hwnd, Hwnd> made = FormMinimisedOnDesktop2(m, WS_VISIBLE);
+    const Hwnd app = made.first, main = made.second;
     {
         SimMachine::AsUser user(m.sim);
         m.sim.ShowWindow(app, SW_MINIMIZE);
@@ -655,14 +665,8 @@ TEST(Switching, AFormWeMinimisedComesBackWithItsApplicationAfterTheQuit) {
 // minimised by that restore, comes up with it, and the program's restore stands.
 TEST(Switching, AFormWhoseApplicationItsProgramRestoresInsideTheQuitComesUpWithIt) {
     Machine m;
-    m.StoreDesktops({"One", "Two", "Three"});
-    m.Start();
-    m.Show(2);
-    Hwnd app = m.sim.CreateWindow("Application", "App", WS_POPUP, 0, {0, 0, 0, 0});
-    Hwnd main =
-        m.sim.CreateWindow("Form", "Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, {40, 40, 200, 200}, app);
-    m.Show(3);
-    ASSERT_TRUE(m.sim.IsMinimized(main));
+    const std::pair<Hwnd, Hwnd> made = FormMinimisedOnDesktop2(m, 0);
+    const Hwnd app = made.first, main = made.second;
     m.sim.ShowWindow(app, SW_MINIMIZE);
     ASSERT_FALSE(m.sim.IsVisible(main));
     bool restoreWhenAsked = true;
@@ -687,17 +691,8 @@ TEST(Switching, AFormWhoseApplicationItsProgramRestoresInsideTheQuitComesUpWithI
 // looks once more a moment later, and the form comes up with its application.
 TEST(Switching, AFormShownMinimisedByARestoreTheQuitCameInsideComesUpAMomentLater) {
     Machine m;
-    m.StoreDesktops({"One", "Two", "Three"});
-    m.Start();
-    m.Show(2);
-    Hwnd app = m.sim.CreateWindow("Application", "App", WS_POPUP | WS_VISIBLE, 0, {0, 0, 0, 0});
-    Hwnd main =
-        m.sim.CreateWindow("Form", "Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, {40, 40, 200, 200}, app);
-    m.sim.SetHabit(app, SimMachine::Habit::RefuseMinimize);
-    m.Show(3);
-    ASSERT_EQ(m.sim.Position(app).left, ParkPosition);
-    ASSERT_TRUE(m.sim.IsMinimized(main));
-    m.sim.SetHabit(app, SimMachine::Habit::None);
+    const std::pair<Hwnd, Hwnd> made = FormMinimisedOnDesktop2(m, WS_VISIBLE);
+    const Hwnd app = made.first, main = made.second;
     bool quitInside = true;
     m.sim.SetWindowProc(app, [&](Hwnd w, Uint message, Wparam wParam, Lparam lParam) {
         if (message == WM_SIZE && wParam == sim::SIZE_MINIMIZED) m.sim.ShowWindow(app, SW_RESTORE);
